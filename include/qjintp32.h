@@ -1,0 +1,22 @@
+/* QJIntp32: the script interpreter module's interface for hosts. */
+#ifndef QJINTP32_H
+#define QJINTP32_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Runs a script. options may hold S (simulate), C (check), NT (no trace) and E (errors as log
+   errors), separated by "/" or "-"; params holds double-quoted values that become the String
+   variables Param1, Param2, ... Either may be null. Returns 1 when the script ran to its end,
+   0 when it failed, was cancelled, ended through Exit, or a run was already in progress. */
+int QJIPInterpret(const char* script, const char* options, const char* params);
+
+/* Asks the running script to stop before its next line. Safe from any thread. */
+void QJIPBreak(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

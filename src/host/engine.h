@@ -1,0 +1,129 @@
+// The one interpreter object: all state of a script run and every step of it.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "exec/scriptvar.h"
+#include "family/qjcwract.h"
+#include "host/errors.h"
+
+// Lookup by exact, case-sensitive text without building a string for the key.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view sv) const { return std::hash<std::string_view>{}(sv); }
+};
+
+using IdentMap =
+    std::unordered_map<std::string, std::unique_ptr<CScriptVar>, TextHash, std::equal_to<>>;
+using TokenMap = std::unordered_map<std::string, int32_t, TextHash, std::equal_to<>>;
+
+// A line, and so the line buffer, holds at most this many characters.
+constexpr int MAX_LINE = 32767;
+// If and While bodies and procedure calls nest at most this deep.
+constexpr int MAX_NESTING = 4096;
+
+class CScriptEngine {
+public:
+    CScriptEngine();
+    virtual ~CScriptEngine();
+    CScriptEngine(const CScriptEngine&) = delete;
+    CScriptEngine& operator=(const CScriptEngine&) = delete;
+
+    // --- runs, options, parameters, cancel
+    int Run(const char* pszScript, const char* pszOptions, const char* pszParams);
+    void Break();
+    void ParseOptions(const char* pszOptions);
+    void SetParams(const char* pszParams);
+    void PumpMessages(int nMax);
+
+    // --- loading, errors and messages
+    void LoadScript(const char* pszScript);
+    [[noreturn]] void Raise(const char* pszText, int nCode);
+    void Raise(const std::string& strText, int nCode) { Raise(strText.c_str(), nCode); }
+    void Report(const char* pszText, bool bLine);
+
+    // --- tokens and lexer
+    void InitTokenTable();
+    int32_t ClassifyToken(std::string_view text) const;
+    CScriptVar* FindIdent(std::string_view name) const;
+    int32_t GetToken(char* pszStart, std::string& strText);
+    void ProcessDirective();
+
+    // --- structure pass and declarations
+    void ScanStructure();
+    void DefineMain(const std::string& strKeyword);
+    void DefineProc(const std::string& strName);
+    void DeclareNumber();
+    void DeclareString();
+    void DeclareObject();
+
+    // --- identifier records
+    int32_t ToNumber(const char* pszText);
+    std::string GetIdentName(const CScriptVar* pVar) const;
+    void AddConstant(const char* pszName, int32_t nValue);
+    // Stores a record under a name, deleting any record stored there before.
+    CScriptVar* SetIdent(const std::string& strName, std::unique_ptr<CScriptVar> pVar);
+    void ClearRunData();
+    void DeleteAllIdents();
+
+    // --- conditions, assignments, argument lists
+    bool EvalCondition(const std::string& strCondition);
+    void AssignNumber(CScriptVar* pTarget);
+    void AssignString(CScriptVar* pTarget);
+    int ParseArgs(CScriptArg* pSlots);
+
+    // --- statements and procedures
+    bool RunMain();
+    int32_t RunBlock(int32_t nEndToken);
+    int32_t FindBlockEnd(int32_t nEndToken);
+    void CheckAllProcs();
+    int32_t CallBuiltin(CScriptVar* pFunc, std::string& strResult);
+    void TraceCall(const std::string& strName, CScriptArg* pSlots, int nCount);
+
+    // --- automation objects
+    int32_t CallObject(CScriptVar* pObject, std::string& strResult, int nResultKind);
+
+    // --- built-ins
+    void RegisterBuiltins();
+    int32_t ExecBuiltin(CScriptVar* pFunc, CScriptArg* pSlots, std::string& strResult);
+
+    // Members, in the order of the run state they describe.
+    int32_t m_nCurLine = 0;
+    bool m_bError = false;
+    std::atomic_flag m_bBusy = ATOMIC_FLAG_INIT;
+    bool m_bCheckOnly = false;
+    bool m_bSimulate = false;
+    std::atomic<bool> m_bCancel{false};
+    bool m_bTrace = true;
+    bool m_bLogAsError = false;
+    bool m_bEscapes = true;
+    char m_szLine[MAX_LINE + 1] = {};
+    char* m_pszPos = m_szLine;
+    std::string m_strError;
+    std::string m_strScript;
+    std::string m_strSource;
+    std::string m_strReturnLabel;
+    CActionModule m_action;
+    IdentMap m_mapIdent;
+    TokenMap m_mapToken;
+    std::vector<std::string> m_arrLines;
+    int32_t m_nError = ERR_NONE_YET;
+
+private:
+    void RunGuarded(const char* pszScript);
+    // Reports a failure that is not a script error as an internal error; returns 0.
+    int ReportFailure(const char* pszDetail);
+    void CopyLine(int32_t nLine);
+    // Nesting depth of RunBlock calls, against scripts that would exhaust the stack.
+    int m_nDepth = 0;
+};
+
+// The engine of the module, used by the exports; and the engine through which records raise.
+extern CScriptEngine* g_pEngine;
+extern CScriptEngine* g_pCurEngine;

@@ -1,0 +1,36 @@
+// Character classes of the lexer, one table lookup per character. Only ASCII letters and
+// digits count as such; bytes from 0x80 up are neither.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace chartab {
+
+enum : uint8_t {
+    SPACE = 1 << 0,   // skipped before a token: blank, tab, LF, VT, FF, CR
+    BREAK = 1 << 1,   // ends a token outside a literal: blank, tab, LF, CR
+    DIGIT = 1 << 2,   // 0-9
+    IDENT = 1 << 3,   // letters, digits and "_"
+    PAIR = 1 << 4,    // may pair with a following "=": ! + - < = >
+    SINGLE = 1 << 5,  // always a token of its own: # ( ) , .
+};
+
+constexpr std::array<uint8_t, 256> MakeTable() {
+    std::array<uint8_t, 256> table{};
+    for (int c : {' ', '\t', '\n', '\v', '\f', '\r'}) table[c] |= SPACE;
+    for (int c : {' ', '\t', '\n', '\r'}) table[c] |= BREAK;
+    for (int c = '0'; c <= '9'; ++c) table[c] |= DIGIT | IDENT;
+    for (int c = 'A'; c <= 'Z'; ++c) table[c] |= IDENT;
+    for (int c = 'a'; c <= 'z'; ++c) table[c] |= IDENT;
+    table['_'] |= IDENT;
+    for (int c : {'!', '+', '-', '<', '=', '>'}) table[c] |= PAIR;
+    for (int c : {'#', '(', ')', ',', '.'}) table[c] |= SINGLE;
+    return table;
+}
+
+inline constexpr std::array<uint8_t, 256> kTable = MakeTable();
+
+inline bool Is(char ch, uint8_t nClass) { return (kTable[static_cast<unsigned char>(ch)] & nClass) != 0; }
+
+}  // namespace chartab

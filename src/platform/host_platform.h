@@ -1,0 +1,17 @@
+// What the interpreter needs of the host's platform besides automation: the window-message
+// pump between lines, the long local date and time text, and loadable modules.
+#pragma once
+
+#include <cstddef>
+
+namespace platform {
+
+// Lets up to nMax waiting window messages of the calling thread be dispatched, then runs the
+// idle handler once if any was. Returns the number dispatched.
+int PumpWindowMessages(int nMax);
+
+// Writes the current local time in the locale's long date and time form. Leaves the empty
+// text when the time cannot be had or does not fit.
+void FormatLocalTime(char* pszBuf, size_t nSize);
+
+}  // namespace platform

@@ -1,0 +1,23 @@
+// The module's string table: every user-visible text, looked up by id when it is used.
+#pragma once
+
+#include <string>
+
+// Ids of the message strings; the text of error code c is the string with id c + 2.
+enum {
+    IDS_START_MESSAGE = 101,
+    IDS_END_MESSAGE = 102,
+    IDS_PARAMETER = 103,
+    IDS_SCRIPT_ERROR = 104,
+    IDS_RETURN_VALUE = 106,
+    IDS_SOURCE_NAME = 57344,
+};
+
+// The text of a string id, or null when the table has no such string.
+const char* FindResString(int nId);
+
+// The text of a string id, or the empty text when the table has no such string.
+std::string LoadResString(int nId);
+
+// The text used for an error code that has no string of its own.
+extern const char g_szUnknownError[];

@@ -1,0 +1,60 @@
+// Recording doubles of the family modules (log, trace, file library, environment, actions):
+// every call is kept with every argument, and tests choose what the entries answer.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CallArg {
+    enum Kind { NUMBER, TEXT, NULL_TEXT, BUFFER } kind;
+    int32_t nValue = 0;
+    std::string strText;  // the text of TEXT; the capacity-free output buffer has none
+
+    bool operator==(const CallArg&) const = default;
+};
+
+struct FamilyCall {
+    std::string strFunc;
+    std::vector<CallArg> args;
+};
+
+inline CallArg Num(int32_t n) { return {CallArg::NUMBER, n, {}}; }
+inline CallArg Text(const std::string& s) { return {CallArg::TEXT, 0, s}; }
+inline CallArg NullText() { return {CallArg::NULL_TEXT, 0, {}}; }
+inline CallArg Buffer() { return {CallArg::BUFFER, 0, {}}; }
+
+namespace family_double {
+
+// Every call of a file-library, environment or action entry, in order.
+extern std::vector<FamilyCall> g_calls;
+// What an entry answers (default 0) and what an output entry writes into its buffer.
+extern std::map<std::string, int32_t> g_results;
+extern std::map<std::string, std::string> g_outputs;
+
+// What reached the log and trace modules: each call with its arguments.
+struct LogCall {
+    bool bError;           // LogError (true) or LogMessage (false)
+    std::string strSource;
+    std::string strId;     // LogError: message id
+    int nLevel = 0;        // LogMessage: level
+    std::string strText;
+};
+struct TraceCall {
+    int nLevel;
+    std::string strSource;
+    std::string strFormat;
+    std::string strText;  // the formatted text
+};
+extern std::vector<LogCall> g_log;
+extern std::vector<TraceCall> g_trace;
+
+// Forgets every call and answer.
+void Reset();
+// The trace texts joined, and the log texts joined one per line.
+std::string TraceText();
+std::string LogText();
+
+}  // namespace family_double
