@@ -70,10 +70,9 @@ int CScriptEngine::Run(const char* pszScript, const char* pszOptions, const char
     m_bCancel = false;
     m_nDepth = 0;
     m_pszPos = m_szLine;
-    m_strScript = pszScript != nullptr ? pszScript : "";
-
-    Report(FormatMessage(IDS_START_MESSAGE, m_strScript).c_str(), false);
     try {
+        m_strScript = pszScript != nullptr ? pszScript : "";
+        Report(FormatMessage(IDS_START_MESSAGE, m_strScript).c_str(), false);
         if (!IsEmptyText(pszOptions)) ParseOptions(pszOptions);
         if (!IsEmptyText(pszParams)) SetParams(pszParams);
         RunGuarded(pszScript);
@@ -87,15 +86,24 @@ int CScriptEngine::Run(const char* pszScript, const char* pszOptions, const char
     } catch (...) {
         nResult = ReportFailure("Unknown Exception");
     }
+    EndRun();
+    return nResult;
+}
 
+void CScriptEngine::EndRun() noexcept {
     ClearRunData();
     m_arrLines.clear();
     m_arrLines.shrink_to_fit();
     m_bCheckOnly = m_bSimulate = false;
     m_bError = false;
-    Report(FormatMessage(IDS_END_MESSAGE, m_strScript).c_str(), false);
+    try {
+        Report(FormatMessage(IDS_END_MESSAGE, m_strScript).c_str(), false);
+    } catch (...) {
+        // The run is over; a trace module that fails here cannot change its result.
+    }
+    // Idle only once the end message is out, so that a run waiting on another thread cannot
+    // change the state that message is made from.
     m_bBusy.clear();
-    return nResult;
 }
 
 void CScriptEngine::RunGuarded(const char* pszScript) {
@@ -104,12 +112,16 @@ void CScriptEngine::RunGuarded(const char* pszScript) {
     RunMain();
 }
 
-int CScriptEngine::ReportFailure(const char* pszDetail) {
+int CScriptEngine::ReportFailure(const char* pszDetail) noexcept {
     // Anything but a script error is reported as an internal script error.
     try {
-        Raise(pszDetail, ERR_INTERNAL);
-    } catch (const CScriptError& error) {
-        Report(error.strMessage.c_str(), true);
+        try {
+            Raise(pszDetail, ERR_INTERNAL);
+        } catch (const CScriptError& error) {
+            Report(error.strMessage.c_str(), true);
+        }
+    } catch (...) {
+        // Nothing is left to report it with.
     }
     return 0;
 }

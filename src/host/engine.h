@@ -118,7 +118,9 @@ public:
 private:
     void RunGuarded(const char* pszScript);
     // Reports a failure that is not a script error as an internal error; returns 0.
-    int ReportFailure(const char* pszDetail);
+    int ReportFailure(const char* pszDetail) noexcept;
+    // Clears the run's data and flags and reports the end message.
+    void EndRun() noexcept;
     void CopyLine(int32_t nLine);
     // Nesting depth of RunBlock calls, against scripts that would exhaust the stack.
     int m_nDepth = 0;

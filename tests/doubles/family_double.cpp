@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 #include "family/pvtrc32.h"
 #include "family/pvwfile.h"
@@ -17,6 +18,8 @@ std::map<std::string, int32_t> g_results;
 std::map<std::string, std::string> g_outputs;
 std::vector<LogCall> g_log;
 std::vector<TraceCall> g_trace;
+std::string g_strThrowOnTrace;
+std::atomic<int> g_nCallCount{0};
 
 void Reset() {
     g_calls.clear();
@@ -24,6 +27,8 @@ void Reset() {
     g_outputs.clear();
     g_log.clear();
     g_trace.clear();
+    g_strThrowOnTrace.clear();
+    g_nCallCount = 0;
 }
 
 std::string TraceText() {
@@ -49,12 +54,14 @@ CallArg Arg(const char* psz) { return psz != nullptr ? Text(psz) : NullText(); }
 // the chosen output text, if any.
 template <typename... Args>
 int Record(const char* pszFunc, Args... args) {
+    ++g_nCallCount;
     g_calls.push_back({pszFunc, {Arg(args)...}});
     auto it = g_results.find(pszFunc);
     return it != g_results.end() ? it->second : 0;
 }
 
 int RecordOutput(const char* pszFunc, char* pszBuf, std::vector<CallArg> args) {
+    ++g_nCallCount;
     g_calls.push_back({pszFunc, std::move(args)});
     auto itOut = g_outputs.find(pszFunc);
     if (itOut != g_outputs.end()) std::strcpy(pszBuf, itOut->second.c_str());
@@ -77,6 +84,8 @@ void PVTrace(int nLevel, const char* pszSource, const char* pszFormat, ...) {
     std::vsnprintf(szText, sizeof szText, pszFormat, args);
     va_end(args);
     g_trace.push_back({nLevel, pszSource, pszFormat, szText});
+    if (!g_strThrowOnTrace.empty() && std::strstr(szText, g_strThrowOnTrace.c_str()) != nullptr)
+        throw std::runtime_error("trace module failed");
 }
 
 // --- file library

@@ -2,6 +2,7 @@
 // every call is kept with every argument, and tests choose what the entries answer.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -57,4 +58,12 @@ void Reset();
 std::string TraceText();
 std::string LogText();
 
+}  // namespace family_double
+
+namespace family_double {
+// When not empty, a trace text containing it makes the trace module throw, as a module
+// that fails would.
+extern std::string g_strThrowOnTrace;
+// Counts the file-library, environment and action calls; safe to read from another thread.
+extern std::atomic<int> g_nCallCount;
 }  // namespace family_double

@@ -1,0 +1,71 @@
+// Loading a script file into the line array: limits, line ends, clean-up of lines.
+#include <gtest/gtest.h>
+
+#include "support/script_runner.h"
+
+namespace {
+
+std::vector<std::string> Load(ScriptRunner& runner, const std::string& strText) {
+    runner.WriteFile("load.scr", strText);
+    runner.Engine().LoadScript(runner.PathOf("load.scr").c_str());
+    return runner.Engine().m_arrLines;
+}
+
+// Loads and expects a script error; returns the engine's error code.
+int LoadFails(ScriptRunner& runner, const std::string& strText) {
+    try {
+        Load(runner, strText);
+    } catch (const CScriptError&) {
+        return runner.Engine().m_nError;
+    }
+    ADD_FAILURE() << "loading did not fail";
+    return ERR_NONE_YET;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(Loader, LinesAreCleanedButKeepTheirIndex) {
+    ScriptRunner runner;
+    EXPECT_EQ(Load(runner, ""), Lines({""}));
+    EXPECT_EQ(Load(runner, "a\n"), Lines({"a", ""}));
+    EXPECT_EQ(Load(runner, "a"), Lines({"a", ""}));
+    EXPECT_EQ(Load(runner, " \t x y \t\n   \n// c\n  //c2\nz // t\n"),
+              Lines({"x y \t", "", "", "", "z // t", ""}));
+    EXPECT_EQ(Load(runner, "\v\fa\n"), Lines({"a", ""}));
+}
+
+TEST(Loader, CrLfAndLfLoadAlike) {
+    ScriptRunner runner;
+    Lines lf = Load(runner, "Main\n  x = 1 \n\nEndMain\n");
+    EXPECT_EQ(Load(runner, "Main\r\n  x = 1 \r\n\r\nEndMain\r\n"), lf);
+}
+
+TEST(Loader, LineLimitCountsTheLineFeed) {
+    ScriptRunner runner;
+    const std::string strMax(MAX_LINE, 'x');
+    EXPECT_EQ(Load(runner, strMax), Lines({strMax, ""}));
+    EXPECT_EQ(Load(runner, std::string(MAX_LINE - 1, 'x') + "\n"),
+              Lines({std::string(MAX_LINE - 1, 'x'), ""}));
+    EXPECT_EQ(Load(runner, std::string(MAX_LINE - 1, 'x') + "\r\n").size(), 2u);
+
+    EXPECT_EQ(LoadFails(runner, "a\nb\n" + strMax + "\nc\n"), ERR_LINE_TOO_LONG);
+    EXPECT_EQ(runner.Engine().m_nCurLine, 2);
+    EXPECT_EQ(LoadFails(runner, strMax + "\r\n"), ERR_LINE_TOO_LONG);
+    EXPECT_EQ(LoadFails(runner, std::string(100000, 'y')), ERR_LINE_TOO_LONG);
+    EXPECT_EQ(runner.Engine().m_nCurLine, 0);
+}
+
+TEST(Loader, TooLongLineIsReportedWithItsLineNumber) {
+    ScriptRunner runner;
+    ScriptRun run = runner.Run("Main\n" + std::string(MAX_LINE, 'x') + "\nEndMain\n", "");
+    EXPECT_EQ(run.nResult, 0);
+    EXPECT_EQ(run.strLog, ScriptError(2, "'t.scr' - Line too long (max. 32767 chars)"));
+}
+
+TEST(Loader, LineNumbersCountBlankAndCommentLines) {
+    ScriptRunner runner;
+    ScriptRun run = runner.Run("\n// x\n   \nMain\nnope\nEndMain\n", "");
+    EXPECT_EQ(run.strLog, ScriptError(5, "'nope' - Unknown identifier"));
+}
+
+}  // namespace
