@@ -45,7 +45,9 @@ public:
     // --- loading, errors and messages
     void LoadScript(const char* pszScript);
     [[noreturn]] void Raise(const char* pszText, int nCode);
-    void Raise(const std::string& strText, int nCode) { Raise(strText.c_str(), nCode); }
+    [[noreturn]] void Raise(const std::string& strText, int nCode) {
+        Raise(strText.c_str(), nCode);
+    }
     void Report(const char* pszText, bool bLine);
 
     // --- tokens and lexer
