@@ -1,17 +1,349 @@
-// PLACEHOLDER until statement execution lands.
+// Statement execution: the lines of Main and of the procedures, one statement per line. If
+// bodies, While passes and procedure calls run as nested blocks; built-in calls are checked,
+// traced and carried out here.
+//
+// Each nesting level costs a RunBlock frame and the frame of the step that opened it, so both
+// are kept small: the If, While and name steps are functions of their own, and the texts a
+// line needs only until it has been dispatched live in per-thread buffers.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
 #include "host/engine.h"
+#include "lexer/tokens.h"
+#include "res/strings.h"
+
+namespace {
+// OLE variant type asked of an object access whose result is not wanted.
+constexpr int VT_EMPTY = 0;
+// How often the host's window messages are pumped before each line.
+constexpr int PUMP_MESSAGES = 3;
+
+// The debug prints, whose trace line is their whole effect and which have no result line.
+constexpr std::string_view DEBUG_PRINT_NUM = "DebugPrintNum";
+constexpr std::string_view DEBUG_PRINT_STR = "DebugPrintStr";
+// The source name a debug print shows for a literal argument.
+constexpr char LITERAL_NAME[] = "Literal";
+// How a Null text argument is shown in a trace line.
+constexpr char NULL_TEXT[] = "NULL";
+
+// The first token of the line being dispatched; no line needs it once a nested block runs.
+std::string& FirstTokenText() {
+    thread_local std::string strText;
+    return strText;
+}
+
+// The text of an If condition; it is evaluated before the body runs, so one buffer serves
+// every nesting level.
+std::string& IfConditionText() {
+    thread_local std::string strText;
+    return strText;
+}
+
+// In check mode every If body is entered, so a procedure that calls itself would never end;
+// a procedure that is running already is not entered again. This is the chain of procedures
+// running in check mode, innermost last.
+class CActiveProc {
+public:
+    CActiveProc(const CScriptVar* pProc, bool bTrack) : m_pProc(bTrack ? pProc : nullptr) {
+        if (m_pProc != nullptr) Chain().push_back(m_pProc);
+    }
+    ~CActiveProc() {
+        if (m_pProc != nullptr) Chain().pop_back();
+    }
+    CActiveProc(const CActiveProc&) = delete;
+    CActiveProc& operator=(const CActiveProc&) = delete;
+
+    static bool IsActive(const CScriptVar* pProc) {
+        return std::ranges::find(Chain(), pProc) != Chain().end();
+    }
+
+private:
+    static std::vector<const CScriptVar*>& Chain() {
+        thread_local std::vector<const CScriptVar*> chain;
+        return chain;
+    }
+    const CScriptVar* m_pProc;
+};
+
+// The line array holds one empty element after the file's own lines.
+int32_t FileLineCount(const CScriptEngine& engine) {
+    return static_cast<int32_t>(engine.m_arrLines.size()) - 1;
+}
+
+// A block that runs past the end of the file; the error names the file's last line.
+[[noreturn]] void RaiseEndMissing(CScriptEngine& engine) {
+    engine.m_nCurLine = std::max(FileLineCount(engine) - 1, 0);
+    engine.Raise("End", ERR_MISSING);
+}
+
+// Runs a procedure's block, starting after its opening line.
+void RunProc(CScriptEngine& engine, CScriptVar* pProc, int32_t nEndToken) {
+    if (engine.m_bCheckOnly && CActiveProc::IsActive(pProc)) return;
+    CActiveProc active(pProc, engine.m_bCheckOnly);
+    engine.m_nCurLine = pProc->GetProcLine();
+    engine.RunBlock(nEndToken);
+}
+
+// A built-in or object call as a statement of its own; its result is dropped.
+[[gnu::noinline]] void RunCall(CScriptEngine& engine, CScriptVar* pVar) {
+    std::string strScratch;
+    if (pVar->m_nType == VAR_FUNC) {
+        engine.CallBuiltin(pVar, strScratch);
+    } else {
+        engine.CallObject(pVar, strScratch, VT_EMPTY);
+    }
+}
+
+// A line that begins with a name: an assignment, a procedure call, a built-in or object call.
+[[gnu::noinline]] void RunName(CScriptEngine& engine, const std::string& strName) {
+    CScriptVar* pVar = engine.FindIdent(strName);
+    if (pVar == nullptr) engine.Raise(strName, ERR_UNKNOWN_IDENT);
+    switch (pVar->m_nType) {
+        case VAR_NUMBER:
+            engine.AssignNumber(pVar);
+            break;
+        case VAR_STRING:
+            engine.AssignString(pVar);
+            break;
+        case VAR_PROC:
+            RunProc(engine, pVar, TK_ENDPROC);
+            break;
+        case VAR_FUNC:
+        case VAR_OBJECT:
+            RunCall(engine, pVar);
+            break;
+        case VAR_CONST:  // a constant cannot be assigned
+            engine.Raise(strName, ERR_UNEXPECTED);
+        default:
+            engine.Raise(strName, ERR_INTERNAL);
+    }
+}
+
+// An If line; returns the index of the line the block ended on. In check mode the body runs
+// whatever the condition.
+[[gnu::noinline]] int32_t RunIf(CScriptEngine& engine) {
+    std::string& strCondition = IfConditionText();
+    strCondition.assign(engine.m_pszPos);
+    if (!engine.EvalCondition(strCondition) && !engine.m_bCheckOnly)
+        return engine.FindBlockEnd(TK_ENDIF);
+    return engine.RunBlock(TK_ENDIF);
+}
+
+// A While line; returns the index of the line the loop ended on. A pass that met "Return"
+// counts as any other pass: only a false condition lets the "Return" take effect outside. In
+// check mode the body runs exactly once.
+[[gnu::noinline]] int32_t RunWhile(CScriptEngine& engine, int32_t nWhileLine) {
+    const std::string strCondition(engine.m_pszPos);
+    int32_t nLast = nWhileLine;
+    bool bRan = false;
+    for (;;) {
+        // After a pass, an error here names the line that ended the pass.
+        if (!engine.EvalCondition(strCondition) && !engine.m_bCheckOnly)
+            return bRan ? nLast : engine.FindBlockEnd(TK_ENDWHILE);
+        engine.m_nCurLine = nWhileLine;
+        bRan = true;
+        nLast = engine.RunBlock(TK_ENDWHILE);
+        if (engine.m_bCheckOnly) return nLast;
+    }
+}
+
+// The text of one argument in a call's trace line.
+void AppendArgument(std::string& strLine, CScriptArg& slot) {
+    if (slot.m_nType == VAR_NUMBER) {
+        strLine += std::to_string(slot.GetNumber());
+        return;
+    }
+    const char* pszText = slot.GetString();
+    if (pszText == nullptr) {
+        strLine += NULL_TEXT;
+    } else {
+        strLine += '"';
+        strLine += pszText;
+        strLine += '"';
+    }
+}
+
+// "name = value" of a debug print: the variable it was given, or a literal.
+std::string DebugPrintLine(CScriptEngine& engine, CScriptArg& slot) {
+    std::string strLine =
+        slot.m_pSource != nullptr ? engine.GetIdentName(slot.m_pSource) : LITERAL_NAME;
+    strLine += " = ";
+    AppendArgument(strLine, slot);
+    return strLine;
+}
+
+// Every argument must have its parameter's type, and an output parameter needs a variable.
+void CheckArguments(CScriptEngine& engine, const std::string& strName, const CFuncDesc& desc,
+                    const CScriptArg* pSlots) {
+    for (int k = 0; k < desc.m_nParams; ++k) {
+        int nCode;
+        if (pSlots[k].m_nType != desc.m_anParamType[k]) {
+            nCode = ERR_TYPE_MISMATCH;
+        } else if (desc.m_abByRef[k] != 0 && pSlots[k].m_pSource == nullptr) {
+            nCode = ERR_NEED_VARIABLE;
+        } else {
+            continue;
+        }
+        engine.Raise(strName + " " + LoadResString(IDS_PARAMETER) + " " + std::to_string(k + 1),
+                     nCode);
+    }
+}
+
+// The line that shows a built-in's result: a Number as it is, a String in double quotes.
+void TraceResult(CScriptEngine& engine, const std::string& strName, int32_t nRetType,
+                 int32_t nResult, const std::string& strResult) {
+    if (nRetType != VAR_NUMBER && nRetType != VAR_STRING) return;
+    std::string strLine = strName + " - " + engine.m_strReturnLabel + ": ";
+    if (nRetType == VAR_NUMBER) {
+        strLine += std::to_string(nResult);
+    } else {
+        strLine += '"';
+        strLine += strResult;
+        strLine += '"';
+    }
+    engine.Report(strLine.c_str(), true);
+}
+}  // namespace
+
+void CScriptEngine::CopyLine(int32_t nLine) {
+    // The loader keeps every line within the buffer; the bound only guards the copy.
+    const std::string& strLine = m_arrLines[static_cast<size_t>(nLine)];
+    const size_t nLen = std::min(strLine.size(), static_cast<size_t>(MAX_LINE));
+    std::memcpy(m_szLine, strLine.data(), nLen);
+    m_szLine[nLen] = '\0';
+}
 
 bool CScriptEngine::RunMain() {
     CScriptVar* pMain = FindIdent("Main");
     if (pMain == nullptr) Raise("Main", ERR_MISSING);
+    m_nCurLine = pMain->GetProcLine();
+    RunBlock(TK_ENDMAIN);
+    if (m_bCheckOnly) CheckAllProcs();
     return true;
 }
-int32_t CScriptEngine::RunBlock(int32_t) { return 0; }
-int32_t CScriptEngine::FindBlockEnd(int32_t) { return 0; }
-void CScriptEngine::CheckAllProcs() {}
-int32_t CScriptEngine::CallBuiltin(CScriptVar*, std::string&) { return 0; }
-void CScriptEngine::TraceCall(const std::string&, CScriptArg*, int) {}
-bool CScriptEngine::EvalCondition(const std::string&) { return false; }
-void CScriptEngine::AssignNumber(CScriptVar*) {}
-void CScriptEngine::AssignString(CScriptVar*) {}
-int CScriptEngine::ParseArgs(CScriptArg*) { return 0; }
+
+int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
+    struct DepthGuard {
+        int& nDepth;
+        explicit DepthGuard(int& n) : nDepth(++n) {}
+        ~DepthGuard() { --nDepth; }
+    } guard(m_nDepth);
+    if (m_nDepth > MAX_NESTING) Raise("Nesting too deep", ERR_BLOCK);
+
+    std::string& strToken = FirstTokenText();
+    const int32_t nLines = FileLineCount(*this);
+    int32_t i = m_nCurLine;
+    for (;;) {
+        if (++i >= nLines) RaiseEndMissing(*this);
+        m_nCurLine = i;
+        CopyLine(i);
+        if (m_bCancel) Raise("", ERR_CANCELLED);
+        PumpMessages(PUMP_MESSAGES);
+
+        const int32_t nCode = GetToken(m_szLine, strToken);
+        if (nCode == nEndToken) return i;
+        switch (nCode) {
+            case TK_END:
+                break;
+            case TK_DIRECTIVE:
+                ProcessDirective();
+                break;
+            case TK_RETURN:
+                // The caller goes on after the returned index, meets the "Return" again and
+                // ends in the same way, up to the procedure's own block.
+                return i - 1;
+            case TK_IF:
+                i = RunIf(*this);
+                break;
+            case TK_WHILE:
+                i = RunWhile(*this, i);
+                break;
+            case TK_IDENT:
+                RunName(*this, strToken);
+                break;
+            case TK_INVALID:
+                Raise(strToken, ERR_INVALID_IDENT_EXEC);
+            default:  // a literal, an operator, a misplaced keyword or a type name
+                Raise(strToken, ERR_UNEXPECTED);
+        }
+    }
+}
+
+int32_t CScriptEngine::FindBlockEnd(int32_t nEndToken) {
+    // Skipped lines are only looked at: no cancel test, no directives.
+    std::string& strToken = FirstTokenText();
+    const int32_t nLines = FileLineCount(*this);
+    int32_t nIfDepth = 0;
+    int32_t nWhileDepth = 0;
+    for (int32_t i = m_nCurLine + 1; i < nLines; ++i) {
+        m_nCurLine = i;
+        CopyLine(i);
+        const int32_t nCode = GetToken(m_szLine, strToken);
+        if (nCode == nEndToken && nIfDepth == 0 && nWhileDepth == 0) return i;
+        switch (nCode) {
+            case TK_IF:
+                ++nIfDepth;
+                break;
+            case TK_ENDIF:
+                --nIfDepth;
+                break;
+            case TK_WHILE:
+                ++nWhileDepth;
+                break;
+            case TK_ENDWHILE:
+                --nWhileDepth;
+                break;
+            default:
+                break;
+        }
+    }
+    RaiseEndMissing(*this);
+}
+
+void CScriptEngine::CheckAllProcs() {
+    // In the order of the procedures in the file, so that a check run is repeatable.
+    std::vector<CScriptVar*> procs;
+    for (const auto& [strName, pVar] : m_mapIdent) {
+        if (pVar != nullptr && pVar->m_nType == VAR_PROC && strName != "Main")
+            procs.push_back(pVar.get());
+    }
+    std::ranges::sort(procs, {}, &CScriptVar::m_nLine);
+    for (CScriptVar* pProc : procs) RunProc(*this, pProc, TK_ENDPROC);
+}
+
+int32_t CScriptEngine::CallBuiltin(CScriptVar* pFunc, std::string& strResult) {
+    const CFuncDesc* pDesc = pFunc->GetFuncDesc();
+    const int nParams = pDesc->m_nParams;
+    if (nParams > MAX_ARGS) Raise("Too many parameters", ERR_INTERNAL);
+    const std::string strName = GetIdentName(pFunc);
+
+    std::array<CScriptArg, MAX_ARGS> slots;
+    if (ParseArgs(slots.data()) != nParams) Raise(strName, ERR_PARAM_COUNT);
+    CheckArguments(*this, strName, *pDesc, slots.data());
+    if (m_bCheckOnly) return 0;
+
+    if (m_bTrace) TraceCall(strName, slots.data(), nParams);
+    if (m_bSimulate) return 0;
+    const int32_t nResult = ExecBuiltin(pFunc, slots.data(), strResult);
+    if (m_bTrace && strName != DEBUG_PRINT_NUM && strName != DEBUG_PRINT_STR)
+        TraceResult(*this, strName, pDesc->m_nRetType, nResult, strResult);
+    return nResult;
+}
+
+void CScriptEngine::TraceCall(const std::string& strName, CScriptArg* pSlots, int nCount) {
+    std::string strLine;
+    if (strName == DEBUG_PRINT_NUM || strName == DEBUG_PRINT_STR) {
+        strLine = DebugPrintLine(*this, pSlots[0]);
+    } else {
+        strLine = strName + "( ";
+        for (int k = 0; k < nCount; ++k) {
+            if (k > 0) strLine += ", ";
+            AppendArgument(strLine, pSlots[k]);
+        }
+        strLine += " )";
+    }
+    Report(strLine.c_str(), true);
+}

@@ -8,13 +8,15 @@ pass=0
 fail=0
 for dir in "$cases"/*/; do
   name=$(basename "$dir")
-  read -r options params rc < <(python3 - "$dir/case.json" <<'PY'
-import json, sys, shlex
+  # One value a line: options and parameters may hold blanks and quotes.
+  { IFS= read -r options; IFS= read -r params; read -r rc; } < <(python3 - "$dir/case.json" <<'PY'
+import json, sys
 c = json.load(open(sys.argv[1]))
-print(shlex.quote(c.get("options") or ""), shlex.quote(c.get("params") or ""), c["rc"])
+print(c.get("options") or "")
+print(c.get("params") or "")
+print(c["rc"])
 PY
 )
-  eval "options=$options params=$params"
   args=()
   [ -n "$options" ] && args+=(-o "$options")
   [ -n "$params" ] && args+=(-p "$params")

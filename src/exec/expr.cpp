@@ -1,0 +1,221 @@
+// Conditions, assignments and argument lists: the three places where a line holds a value.
+// Every token a faulty line needs is read before the first check, so that the error a line
+// gets does not depend on how far it was read.
+#include <cstdint>
+
+#include "host/engine.h"
+#include "lexer/tokens.h"
+
+namespace {
+// OLE variant types of the result an object access is asked for.
+constexpr int VT_I4 = 3;
+constexpr int VT_BSTR = 8;
+
+// The record a name stands for; a name the table does not hold is unknown.
+CScriptVar* LookUp(CScriptEngine& engine, const std::string& strName) {
+    CScriptVar* pVar = engine.FindIdent(strName);
+    if (pVar == nullptr) engine.Raise(strName, ERR_UNKNOWN_IDENT);
+    return pVar;
+}
+
+// The value of a condition operand that has passed the operand check.
+int32_t OperandValue(CScriptEngine& engine, int32_t nCode, const std::string& strText) {
+    if (nCode == TK_NUMBER) return engine.ToNumber(strText.c_str());
+    return LookUp(engine, strText)->GetNumber();
+}
+
+bool IsComparison(int32_t nCode) {
+    return nCode == TK_NE || nCode == TK_EQ || nCode == TK_LE || nCode == TK_GE;
+}
+
+// Numbers wrap around in 32 bits; the arithmetic is done unsigned, where wrapping is defined.
+int32_t WrapAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+int32_t WrapSub(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+// The result type a built-in must have on the right of an assignment; a built-in of the other
+// type or of none cannot stand there.
+void RequireResultType(CScriptEngine& engine, CScriptVar* pFunc, int32_t nWanted) {
+    const int32_t nRetType = pFunc->GetFuncDesc()->m_nRetType;
+    if (nRetType == nWanted) return;
+    const std::string strName = engine.GetIdentName(pFunc);
+    if (nRetType == 0) engine.Raise(strName, ERR_VOID_ASSIGNMENT);
+    engine.Raise(strName, nWanted == VAR_NUMBER ? ERR_RETURNS_STRING : ERR_RETURNS_NUMBER);
+}
+
+// The operator and the value token of an assignment, both read before either is checked.
+struct Assignment {
+    int32_t nOperator;
+    int32_t nValue;
+    std::string strValue;
+};
+
+// Both tokens must be there, and the operator one of those the target's type allows.
+Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
+    Assignment assignment;
+    std::string strOperator;
+    assignment.nOperator = engine.GetToken(nullptr, strOperator);
+    assignment.nValue = engine.GetToken(nullptr, assignment.strValue);
+    const int32_t nOperator = assignment.nOperator;
+    const bool bKnown = nOperator == TK_ASSIGN ||
+                        (bNumber && (nOperator == TK_ADD_ASSIGN || nOperator == TK_SUB_ASSIGN));
+    if (nOperator == TK_END || assignment.nValue == TK_END || !bKnown)
+        engine.Raise("", ERR_INVALID_EXPRESSION);
+    return assignment;
+}
+
+// Fills one argument slot from a token; false for the ")" that ends the list early.
+bool FillSlot(CScriptEngine& engine, CScriptArg& slot, int32_t nCode, const std::string& strText) {
+    switch (nCode) {
+        case TK_IDENT: {
+            CScriptVar* pSource = LookUp(engine, strText);
+            if (pSource->m_nType == VAR_NUMBER || pSource->m_nType == VAR_CONST) {
+                slot.SetNumber(pSource->GetNumber());
+            } else if (pSource->m_nType == VAR_STRING) {
+                slot.SetString(pSource->GetString());
+            } else {
+                engine.Raise(strText, ERR_UNEXPECTED);
+            }
+            slot.m_pSource = pSource;
+            return true;
+        }
+        case TK_NUMBER:
+            slot.SetNumberText(strText.c_str());
+            return true;
+        case TK_STRING:
+            slot.SetString(strText.c_str());
+            return true;
+        case TK_NULL:
+            slot.SetString(nullptr);
+            return true;
+        case TK_RPAREN:
+            return false;
+        default:
+            engine.Raise(strText, ERR_UNEXPECTED);
+    }
+}
+}  // namespace
+
+bool CScriptEngine::EvalCondition(const std::string& strCondition) {
+    std::string strOpen, strLeft, strCompare, strRight, strClose, strRest;
+    // The lexer only reads the text it is given.
+    const int32_t nOpen = GetToken(const_cast<char*>(strCondition.c_str()), strOpen);
+    const int32_t nLeft = GetToken(nullptr, strLeft);
+    const int32_t nCompare = GetToken(nullptr, strCompare);
+    const int32_t nRight = GetToken(nullptr, strRight);
+    const int32_t nClose = GetToken(nullptr, strClose);
+    if (nOpen != TK_LPAREN || nClose != TK_RPAREN) Raise(strCondition, ERR_INVALID_EXPRESSION);
+    if (GetToken(nullptr, strRest) != TK_END) Raise(strRest, ERR_UNEXPECTED);
+    if (nLeft != TK_NUMBER && nLeft != TK_IDENT) Raise(strLeft, ERR_INVALID_OPERAND);
+    if (nRight != TK_NUMBER && nRight != TK_IDENT) Raise(strRight, ERR_INVALID_OPERAND);
+    if (!IsComparison(nCompare)) Raise(strCompare, ERR_INVALID_OPERATOR);
+
+    const int32_t nLeftValue = OperandValue(*this, nLeft, strLeft);
+    const int32_t nRightValue = OperandValue(*this, nRight, strRight);
+    switch (nCompare) {
+        case TK_NE:
+            return nLeftValue != nRightValue;
+        case TK_EQ:
+            return nLeftValue == nRightValue;
+        case TK_LE:
+            return nLeftValue <= nRightValue;
+        default:
+            return nLeftValue >= nRightValue;
+    }
+}
+
+void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
+    const auto [nOperator, nValueCode, strValue] = ReadAssignment(*this, true);
+
+    int32_t nValue = 0;
+    if (nValueCode == TK_NUMBER) {
+        nValue = ToNumber(strValue.c_str());
+    } else if (nValueCode == TK_IDENT) {
+        CScriptVar* pSource = LookUp(*this, strValue);
+        std::string strScratch;
+        switch (pSource->m_nType) {
+            case VAR_NUMBER:
+            case VAR_CONST:
+                nValue = pSource->GetNumber();
+                break;
+            case VAR_FUNC:
+                RequireResultType(*this, pSource, VAR_NUMBER);
+                nValue = CallBuiltin(pSource, strScratch);
+                break;
+            case VAR_OBJECT:
+                nValue = CallObject(pSource, strScratch, VT_I4);
+                break;
+            default:
+                Raise(strValue, ERR_TYPE_MISMATCH);
+        }
+    } else {
+        Raise(strValue, ERR_TYPE_MISMATCH);
+    }
+
+    // The value is complete before the target is read.
+    if (nOperator == TK_ADD_ASSIGN) {
+        nValue = WrapAdd(pTarget->GetNumber(), nValue);
+    } else if (nOperator == TK_SUB_ASSIGN) {
+        nValue = WrapSub(pTarget->GetNumber(), nValue);
+    }
+    pTarget->SetNumber(nValue);
+}
+
+void CScriptEngine::AssignString(CScriptVar* pTarget) {
+    const Assignment assignment = ReadAssignment(*this, false);
+    const int32_t nValueCode = assignment.nValue;
+    const std::string& strValue = assignment.strValue;
+
+    if (nValueCode == TK_STRING) {
+        pTarget->SetString(strValue.c_str());
+    } else if (nValueCode == TK_NULL) {
+        pTarget->SetString(nullptr);
+    } else if (nValueCode == TK_IDENT) {
+        CScriptVar* pSource = LookUp(*this, strValue);
+        std::string strScratch;
+        switch (pSource->m_nType) {
+            case VAR_STRING: {
+                // A Null source makes the target Null; a variable assigned to itself keeps
+                // its value.
+                const char* pszText = pSource->GetString();
+                if (pSource != pTarget) pTarget->SetString(pszText);
+                break;
+            }
+            case VAR_FUNC:
+                RequireResultType(*this, pSource, VAR_STRING);
+                CallBuiltin(pSource, strScratch);
+                pTarget->SetString(strScratch.c_str());
+                break;
+            case VAR_OBJECT:
+                CallObject(pSource, strScratch, VT_BSTR);
+                pTarget->SetString(strScratch.c_str());
+                break;
+            default:
+                Raise(strValue, ERR_TYPE_MISMATCH);
+        }
+    } else {
+        Raise(strValue, ERR_TYPE_MISMATCH);
+    }
+}
+
+int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
+    std::string strText;
+    if (GetToken(nullptr, strText) != TK_LPAREN) Raise(strText, ERR_UNEXPECTED);
+
+    int nFilled = 0;
+    while (nFilled < MAX_ARGS) {
+        const int32_t nCode = GetToken(nullptr, strText);
+        if (!FillSlot(*this, pSlots[nFilled], nCode, strText)) break;
+        ++nFilled;
+        const int32_t nNext = GetToken(nullptr, strText);
+        if (nNext == TK_RPAREN) break;
+        if (nNext == TK_END) Raise("", ERR_INVALID_EXPRESSION);
+        if (nNext != TK_COMMA) Raise(strText, ERR_UNEXPECTED);
+    }
+    // After fifteen arguments and a comma, the next token fails here, whatever it is.
+    if (GetToken(nullptr, strText) != TK_END) Raise(strText, ERR_UNEXPECTED);
+    return nFilled;
+}
