@@ -1,5 +1,6 @@
 // What the interpreter needs of the host's platform besides automation: the window-message
-// pump between lines, the long local date and time text, and loadable modules.
+// pump between lines, the long local date and time text, loadable modules, and the
+// case-insensitive comparison of texts.
 #pragma once
 
 #include <cstddef>
@@ -13,5 +14,9 @@ int PumpWindowMessages(int nMax);
 // Writes the current local time in the locale's long date and time form. Leaves the empty
 // text when the time cannot be had or does not fit.
 void FormatLocalTime(char* pszBuf, size_t nSize);
+
+// Compares two texts, ignoring case by the current locale's rules: negative, 0 or positive as
+// the first sorts before, with or after the second. The value is not limited to -1 and 1.
+int CompareNoCase(const char* pszA, const char* pszB);
 
 }  // namespace platform
