@@ -35,38 +35,21 @@ std::string& FirstTokenText() {
     return strText;
 }
 
-// The text of an If condition; it is evaluated before the body runs, so one buffer serves
-// every nesting level.
-std::string& IfConditionText() {
+// The text of the condition being evaluated. It is copied in before each evaluation and not
+// needed once the body runs, so one buffer serves every nesting level.
+std::string& ConditionText() {
     thread_local std::string strText;
     return strText;
 }
 
 // In check mode every If body is entered, so a procedure that calls itself would never end;
-// a procedure that is running already is not entered again. This is the chain of procedures
-// running in check mode, innermost last.
-class CActiveProc {
-public:
-    CActiveProc(const CScriptVar* pProc, bool bTrack) : m_pProc(bTrack ? pProc : nullptr) {
-        if (m_pProc != nullptr) Chain().push_back(m_pProc);
-    }
-    ~CActiveProc() {
-        if (m_pProc != nullptr) Chain().pop_back();
-    }
-    CActiveProc(const CActiveProc&) = delete;
-    CActiveProc& operator=(const CActiveProc&) = delete;
-
-    static bool IsActive(const CScriptVar* pProc) {
-        return std::ranges::find(Chain(), pProc) != Chain().end();
-    }
-
-private:
-    static std::vector<const CScriptVar*>& Chain() {
-        thread_local std::vector<const CScriptVar*> chain;
-        return chain;
-    }
-    const CScriptVar* m_pProc;
-};
+// a procedure that is running already is not entered again. These are the procedures running
+// in check mode, innermost last. An error ends the run without taking its entries off, so
+// each run starts with an empty chain.
+std::vector<const CScriptVar*>& ActiveProcs() {
+    thread_local std::vector<const CScriptVar*> chain;
+    return chain;
+}
 
 // The line array holds one empty element after the file's own lines.
 int32_t FileLineCount(const CScriptEngine& engine) {
@@ -79,12 +62,24 @@ int32_t FileLineCount(const CScriptEngine& engine) {
     engine.Raise("End", ERR_MISSING);
 }
 
-// Runs a procedure's block, starting after its opening line.
-void RunProc(CScriptEngine& engine, CScriptVar* pProc, int32_t nEndToken) {
-    if (engine.m_bCheckOnly && CActiveProc::IsActive(pProc)) return;
-    CActiveProc active(pProc, engine.m_bCheckOnly);
+// A procedure's block in check mode, unless the procedure is running already.
+[[gnu::noinline]] void CheckProc(CScriptEngine& engine, CScriptVar* pProc) {
+    std::vector<const CScriptVar*>& chain = ActiveProcs();
+    if (std::ranges::find(chain, pProc) != chain.end()) return;
+    chain.push_back(pProc);
     engine.m_nCurLine = pProc->GetProcLine();
-    engine.RunBlock(nEndToken);
+    engine.RunBlock(TK_ENDPROC);
+    chain.pop_back();
+}
+
+// Runs a procedure's block, starting after its opening line.
+void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
+    if (engine.m_bCheckOnly) {
+        CheckProc(engine, pProc);
+        return;
+    }
+    engine.m_nCurLine = pProc->GetProcLine();
+    engine.RunBlock(TK_ENDPROC);
 }
 
 // A built-in or object call as a statement of its own; its result is dropped.
@@ -109,7 +104,7 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc, int32_t nEndToken) {
             engine.AssignString(pVar);
             break;
         case VAR_PROC:
-            RunProc(engine, pVar, TK_ENDPROC);
+            RunProc(engine, pVar);
             break;
         case VAR_FUNC:
         case VAR_OBJECT:
@@ -122,12 +117,24 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc, int32_t nEndToken) {
     }
 }
 
+// Evaluates the condition of an If or While line: the line's text behind its keyword, which
+// ends nOffset characters into the line. The line array does not change during a run, so a
+// loop takes the same text before every pass.
+bool EvalLineCondition(CScriptEngine& engine, int32_t nLine, size_t nOffset) {
+    std::string& strCondition = ConditionText();
+    strCondition.assign(engine.m_arrLines[static_cast<size_t>(nLine)], nOffset);
+    return engine.EvalCondition(strCondition);
+}
+
+// Where the condition of the line just read begins.
+size_t ConditionOffset(const CScriptEngine& engine) {
+    return static_cast<size_t>(engine.m_pszPos - engine.m_szLine);
+}
+
 // An If line; returns the index of the line the block ended on. In check mode the body runs
 // whatever the condition.
-[[gnu::noinline]] int32_t RunIf(CScriptEngine& engine) {
-    std::string& strCondition = IfConditionText();
-    strCondition.assign(engine.m_pszPos);
-    if (!engine.EvalCondition(strCondition) && !engine.m_bCheckOnly)
+[[gnu::noinline]] int32_t RunIf(CScriptEngine& engine, int32_t nIfLine) {
+    if (!EvalLineCondition(engine, nIfLine, ConditionOffset(engine)) && !engine.m_bCheckOnly)
         return engine.FindBlockEnd(TK_ENDIF);
     return engine.RunBlock(TK_ENDIF);
 }
@@ -136,12 +143,12 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc, int32_t nEndToken) {
 // counts as any other pass: only a false condition lets the "Return" take effect outside. In
 // check mode the body runs exactly once.
 [[gnu::noinline]] int32_t RunWhile(CScriptEngine& engine, int32_t nWhileLine) {
-    const std::string strCondition(engine.m_pszPos);
+    const size_t nOffset = ConditionOffset(engine);
     int32_t nLast = nWhileLine;
     bool bRan = false;
     for (;;) {
         // After a pass, an error here names the line that ended the pass.
-        if (!engine.EvalCondition(strCondition) && !engine.m_bCheckOnly)
+        if (!EvalLineCondition(engine, nWhileLine, nOffset) && !engine.m_bCheckOnly)
             return bRan ? nLast : engine.FindBlockEnd(TK_ENDWHILE);
         engine.m_nCurLine = nWhileLine;
         bRan = true;
@@ -219,6 +226,7 @@ void CScriptEngine::CopyLine(int32_t nLine) {
 bool CScriptEngine::RunMain() {
     CScriptVar* pMain = FindIdent("Main");
     if (pMain == nullptr) Raise("Main", ERR_MISSING);
+    ActiveProcs().clear();
     m_nCurLine = pMain->GetProcLine();
     RunBlock(TK_ENDMAIN);
     if (m_bCheckOnly) CheckAllProcs();
@@ -256,7 +264,7 @@ int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
                 // ends in the same way, up to the procedure's own block.
                 return i - 1;
             case TK_IF:
-                i = RunIf(*this);
+                i = RunIf(*this, i);
                 break;
             case TK_WHILE:
                 i = RunWhile(*this, i);
@@ -311,7 +319,7 @@ void CScriptEngine::CheckAllProcs() {
             procs.push_back(pVar.get());
     }
     std::ranges::sort(procs, {}, &CScriptVar::m_nLine);
-    for (CScriptVar* pProc : procs) RunProc(*this, pProc, TK_ENDPROC);
+    for (CScriptVar* pProc : procs) RunProc(*this, pProc);
 }
 
 int32_t CScriptEngine::CallBuiltin(CScriptVar* pFunc, std::string& strResult) {

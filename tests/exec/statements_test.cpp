@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(Cancel, BreakFromAnotherThreadEndsAnEndlessLoopAtTheNextLine) {
+TEST(ScriptCancel, BreakFromAnotherThreadEndsAnEndlessLoopAtTheNextLine) {
     ScriptRunner runner;
     std::atomic<bool> bRunDone{false};
     std::atomic<int> nCallsAtBreak{-1};
@@ -40,7 +40,7 @@ std::string NestedIfs(int nDepth) {
     return strScript + "EndMain\n";
 }
 
-TEST(Nesting, BlocksNestAsDeepAsTheLimit) {
+TEST(NestingLimit, BlocksNestAsDeepAsTheLimit) {
     // Main's own block is the first level.
     ScriptRunner runner;
     ScriptRun run = runner.Run(NestedIfs(MAX_NESTING - 1));
@@ -49,7 +49,7 @@ TEST(Nesting, BlocksNestAsDeepAsTheLimit) {
     EXPECT_EQ(family_double::g_calls.size(), 1u);
 }
 
-TEST(Nesting, OneLevelMoreIsABlockErrorOnTheOpeningLine) {
+TEST(NestingLimit, OneLevelMoreIsABlockErrorOnTheOpeningLine) {
     ScriptRunner runner;
     ScriptRun run = runner.Run(NestedIfs(MAX_NESTING));
     EXPECT_EQ(run.strLog, ScriptError(MAX_NESTING + 1, "'Nesting too deep' - Block error"));
