@@ -117,10 +117,17 @@ std::vector<ScriptCase> LoadGroup(const std::filesystem::path& path) {
 }
 
 std::vector<ScriptCase> LoadCases() {
+    const std::filesystem::path dir = QJ_SOURCE_DIR "/tests/exec/cases";
+    std::error_code error;
     std::vector<std::filesystem::path> files;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(QJ_SOURCE_DIR "/tests/exec/cases")) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
         if (entry.path().extension() == ".cases") files.push_back(entry.path());
+    }
+    if (files.empty()) {
+        ScriptCase missing;
+        missing.strName = "missing";
+        missing.strFault = "no cases in " + dir.string();
+        return {missing};
     }
     std::ranges::sort(files);
     std::vector<ScriptCase> cases;
