@@ -1,11 +1,19 @@
 // An automation object held by an Object variable; released when the variable is deleted.
 #pragma once
 
-class CScriptEngine;
+#include "platform/automation.h"
 
-class CScriptDispatch {
+class CScriptEngine;
+class CScriptArg;
+
+class CScriptDispatch : public CAutoObject {
 public:
-    // Creates the object from its programmatic identifier; raises a script error on failure.
+    // Creates the object of a programmatic identifier. On failure raises error 27 with the
+    // identifier and the description of the failing status.
     CScriptDispatch(CScriptEngine* pEngine, const char* pszProgId);
-    ~CScriptDispatch();
 };
+
+// Adds the value of one argument slot to an invocation's arguments: a Number or constant as a
+// 32-bit integer, a String as its text, a Null String as a null text. An unfilled slot adds
+// nothing. A slot without a value raises error 5.
+void GetArgValue(CScriptArg& slot, CAutoArgs& args);
