@@ -6,9 +6,11 @@
 
 #include "family/qjenv.h"
 #include "host/engine.h"
+#include "host/interpreter_class.h"
 
 void ModuleStart() {
     std::setlocale(LC_ALL, "");
+    RegisterInterpreterFactory();
     g_pEngine = new (std::nothrow) CScriptEngine();
 }
 

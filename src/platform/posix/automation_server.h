@@ -56,6 +56,7 @@ inline constexpr IID IID_IDispatch = {0x00020400, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0,
 
 constexpr HRESULT S_OK = AUTO_S_OK;
 constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
 constexpr HRESULT E_NOINTERFACE = AUTO_E_NOINTERFACE;
 constexpr HRESULT E_POINTER = AUTO_E_POINTER;
 constexpr HRESULT E_FAIL = AUTO_E_FAIL;
