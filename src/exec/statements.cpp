@@ -29,28 +29,6 @@ constexpr char LITERAL_NAME[] = "Literal";
 // How a Null text argument is shown in a trace line.
 constexpr char NULL_TEXT[] = "NULL";
 
-// The first token of the line being dispatched; no line needs it once a nested block runs.
-std::string& FirstTokenText() {
-    thread_local std::string strText;
-    return strText;
-}
-
-// The text of the condition being evaluated. It is copied in before each evaluation and not
-// needed once the body runs, so one buffer serves every nesting level.
-std::string& ConditionText() {
-    thread_local std::string strText;
-    return strText;
-}
-
-// In check mode every If body is entered, so a procedure that calls itself would never end;
-// a procedure that is running already is not entered again. These are the procedures running
-// in check mode, innermost last. An error ends the run without taking its entries off, so
-// each run starts with an empty chain.
-std::vector<const CScriptVar*>& ActiveProcs() {
-    thread_local std::vector<const CScriptVar*> chain;
-    return chain;
-}
-
 // The line array holds one empty element after the file's own lines.
 int32_t FileLineCount(const CScriptEngine& engine) {
     return static_cast<int32_t>(engine.m_arrLines.size()) - 1;
@@ -64,7 +42,7 @@ int32_t FileLineCount(const CScriptEngine& engine) {
 
 // A procedure's block in check mode, unless the procedure is running already.
 [[gnu::noinline]] void CheckProc(CScriptEngine& engine, CScriptVar* pProc) {
-    std::vector<const CScriptVar*>& chain = ActiveProcs();
+    std::vector<const CScriptVar*>& chain = engine.m_arrCheckedProcs;
     if (std::ranges::find(chain, pProc) != chain.end()) return;
     chain.push_back(pProc);
     engine.m_nCurLine = pProc->GetProcLine();
@@ -121,7 +99,7 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
 // ends nOffset characters into the line. The line array does not change during a run, so a
 // loop takes the same text before every pass.
 bool EvalLineCondition(CScriptEngine& engine, int32_t nLine, size_t nOffset) {
-    std::string& strCondition = ConditionText();
+    std::string& strCondition = engine.m_strCondition;
     strCondition.assign(engine.m_arrLines[static_cast<size_t>(nLine)], nOffset);
     return engine.EvalCondition(strCondition);
 }
@@ -226,7 +204,7 @@ void CScriptEngine::CopyLine(int32_t nLine) {
 bool CScriptEngine::RunMain() {
     CScriptVar* pMain = FindIdent("Main");
     if (pMain == nullptr) Raise("Main", ERR_MISSING);
-    ActiveProcs().clear();
+    m_arrCheckedProcs.clear();
     m_nCurLine = pMain->GetProcLine();
     RunBlock(TK_ENDMAIN);
     if (m_bCheckOnly) CheckAllProcs();
@@ -241,7 +219,7 @@ int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
     } guard(m_nDepth);
     if (m_nDepth > MAX_NESTING) Raise("Nesting too deep", ERR_BLOCK);
 
-    std::string& strToken = FirstTokenText();
+    std::string& strToken = m_strFirstToken;
     const int32_t nLines = FileLineCount(*this);
     int32_t i = m_nCurLine;
     for (;;) {
@@ -282,7 +260,7 @@ int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
 
 int32_t CScriptEngine::FindBlockEnd(int32_t nEndToken) {
     // Skipped lines are only looked at: no cancel test, no directives.
-    std::string& strToken = FirstTokenText();
+    std::string& strToken = m_strFirstToken;
     const int32_t nLines = FileLineCount(*this);
     int32_t nIfDepth = 0;
     int32_t nWhileDepth = 0;

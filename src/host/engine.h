@@ -117,6 +117,17 @@ public:
     std::vector<std::string> m_arrLines;
     int32_t m_nError = ERR_NONE_YET;
 
+    // Scratch texts of the executor, kept here so that executing a line allocates nothing.
+    // The first token of the line being dispatched: no line needs it once a nested block runs.
+    std::string m_strFirstToken;
+    // The condition being evaluated: copied in before each evaluation and not needed once the
+    // body runs, so one text serves every nesting level.
+    std::string m_strCondition;
+    // In check mode every If body is entered, so a procedure that calls itself would never
+    // end; one that is running already is not entered again. These are the procedures running
+    // in check mode, innermost last; a run that fails leaves them, so each run starts afresh.
+    std::vector<const CScriptVar*> m_arrCheckedProcs;
+
 private:
     void RunGuarded(const char* pszScript);
     // Reports a failure that is not a script error as an internal error; returns 0.

@@ -1,11 +1,13 @@
 // The keyword and operator table, and the classification of token texts.
+#include <array>
+
 #include "host/engine.h"
 #include "lexer/chartab.h"
 #include "lexer/tokens.h"
 
 namespace {
 struct TokenEntry {
-    const char* pszText;
+    std::string_view text;
     int32_t nCode;
 };
 
@@ -21,6 +23,34 @@ constexpr TokenEntry s_aTokens[] = {
     {"Number", TK_TYPE_NUMBER}, {"String", TK_TYPE_STRING}, {"Object", TK_TYPE_OBJECT},
 };
 
+// The fixed texts by their first byte, so that classifying a token compares it with at most
+// the few fixed texts that begin like it instead of hashing it.
+constexpr int MAX_SAME_FIRST = 6;
+using FirstByteIndex = std::array<std::array<int8_t, MAX_SAME_FIRST>, 256>;
+
+constexpr FirstByteIndex MakeFirstByteIndex() {
+    FirstByteIndex index{};
+    for (auto& candidates : index) candidates.fill(-1);
+    for (size_t i = 0; i < std::size(s_aTokens); ++i) {
+        auto& candidates = index[static_cast<unsigned char>(s_aTokens[i].text[0])];
+        size_t n = 0;
+        while (candidates[n] >= 0) ++n;
+        candidates[n] = static_cast<int8_t>(i);
+    }
+    return index;
+}
+
+constexpr FirstByteIndex s_firstByteIndex = MakeFirstByteIndex();
+
+// The code of a fixed text, or 0 when the text is none of them.
+int32_t FixedTokenCode(std::string_view text) {
+    for (int8_t nEntry : s_firstByteIndex[static_cast<unsigned char>(text[0])]) {
+        if (nEntry < 0) break;
+        if (s_aTokens[nEntry].text == text) return s_aTokens[nEntry].nCode;
+    }
+    return 0;
+}
+
 bool AllOf(std::string_view text, uint8_t nClass) {
     for (char ch : text) {
         if (!chartab::Is(ch, nClass)) return false;
@@ -30,13 +60,13 @@ bool AllOf(std::string_view text, uint8_t nClass) {
 }  // namespace
 
 void CScriptEngine::InitTokenTable() {
-    for (const TokenEntry& entry : s_aTokens) m_mapToken[entry.pszText] = entry.nCode;
+    for (const TokenEntry& entry : s_aTokens) m_mapToken.emplace(entry.text, entry.nCode);
 }
 
 int32_t CScriptEngine::ClassifyToken(std::string_view text) const {
     if (text.empty()) return TK_END;
-    auto it = m_mapToken.find(text);
-    if (it != m_mapToken.end()) return it->second;
+    // The keys of m_mapToken, found through the index of the same table.
+    if (int32_t nFixed = FixedTokenCode(text)) return nFixed;
     char chFirst = text.front();
     if (chFirst == '+' || chFirst == '-' || chartab::Is(chFirst, chartab::DIGIT))
         return AllOf(text.substr(1), chartab::DIGIT) ? TK_NUMBER : TK_INVALID;
