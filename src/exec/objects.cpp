@@ -205,6 +205,7 @@ int32_t CScriptEngine::CallObject(CScriptVar* pObject, std::string& strResult, i
     if (m_bTrace && access.wFlags != AUTO_DISPATCH_PROPERTYPUT)
         TraceCall(strLabel, pSlots.get(), nArgs);
 
+    // Taken before the invocation: a slot without a value is a script error of its own.
     CAutoArgs args;
     for (int i = 0; i < nArgs; ++i) GetArgValue(pSlots[i], args);
     CAutoResult result;
