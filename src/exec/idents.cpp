@@ -1,18 +1,32 @@
 // The identifier table: names to records, constants, decimal conversion, clean-up after a run.
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
+#include <cctype>
 
 #include "host/engine.h"
 
+namespace {
+bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+}  // namespace
+
 int32_t CScriptEngine::ToNumber(const char* pszText) {
     // Decimal as strtol reads it: leading white space, one sign, digits; nothing may follow.
-    char* pszEnd = nullptr;
-    errno = 0;
-    long long nValue = std::strtoll(pszText, &pszEnd, 10);
-    if (*pszEnd != '\0' || errno == ERANGE || nValue < INT32_MIN || nValue > INT32_MAX)
-        Raise(pszText, ERR_CONVERT_NUMBER);
-    return static_cast<int32_t>(nValue);
+    // A text without digits is not taken at all, so only the empty text gives 0.
+    constexpr int64_t LIMIT = int64_t{INT32_MAX} + 1;
+    const char* p = pszText;
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    const bool bNegative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    if (!IsDigit(*p)) {
+        if (*pszText != '\0') Raise(pszText, ERR_CONVERT_NUMBER);
+        return 0;
+    }
+    int64_t nValue = 0;
+    for (; IsDigit(*p); ++p) {
+        // Past the limit the value only has to stay past it.
+        nValue = std::min(nValue * 10 + (*p - '0'), LIMIT + 1);
+    }
+    if (*p != '\0' || nValue > (bNegative ? LIMIT : LIMIT - 1)) Raise(pszText, ERR_CONVERT_NUMBER);
+    return static_cast<int32_t>(bNegative ? -nValue : nValue);
 }
 
 CScriptVar* CScriptEngine::FindIdent(std::string_view name) const {

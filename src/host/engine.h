@@ -13,10 +13,15 @@
 #include "family/qjcwract.h"
 #include "host/errors.h"
 
-// Lookup by exact, case-sensitive text without building a string for the key.
+// Lookup by exact, case-sensitive text without building a string for the key. Names are
+// short, so a simple byte-wise hash (FNV-1a) beats a general one.
 struct TextHash {
     using is_transparent = void;
-    size_t operator()(std::string_view sv) const { return std::hash<std::string_view>{}(sv); }
+    size_t operator()(std::string_view sv) const {
+        uint64_t nHash = 14695981039346656037ull;
+        for (char ch : sv) nHash = (nHash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
+        return static_cast<size_t>(nHash);
+    }
 };
 
 using IdentMap =
@@ -130,6 +135,9 @@ public:
 
 private:
     void RunGuarded(const char* pszScript);
+    // ClassifyToken of a token made only of plain characters, given the character classes
+    // that all of them share.
+    int32_t ClassifyPlainRun(std::string_view text, uint8_t nSharedClasses) const;
     // Reports a failure that is not a script error as an internal error; returns 0.
     int ReportFailure(const char* pszDetail) noexcept;
     // Clears the run's data and flags and reports the end message.

@@ -14,6 +14,9 @@ enum : uint8_t {
     IDENT = 1 << 3,   // letters, digits and "_"
     PAIR = 1 << 4,    // may pair with a following "=": ! + - < = >
     SINGLE = 1 << 5,  // always a token of its own: # ( ) , .
+    PLAIN = 1 << 6,   // taken outside a literal without further thought: none of the above
+                      // separators, quote, pair or single characters, "/" or the end
+    ALL = 0xFF,
 };
 
 constexpr std::array<uint8_t, 256> MakeTable() {
@@ -26,6 +29,9 @@ constexpr std::array<uint8_t, 256> MakeTable() {
     table['_'] |= IDENT;
     for (int c : {'!', '+', '-', '<', '=', '>'}) table[c] |= PAIR;
     for (int c : {'#', '(', ')', ',', '.'}) table[c] |= SINGLE;
+    for (int c = 1; c < 256; ++c) {
+        if ((table[c] & (BREAK | PAIR | SINGLE)) == 0 && c != '"' && c != '/') table[c] |= PLAIN;
+    }
     return table;
 }
 

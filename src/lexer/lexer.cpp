@@ -20,6 +20,10 @@ int EscapedByte(char ch) {
         default: return -1;
     }
 }
+// An unknown escape sequence: the backslash and the character after it, if the line goes on.
+[[noreturn, gnu::noinline, gnu::cold]] void RaiseEscape(CScriptEngine& engine, const char* p) {
+    engine.Raise(std::string(p, p[1] != '\0' ? 2 : 1), ERR_ESCAPE_SEQUENCE);
+}
 }  // namespace
 
 int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
@@ -27,7 +31,21 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
     char* p = m_pszPos;
     while (chartab::Is(*p, chartab::SPACE)) ++p;
 
-    strText.clear();
+    // The token is cut in place and copied once at its end. Only an escape sequence makes its
+    // text differ from the line; from the first one on, the text is built as it is cut.
+    // Outside a literal no escape has happened yet, so "first character" means p is the start.
+    char* const pTokenStart = p;
+    // Most tokens are a run of plain characters ended by a separator, an operator, a
+    // punctuation character or the end of the line: cut and classify them at once.
+    uint8_t nClasses = chartab::ALL;
+    while (chartab::Is(*p, chartab::PLAIN)) nClasses &= chartab::kTable[static_cast<unsigned char>(*p++)];
+    if (p != pTokenStart && *p != '"' && *p != '/') {
+        m_pszPos = p;
+        strText.assign(pTokenStart, p);
+        return ClassifyPlainRun(strText, nClasses);
+    }
+    p = pTokenStart;
+    bool bBuilding = false;
     bool bInQuote = false;
     bool bPairPending = false;
     bool bComplete = false;
@@ -38,8 +56,10 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
                 int nByte = EscapedByte(p[1]);
                 if (nByte < 0) {
                     m_pszPos = p;
-                    Raise(std::string(p, p[1] != '\0' ? 2 : 1), ERR_ESCAPE_SEQUENCE);
+                    RaiseEscape(*this, p);
                 }
+                if (!bBuilding) strText.assign(pTokenStart, p);
+                bBuilding = true;
                 strText.push_back(static_cast<char>(nByte));
                 p += 2;
                 continue;
@@ -48,12 +68,14 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
                 bInQuote = false;
                 bComplete = true;
             }
+        } else if (chartab::Is(ch, chartab::PLAIN)) {
+            // most of a token: taken with no change of state
         } else if (chartab::Is(ch, chartab::BREAK)) {
             break;
         } else if (ch == '"') {
             bInQuote = true;
         } else if (chartab::Is(ch, chartab::PAIR)) {
-            if (strText.empty()) {
+            if (p == pTokenStart) {
                 if (p[1] == '=') {
                     bPairPending = true;
                 } else {
@@ -65,16 +87,16 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
                 break;
             }
         } else if (chartab::Is(ch, chartab::SINGLE)) {
-            if (!strText.empty()) break;
+            if (p != pTokenStart) break;
             bComplete = true;
         } else if (ch == '/' && p[1] == '/') {
             break;  // a comment runs to the end of the line
         }
-        strText.push_back(ch);
+        if (bBuilding) strText.push_back(ch);
         ++p;
     }
     m_pszPos = p;
-
+    if (!bBuilding) strText.assign(pTokenStart, p);
     int32_t nCode = ClassifyToken(strText);
     if (nCode == TK_STRING) {
         strText.pop_back();

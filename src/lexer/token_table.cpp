@@ -1,4 +1,5 @@
 // The keyword and operator table, and the classification of token texts.
+#include <algorithm>
 #include <array>
 
 #include "host/engine.h"
@@ -46,7 +47,10 @@ constexpr FirstByteIndex s_firstByteIndex = MakeFirstByteIndex();
 int32_t FixedTokenCode(std::string_view text) {
     for (int8_t nEntry : s_firstByteIndex[static_cast<unsigned char>(text[0])]) {
         if (nEntry < 0) break;
-        if (s_aTokens[nEntry].text == text) return s_aTokens[nEntry].nCode;
+        const std::string_view fixed = s_aTokens[nEntry].text;
+        // The fixed texts are a few bytes long: compare them inline.
+        if (fixed.size() == text.size() && std::equal(fixed.begin(), fixed.end(), text.begin()))
+            return s_aTokens[nEntry].nCode;
     }
     return 0;
 }
@@ -73,4 +77,12 @@ int32_t CScriptEngine::ClassifyToken(std::string_view text) const {
     // A lone double quote is an unterminated literal, not an empty one.
     if (chFirst == '"' && text.back() == '"') return text.size() > 1 ? TK_STRING : TK_INVALID;
     return AllOf(text, chartab::IDENT) ? TK_IDENT : TK_INVALID;
+}
+
+int32_t CScriptEngine::ClassifyPlainRun(std::string_view text, uint8_t nSharedClasses) const {
+    // A plain run holds no sign, quote or operator, so only these rules can apply.
+    if (chartab::Is(text.front(), chartab::DIGIT))
+        return (nSharedClasses & chartab::DIGIT) != 0 ? TK_NUMBER : TK_INVALID;
+    if (int32_t nFixed = FixedTokenCode(text)) return nFixed;
+    return (nSharedClasses & chartab::IDENT) != 0 ? TK_IDENT : TK_INVALID;
 }
