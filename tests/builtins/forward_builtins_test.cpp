@@ -75,13 +75,6 @@ TEST_F(ForwardTest, ArgumentsArriveInOrderWithNullAsNullPointer) {
     }
 }
 
-TEST_F(ForwardTest, ResultsPassUnchanged) {
-    for (int32_t nAnswer : {0, -1, INT32_MIN, INT32_MAX}) {
-        g_results["PVWCopy"] = nAnswer;
-        EXPECT_EQ(Exec("PVWCopy", {T("a"), T("b"), N(0), T("c")}).nResult, nAnswer);
-    }
-}
-
 TEST_F(ForwardTest, OutputEntriesGetTheBufferInPlaceOfTheVariable) {
     CScriptVar& out = StringVar("out", "old");
     Exec("PVEnvGet", {T("key"), V(out), N(100)});

@@ -144,17 +144,6 @@ TEST_F(RegistryTest, SignaturesAndOutputMarks) {
     }
 }
 
-TEST_F(RegistryTest, EveryOutputParameterIsAString) {
-    for (const NamedNumber& entry : kNumbers) {
-        const CFuncDesc* pDesc = m_engine.FindIdent(entry.pszName)->GetFuncDesc();
-        for (int k = 0; k < pDesc->m_nParams; ++k) {
-            if (pDesc->m_abByRef[k] != 0) {
-                EXPECT_EQ(pDesc->m_anParamType[k], STR) << entry.pszName;
-            }
-        }
-    }
-}
-
 TEST_F(RegistryTest, NamesAreMatchedExactly) {
     for (const char* pszName : {"getlenght", "GETLENGHT", "GetLength", "itoa", "exit", "Getlenght"})
         EXPECT_EQ(m_engine.FindIdent(pszName), nullptr) << pszName;
