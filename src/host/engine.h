@@ -24,9 +24,22 @@ struct TextHash {
     }
 };
 
-using IdentMap =
-    std::unordered_map<std::string, std::unique_ptr<CScriptVar>, TextHash, std::equal_to<>>;
-using TokenMap = std::unordered_map<std::string, int32_t, TextHash, std::equal_to<>>;
+// Names and fixed texts are a few bytes long: compared inline, not through a library call.
+inline bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
+struct TextEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return SameText(a, b); }
+};
+
+using IdentMap = std::unordered_map<std::string, std::unique_ptr<CScriptVar>, TextHash, TextEqual>;
+using TokenMap = std::unordered_map<std::string, int32_t, TextHash, TextEqual>;
 
 // A line, and so the line buffer, holds at most this many characters.
 constexpr int MAX_LINE = 32767;

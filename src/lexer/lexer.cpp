@@ -38,11 +38,19 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
     // Most tokens are a run of plain characters ended by a separator, an operator, a
     // punctuation character or the end of the line: cut and classify them at once.
     uint8_t nClasses = chartab::ALL;
-    while (chartab::Is(*p, chartab::PLAIN)) nClasses &= chartab::kTable[static_cast<unsigned char>(*p++)];
+    while (chartab::Is(*p, chartab::PLAIN))
+        nClasses &= chartab::kTable[static_cast<unsigned char>(*p++)];
     if (p != pTokenStart && *p != '"' && *p != '/') {
         m_pszPos = p;
         strText.assign(pTokenStart, p);
         return ClassifyPlainRun(strText, nClasses);
+    }
+    // An operator or punctuation character stands alone, or pairs with a following "=".
+    if (p == pTokenStart && chartab::Is(*p, chartab::SINGLE | chartab::PAIR)) {
+        p += chartab::Is(*p, chartab::PAIR) && p[1] == '=' ? 2 : 1;
+        m_pszPos = p;
+        strText.assign(pTokenStart, p);
+        return ClassifyToken(strText);
     }
     p = pTokenStart;
     bool bBuilding = false;

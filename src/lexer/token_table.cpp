@@ -1,5 +1,4 @@
 // The keyword and operator table, and the classification of token texts.
-#include <algorithm>
 #include <array>
 
 #include "host/engine.h"
@@ -48,9 +47,7 @@ int32_t FixedTokenCode(std::string_view text) {
     for (int8_t nEntry : s_firstByteIndex[static_cast<unsigned char>(text[0])]) {
         if (nEntry < 0) break;
         const std::string_view fixed = s_aTokens[nEntry].text;
-        // The fixed texts are a few bytes long: compare them inline.
-        if (fixed.size() == text.size() && std::equal(fixed.begin(), fixed.end(), text.begin()))
-            return s_aTokens[nEntry].nCode;
+        if (SameText(fixed, text)) return s_aTokens[nEntry].nCode;
     }
     return 0;
 }
