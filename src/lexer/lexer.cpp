@@ -20,6 +20,19 @@ int EscapedByte(char ch) {
         default: return -1;
     }
 }
+// Tokens are short and the text keeps its capacity from token to token: copying within it
+// is cheaper than the general replacement of a string's contents.
+void SetText(std::string& strText, const char* pBegin, const char* pEnd) {
+    const size_t nLen = static_cast<size_t>(pEnd - pBegin);
+    if (nLen > strText.capacity()) {
+        strText.assign(pBegin, pEnd);
+        return;
+    }
+    strText.resize(nLen);
+    char* pTo = strText.data();
+    for (size_t i = 0; i < nLen; ++i) pTo[i] = pBegin[i];
+}
+
 // An unknown escape sequence: the backslash and the character after it, if the line goes on.
 [[noreturn, gnu::noinline, gnu::cold]] void RaiseEscape(CScriptEngine& engine, const char* p) {
     engine.Raise(std::string(p, p[1] != '\0' ? 2 : 1), ERR_ESCAPE_SEQUENCE);
@@ -42,14 +55,14 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
         nClasses &= chartab::kTable[static_cast<unsigned char>(*p++)];
     if (p != pTokenStart && *p != '"' && *p != '/') {
         m_pszPos = p;
-        strText.assign(pTokenStart, p);
+        SetText(strText, pTokenStart, p);
         return ClassifyPlainRun(strText, nClasses);
     }
     // An operator or punctuation character stands alone, or pairs with a following "=".
     if (p == pTokenStart && chartab::Is(*p, chartab::SINGLE | chartab::PAIR)) {
         p += chartab::Is(*p, chartab::PAIR) && p[1] == '=' ? 2 : 1;
         m_pszPos = p;
-        strText.assign(pTokenStart, p);
+        SetText(strText, pTokenStart, p);
         return ClassifyToken(strText);
     }
     p = pTokenStart;
@@ -104,7 +117,7 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
         ++p;
     }
     m_pszPos = p;
-    if (!bBuilding) strText.assign(pTokenStart, p);
+    if (!bBuilding) SetText(strText, pTokenStart, p);
     int32_t nCode = ClassifyToken(strText);
     if (nCode == TK_STRING) {
         strText.pop_back();
