@@ -12,15 +12,15 @@ constexpr int VT_I4 = 3;
 constexpr int VT_BSTR = 8;
 
 // The record a name stands for; a name the table does not hold is unknown.
-CScriptVar* LookUp(CScriptEngine& engine, const std::string& strName) {
+CScriptVar* LookUp(CScriptEngine& engine, std::string_view strName) {
     CScriptVar* pVar = engine.FindIdent(strName);
     if (pVar == nullptr) engine.Raise(strName, ERR_UNKNOWN_IDENT);
     return pVar;
 }
 
 // The value of a condition operand that has passed the operand check.
-int32_t OperandValue(CScriptEngine& engine, int32_t nCode, const std::string& strText) {
-    if (nCode == TK_NUMBER) return engine.ToNumber(strText.c_str());
+int32_t OperandValue(CScriptEngine& engine, int32_t nCode, std::string_view strText) {
+    if (nCode == TK_NUMBER) return engine.ToNumber(strText);
     return LookUp(engine, strText)->GetNumber();
 }
 
@@ -50,13 +50,13 @@ void RequireResultType(CScriptEngine& engine, CScriptVar* pFunc, int32_t nWanted
 struct Assignment {
     int32_t nOperator;
     int32_t nValue;
-    std::string strValue;
+    CTokenText strValue;
 };
 
 // Both tokens must be there, and the operator one of those the target's type allows.
 Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
     Assignment assignment;
-    std::string strOperator;
+    CTokenText strOperator;
     assignment.nOperator = engine.GetToken(nullptr, strOperator);
     assignment.nValue = engine.GetToken(nullptr, assignment.strValue);
     const int32_t nOperator = assignment.nOperator;
@@ -68,7 +68,7 @@ Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
 }
 
 // Fills one argument slot from a token; false for the ")" that ends the list early.
-bool FillSlot(CScriptEngine& engine, CScriptArg& slot, int32_t nCode, const std::string& strText) {
+bool FillSlot(CScriptEngine& engine, CScriptArg& slot, int32_t nCode, std::string_view strText) {
     switch (nCode) {
         case TK_IDENT: {
             CScriptVar* pSource = LookUp(engine, strText);
@@ -83,10 +83,10 @@ bool FillSlot(CScriptEngine& engine, CScriptArg& slot, int32_t nCode, const std:
             return true;
         }
         case TK_NUMBER:
-            slot.SetNumberText(strText.c_str());
+            slot.SetNumber(engine.ToNumber(strText));
             return true;
         case TK_STRING:
-            slot.SetString(strText.c_str());
+            slot.SetText(strText);
             return true;
         case TK_NULL:
             slot.SetString(nullptr);
@@ -100,7 +100,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg& slot, int32_t nCode, const std:
 }  // namespace
 
 bool CScriptEngine::EvalCondition(const std::string& strCondition) {
-    std::string strOpen, strLeft, strCompare, strRight, strClose, strRest;
+    CTokenText strOpen, strLeft, strCompare, strRight, strClose, strRest;
     // The lexer only reads the text it is given.
     const int32_t nOpen = GetToken(const_cast<char*>(strCondition.c_str()), strOpen);
     const int32_t nLeft = GetToken(nullptr, strLeft);
@@ -132,7 +132,7 @@ void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
 
     int32_t nValue = 0;
     if (nValueCode == TK_NUMBER) {
-        nValue = ToNumber(strValue.c_str());
+        nValue = ToNumber(strValue);
     } else if (nValueCode == TK_IDENT) {
         CScriptVar* pSource = LookUp(*this, strValue);
         std::string strScratch;
@@ -167,10 +167,10 @@ void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
 void CScriptEngine::AssignString(CScriptVar* pTarget) {
     const Assignment assignment = ReadAssignment(*this, false);
     const int32_t nValueCode = assignment.nValue;
-    const std::string& strValue = assignment.strValue;
+    const CTokenText& strValue = assignment.strValue;
 
     if (nValueCode == TK_STRING) {
-        pTarget->SetString(strValue.c_str());
+        pTarget->SetText(strValue);
     } else if (nValueCode == TK_NULL) {
         pTarget->SetString(nullptr);
     } else if (nValueCode == TK_IDENT) {
@@ -202,7 +202,7 @@ void CScriptEngine::AssignString(CScriptVar* pTarget) {
 }
 
 int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
-    std::string strText;
+    CTokenText strText;
     if (GetToken(nullptr, strText) != TK_LPAREN) Raise(strText, ERR_UNEXPECTED);
 
     int nFilled = 0;

@@ -8,24 +8,27 @@ namespace {
 bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 }  // namespace
 
-int32_t CScriptEngine::ToNumber(const char* pszText) {
+int32_t CScriptEngine::ToNumber(std::string_view text) {
     // Decimal as strtol reads it: leading white space, one sign, digits; nothing may follow.
     // A text without digits is not taken at all, so only the empty text gives 0.
     constexpr int64_t LIMIT = int64_t{INT32_MAX} + 1;
-    const char* p = pszText;
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    const bool bNegative = *p == '-';
-    if (*p == '+' || *p == '-') ++p;
-    if (!IsDigit(*p)) {
-        if (*pszText != '\0') Raise(pszText, ERR_CONVERT_NUMBER);
+    const char* p = text.data();
+    const char* const pEnd = p + text.size();
+    if (p != pEnd && !IsDigit(*p)) {
+        while (p != pEnd && std::isspace(static_cast<unsigned char>(*p))) ++p;
+    }
+    const bool bNegative = p != pEnd && *p == '-';
+    if (p != pEnd && (*p == '+' || *p == '-')) ++p;
+    if (p == pEnd || !IsDigit(*p)) {
+        if (!text.empty()) Raise(text, ERR_CONVERT_NUMBER);
         return 0;
     }
     int64_t nValue = 0;
-    for (; IsDigit(*p); ++p) {
+    for (; p != pEnd && IsDigit(*p); ++p) {
         // Past the limit the value only has to stay past it.
         nValue = std::min(nValue * 10 + (*p - '0'), LIMIT + 1);
     }
-    if (*p != '\0' || nValue > (bNegative ? LIMIT : LIMIT - 1)) Raise(pszText, ERR_CONVERT_NUMBER);
+    if (p != pEnd || nValue > (bNegative ? LIMIT : LIMIT - 1)) Raise(text, ERR_CONVERT_NUMBER);
     return static_cast<int32_t>(bNegative ? -nValue : nValue);
 }
 

@@ -50,14 +50,27 @@ bool CScriptVar::SetNumberText(const char* pszText) {
 }
 
 bool CScriptVar::SetString(const char* pszText) {
+    if (pszText != nullptr) return SetText(pszText);
+    if (!Accepts(VAR_STRING)) {
+        RaiseTypeMismatch();
+        return false;
+    }
+    // Null leaves the stored text as it was.
+    m_nType = VAR_STRING;
+    m_bInit = true;
+    m_bNull = true;
+    return true;
+}
+
+bool CScriptVar::SetText(std::string_view text) {
     if (!Accepts(VAR_STRING)) {
         RaiseTypeMismatch();
         return false;
     }
     m_nType = VAR_STRING;
     m_bInit = true;
-    m_bNull = pszText == nullptr;
-    if (pszText != nullptr) m_strValue = pszText;
+    m_bNull = false;
+    m_strValue.assign(text);
     return true;
 }
 

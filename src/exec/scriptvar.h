@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class CScriptDispatch;
 
@@ -47,6 +48,7 @@ public:
     bool SetNumber(int32_t nValue);
     bool SetNumberText(const char* pszText);
     bool SetString(const char* pszText);  // null makes the value Null
+    bool SetText(std::string_view text);  // a text, never Null
     bool SetObject(CScriptDispatch* pDispatch);
     bool SetProcLine(int32_t nLine);
     bool SetFuncDesc(CFuncDesc* pDesc);

@@ -71,7 +71,7 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
 }
 
 // A line that begins with a name: an assignment, a procedure call, a built-in or object call.
-[[gnu::noinline]] void RunName(CScriptEngine& engine, const std::string& strName) {
+[[gnu::noinline]] void RunName(CScriptEngine& engine, std::string_view strName) {
     CScriptVar* pVar = engine.FindIdent(strName);
     if (pVar == nullptr) engine.Raise(strName, ERR_UNKNOWN_IDENT);
     switch (pVar->m_nType) {
@@ -219,7 +219,7 @@ int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
     } guard(m_nDepth);
     if (m_nDepth > MAX_NESTING) Raise("Nesting too deep", ERR_BLOCK);
 
-    std::string& strToken = m_strFirstToken;
+    CTokenText& strToken = m_tokFirst;
     const int32_t nLines = FileLineCount(*this);
     int32_t i = m_nCurLine;
     for (;;) {
@@ -260,7 +260,7 @@ int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
 
 int32_t CScriptEngine::FindBlockEnd(int32_t nEndToken) {
     // Skipped lines are only looked at: no cancel test, no directives.
-    std::string& strToken = m_strFirstToken;
+    CTokenText& strToken = m_tokFirst;
     const int32_t nLines = FileLineCount(*this);
     int32_t nIfDepth = 0;
     int32_t nWhileDepth = 0;

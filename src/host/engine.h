@@ -12,6 +12,7 @@
 #include "exec/scriptvar.h"
 #include "family/qjcwract.h"
 #include "host/errors.h"
+#include "lexer/token_text.h"
 
 // Lookup by exact, case-sensitive text without building a string for the key. Names are
 // short, so a simple byte-wise hash (FNV-1a) beats a general one.
@@ -66,6 +67,8 @@ public:
     [[noreturn]] void Raise(const std::string& strText, int nCode) {
         Raise(strText.c_str(), nCode);
     }
+    [[noreturn]] void Raise(std::string_view text, int nCode) { Raise(std::string(text), nCode); }
+    [[noreturn]] void Raise(const CTokenText& text, int nCode) { Raise(text.View(), nCode); }
     void Report(const char* pszText, bool bLine);
 
     // --- tokens and lexer
@@ -73,6 +76,8 @@ public:
     int32_t ClassifyToken(std::string_view text) const;
     CScriptVar* FindIdent(std::string_view name) const;
     int32_t GetToken(char* pszStart, std::string& strText);
+    // The same, with the token's text as a view where it can be: for the per-line path.
+    int32_t GetToken(char* pszStart, CTokenText& text);
     void ProcessDirective();
 
     // --- structure pass and declarations
@@ -84,7 +89,8 @@ public:
     void DeclareObject();
 
     // --- identifier records
-    int32_t ToNumber(const char* pszText);
+    int32_t ToNumber(const char* pszText) { return ToNumber(std::string_view(pszText)); }
+    int32_t ToNumber(std::string_view text);
     std::string GetIdentName(const CScriptVar* pVar) const;
     void AddConstant(const char* pszName, int32_t nValue);
     // Stores a record under a name, deleting any record stored there before.
@@ -137,7 +143,7 @@ public:
 
     // Scratch texts of the executor, kept here so that executing a line allocates nothing.
     // The first token of the line being dispatched: no line needs it once a nested block runs.
-    std::string m_strFirstToken;
+    CTokenText m_tokFirst;
     // The condition being evaluated: copied in before each evaluation and not needed once the
     // body runs, so one text serves every nesting level.
     std::string m_strCondition;

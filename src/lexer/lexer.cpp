@@ -20,19 +20,6 @@ int EscapedByte(char ch) {
         default: return -1;
     }
 }
-// Tokens are short and the text keeps its capacity from token to token: copying within it
-// is cheaper than the general replacement of a string's contents.
-void SetText(std::string& strText, const char* pBegin, const char* pEnd) {
-    const size_t nLen = static_cast<size_t>(pEnd - pBegin);
-    if (nLen > strText.capacity()) {
-        strText.assign(pBegin, pEnd);
-        return;
-    }
-    strText.resize(nLen);
-    char* pTo = strText.data();
-    for (size_t i = 0; i < nLen; ++i) pTo[i] = pBegin[i];
-}
-
 // An unknown escape sequence: the backslash and the character after it, if the line goes on.
 [[noreturn, gnu::noinline, gnu::cold]] void RaiseEscape(CScriptEngine& engine, const char* p) {
     engine.Raise(std::string(p, p[1] != '\0' ? 2 : 1), ERR_ESCAPE_SEQUENCE);
@@ -40,12 +27,19 @@ void SetText(std::string& strText, const char* pBegin, const char* pEnd) {
 }  // namespace
 
 int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
+    CTokenText text;
+    const int32_t nCode = GetToken(pszStart, text);
+    strText.assign(text.View());
+    return nCode;
+}
+
+int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
     if (pszStart != nullptr) m_pszPos = pszStart;
     char* p = m_pszPos;
     while (chartab::Is(*p, chartab::SPACE)) ++p;
 
-    // The token is cut in place and copied once at its end. Only an escape sequence makes its
-    // text differ from the line; from the first one on, the text is built as it is cut.
+    // The token is cut in place: its text is a view of the line. Only an escape sequence makes
+    // the text differ from the line; from the first one on, the text is built as it is cut.
     // Outside a literal no escape has happened yet, so "first character" means p is the start.
     char* const pTokenStart = p;
     // Most tokens are a run of plain characters ended by a separator, an operator, a
@@ -55,15 +49,15 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
         nClasses &= chartab::kTable[static_cast<unsigned char>(*p++)];
     if (p != pTokenStart && *p != '"' && *p != '/') {
         m_pszPos = p;
-        SetText(strText, pTokenStart, p);
-        return ClassifyPlainRun(strText, nClasses);
+        text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
+        return ClassifyPlainRun(text, nClasses);
     }
     // An operator or punctuation character stands alone, or pairs with a following "=".
     if (p == pTokenStart && chartab::Is(*p, chartab::SINGLE | chartab::PAIR)) {
         p += chartab::Is(*p, chartab::PAIR) && p[1] == '=' ? 2 : 1;
         m_pszPos = p;
-        SetText(strText, pTokenStart, p);
-        return ClassifyToken(strText);
+        text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
+        return ClassifyToken(text);
     }
     p = pTokenStart;
     bool bBuilding = false;
@@ -79,9 +73,9 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
                     m_pszPos = p;
                     RaiseEscape(*this, p);
                 }
-                if (!bBuilding) strText.assign(pTokenStart, p);
+                if (!bBuilding) text.Built().assign(pTokenStart, p);
                 bBuilding = true;
-                strText.push_back(static_cast<char>(nByte));
+                text.Built().push_back(static_cast<char>(nByte));
                 p += 2;
                 continue;
             }
@@ -113,16 +107,18 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
         } else if (ch == '/' && p[1] == '/') {
             break;  // a comment runs to the end of the line
         }
-        if (bBuilding) strText.push_back(ch);
+        if (bBuilding) text.Built().push_back(ch);
         ++p;
     }
     m_pszPos = p;
-    if (!bBuilding) SetText(strText, pTokenStart, p);
-    int32_t nCode = ClassifyToken(strText);
-    if (nCode == TK_STRING) {
-        strText.pop_back();
-        strText.erase(0, 1);
+    if (bBuilding) {
+        text.UseBuilt();
+    } else {
+        text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
     }
+    const int32_t nCode = ClassifyToken(text);
+    // A string literal's text is what stands between its quotes.
+    if (nCode == TK_STRING) text.SetView(text.View().substr(1, text.View().size() - 2));
     return nCode;
 }
 
