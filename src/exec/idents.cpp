@@ -1,5 +1,4 @@
 // The identifier table: names to records, constants, decimal conversion, clean-up after a run.
-#include <algorithm>
 #include <cctype>
 
 #include "host/engine.h"
@@ -26,7 +25,7 @@ int32_t CScriptEngine::ToNumber(std::string_view text) {
     int64_t nValue = 0;
     for (; p != pEnd && IsDigit(*p); ++p) {
         // Past the limit the value only has to stay past it.
-        nValue = std::min(nValue * 10 + (*p - '0'), LIMIT + 1);
+        if (nValue <= LIMIT) nValue = nValue * 10 + (*p - '0');
     }
     if (p != pEnd || nValue > (bNegative ? LIMIT : LIMIT - 1)) Raise(text, ERR_CONVERT_NUMBER);
     return static_cast<int32_t>(bNegative ? -nValue : nValue);

@@ -38,9 +38,7 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
     char* p = m_pszPos;
     while (chartab::Is(*p, chartab::SPACE)) ++p;
 
-    // The token is cut in place: its text is a view of the line. Only an escape sequence makes
-    // the text differ from the line; from the first one on, the text is built as it is cut.
-    // Outside a literal no escape has happened yet, so "first character" means p is the start.
+    // The token is cut in place: its text is a view of the line.
     char* const pTokenStart = p;
     // Most tokens are a run of plain characters ended by a separator, an operator, a
     // punctuation character or the end of the line: cut and classify them at once.
@@ -57,9 +55,21 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
         p += chartab::Is(*p, chartab::PAIR) && p[1] == '=' ? 2 : 1;
         m_pszPos = p;
         text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
-        return ClassifyToken(text);
+        return ClassifyOperator(text);
     }
-    p = pTokenStart;
+    if (*p == '\0') {
+        m_pszPos = p;
+        text.SetView(std::string_view());
+        return TK_END;
+    }
+    return CutToken(pTokenStart, text);
+}
+
+int32_t CScriptEngine::CutToken(char* pTokenStart, CTokenText& text) {
+    // Only an escape sequence makes the text differ from the line; from the first one on, the
+    // text is built as it is cut. Outside a literal no escape has happened yet, so "first
+    // character" means p is the start.
+    char* p = pTokenStart;
     bool bBuilding = false;
     bool bInQuote = false;
     bool bPairPending = false;

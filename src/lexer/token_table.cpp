@@ -52,6 +52,22 @@ int32_t FixedTokenCode(std::string_view text) {
     return 0;
 }
 
+// The codes of the one-character fixed texts, and of the two-character ones ending in "=",
+// by their first byte: an operator token is classified by one lookup.
+using ByteCodes = std::array<int32_t, 256>;
+
+constexpr ByteCodes MakeByteCodes(size_t nLen) {
+    ByteCodes codes{};
+    for (const TokenEntry& entry : s_aTokens) {
+        if (entry.text.size() == nLen && (nLen == 1 || entry.text[1] == '='))
+            codes[static_cast<unsigned char>(entry.text[0])] = entry.nCode;
+    }
+    return codes;
+}
+
+constexpr ByteCodes s_singleCodes = MakeByteCodes(1);
+constexpr ByteCodes s_pairCodes = MakeByteCodes(2);
+
 bool AllOf(std::string_view text, uint8_t nClass) {
     for (char ch : text) {
         if (!chartab::Is(ch, nClass)) return false;
@@ -82,4 +98,11 @@ int32_t CScriptEngine::ClassifyPlainRun(std::string_view text, uint8_t nSharedCl
         return (nSharedClasses & chartab::DIGIT) != 0 ? TK_NUMBER : TK_INVALID;
     if (int32_t nFixed = FixedTokenCode(text)) return nFixed;
     return (nSharedClasses & chartab::IDENT) != 0 ? TK_IDENT : TK_INVALID;
+}
+
+int32_t CScriptEngine::ClassifyOperator(std::string_view text) const {
+    const auto chFirst = static_cast<unsigned char>(text.front());
+    const int32_t nCode = text.size() == 2 ? s_pairCodes[chFirst] : s_singleCodes[chFirst];
+    // A lone sign or comparison character has no code of its own.
+    return nCode != 0 ? nCode : ClassifyToken(text);
 }
