@@ -37,15 +37,15 @@ CScriptVar* CScriptEngine::FindIdent(std::string_view name) const {
 }
 
 std::string CScriptEngine::GetIdentName(const CScriptVar* pVar) const {
-    return pVar != nullptr ? pVar->m_strName : std::string();
+    return pVar != nullptr ? std::string(pVar->Name()) : std::string();
 }
 
 CScriptVar* CScriptEngine::SetIdent(const std::string& strName,
                                     std::unique_ptr<CScriptVar> pVar) {
-    pVar->m_strName = strName;
-    std::unique_ptr<CScriptVar>& slot = m_mapIdent[strName];
-    slot = std::move(pVar);
-    return slot.get();
+    auto [it, bNew] = m_mapIdent.try_emplace(strName);
+    pVar->m_pName = &it->first;
+    it->second = std::move(pVar);
+    return it->second.get();
 }
 
 void CScriptEngine::AddConstant(const char* pszName, int32_t nValue) {

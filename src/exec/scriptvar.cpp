@@ -22,7 +22,7 @@ CScriptVar::~CScriptVar() = default;
 
 void CScriptVar::Raise(int nCode) {
     if (g_pCurEngine == nullptr) return;
-    g_pCurEngine->Raise(m_strName, nCode);
+    g_pCurEngine->Raise(Name(), nCode);
 }
 
 void CScriptVar::RaiseTypeMismatch() { Raise(ERR_TYPE_MISMATCH); }

@@ -76,8 +76,11 @@ public:
     std::unique_ptr<CScriptDispatch> m_pDispatch;
     bool m_bInit = false;
     bool m_bNull = false;
-    // The key under which the identifier table holds the record; empty while it holds none.
-    std::string m_strName;
+    // The key under which the identifier table holds the record (the table's own key, which
+    // stays where it is while the record is held); null while the table holds it under none.
+    const std::string* m_pName = nullptr;
+
+    std::string_view Name() const { return m_pName != nullptr ? *m_pName : std::string_view(); }
 
 private:
     void Raise(int nCode);
