@@ -18,32 +18,13 @@
 
 #include "automation/sample_server/sample_server.h"
 #include "platform/posix/automation_server.h"
+#include "support/env_guard.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr const char* kOtherClsid = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
-
-// Sets an environment variable for one test and puts the old value back afterwards.
-class CEnvGuard {
-public:
-    explicit CEnvGuard(const char* pszName) : m_strName(pszName) {
-        if (const char* pszValue = std::getenv(pszName)) m_strOld = pszValue;
-    }
-    ~CEnvGuard() {
-        if (m_strOld)
-            setenv(m_strName.c_str(), m_strOld->c_str(), 1);
-        else
-            unsetenv(m_strName.c_str());
-    }
-    void Set(const std::string& strValue) { setenv(m_strName.c_str(), strValue.c_str(), 1); }
-    void Unset() { unsetenv(m_strName.c_str()); }
-
-private:
-    std::string m_strName;
-    std::optional<std::string> m_strOld;
-};
 
 // One argument as a test writes it: a number, a text, or nullptr for a null text.
 struct Arg {

@@ -296,7 +296,7 @@ TEST(InterpreterModuleTest, RawInvocationChecksInterfaceNamesAndArgumentTypes) {
 TEST(InterpreterModuleTest, RegistrationNamesClassAndServer) {
     CSampleRegistry registry;
     const std::string strFile = registry.Dir() + "/written";
-    CEnvSetting classes("QJ_CLASSES", strFile);
+    CEnvGuard classes("QJ_CLASSES", strFile);
     ASSERT_EQ(RegisterInterpreterServer("/opt/qj/libQJIntp32.so"), S_OK);
     std::ifstream in(strFile);
     std::stringstream text;

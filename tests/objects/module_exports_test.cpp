@@ -40,8 +40,8 @@ protected:
     // it opened first; so it is loaded once, with the trace and log sent to files of the suite.
     static void SetUpTestSuite() {
         s_pRegistry = new CSampleRegistry;
-        s_pTrace = new CEnvSetting("QJ_TRACE", s_pRegistry->Dir() + "/trace");
-        s_pLog = new CEnvSetting("QJ_LOG", s_pRegistry->Dir() + "/log");
+        s_pTrace = new CEnvGuard("QJ_TRACE", s_pRegistry->Dir() + "/trace");
+        s_pLog = new CEnvGuard("QJ_LOG", s_pRegistry->Dir() + "/log");
         // The module sets the process's locale when it starts; the other tests keep theirs.
         const std::string strLocale = std::setlocale(LC_ALL, nullptr);
         s_hModule = dlopen(ModulePath().c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -82,8 +82,8 @@ protected:
     }
 
     static inline CSampleRegistry* s_pRegistry = nullptr;
-    static inline CEnvSetting* s_pTrace = nullptr;
-    static inline CEnvSetting* s_pLog = nullptr;
+    static inline CEnvGuard* s_pTrace = nullptr;
+    static inline CEnvGuard* s_pLog = nullptr;
     static inline void* s_hModule = nullptr;
 
     PFNGETCLASSOBJECT m_pfnGetClassObject = nullptr;
@@ -143,7 +143,7 @@ TEST_F(ModuleExportsTest, ScriptRunsThroughTheClassAndObjectKeepsModuleLoaded) {
 
 TEST_F(ModuleExportsTest, RegistrationNamesTheModuleItself) {
     const std::string strFile = Dir() + "/registered";
-    CEnvSetting classes("QJ_CLASSES", strFile);
+    CEnvGuard classes("QJ_CLASSES", strFile);
     EXPECT_EQ(m_pfnRegisterServer(), S_OK);
 
     const std::string strLine = ReadText(strFile);
@@ -157,7 +157,7 @@ TEST_F(ModuleExportsTest, RegistrationNamesTheModuleItself) {
     // Registering again replaces the line; a registry that cannot be written is still success.
     EXPECT_EQ(m_pfnRegisterServer(), S_OK);
     EXPECT_EQ(ReadText(strFile), strLine);
-    CEnvSetting unwritable("QJ_CLASSES", strFile + "/below-a-file");
+    CEnvGuard unwritable("QJ_CLASSES", strFile + "/below-a-file");
     EXPECT_EQ(m_pfnRegisterServer(), S_OK);
 }
 

@@ -5,31 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 #include "automation/sample_server/sample_server.h"
-
-// Sets an environment variable for one test and puts the old value back afterwards.
-class CEnvSetting {
-public:
-    CEnvSetting(const char* pszName, const std::string& strValue) : m_strName(pszName) {
-        if (const char* pszOld = std::getenv(pszName)) m_strOld = pszOld;
-        setenv(pszName, strValue.c_str(), 1);
-    }
-    ~CEnvSetting() {
-        if (m_strOld)
-            setenv(m_strName.c_str(), m_strOld->c_str(), 1);
-        else
-            unsetenv(m_strName.c_str());
-    }
-    CEnvSetting(const CEnvSetting&) = delete;
-    CEnvSetting& operator=(const CEnvSetting&) = delete;
-
-private:
-    std::string m_strName;
-    std::optional<std::string> m_strOld;
-};
+#include "support/env_guard.h"
 
 // A folder of its own with a registry file of the sample server's classes, and a class whose
 // library does not exist.
@@ -56,5 +35,5 @@ private:
     }
 
     std::string m_strDir;
-    CEnvSetting m_classes;
+    CEnvGuard m_classes;
 };
