@@ -1,0 +1,197 @@
+// Scripts written to break the interpreter: nesting past the limit, the longest lines full of
+// tokens, 15-argument calls in a tight loop, binary files and NUL bytes. Each run ends with
+// the script error pinned here or runs to its end; none may take the host down.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "objects/object_fixture.h"
+#include "support/script_runner.h"
+
+namespace {
+
+// The longest line that a line feed may follow.
+constexpr size_t LONGEST_LINE = MAX_LINE - 1;
+
+struct HostileCase {
+    const char* pszName;
+    std::string strScript;
+    std::string strLog;    // the one error, or empty for a run that ends normally
+    std::string strTrace;  // a text the trace must hold (with tracing on); may be empty
+};
+
+void PrintTo(const HostileCase& hostile, std::ostream* pOut) {
+    *pOut << hostile.pszName;
+}
+
+std::string Repeat(const std::string& strText, size_t nCount) {
+    std::string strAll;
+    strAll.reserve(strText.size() * nCount);
+    for (size_t i = 0; i < nCount; ++i) strAll += strText;
+    return strAll;
+}
+
+// A line of the longest length: the head, then the filler repeated, then the tail.
+std::string LongLine(const std::string& strHead, const std::string& strFiller,
+                     const std::string& strTail) {
+    const size_t nRoom = LONGEST_LINE - strHead.size() - strTail.size();
+    std::string strLine = strHead + Repeat(strFiller, nRoom / strFiller.size());
+    strLine += std::string(LONGEST_LINE - strLine.size() - strTail.size(), ' ') + strTail;
+    return strLine + "\n";
+}
+
+const char DECLARE_NS[] = "Declare\nNumber n = 0\nString s = \"\"\nEndDeclare\n";
+
+// Main calls p, which calls itself until n reaches nLast; p's If body is the deepest level.
+// Main's block is level 1 and every call one more, so nLast + 2 levels are reached.
+std::string Recursion(int nLast) {
+    return std::string(DECLARE_NS) + "Main\np\nDebugPrintNum(n)\nEndMain\n" +
+           "Proc p\nn += 1\nIf (n == " + std::to_string(nLast) + ")\nReturn\nEndIf\np\nEndProc\n";
+}
+
+// nDepth While loops inside each other, each running once.
+std::string NestedWhiles(int nDepth) {
+    return std::string(DECLARE_NS) + "Main\n" + Repeat("While (n == 0)\n", nDepth) + "n = 1\n" +
+           Repeat("EndWhile\n", nDepth) + "EndMain\n";
+}
+
+// nDepth If blocks inside one If whose condition is false.
+std::string SkippedIfs(int nDepth) {
+    return "Main\nIf (1 == 0)\n" + Repeat("If (1 == 1)\n", nDepth) + Repeat("EndIf\n", nDepth) +
+           "EndIf\nDebugPrintNum(1)\nEndMain\n";
+}
+
+std::string NestingError(int nLine) {
+    return ScriptError(nLine, "'Nesting too deep' - Block error");
+}
+
+const HostileCase kNestingCases[] = {
+    {"recursion_to_the_limit", Recursion(MAX_NESTING - 2), "", "t.scr (7): n = 4094"},
+    // The call that reaches n = 4095 opens its If body one level too deep, on line 11.
+    {"recursion_past_the_limit", Recursion(MAX_NESTING - 1), NestingError(11), ""},
+    {"whiles_to_the_limit", NestedWhiles(MAX_NESTING - 1), "", ""},
+    // Main is line 5, so the While on line 5 + k opens level k + 1.
+    {"whiles_past_the_limit", NestedWhiles(5000), NestingError(5 + MAX_NESTING), ""},
+    // Skipped blocks are counted, not entered, however deep they nest.
+    {"skipped_blocks_nest_without_limit", SkippedIfs(100000), "", "t.scr (200004): Literal = 1"},
+};
+
+const HostileCase kLongLineCases[] = {
+    {"open_parentheses_as_arguments",
+     std::string(DECLARE_NS) + "Main\n" + LongLine("n = GetLenght(", "(", ")") + "EndMain\n",
+     ScriptError(6, "'(' - Unexpected"), ""},
+    // Arguments fill 15 slots; the sixteenth is refused, however many follow.
+    {"arguments_past_fifteen",
+     std::string(DECLARE_NS) + "Main\n" + LongLine("Concat(s", ",s", ")") + "EndMain\n",
+     ScriptError(6, "'s' - Unexpected"), ""},
+    {"commas_only",
+     std::string(DECLARE_NS) + "Main\n" + LongLine("Concat(", ",", ")") + "EndMain\n",
+     ScriptError(6, "',' - Unexpected"), ""},
+    {"blanks_inside_a_condition",
+     "Main\n" + LongLine("If (1", " ", "== 1)") + "DebugPrintNum(2)\nEndIf\nEndMain\n", "",
+     "t.scr (3): Literal = 2"},
+    // Only the first token after "=" is looked at.
+    {"tokens_after_a_value",
+     std::string(DECLARE_NS) + "Main\n" + LongLine("n = 7", " 1", "") +
+         "DebugPrintNum(n)\nEndMain\n",
+     "", "t.scr (7): n = 7"},
+    {"escape_sequences_in_a_literal",
+     std::string(DECLARE_NS) + "Main\n" + LongLine("s = \"", "\\n", "\"") +
+         "n = GetLenght(s)\nDebugPrintNum(n)\nEndMain\n",
+     "", "t.scr (8): n = 16380"},
+    {"longest_literal",
+     std::string(DECLARE_NS) + "Main\n" + LongLine("s = \"", "x", "\"") +
+         "n = GetLenght(s)\nDebugPrintNum(n)\nEndMain\n",
+     "", "t.scr (8): n = 32760"},
+    {"directive_of_hashes", "Main\n" + LongLine("", "#", "") + "EndMain\n",
+     ScriptError(2, "'#' - Unexpected"), ""},
+    {"declaration_of_commas", "Declare\n" + LongLine("Number a", ",a", "") + "EndDeclare\n",
+     ScriptError(2, "',' - Unexpected"), ""},
+};
+
+const HostileCase kByteCases[] = {
+    // The start of an executable: the line ends at its first NUL.
+    {"executable_header",
+     std::string("\x7f"
+                 "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\n\0\xff\xfe\n",
+                 28),
+     ScriptError(1,
+                 "'\x7f"
+                 "ELF\x02\x01\x01' - Invalid identifier"),
+     ""},
+    {"bytes_from_0x80_in_a_name", "Main\n\xe9t\xe9 = 1\nEndMain\n",
+     ScriptError(2, "'\xe9t\xe9' - Invalid identifier"), ""},
+    {"nul_ends_the_line", std::string("Main\nDebugPrintNum(1)\0x = \"\n//\0\nEndMain\n", 39), "",
+     "t.scr (2): Literal = 1"},
+    // The literal loses its closing quote with the rest of the line.
+    {"nul_inside_a_literal",
+     std::string(DECLARE_NS) + "Main\n" + std::string("s = \"ab\0cd\"\n", 12) + "EndMain\n",
+     ScriptError(6, "'\"ab' - Type mismatch"), ""},
+};
+
+class HostileScript : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(HostileScript, EndsWithItsErrorOrRunsToTheEnd) {
+    const HostileCase& hostile = GetParam();
+    ScriptRunner runner;
+    ScriptRun run = runner.Run(hostile.strScript, "");
+    EXPECT_EQ(run.strLog, hostile.strLog);
+    EXPECT_EQ(run.nResult, hostile.strLog.empty() ? 1 : 0);
+    if (!hostile.strTrace.empty()) {
+        EXPECT_NE(run.strTrace.find(hostile.strTrace), std::string::npos)
+            << run.strTrace.substr(0, 1000);
+    }
+}
+
+std::string CaseName(const ::testing::TestParamInfo<HostileCase>& info) {
+    return info.param.pszName;
+}
+INSTANTIATE_TEST_SUITE_P(Nesting, HostileScript, ::testing::ValuesIn(kNestingCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(LongLines, HostileScript, ::testing::ValuesIn(kLongLineCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Bytes, HostileScript, ::testing::ValuesIn(kByteCases), CaseName);
+
+TEST(HostileScripts, CheckModeEntersEveryIfAndStopsAtTheLimit) {
+    ScriptRunner runner;
+    ScriptRun run = runner.Run(SkippedIfs(5000), "C");
+    // Line 2 opens level 2, so the If on line k opens level k.
+    EXPECT_EQ(run.strLog, NestingError(MAX_NESTING + 1));
+}
+
+TEST(HostileScripts, RandomBytesEndWithOneScriptError) {
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<int> byte(0, 255);
+    ScriptRunner runner;
+    for (int nFile = 0; nFile < 50; ++nFile) {
+        std::string strBytes(4096, '\0');
+        for (char& ch : strBytes) ch = static_cast<char>(byte(random));
+        ScriptRun run = runner.Run(strBytes, "");
+        SCOPED_TRACE("file " + std::to_string(nFile));
+        EXPECT_EQ(run.nResult, 0);
+        EXPECT_TRUE(run.strLog.starts_with("Script error: t.scr (")) << run.strLog;
+        EXPECT_EQ(run.strLog.find('\n'), run.strLog.size() - 1) << run.strLog;
+    }
+    // Nothing of those runs is left behind.
+    EXPECT_EQ(runner.Run("Main\nEndMain\n").nResult, 1);
+}
+
+TEST(HostileScripts, FifteenArgumentCallsInATightLoop) {
+    CSampleRegistry registry;
+    ScriptRunner runner;
+    const std::string strNumbers = "(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15)";
+    const std::string strTexts = "(s, Null, \"x\", s, s, s, s, s, s, s, s, s, s, s, \"y\")";
+    ScriptRun run = runner.Run(
+        "Declare\nObject o(\"QJSample.Server\")\nNumber n = 0\nNumber i = 0\nString s = \"t\"\n"
+        "EndDeclare\nMain\nWhile (i != 2000)\n"
+        "n = o.Sum" +
+        strNumbers +
+        "\nIf (n != 120)\nExit(1)\nEndIf\n"
+        "o.Void15" +
+        strTexts +
+        "\ni += 1\nEndWhile\n"
+        "n = o.CallCount\nIf (n != 4000)\nExit(2)\nEndIf\nEndMain\n");
+    EXPECT_EQ(run.strLog, "");
+    EXPECT_EQ(run.nResult, 1);
+}
+
+}  // namespace

@@ -1,0 +1,213 @@
+// Stress test of the module's exports: eight threads call QJIPInterpret on real scripts while
+// another calls QJIPBreak at random. The module runs one script at a time: a call that finds
+// a run in progress returns 0 at once and leaves no trace; every call that found the module
+// idle runs to its end (1) or is cancelled (0 with the cancel error). Each call runs a script
+// file of its own, so the trace's start and end messages tell which calls ran; each thread's
+// script declares the same names with other types and values than its neighbours' and ends
+// through Exit, which no check accepts, when it sees anything but its own variables.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "qjintp32.h"
+
+namespace {
+
+constexpr int THREADS = 8;
+constexpr int CALLS_PER_THREAD = 150;
+// Upper bounds of the random pauses, so that calls meet runs at every stage.
+constexpr int MAX_CALL_PAUSE_US = 2000;
+constexpr int MAX_BREAK_PAUSE_US = 3000;
+
+const char START_TEXT[] = "' start script processing - ";
+const char END_TEXT[] = "' end of script processing - ";
+const char CANCEL_TEXT[] = "'' - Script processing cancelled by user";
+
+std::filesystem::path g_dir;
+
+// Thread t's script. Even threads hold v as a Number and w as a String, odd threads the
+// other way round; the values carry t. Param1 must be t's too.
+std::string ScriptOf(int t) {
+    const std::string strText = "\"t" + std::to_string(t) + "\"";
+    const std::string strBase = std::to_string(t * 1000);
+    const std::string strCounted = std::to_string(t * 1000 + 200);
+    const char* pszNumber = t % 2 == 0 ? "v" : "w";
+    const char* pszString = t % 2 == 0 ? "w" : "v";
+    std::ostringstream script;
+    script << "Declare\n"
+           << "Number " << pszNumber << " = " << strBase << "\n"
+           << "String " << pszString << " = " << strText << "\n"
+           << "Number i = 0\nNumber c = 0\nEndDeclare\n"
+           << "Main\n"
+           << "c = Compare(Param1, " << strText << ")\nIf (c != 0)\nExit(1)\nEndIf\n"
+           << "While (i != 200)\n"
+           << pszNumber << " += 1\ni += 1\nEndWhile\n"
+           << "If (" << pszNumber << " != " << strCounted << ")\nExit(2)\nEndIf\n"
+           << "c = Compare(" << pszString << ", " << strText << ")\nIf (c != 0)\nExit(3)\nEndIf\n"
+           << "EndMain\n";
+    return script.str();
+}
+
+std::string PathOf(int t, int i) {
+    return (g_dir / ("s" + std::to_string(t) + "_" + std::to_string(i) + ".scr")).string();
+}
+
+std::vector<std::string> ReadLines(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> arrLines;
+    for (std::string strLine; std::getline(in, strLine);) arrLines.push_back(strLine);
+    return arrLines;
+}
+
+// The script path of a start or end message, or empty when the line is neither.
+std::string MessagePath(const std::string& strLine, const char* pszText) {
+    size_t nAt = strLine.find(pszText);
+    if (strLine.empty() || strLine[0] != '\'' || nAt == std::string::npos) return {};
+    return strLine.substr(1, nAt - 1);
+}
+
+// What the trace shows of each call: how often it started and ended. Every run's lines stand
+// between its own start and end message, with no other run's message among them.
+struct TraceCounts {
+    std::map<std::string, int> started;
+    std::map<std::string, int> ended;
+};
+
+TraceCounts ReadTrace(const std::map<std::string, int>& threadOf) {
+    TraceCounts counts;
+    std::string strCurrent;
+    for (const std::string& strLine : ReadLines(g_dir / "trace")) {
+        if (std::string strPath = MessagePath(strLine, START_TEXT); !strPath.empty()) {
+            EXPECT_EQ(strCurrent, "") << "a run started inside another: " << strLine;
+            strCurrent = strPath;
+            ++counts.started[strPath];
+        } else if (std::string strPath = MessagePath(strLine, END_TEXT); !strPath.empty()) {
+            EXPECT_EQ(strPath, strCurrent) << strLine;
+            ++counts.ended[strPath];
+            strCurrent.clear();
+        } else if (strLine.starts_with("Param1 = ")) {
+            EXPECT_EQ(strLine, "Param1 = t" + std::to_string(threadOf.at(strCurrent)));
+        } else {
+            EXPECT_TRUE(strLine.starts_with(strCurrent + " (")) << strLine;
+        }
+    }
+    EXPECT_EQ(strCurrent, "") << "the last run did not end";
+    return counts;
+}
+
+// The one error each failed run logged, by script path.
+std::map<std::string, std::string> ReadLog() {
+    std::map<std::string, std::string> errors;
+    for (const std::string& strLine : ReadLines(g_dir / "log")) {
+        const std::string strPrefix = "Script error: ";
+        size_t nLine = strLine.find(" (");
+        size_t nText = strLine.find("): ");
+        if (!strLine.starts_with(strPrefix) || nLine == std::string::npos ||
+            nText == std::string::npos) {
+            ADD_FAILURE() << "unexpected log line: " << strLine;
+            continue;
+        }
+        std::string strPath = strLine.substr(strPrefix.size(), nLine - strPrefix.size());
+        EXPECT_EQ(errors.count(strPath), 0u) << "a second error: " << strLine;
+        errors[strPath] = strLine.substr(nText + 3);
+    }
+    return errors;
+}
+
+void Pause(std::mt19937& random, int nMaxMicroseconds) {
+    std::uniform_int_distribution<int> pause(0, nMaxMicroseconds);
+    std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
+}
+
+TEST(InterpretStress, OneRunAtATimeAndEveryRunSeesOnlyItsOwnVariables) {
+    const unsigned nSeed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(nSeed));
+    std::map<std::string, int> threadOf;
+    for (int t = 0; t < THREADS; ++t) {
+        for (int i = 0; i < CALLS_PER_THREAD; ++i) {
+            std::ofstream(PathOf(t, i)) << ScriptOf(t);
+            threadOf[PathOf(t, i)] = t;
+        }
+    }
+
+    std::vector<std::vector<int>> results(THREADS, std::vector<int>(CALLS_PER_THREAD, -1));
+    std::atomic<int> nWorking{THREADS};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < THREADS; ++t) {
+        workers.emplace_back([&, t] {
+            std::mt19937 random(nSeed + static_cast<unsigned>(t));
+            const std::string strParams = "\"t" + std::to_string(t) + "\"";
+            for (int i = 0; i < CALLS_PER_THREAD; ++i) {
+                Pause(random, MAX_CALL_PAUSE_US);
+                results[t][i] = QJIPInterpret(PathOf(t, i).c_str(), "", strParams.c_str());
+            }
+            --nWorking;
+        });
+    }
+    std::thread breaker([&] {
+        std::mt19937 random(nSeed + THREADS);
+        while (nWorking > 0) {
+            Pause(random, MAX_BREAK_PAUSE_US);
+            QJIPBreak();
+        }
+    });
+    for (std::thread& worker : workers) worker.join();
+    breaker.join();
+
+    const TraceCounts trace = ReadTrace(threadOf);
+    const std::map<std::string, std::string> errors = ReadLog();
+    int nRefused = 0, nCancelled = 0, nCompleted = 0;
+    for (int t = 0; t < THREADS; ++t) {
+        for (int i = 0; i < CALLS_PER_THREAD; ++i) {
+            const std::string strPath = PathOf(t, i);
+            const int nStarted = trace.started.count(strPath) ? trace.started.at(strPath) : 0;
+            const int nEnded = trace.ended.count(strPath) ? trace.ended.at(strPath) : 0;
+            const bool bError = errors.count(strPath) != 0;
+            SCOPED_TRACE(strPath);
+            ASSERT_TRUE(results[t][i] == 0 || results[t][i] == 1);
+            EXPECT_LE(nStarted, 1);
+            EXPECT_EQ(nStarted, nEnded);
+            if (nStarted == 0) {
+                EXPECT_EQ(results[t][i], 0) << "a run that left no trace";
+                EXPECT_FALSE(bError);
+                ++nRefused;
+            } else if (results[t][i] == 1) {
+                EXPECT_FALSE(bError) << errors.at(strPath);
+                ++nCompleted;
+            } else {
+                ASSERT_TRUE(bError) << "a failed run without its error";
+                EXPECT_TRUE(errors.at(strPath).ends_with(CANCEL_TEXT)) << errors.at(strPath);
+                ++nCancelled;
+            }
+        }
+    }
+    // The module is idle again, and the first call at least found it idle.
+    EXPECT_GE(nCompleted + nCancelled, 1);
+    EXPECT_EQ(QJIPInterpret(PathOf(0, 0).c_str(), "NT", "\"t0\""), 1);
+    std::printf("calls: %d completed, %d cancelled, %d refused\n", nCompleted, nCancelled,
+                nRefused);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // The trace and log modules open their files on first use, so these take effect here.
+    std::string strTemplate = (std::filesystem::temp_directory_path() / "qjstress-XXXXXX").string();
+    if (mkdtemp(strTemplate.data()) == nullptr) return 2;
+    g_dir = strTemplate;
+    setenv("QJ_TRACE", (g_dir / "trace").c_str(), 1);
+    setenv("QJ_LOG", (g_dir / "log").c_str(), 1);
+    int nResult = RUN_ALL_TESTS();
+    std::filesystem::remove_all(g_dir);
+    return nResult;
+}
