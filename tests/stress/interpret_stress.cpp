@@ -7,7 +7,9 @@
 // through Exit, which no check accepts, when it sees anything but its own variables.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
