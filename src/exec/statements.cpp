@@ -217,7 +217,10 @@ int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
         explicit DepthGuard(int& n) : nDepth(++n) {}
         ~DepthGuard() { --nDepth; }
     } guard(m_nDepth);
-    if (m_nDepth > MAX_NESTING) Raise("Nesting too deep", ERR_BLOCK);
+    // A host thread with a small stack reaches its end before the depth limit: stop first.
+    const char chProbe = 0;
+    if (m_nDepth > MAX_NESTING || (m_pStackLimit != nullptr && &chProbe < m_pStackLimit))
+        Raise("Nesting too deep", ERR_BLOCK);
 
     CTokenText& strToken = m_tokFirst;
     const int32_t nLines = FileLineCount(*this);

@@ -23,5 +23,5 @@ public:
     int GetParam(char* pszOut);
 
 private:
-    void* m_pState;  // the module's own state; one pointer wide
+    [[maybe_unused]] void* m_pState;  // the module's own state; one pointer wide
 };

@@ -69,6 +69,7 @@ int CScriptEngine::Run(const char* pszScript, const char* pszOptions, const char
     m_bSimulate = m_bCheckOnly = m_bError = m_bLogAsError = false;
     m_bCancel = false;
     m_nDepth = 0;
+    m_pStackLimit = platform::StackLimit(STACK_RESERVE);
     m_pszPos = m_szLine;
     try {
         m_strScript = pszScript != nullptr ? pszScript : "";

@@ -46,6 +46,9 @@ using TokenMap = std::unordered_map<std::string, int32_t, TextHash, TextEqual>;
 constexpr int MAX_LINE = 32767;
 // If and While bodies and procedure calls nest at most this deep.
 constexpr int MAX_NESTING = 4096;
+// Stack kept free below the deepest block, for the calls a line makes (a built-in's
+// 32768-byte result buffer, the modules it calls, the trace).
+constexpr size_t STACK_RESERVE = 256 * 1024;
 
 class CScriptEngine {
 public:
@@ -167,8 +170,10 @@ private:
     // Clears the run's data and flags and reports the end message.
     void EndRun() noexcept;
     void CopyLine(int32_t nLine);
-    // Nesting depth of RunBlock calls, against scripts that would exhaust the stack.
+    // Nesting depth of RunBlock calls, and the lowest stack address a nested block may use,
+    // against scripts that would exhaust the stack.
     int m_nDepth = 0;
+    const char* m_pStackLimit = nullptr;
 };
 
 // The engine of the module, used by the exports; and the engine through which records raise.

@@ -1,6 +1,6 @@
 // What the interpreter needs of the host's platform besides automation: the window-message
-// pump between lines, the long local date and time text, loadable modules, and the
-// case-insensitive comparison of texts.
+// pump between lines, the long local date and time text, the case-insensitive comparison of
+// texts, and the extent of the calling thread's stack.
 #pragma once
 
 #include <cstddef>
@@ -18,5 +18,10 @@ void FormatLocalTime(char* pszBuf, size_t nSize);
 // Compares two texts, ignoring case by the current locale's rules: negative, 0 or positive as
 // the first sorts before, with or after the second. The value is not limited to -1 and 1.
 int CompareNoCase(const char* pszA, const char* pszB);
+
+// The lowest address of the calling thread's stack that may still be used while keeping
+// nReserve bytes free below it, or null when the thread's stack cannot be found. Stacks grow
+// downwards on every platform the module runs on.
+const char* StackLimit(size_t nReserve);
 
 }  // namespace platform

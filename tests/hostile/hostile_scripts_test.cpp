@@ -3,6 +3,8 @@
 // the script error pinned here or runs to its end; none may take the host down.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <random>
 #include <string>
 
@@ -195,3 +197,25 @@ TEST(HostileScripts, FifteenArgumentCallsInATightLoop) {
 }
 
 }  // namespace
+
+// A host thread whose stack ends long before the depth limit: the run stops with the nesting
+// error instead of overflowing the stack.
+TEST(HostileScripts, SmallHostStackEndsDeepRecursionWithTheNestingError) {
+    struct Job {
+        ScriptRun run;
+    } job;
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, 384 * 1024);
+    pthread_t thread;
+    auto body = [](void* pJob) -> void* {
+        ScriptRunner runner;
+        static_cast<Job*>(pJob)->run = runner.Run(Recursion(MAX_NESTING - 2));
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, body, &job), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+    EXPECT_EQ(job.run.nResult, 0);
+    EXPECT_NE(job.run.strLog.find("'Nesting too deep' - Block error"), std::string::npos);
+}

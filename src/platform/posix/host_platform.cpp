@@ -1,6 +1,8 @@
 // POSIX hosts have no window messages; a cancel comes from another thread or a signal.
 #include "platform/host_platform.h"
 
+#include <pthread.h>
+
 #include <ctime>
 
 namespace platform {
@@ -13,6 +15,16 @@ void FormatLocalTime(char* pszBuf, size_t nSize) {
     std::tm local{};
     if (now == static_cast<std::time_t>(-1) || localtime_r(&now, &local) == nullptr) return;
     if (std::strftime(pszBuf, nSize, "%c", &local) == 0) pszBuf[0] = '\0';
+}
+
+const char* StackLimit(size_t nReserve) {
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return nullptr;
+    void* pLow = nullptr;
+    size_t nSize = 0;
+    const bool bKnown = pthread_attr_getstack(&attr, &pLow, &nSize) == 0 && nSize > nReserve;
+    pthread_attr_destroy(&attr);
+    return bKnown ? static_cast<const char*>(pLow) + nReserve : nullptr;
 }
 
 }  // namespace platform
