@@ -6,11 +6,6 @@
 
 namespace {
 
-struct ScodeName {
-    uint32_t sc;
-    const char* pszName;
-};
-
 struct ScodeRange {
     uint32_t scFirst;
     uint32_t scLast;
@@ -335,6 +330,10 @@ const char* FacilityName(uint32_t sc) {
 }
 
 }  // namespace
+
+std::span<const ScodeName> ScodeNames() {
+    return s_scodeNames;
+}
 
 const char* DescribeScode(int32_t sc) {
     // Through uint32_t so that the code prints as eight digits where long is 64 bits wide.

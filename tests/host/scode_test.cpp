@@ -1,418 +1,71 @@
-// Tests of the symbolic descriptions of COM status codes.
+// Tests of the symbolic descriptions of COM status codes: spot checks against the SDK's values,
+// the ranges at their edges, the severity and facility fallback, and the table's consistency.
 #include "host/scode.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 #include <string>
 
 namespace {
-
-struct NamedCode {
-    const char* pszName;
-    uint32_t sc;
-};
-
-struct NamedRange {
-    const char* pszName;
-    uint32_t scFirst;
-    uint32_t scLast;
-};
-
-// Names and values taken once from the mingw-w64 winerror.h, so the tables under test are
-// checked against the SDK rather than against themselves.
-constexpr NamedCode kSdkCodes[] = {
-    {"S_OK", 0x00000000},
-    {"S_FALSE", 0x00000001},
-    {"CACHE_S_FORMATETC_NOTSUPPORTED", 0x00040170},
-    {"CACHE_S_SAMECACHE", 0x00040171},
-    {"CACHE_S_SOMECACHES_NOTUPDATED", 0x00040172},
-    {"CONVERT10_S_NO_PRESENTATION", 0x000401C0},
-    {"DATA_S_SAMEFORMATETC", 0x00040130},
-    {"DRAGDROP_S_CANCEL", 0x00040101},
-    {"DRAGDROP_S_DROP", 0x00040100},
-    {"DRAGDROP_S_USEDEFAULTCURSORS", 0x00040102},
-    {"INPLACE_S_TRUNCATED", 0x000401A0},
-    {"MK_S_HIM", 0x000401E5},
-    {"MK_S_ME", 0x000401E4},
-    {"MK_S_MONIKERALREADYREGISTERED", 0x000401E7},
-    {"MK_S_REDUCED_TO_SELF", 0x000401E2},
-    {"MK_S_US", 0x000401E6},
-    {"OLE_S_MAC_CLIPFORMAT", 0x00040002},
-    {"OLE_S_STATIC", 0x00040001},
-    {"OLE_S_USEREG", 0x00040000},
-    {"OLEOBJ_S_CANNOT_DOVERB_NOW", 0x00040181},
-    {"OLEOBJ_S_INVALIDHWND", 0x00040182},
-    {"OLEOBJ_S_INVALIDVERB", 0x00040180},
-    {"OLEOBJ_S_LAST", 0x0004018F},
-    {"STG_S_CONVERTED", 0x00030200},
-    {"VIEW_S_ALREADY_FROZEN", 0x00040140},
-    {"E_UNEXPECTED", 0x8000FFFF},
-    {"E_NOTIMPL", 0x80004001},
-    {"E_OUTOFMEMORY", 0x8007000E},
-    {"E_INVALIDARG", 0x80070057},
-    {"E_NOINTERFACE", 0x80004002},
-    {"E_POINTER", 0x80004003},
-    {"E_HANDLE", 0x80070006},
-    {"E_ABORT", 0x80004004},
-    {"E_FAIL", 0x80004005},
-    {"E_ACCESSDENIED", 0x80070005},
-    {"CACHE_E_NOCACHE_UPDATED", 0x80040170},
-    {"CLASS_E_CLASSNOTAVAILABLE", 0x80040111},
-    {"CLASS_E_NOAGGREGATION", 0x80040110},
-    {"CLIPBRD_E_BAD_DATA", 0x800401D3},
-    {"CLIPBRD_E_CANT_CLOSE", 0x800401D4},
-    {"CLIPBRD_E_CANT_EMPTY", 0x800401D1},
-    {"CLIPBRD_E_CANT_OPEN", 0x800401D0},
-    {"CLIPBRD_E_CANT_SET", 0x800401D2},
-    {"CO_E_ALREADYINITIALIZED", 0x800401F1},
-    {"CO_E_APPDIDNTREG", 0x800401FE},
-    {"CO_E_APPNOTFOUND", 0x800401F5},
-    {"CO_E_APPSINGLEUSE", 0x800401F6},
-    {"CO_E_BAD_PATH", 0x80080004},
-    {"CO_E_CANTDETERMINECLASS", 0x800401F2},
-    {"CO_E_CLASS_CREATE_FAILED", 0x80080001},
-    {"CO_E_CLASSSTRING", 0x800401F3},
-    {"CO_E_DLLNOTFOUND", 0x800401F8},
-    {"CO_E_ERRORINAPP", 0x800401F7},
-    {"CO_E_ERRORINDLL", 0x800401F9},
-    {"CO_E_IIDSTRING", 0x800401F4},
-    {"CO_E_NOTINITIALIZED", 0x800401F0},
-    {"CO_E_OBJISREG", 0x800401FC},
-    {"CO_E_OBJNOTCONNECTED", 0x800401FD},
-    {"CO_E_OBJNOTREG", 0x800401FB},
-    {"CO_E_OBJSRV_RPC_FAILURE", 0x80080006},
-    {"CO_E_SCM_ERROR", 0x80080002},
-    {"CO_E_SCM_RPC_FAILURE", 0x80080003},
-    {"CO_E_SERVER_EXEC_FAILURE", 0x80080005},
-    {"CO_E_SERVER_STOPPING", 0x80080008},
-    {"CO_E_WRONGOSFORAPP", 0x800401FA},
-    {"CONVERT10_E_OLESTREAM_BITMAP_TO_DIB", 0x800401C3},
-    {"CONVERT10_E_OLESTREAM_FMT", 0x800401C2},
-    {"CONVERT10_E_OLESTREAM_GET", 0x800401C0},
-    {"CONVERT10_E_OLESTREAM_PUT", 0x800401C1},
-    {"CONVERT10_E_STG_DIB_TO_BITMAP", 0x800401C6},
-    {"CONVERT10_E_STG_FMT", 0x800401C4},
-    {"CONVERT10_E_STG_NO_STD_STREAM", 0x800401C5},
-    {"DISP_E_ARRAYISLOCKED", 0x8002000D},
-    {"DISP_E_BADCALLEE", 0x80020010},
-    {"DISP_E_BADINDEX", 0x8002000B},
-    {"DISP_E_BADPARAMCOUNT", 0x8002000E},
-    {"DISP_E_BADVARTYPE", 0x80020008},
-    {"DISP_E_EXCEPTION", 0x80020009},
-    {"DISP_E_MEMBERNOTFOUND", 0x80020003},
-    {"DISP_E_NONAMEDARGS", 0x80020007},
-    {"DISP_E_NOTACOLLECTION", 0x80020011},
-    {"DISP_E_OVERFLOW", 0x8002000A},
-    {"DISP_E_PARAMNOTFOUND", 0x80020004},
-    {"DISP_E_PARAMNOTOPTIONAL", 0x8002000F},
-    {"DISP_E_TYPEMISMATCH", 0x80020005},
-    {"DISP_E_UNKNOWNINTERFACE", 0x80020001},
-    {"DISP_E_UNKNOWNLCID", 0x8002000C},
-    {"DISP_E_UNKNOWNNAME", 0x80020006},
-    {"DRAGDROP_E_ALREADYREGISTERED", 0x80040101},
-    {"DRAGDROP_E_INVALIDHWND", 0x80040102},
-    {"DRAGDROP_E_NOTREGISTERED", 0x80040100},
-    {"DV_E_CLIPFORMAT", 0x8004006A},
-    {"DV_E_DVASPECT", 0x8004006B},
-    {"DV_E_DVTARGETDEVICE", 0x80040065},
-    {"DV_E_DVTARGETDEVICE_SIZE", 0x8004006C},
-    {"DV_E_FORMATETC", 0x80040064},
-    {"DV_E_LINDEX", 0x80040068},
-    {"DV_E_NOIVIEWOBJECT", 0x8004006D},
-    {"DV_E_STATDATA", 0x80040067},
-    {"DV_E_STGMEDIUM", 0x80040066},
-    {"DV_E_TYMED", 0x80040069},
-    {"INPLACE_E_NOTOOLSPACE", 0x800401A1},
-    {"INPLACE_E_NOTUNDOABLE", 0x800401A0},
-    {"MEM_E_INVALID_LINK", 0x80080010},
-    {"MEM_E_INVALID_ROOT", 0x80080009},
-    {"MEM_E_INVALID_SIZE", 0x80080011},
-    {"MK_E_CANTOPENFILE", 0x800401EA},
-    {"MK_E_CONNECTMANUALLY", 0x800401E0},
-    {"MK_E_ENUMERATION_FAILED", 0x800401EF},
-    {"MK_E_EXCEEDEDDEADLINE", 0x800401E1},
-    {"MK_E_INTERMEDIATEINTERFACENOTSUPPORTED", 0x800401E7},
-    {"MK_E_INVALIDEXTENSION", 0x800401E6},
-    {"MK_E_MUSTBOTHERUSER", 0x800401EB},
-    {"MK_E_NEEDGENERIC", 0x800401E2},
-    {"MK_E_NO_NORMALIZED", 0x80080007},
-    {"MK_E_NOINVERSE", 0x800401EC},
-    {"MK_E_NOOBJECT", 0x800401E5},
-    {"MK_E_NOPREFIX", 0x800401EE},
-    {"MK_E_NOSTORAGE", 0x800401ED},
-    {"MK_E_NOTBINDABLE", 0x800401E8},
-    {"MK_E_NOTBOUND", 0x800401E9},
-    {"MK_E_SYNTAX", 0x800401E4},
-    {"MK_E_UNAVAILABLE", 0x800401E3},
-    {"OLE_E_ADVF", 0x80040001},
-    {"OLE_E_ADVISENOTSUPPORTED", 0x80040003},
-    {"OLE_E_BLANK", 0x80040007},
-    {"OLE_E_CANT_BINDTOSOURCE", 0x8004000A},
-    {"OLE_E_CANT_GETMONIKER", 0x80040009},
-    {"OLE_E_CANTCONVERT", 0x80040011},
-    {"OLE_E_CLASSDIFF", 0x80040008},
-    {"OLE_E_ENUM_NOMORE", 0x80040002},
-    {"OLE_E_INVALIDHWND", 0x8004000F},
-    {"OLE_E_INVALIDRECT", 0x8004000D},
-    {"OLE_E_NOCACHE", 0x80040006},
-    {"OLE_E_NOCONNECTION", 0x80040004},
-    {"OLE_E_NOSTORAGE", 0x80040012},
-    {"OLE_E_NOT_INPLACEACTIVE", 0x80040010},
-    {"OLE_E_NOTRUNNING", 0x80040005},
-    {"OLE_E_OLEVERB", 0x80040000},
-    {"OLE_E_PROMPTSAVECANCELLED", 0x8004000C},
-    {"OLE_E_STATIC", 0x8004000B},
-    {"OLE_E_WRONGCOMPOBJ", 0x8004000E},
-    {"OLEOBJ_E_INVALIDVERB", 0x80040181},
-    {"OLEOBJ_E_NOVERBS", 0x80040180},
-    {"REGDB_E_CLASSNOTREG", 0x80040154},
-    {"REGDB_E_IIDNOTREG", 0x80040155},
-    {"REGDB_E_INVALIDVALUE", 0x80040153},
-    {"REGDB_E_KEYMISSING", 0x80040152},
-    {"REGDB_E_READREGDB", 0x80040150},
-    {"REGDB_E_WRITEREGDB", 0x80040151},
-    {"RPC_E_ATTEMPTED_MULTITHREAD", 0x80010102},
-    {"RPC_E_CALL_CANCELED", 0x80010002},
-    {"RPC_E_CALL_REJECTED", 0x80010001},
-    {"RPC_E_CANTCALLOUT_AGAIN", 0x80010011},
-    {"RPC_E_CANTCALLOUT_INASYNCCALL", 0x80010004},
-    {"RPC_E_CANTCALLOUT_INEXTERNALCALL", 0x80010005},
-    {"RPC_E_CANTCALLOUT_ININPUTSYNCCALL", 0x8001010D},
-    {"RPC_E_CANTPOST_INSENDCALL", 0x80010003},
-    {"RPC_E_CANTTRANSMIT_CALL", 0x8001000A},
-    {"RPC_E_CHANGED_MODE", 0x80010106},
-    {"RPC_E_CLIENT_CANTMARSHAL_DATA", 0x8001000B},
-    {"RPC_E_CLIENT_CANTUNMARSHAL_DATA", 0x8001000C},
-    {"RPC_E_CLIENT_DIED", 0x80010008},
-    {"RPC_E_CONNECTION_TERMINATED", 0x80010006},
-    {"RPC_E_DISCONNECTED", 0x80010108},
-    {"RPC_E_FAULT", 0x80010104},
-    {"RPC_E_INVALID_CALLDATA", 0x8001010C},
-    {"RPC_E_INVALID_DATA", 0x8001000F},
-    {"RPC_E_INVALID_DATAPACKET", 0x80010009},
-    {"RPC_E_INVALID_PARAMETER", 0x80010010},
-    {"RPC_E_INVALIDMETHOD", 0x80010107},
-    {"RPC_E_NOT_REGISTERED", 0x80010103},
-    {"RPC_E_OUT_OF_RESOURCES", 0x80010101},
-    {"RPC_E_RETRY", 0x80010109},
-    {"RPC_E_SERVER_CANTMARSHAL_DATA", 0x8001000D},
-    {"RPC_E_SERVER_CANTUNMARSHAL_DATA", 0x8001000E},
-    {"RPC_E_SERVER_DIED", 0x80010007},
-    {"RPC_E_SERVER_DIED_DNE", 0x80010012},
-    {"RPC_E_SERVERCALL_REJECTED", 0x8001010B},
-    {"RPC_E_SERVERCALL_RETRYLATER", 0x8001010A},
-    {"RPC_E_SERVERFAULT", 0x80010105},
-    {"RPC_E_SYS_CALL_FAILED", 0x80010100},
-    {"RPC_E_THREAD_NOT_INIT", 0x8001010F},
-    {"RPC_E_UNEXPECTED", 0x8001FFFF},
-    {"RPC_E_WRONG_THREAD", 0x8001010E},
-    {"STG_E_ABNORMALAPIEXIT", 0x800300FA},
-    {"STG_E_ACCESSDENIED", 0x80030005},
-    {"STG_E_CANTSAVE", 0x80030103},
-    {"STG_E_DISKISWRITEPROTECTED", 0x80030013},
-    {"STG_E_EXTANTMARSHALLINGS", 0x80030108},
-    {"STG_E_FILEALREADYEXISTS", 0x80030050},
-    {"STG_E_FILENOTFOUND", 0x80030002},
-    {"STG_E_INSUFFICIENTMEMORY", 0x80030008},
-    {"STG_E_INUSE", 0x80030100},
-    {"STG_E_INVALIDFLAG", 0x800300FF},
-    {"STG_E_INVALIDFUNCTION", 0x80030001},
-    {"STG_E_INVALIDHANDLE", 0x80030006},
-    {"STG_E_INVALIDHEADER", 0x800300FB},
-    {"STG_E_INVALIDNAME", 0x800300FC},
-    {"STG_E_INVALIDPARAMETER", 0x80030057},
-    {"STG_E_INVALIDPOINTER", 0x80030009},
-    {"STG_E_LOCKVIOLATION", 0x80030021},
-    {"STG_E_MEDIUMFULL", 0x80030070},
-    {"STG_E_NOMOREFILES", 0x80030012},
-    {"STG_E_NOTCURRENT", 0x80030101},
-    {"STG_E_NOTFILEBASEDSTORAGE", 0x80030107},
-    {"STG_E_OLDDLL", 0x80030105},
-    {"STG_E_OLDFORMAT", 0x80030104},
-    {"STG_E_PATHNOTFOUND", 0x80030003},
-    {"STG_E_READFAULT", 0x8003001E},
-    {"STG_E_REVERTED", 0x80030102},
-    {"STG_E_SEEKERROR", 0x80030019},
-    {"STG_E_SHAREREQUIRED", 0x80030106},
-    {"STG_E_SHAREVIOLATION", 0x80030020},
-    {"STG_E_TOOMANYOPENFILES", 0x80030004},
-    {"STG_E_UNIMPLEMENTEDFUNCTION", 0x800300FE},
-    {"STG_E_UNKNOWN", 0x800300FD},
-    {"STG_E_WRITEFAULT", 0x8003001D},
-    {"TYPE_E_AMBIGUOUSNAME", 0x8002802C},
-    {"TYPE_E_BADMODULEKIND", 0x800288BD},
-    {"TYPE_E_BUFFERTOOSMALL", 0x80028016},
-    {"TYPE_E_CANTCREATETMPFILE", 0x80028CA3},
-    {"TYPE_E_CANTLOADLIBRARY", 0x80029C4A},
-    {"TYPE_E_CIRCULARTYPE", 0x80029C84},
-    {"TYPE_E_DLLFUNCTIONNOTFOUND", 0x8002802F},
-    {"TYPE_E_DUPLICATEID", 0x800288C6},
-    {"TYPE_E_ELEMENTNOTFOUND", 0x8002802B},
-    {"TYPE_E_INCONSISTENTPROPFUNCS", 0x80029C83},
-    {"TYPE_E_INVALIDSTATE", 0x80028029},
-    {"TYPE_E_INVDATAREAD", 0x80028018},
-    {"TYPE_E_IOERROR", 0x80028CA2},
-    {"TYPE_E_LIBNOTREGISTERED", 0x8002801D},
-    {"TYPE_E_NAMECONFLICT", 0x8002802D},
-    {"TYPE_E_OUTOFBOUNDS", 0x80028CA1},
-    {"TYPE_E_QUALIFIEDNAMEDISALLOWED", 0x80028028},
-    {"TYPE_E_REGISTRYACCESS", 0x8002801C},
-    {"TYPE_E_SIZETOOBIG", 0x800288C5},
-    {"TYPE_E_TYPEMISMATCH", 0x80028CA0},
-    {"TYPE_E_UNDEFINEDTYPE", 0x80028027},
-    {"TYPE_E_UNKNOWNLCID", 0x8002802E},
-    {"TYPE_E_UNSUPFORMAT", 0x80028019},
-    {"TYPE_E_WRONGTYPEKIND", 0x8002802A},
-    {"VIEW_E_DRAW", 0x80040140},
-};
-
-// The range constants of the same header, paired as FIRST...LAST.
-constexpr NamedRange kSdkRanges[] = {
-    {"CACHE_E_FIRST...CACHE_E_LAST", 0x80040170, 0x8004017F},
-    {"CACHE_S_FIRST...CACHE_S_LAST", 0x00040170, 0x0004017F},
-    {"CLASSFACTORY_E_FIRST...CLASSFACTORY_E_LAST", 0x80040110, 0x8004011F},
-    {"CLASSFACTORY_S_FIRST...CLASSFACTORY_S_LAST", 0x00040110, 0x0004011F},
-    {"CLIENTSITE_E_FIRST...CLIENTSITE_E_LAST", 0x80040190, 0x8004019F},
-    {"CLIENTSITE_S_FIRST...CLIENTSITE_S_LAST", 0x00040190, 0x0004019F},
-    {"CLIPBRD_E_FIRST...CLIPBRD_E_LAST", 0x800401D0, 0x800401DF},
-    {"CLIPBRD_S_FIRST...CLIPBRD_S_LAST", 0x000401D0, 0x000401DF},
-    {"CONVERT10_E_FIRST...CONVERT10_E_LAST", 0x800401C0, 0x800401CF},
-    {"CONVERT10_S_FIRST...CONVERT10_S_LAST", 0x000401C0, 0x000401CF},
-    {"CO_E_FIRST...CO_E_LAST", 0x800401F0, 0x800401FF},
-    {"CO_S_FIRST...CO_S_LAST", 0x000401F0, 0x000401FF},
-    {"DATA_E_FIRST...DATA_E_LAST", 0x80040130, 0x8004013F},
-    {"DATA_S_FIRST...DATA_S_LAST", 0x00040130, 0x0004013F},
-    {"DRAGDROP_E_FIRST...DRAGDROP_E_LAST", 0x80040100, 0x8004010F},
-    {"DRAGDROP_S_FIRST...DRAGDROP_S_LAST", 0x00040100, 0x0004010F},
-    {"ENUM_E_FIRST...ENUM_E_LAST", 0x800401B0, 0x800401BF},
-    {"ENUM_S_FIRST...ENUM_S_LAST", 0x000401B0, 0x000401BF},
-    {"INPLACE_E_FIRST...INPLACE_E_LAST", 0x800401A0, 0x800401AF},
-    {"INPLACE_S_FIRST...INPLACE_S_LAST", 0x000401A0, 0x000401AF},
-    {"MARSHAL_E_FIRST...MARSHAL_E_LAST", 0x80040120, 0x8004012F},
-    {"MARSHAL_S_FIRST...MARSHAL_S_LAST", 0x00040120, 0x0004012F},
-    {"MK_E_FIRST...MK_E_LAST", 0x800401E0, 0x800401EF},
-    {"MK_S_FIRST...MK_S_LAST", 0x000401E0, 0x000401EF},
-    {"OLEOBJ_E_FIRST...OLEOBJ_E_LAST", 0x80040180, 0x8004018F},
-    {"OLEOBJ_S_FIRST...OLEOBJ_S_LAST", 0x00040180, 0x0004018F},
-    {"OLE_E_FIRST...OLE_E_LAST", 0x80040000, 0x800400FF},
-    {"OLE_S_FIRST...OLE_S_LAST", 0x00040000, 0x000400FF},
-    {"REGDB_E_FIRST...REGDB_E_LAST", 0x80040150, 0x8004015F},
-    {"REGDB_S_FIRST...REGDB_S_LAST", 0x00040150, 0x0004015F},
-    {"VIEW_E_FIRST...VIEW_E_LAST", 0x80040140, 0x8004014F},
-    {"VIEW_S_FIRST...VIEW_S_LAST", 0x00040140, 0x0004014F},
-};
 
 struct DescribeCase {
     uint32_t sc;
     const char* pszExpected;
 };
 
-std::string Describe(uint32_t sc) {
-    return DescribeScode(static_cast<int32_t>(sc));
-}
-
-std::string WithCode(const std::string& strText, uint32_t sc) {
-    char szCode[16];
-    std::snprintf(szCode, sizeof szCode, " ($%08X)", sc);
-    return strText + szCode;
-}
-
-bool IsNamedCode(uint32_t sc) {
-    for (const NamedCode& code : kSdkCodes) {
-        if (code.sc == sc) return true;
-    }
-    return false;
-}
-
-void ExpectDescriptions(const DescribeCase* pCases, size_t nCases) {
-    for (size_t i = 0; i < nCases; i++) {
-        EXPECT_EQ(Describe(pCases[i].sc), pCases[i].pszExpected) << std::hex << pCases[i].sc;
-    }
-}
-
-TEST(DescribeScode, KnownExamples) {
+TEST(DescribeScode, GivesNameRangeOrSeverityAndFacility) {
     const DescribeCase cases[] = {
+        // the worked examples of each kind of description
         {0x80004005, "E_FAIL ($80004005)"},
         {0x80040175, "range: CACHE_E_FIRST...CACHE_E_LAST ($80040175)"},
         {0x800A0001, "severity: SEVERITY_ERROR, facility: <Unknown Facility> ($800A0001)"},
         {0x80070002, "severity: SEVERITY_ERROR, facility: FACILITY_WIN32 ($80070002)"},
+        // names as the SDK defines them: first and last of the table, and one per facility
         {0x00000000, "S_OK ($00000000)"},
-        {0x800401F3, "CO_E_CLASSSTRING ($800401F3)"},
+        {0x80040140, "VIEW_E_DRAW ($80040140)"},
+        {0x00030200, "STG_S_CONVERTED ($00030200)"},
+        {0x8000FFFF, "E_UNEXPECTED ($8000FFFF)"},
+        {0x8001FFFF, "RPC_E_UNEXPECTED ($8001FFFF)"},
         {0x80020006, "DISP_E_UNKNOWNNAME ($80020006)"},
-    };
-    ExpectDescriptions(cases, std::size(cases));
-}
-
-TEST(DescribeScode, EveryNamedCodeGivesItsName) {
-    EXPECT_EQ(std::size(kSdkCodes), 243u);
-    for (const NamedCode& code : kSdkCodes) {
-        EXPECT_EQ(Describe(code.sc), WithCode(code.pszName, code.sc));
-    }
-}
-
-TEST(DescribeScode, NoTwoNamesShareACode) {
-    std::set<uint32_t> codes;
-    for (const NamedCode& code : kSdkCodes) {
-        EXPECT_TRUE(codes.insert(code.sc).second) << code.pszName;
-    }
-}
-
-// A name wins over the range it lies in, also at a range's own bounds.
-TEST(DescribeScode, RangeBounds) {
-    const DescribeCase cases[] = {
+        {0x80029C4A, "TYPE_E_CANTLOADLIBRARY ($80029C4A)"},
+        {0x80030001, "STG_E_INVALIDFUNCTION ($80030001)"},
+        {0x800401F3, "CO_E_CLASSSTRING ($800401F3)"},
+        {0x8007000E, "E_OUTOFMEMORY ($8007000E)"},
+        {0x80080011, "MEM_E_INVALID_SIZE ($80080011)"},
+        // a name wins over the range it lies in, also at the range's own bounds
         {0x80040170, "CACHE_E_NOCACHE_UPDATED ($80040170)"},
-        {0x80040171, "range: CACHE_E_FIRST...CACHE_E_LAST ($80040171)"},
         {0x8004017F, "range: CACHE_E_FIRST...CACHE_E_LAST ($8004017F)"},
-        {0x80040180, "OLEOBJ_E_NOVERBS ($80040180)"},
         {0x0004018F, "OLEOBJ_S_LAST ($0004018F)"},
         {0x00040110, "range: CLASSFACTORY_S_FIRST...CLASSFACTORY_S_LAST ($00040110)"},
-        {0x0004011F, "range: CLASSFACTORY_S_FIRST...CLASSFACTORY_S_LAST ($0004011F)"},
-        {0x00040120, "range: MARSHAL_S_FIRST...MARSHAL_S_LAST ($00040120)"},
-        {0x8004012F, "range: MARSHAL_E_FIRST...MARSHAL_E_LAST ($8004012F)"},
-        {0x80040130, "range: DATA_E_FIRST...DATA_E_LAST ($80040130)"},
         {0x800401FF, "range: CO_E_FIRST...CO_E_LAST ($800401FF)"},
         {0x80040200, "severity: SEVERITY_ERROR, facility: FACILITY_ITF ($80040200)"},
-        {0x000401F0, "range: CO_S_FIRST...CO_S_LAST ($000401F0)"},
         {0x000401FF, "range: CO_S_FIRST...CO_S_LAST ($000401FF)"},
         {0x00040200, "severity: SEVERITY_SUCCESS, facility: FACILITY_ITF ($00040200)"},
         {0x800400FF, "range: OLE_E_FIRST...OLE_E_LAST ($800400FF)"},
         {0x8003FFFF, "severity: SEVERITY_ERROR, facility: FACILITY_STORAGE ($8003FFFF)"},
-        {0x000400FF, "range: OLE_S_FIRST...OLE_S_LAST ($000400FF)"},
-        {0x0003FFFF, "severity: SEVERITY_SUCCESS, facility: FACILITY_STORAGE ($0003FFFF)"},
-    };
-    ExpectDescriptions(cases, std::size(cases));
-}
-
-TEST(DescribeScode, EveryUnnamedCodeOfARangeGivesTheRange) {
-    for (const NamedRange& range : kSdkRanges) {
-        for (uint32_t sc = range.scFirst; sc <= range.scLast; sc++) {
-            if (IsNamedCode(sc)) continue;
-            EXPECT_EQ(Describe(sc), WithCode(std::string("range: ") + range.pszName, sc));
-        }
-    }
-}
-
-// The facility is bits 16 to 28: the reserved bits 29 and 30 belong to neither field.
-TEST(DescribeScode, SeverityAndFacility) {
-    const DescribeCase cases[] = {
+        // the facility is bits 16 to 28: the reserved bits 29 and 30 belong to neither field
         {0x00000002, "severity: SEVERITY_SUCCESS, facility: FACILITY_NULL ($00000002)"},
-        {0x80000002, "severity: SEVERITY_ERROR, facility: FACILITY_NULL ($80000002)"},
         {0x80017777, "severity: SEVERITY_ERROR, facility: FACILITY_RPC ($80017777)"},
-        {0x80027777, "severity: SEVERITY_ERROR, facility: FACILITY_DISPATCH ($80027777)"},
-        {0x00037777, "severity: SEVERITY_SUCCESS, facility: FACILITY_STORAGE ($00037777)"},
-        {0x80047777, "severity: SEVERITY_ERROR, facility: FACILITY_ITF ($80047777)"},
-        {0x80057777, "severity: SEVERITY_ERROR, facility: FACILITY_0x05 ($80057777)"},
         {0x00067777, "severity: SEVERITY_SUCCESS, facility: FACILITY_0x06 ($00067777)"},
         {0x80087777, "severity: SEVERITY_ERROR, facility: FACILITY_WINDOWS ($80087777)"},
         {0x80097777, "severity: SEVERITY_ERROR, facility: <Unknown Facility> ($80097777)"},
-        {0x9FFF0000, "severity: SEVERITY_ERROR, facility: <Unknown Facility> ($9FFF0000)"},
         {0x20070002, "severity: SEVERITY_SUCCESS, facility: FACILITY_WIN32 ($20070002)"},
         {0xC0080001, "severity: SEVERITY_ERROR, facility: FACILITY_WINDOWS ($C0080001)"},
         {0x7FFFFFFF, "severity: SEVERITY_SUCCESS, facility: <Unknown Facility> ($7FFFFFFF)"},
     };
-    ExpectDescriptions(cases, std::size(cases));
+    for (const DescribeCase& c : cases)
+        EXPECT_EQ(DescribeScode(static_cast<int32_t>(c.sc)), std::string(c.pszExpected));
+}
+
+TEST(DescribeScode, EveryNamedCodeIsUniqueAndDescribedByItsName) {
+    EXPECT_EQ(ScodeNames().size(), 243u);
+    std::set<uint32_t> codes;
+    for (const ScodeName& entry : ScodeNames()) {
+        EXPECT_TRUE(codes.insert(entry.sc).second) << entry.pszName;
+        const std::string strText = DescribeScode(static_cast<int32_t>(entry.sc));
+        EXPECT_EQ(strText.substr(0, strText.find(" ($")), entry.pszName);
+    }
 }
 
 }  // namespace
