@@ -4,31 +4,27 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "doubles/family_double.h"
 #include "host/engine.h"
 
-struct ArgValue {
-    enum Kind { NUMBER, TEXT, VARIABLE } eKind;
-    int32_t nValue = 0;
-    const char* pszText = nullptr;  // null stands for Null
-    CScriptVar* pVar = nullptr;
-};
+// A Number, a text (null for Null), or a variable.
+using ArgValue = std::variant<int32_t, const char*, CScriptVar*>;
 
 inline ArgValue N(int32_t n) {
-    return {ArgValue::NUMBER, n, nullptr, nullptr};
+    return n;
 }
 inline ArgValue T(const char* psz) {
-    return {ArgValue::TEXT, 0, psz, nullptr};
+    return psz;
 }
 inline ArgValue Null() {
-    return T(nullptr);
+    return static_cast<const char*>(nullptr);
 }
 inline ArgValue V(CScriptVar& var) {
-    return {ArgValue::VARIABLE, 0, nullptr, &var};
+    return &var;
 }
 
 struct BuiltinResult {
@@ -42,13 +38,24 @@ protected:
 
     // Runs the named built-in; a script error escapes as CScriptError.
     BuiltinResult Exec(const char* pszName, const std::vector<ArgValue>& args) {
-        CScriptVar* pFunc = m_engine.FindIdent(pszName);
-        if (pFunc == nullptr) throw std::invalid_argument(pszName);
         CScriptArg aSlots[MAX_ARGS];
-        CScriptArg* pSlot = aSlots;
-        for (const ArgValue& arg : args) Fill(*pSlot++, arg);
+        for (size_t i = 0; i < args.size(); ++i) {
+            CScriptArg& slot = aSlots[i];
+            if (const int32_t* pNumber = std::get_if<int32_t>(&args[i])) {
+                slot.SetNumber(*pNumber);
+            } else if (const char* const* ppszText = std::get_if<const char*>(&args[i])) {
+                slot.SetString(*ppszText);
+            } else {
+                slot.m_pSource = std::get<CScriptVar*>(args[i]);
+                if (slot.m_pSource->m_nType == VAR_STRING)
+                    slot.SetString(slot.m_pSource->GetString());
+                else
+                    slot.SetNumber(slot.m_pSource->GetNumber());
+            }
+        }
         BuiltinResult result{0, {}};
-        result.nResult = m_engine.ExecBuiltin(pFunc, aSlots, result.strResult);
+        result.nResult =
+            m_engine.ExecBuiltin(m_engine.FindIdent(pszName), aSlots, result.strResult);
         return result;
     }
 
@@ -70,23 +77,4 @@ protected:
     }
 
     CScriptEngine m_engine;
-
-private:
-    static void Fill(CScriptArg& slot, const ArgValue& arg) {
-        switch (arg.eKind) {
-            case ArgValue::NUMBER:
-                slot.SetNumber(arg.nValue);
-                break;
-            case ArgValue::TEXT:
-                slot.SetString(arg.pszText);
-                break;
-            case ArgValue::VARIABLE:
-                if (arg.pVar->m_nType == VAR_STRING)
-                    slot.SetString(arg.pVar->GetString());
-                else
-                    slot.SetNumber(arg.pVar->GetNumber());
-                slot.m_pSource = arg.pVar;
-                break;
-        }
-    }
 };

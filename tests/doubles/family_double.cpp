@@ -46,9 +46,18 @@ std::string LogText() {
 
 namespace {
 using namespace family_double;
+using S = const char*;
 
+// clang-format off
 CallArg Arg(int n) { return Num(n); }
 CallArg Arg(const char* psz) { return psz != nullptr ? Text(psz) : NullText(); }
+CallArg Arg(char*) { return Buffer(); }
+
+// The output buffer among an entry's arguments, if any.
+template <typename T>
+char* OutputBuffer(T, char* pszFound) { return pszFound; }
+char* OutputBuffer(char* pszBuf, char*) { return pszBuf; }
+// clang-format on
 
 // Records one call and gives the entry's chosen answer; an output entry's buffer receives
 // the chosen output text, if any.
@@ -56,15 +65,10 @@ template <typename... Args>
 int Record(const char* pszFunc, Args... args) {
     ++g_nCallCount;
     g_calls.push_back({pszFunc, {Arg(args)...}});
-    auto it = g_results.find(pszFunc);
-    return it != g_results.end() ? it->second : 0;
-}
-
-int RecordOutput(const char* pszFunc, char* pszBuf, std::vector<CallArg> args) {
-    ++g_nCallCount;
-    g_calls.push_back({pszFunc, std::move(args)});
+    char* pszBuf = nullptr;
+    ((pszBuf = OutputBuffer(args, pszBuf)), ...);
     auto itOut = g_outputs.find(pszFunc);
-    if (itOut != g_outputs.end()) std::strcpy(pszBuf, itOut->second.c_str());
+    if (pszBuf != nullptr && itOut != g_outputs.end()) std::strcpy(pszBuf, itOut->second.c_str());
     auto it = g_results.find(pszFunc);
     return it != g_results.end() ? it->second : 0;
 }
@@ -88,66 +92,53 @@ void PVTrace(int nLevel, const char* pszSource, const char* pszFormat, ...) {
         throw std::runtime_error("trace module failed");
 }
 
-// --- file library
-int PVWScanDifference(const char* a, const char* b, int n, const char* c) {
-    return Record("PVWScanDifference", a, b, n, c);
-}
-int PVWCopy(const char* a, const char* b, int n, const char* c) { return Record("PVWCopy", a, b, n, c); }
-int PVWMove(const char* a, const char* b, int n, const char* c) { return Record("PVWMove", a, b, n, c); }
-int PVWEqualize(const char* a, const char* b, int n, const char* c) {
-    return Record("PVWEqualize", a, b, n, c);
-}
-int PVWDelete(const char* a, int n, const char* c) { return Record("PVWDelete", a, n, c); }
-int PVWCreateDirectory(const char* a) { return Record("PVWCreateDirectory", a); }
-int PVWChangeAttrib(const char* a, const char* b, int n, const char* c) {
-    return Record("PVWChangeAttrib", a, b, n, c);
-}
-void PVWSetSimulation(int n) { Record("PVWSetSimulation", n); }
-void PVWSetIgnoreErrors(int n) { Record("PVWSetIgnoreErrors", n); }
-void PVWSetAnswerYesForDelete(int n) { Record("PVWSetAnswerYesForDelete", n); }
-void PVWSetShowProgress(int n) { Record("PVWSetShowProgress", n); }
-void PVWBreak(void) { Record("PVWBreak"); }
-void PVWAddFileIncludeFilter(const char* a) { Record("PVWAddFileIncludeFilter", a); }
-void PVWAddFileExcludeFilter(const char* a) { Record("PVWAddFileExcludeFilter", a); }
-void PVWAddDirExcludeFilter(const char* a) { Record("PVWAddDirExcludeFilter", a); }
-void PVWSetIncludeAttributes(const char* a, int n) { Record("PVWSetIncludeAttributes", a, n); }
-void PVWSetExcludeAttributes(const char* a, int n) { Record("PVWSetExcludeAttributes", a, n); }
-void PVWSetNotifyWindow(int n) { Record("PVWSetNotifyWindow", n); }
-void PVWSetReservedSpace(int n) { Record("PVWSetReservedSpace", n); }
-void PVWSetProcessEmptyDirs(int n) { Record("PVWSetProcessEmptyDirs", n); }
-void PVWSetFileTimeFilter(int n) { Record("PVWSetFileTimeFilter", n); }
-void PVWAddCopyFile(const char* a, const char* b, int n) { Record("PVWAddCopyFile", a, b, n); }
-int PVWCopyFiles(const char* a) { return Record("PVWCopyFiles", a); }
-int PVWUpdate(const char* a, const char* b, int n, const char* c) { return Record("PVWUpdate", a, b, n, c); }
-void PVWSetSuppressErrorBox(int n) { Record("PVWSetSuppressErrorBox", n); }
+// --- file library, environment and action modules: each entry records its call
+// clang-format off
+int PVWScanDifference(S a, S b, int n, S c) { return Record(__func__, a, b, n, c); }
+int PVWCopy(S a, S b, int n, S c) { return Record(__func__, a, b, n, c); }
+int PVWMove(S a, S b, int n, S c) { return Record(__func__, a, b, n, c); }
+int PVWEqualize(S a, S b, int n, S c) { return Record(__func__, a, b, n, c); }
+int PVWDelete(S a, int n, S c) { return Record(__func__, a, n, c); }
+int PVWCreateDirectory(S a) { return Record(__func__, a); }
+int PVWChangeAttrib(S a, S b, int n, S c) { return Record(__func__, a, b, n, c); }
+void PVWSetSimulation(int n) { Record(__func__, n); }
+void PVWSetIgnoreErrors(int n) { Record(__func__, n); }
+void PVWSetAnswerYesForDelete(int n) { Record(__func__, n); }
+void PVWSetShowProgress(int n) { Record(__func__, n); }
+void PVWBreak(void) { Record(__func__); }
+void PVWAddFileIncludeFilter(S a) { Record(__func__, a); }
+void PVWAddFileExcludeFilter(S a) { Record(__func__, a); }
+void PVWAddDirExcludeFilter(S a) { Record(__func__, a); }
+void PVWSetIncludeAttributes(S a, int n) { Record(__func__, a, n); }
+void PVWSetExcludeAttributes(S a, int n) { Record(__func__, a, n); }
+void PVWSetNotifyWindow(int n) { Record(__func__, n); }
+void PVWSetReservedSpace(int n) { Record(__func__, n); }
+void PVWSetProcessEmptyDirs(int n) { Record(__func__, n); }
+void PVWSetFileTimeFilter(int n) { Record(__func__, n); }
+void PVWAddCopyFile(S a, S b, int n) { Record(__func__, a, b, n); }
+int PVWCopyFiles(S a) { return Record(__func__, a); }
+int PVWUpdate(S a, S b, int n, S c) { return Record(__func__, a, b, n, c); }
+void PVWSetSuppressErrorBox(int n) { Record(__func__, n); }
 
 // --- environment module
-int PVEnvInit(const char* a) { return Record("PVEnvInit", a); }
-int PVEnvSet(const char* a, const char* b) { return Record("PVEnvSet", a, b); }
-int PVEnvGet(const char* a, char* buf, int n) {
-    return RecordOutput("PVEnvGet", buf, {Arg(a), Buffer(), Num(n)});
-}
-int PVEnvStrToRealStr(const char* a, char* buf, int n) {
-    return RecordOutput("PVEnvStrToRealStr", buf, {Arg(a), Buffer(), Num(n)});
-}
-int PVEnvPathStrToEnvStr(const char* a, char* buf, int n) {
-    return RecordOutput("PVEnvPathStrToEnvStr", buf, {Arg(a), Buffer(), Num(n)});
-}
-void PVEnvFree(void) { Record("PVEnvFree"); }
+int PVEnvInit(S a) { return Record(__func__, a); }
+int PVEnvSet(S a, S b) { return Record(__func__, a, b); }
+int PVEnvGet(S a, char* buf, int n) { return Record(__func__, a, buf, n); }
+int PVEnvStrToRealStr(S a, char* buf, int n) { return Record(__func__, a, buf, n); }
+int PVEnvPathStrToEnvStr(S a, char* buf, int n) { return Record(__func__, a, buf, n); }
+void PVEnvFree(void) { Record(__func__); }
 
 // --- action module
 CActionModule::CActionModule() : m_pState(nullptr) {}
 CActionModule::~CActionModule() = default;
-int CActionModule::ActRun(int n1, const char* a, const char* b, const char* c, int n5, char* buf,
-                          int n7) {
-    return RecordOutput("ActRun", buf, {Num(n1), Arg(a), Arg(b), Arg(c), Num(n5), Buffer(), Num(n7)});
+int CActionModule::ActRun(int n1, S a, S b, S c, int n5, char* buf, int n7) {
+    return Record(__func__, n1, a, b, c, n5, buf, n7);
 }
-int CActionModule::ActIDRun(const char* a, int n2, const char* b, const char* c, int n5, char* buf,
-                            int n7, const char* d) {
-    return RecordOutput("ActIDRun", buf,
-                        {Arg(a), Num(n2), Arg(b), Arg(c), Num(n5), Buffer(), Num(n7), Arg(d)});
+int CActionModule::ActIDRun(S a, int n2, S b, S c, int n5, char* buf, int n7, S d) {
+    return Record(__func__, a, n2, b, c, n5, buf, n7, d);
 }
-int CActionModule::CloseMeldStart() { return Record("CloseMeldStart"); }
-int CActionModule::Dismount(const char* a) { return Record("Dismount", a); }
-int CActionModule::GetMountedDrives(char* buf) { return RecordOutput("GetMountedDrives", buf, {Buffer()}); }
-int CActionModule::GetParam(char* buf) { return RecordOutput("GetParam", buf, {Buffer()}); }
+int CActionModule::CloseMeldStart() { return Record(__func__); }
+int CActionModule::Dismount(S a) { return Record(__func__, a); }
+int CActionModule::GetMountedDrives(char* buf) { return Record(__func__, buf); }
+int CActionModule::GetParam(char* buf) { return Record(__func__, buf); }
+// clang-format on

@@ -22,10 +22,18 @@ struct FamilyCall {
     std::vector<CallArg> args;
 };
 
-inline CallArg Num(int32_t n) { return {CallArg::NUMBER, n, {}}; }
-inline CallArg Text(const std::string& s) { return {CallArg::TEXT, 0, s}; }
-inline CallArg NullText() { return {CallArg::NULL_TEXT, 0, {}}; }
-inline CallArg Buffer() { return {CallArg::BUFFER, 0, {}}; }
+inline CallArg Num(int32_t n) {
+    return {CallArg::NUMBER, n, {}};
+}
+inline CallArg Text(const std::string& s) {
+    return {CallArg::TEXT, 0, s};
+}
+inline CallArg NullText() {
+    return {CallArg::NULL_TEXT, 0, {}};
+}
+inline CallArg Buffer() {
+    return {CallArg::BUFFER, 0, {}};
+}
 
 namespace family_double {
 
@@ -37,10 +45,10 @@ extern std::map<std::string, std::string> g_outputs;
 
 // What reached the log and trace modules: each call with its arguments.
 struct LogCall {
-    bool bError;           // LogError (true) or LogMessage (false)
+    bool bError;  // LogError (true) or LogMessage (false)
     std::string strSource;
-    std::string strId;     // LogError: message id
-    int nLevel = 0;        // LogMessage: level
+    std::string strId;  // LogError: message id
+    int nLevel = 0;     // LogMessage: level
     std::string strText;
 };
 struct TraceCall {
@@ -51,6 +59,11 @@ struct TraceCall {
 };
 extern std::vector<LogCall> g_log;
 extern std::vector<TraceCall> g_trace;
+// When not empty, a trace text containing it makes the trace module throw, as a module
+// that fails would.
+extern std::string g_strThrowOnTrace;
+// Counts the file-library, environment and action calls; safe to read from another thread.
+extern std::atomic<int> g_nCallCount;
 
 // Forgets every call and answer.
 void Reset();
@@ -58,12 +71,4 @@ void Reset();
 std::string TraceText();
 std::string LogText();
 
-}  // namespace family_double
-
-namespace family_double {
-// When not empty, a trace text containing it makes the trace module throw, as a module
-// that fails would.
-extern std::string g_strThrowOnTrace;
-// Counts the file-library, environment and action calls; safe to read from another thread.
-extern std::atomic<int> g_nCallCount;
 }  // namespace family_double
