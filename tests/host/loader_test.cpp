@@ -62,10 +62,4 @@ TEST(Loader, TooLongLineIsReportedWithItsLineNumber) {
     EXPECT_EQ(run.strLog, ScriptError(2, "'t.scr' - Line too long (max. 32767 chars)"));
 }
 
-TEST(Loader, LineNumbersCountBlankAndCommentLines) {
-    ScriptRunner runner;
-    ScriptRun run = runner.Run("\n// x\n   \nMain\nnope\nEndMain\n", "");
-    EXPECT_EQ(run.strLog, ScriptError(5, "'nope' - Unknown identifier"));
-}
-
 }  // namespace
