@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "platform/posix/automation_server.h"
 
@@ -21,70 +20,57 @@ constexpr CLSID CLSID_SampleNoDispatch = {
 
 std::atomic<int> g_nObjects{0};
 
+// Properties take the ids below ID_SUM; the writable ones come first and alone are recorded.
 enum : DISPID {
     ID_NUMBER = 1,
     ID_STRING,
-    ID_LAST_MEMBER,
-    ID_LAST_FLAGS,
-    ID_LAST_ARGS,
+    ID_LAST_CALL,
     ID_CALL_COUNT,
     ID_OBJECT_COUNT,
     ID_SUM = 10,
     ID_CONCAT,
-    ID_NUMERIC_STRING,
-    ID_TO_BOOL,
-    ID_ECHO,
     ID_RAISE,
     ID_RAISE_LATER,
     ID_VOID0 = 100,  // Void0 to Void15 take 100 to 115
 };
+constexpr UINT MAX_VOID_ARGS = 15;
 
-struct CMember {
-    std::string strName;
+constexpr struct {
+    const char* pszName;
     DISPID id;
-    bool bProperty;
-    bool bWritable;
-    bool bRecorded;  // the inspection properties do not count as invocations
-    UINT nMinArgs;
-    UINT nMaxArgs;
+} s_aMembers[] = {
+    {"Number", ID_NUMBER},
+    {"String", ID_STRING},
+    {"LastCall", ID_LAST_CALL},
+    {"CallCount", ID_CALL_COUNT},
+    {"ObjectCount", ID_OBJECT_COUNT},
+    {"Sum", ID_SUM},
+    {"Concat", ID_CONCAT},
+    {"Raise", ID_RAISE},
+    {"RaiseLater", ID_RAISE_LATER},
 };
 
-const std::vector<CMember>& Members() {
-    static const std::vector<CMember> arrMembers = [] {
-        std::vector<CMember> arr = {
-            {"Number", ID_NUMBER, true, true, true, 0, 0},
-            {"String", ID_STRING, true, true, true, 0, 0},
-            {"LastMember", ID_LAST_MEMBER, true, false, false, 0, 0},
-            {"LastFlags", ID_LAST_FLAGS, true, false, false, 0, 0},
-            {"LastArgs", ID_LAST_ARGS, true, false, false, 0, 0},
-            {"CallCount", ID_CALL_COUNT, true, false, false, 0, 0},
-            {"ObjectCount", ID_OBJECT_COUNT, true, false, false, 0, 0},
-            {"Sum", ID_SUM, false, false, true, 0, 15},
-            {"Concat", ID_CONCAT, false, false, true, 0, 15},
-            {"NumericString", ID_NUMERIC_STRING, false, false, true, 0, 0},
-            {"ToBool", ID_TO_BOOL, false, false, true, 1, 1},
-            {"Echo", ID_ECHO, false, false, true, 1, 1},
-            {"Raise", ID_RAISE, false, false, true, 0, 1},
-            {"RaiseLater", ID_RAISE_LATER, false, false, true, 0, 0},
-        };
-        for (UINT n = 0; n <= 15; ++n)
-            arr.push_back({"Void" + std::to_string(n), static_cast<DISPID>(ID_VOID0 + n), false,
-                           false, true, n, n});
-        return arr;
-    }();
-    return arrMembers;
+DISPID FindMember(const char* pszName) {
+    for (const auto& member : s_aMembers)
+        if (strcasecmp(member.pszName, pszName) == 0) return member.id;
+    if (strncasecmp(pszName, "Void", 4) != 0) return DISPID_UNKNOWN;
+    for (UINT n = 0; n <= MAX_VOID_ARGS; ++n)
+        if (std::to_string(n) == pszName + 4) return static_cast<DISPID>(ID_VOID0 + n);
+    return DISPID_UNKNOWN;
 }
 
-const CMember* FindMember(DISPID id) {
-    for (const CMember& member : Members())
-        if (member.id == id) return &member;
-    return nullptr;
+std::string MemberName(DISPID id) {
+    if (id >= ID_VOID0 && id <= static_cast<DISPID>(ID_VOID0 + MAX_VOID_ARGS))
+        return "Void" + std::to_string(id - ID_VOID0);
+    for (const auto& member : s_aMembers)
+        if (member.id == id) return member.pszName;
+    return {};
 }
 
-const CMember* FindMember(const char* pszName) {
-    for (const CMember& member : Members())
-        if (strcasecmp(member.strName.c_str(), pszName) == 0) return &member;
-    return nullptr;
+// The fewest and most arguments a method takes.
+void ArgLimits(DISPID id, UINT& nMin, UINT& nMax) {
+    nMin = id >= ID_VOID0 ? static_cast<UINT>(id - ID_VOID0) : 0;
+    nMax = id >= ID_VOID0 ? nMin : id == ID_RAISE_LATER ? 0 : id == ID_RAISE ? 1 : MAX_VOID_ARGS;
 }
 
 std::string TextOf(BSTR bstr) {
@@ -92,18 +78,9 @@ std::string TextOf(BSTR bstr) {
 }
 
 std::string DescribeArg(const VARIANT& var) {
-    switch (var.vt) {
-        case VT_I4:
-            return "I4:" + std::to_string(var.lVal);
-        case VT_BSTR:
-            return var.bstrVal ? "BSTR:\"" + TextOf(var.bstrVal) + "\"" : "BSTR:null";
-        case VT_BOOL:
-            return "BOOL:" + std::to_string(var.boolVal);
-        case VT_EMPTY:
-            return "EMPTY";
-        default:
-            return "VT:" + std::to_string(var.vt);
-    }
+    if (var.vt == VT_I4) return "I4:" + std::to_string(var.lVal);
+    if (var.vt != VT_BSTR) return "VT:" + std::to_string(var.vt);
+    return var.bstrVal ? "BSTR:\"" + TextOf(var.bstrVal) + "\"" : "BSTR:null";
 }
 
 void SetText(VARIANT* pResult, const std::string& strText) {
@@ -122,70 +99,6 @@ HRESULT FillDeferredException(EXCEPINFO* pExcepInfo) {
     return S_OK;
 }
 
-class CSampleServer final : public IDispatch {
-public:
-    CSampleServer() {
-        VariantInit(&m_varString);
-        m_varString.vt = VT_BSTR;  // a null text until the first put
-        ++g_nObjects;
-    }
-
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
-        if (riid != IID_IUnknown && riid != IID_IDispatch) {
-            *ppvObject = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        *ppvObject = static_cast<IDispatch*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_nRefs; }
-    ULONG Release() override {
-        ULONG nRefs = --m_nRefs;
-        if (nRefs == 0) delete this;
-        return nRefs;
-    }
-    HRESULT GetTypeInfoCount(UINT* pctinfo) override {
-        *pctinfo = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {
-        *ppTInfo = nullptr;
-        return DISP_E_BADINDEX;  // there is no type information
-    }
-    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,
-                          DISPID* rgDispId) override;
-    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags, DISPPARAMS* pDispParams,
-                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
-
-private:
-    static constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);
-
-    ~CSampleServer() {
-        VariantClear(&m_varString);
-        --g_nObjects;
-    }
-
-    void Record(const CMember& member, WORD wFlags, const DISPPARAMS& params);
-    HRESULT InvokeProperty(const CMember& member, WORD wFlags, const DISPPARAMS& params,
-                           VARIANT* pResult, UINT* puArgErr);
-    HRESULT GetProperty(DISPID id, VARIANT* pResult);
-    HRESULT PutProperty(DISPID id, const VARIANT& value, UINT* puArgErr);
-    HRESULT InvokeMethod(const CMember& member, WORD wFlags, const DISPPARAMS& params,
-                         VARIANT* pResult, EXCEPINFO* pExcepInfo, UINT* puArgErr);
-    HRESULT Sum(const DISPPARAMS& params, VARIANT* pResult, UINT* puArgErr);
-    HRESULT Concat(const DISPPARAMS& params, VARIANT* pResult, UINT* puArgErr);
-    HRESULT Raise(const DISPPARAMS& params, EXCEPINFO* pExcepInfo, bool bDeferred);
-
-    std::atomic<ULONG> m_nRefs{0};
-    int32_t m_nNumber = 0;
-    VARIANT m_varString;
-    std::string m_strLastMember;
-    WORD m_wLastFlags = 0;
-    std::string m_strLastArgs;
-    int32_t m_nCallCount = 0;
-};
-
 // The argument at script position i (DISPPARAMS holds them last one first).
 const VARIANT& ArgAt(const DISPPARAMS& params, UINT i) {
     return params.rgvarg[params.cArgs - 1 - i];
@@ -199,67 +112,121 @@ HRESULT ConvertArg(const DISPPARAMS& params, UINT i, VARTYPE vt, VARIANT& value,
     return hr;
 }
 
-HRESULT CSampleServer::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,
-                                     DISPID* rgDispId) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    // Names after the first would be parameter names; no member has named parameters.
-    for (UINT i = 0; i < cNames; ++i) rgDispId[i] = DISPID_UNKNOWN;
-    const CMember* pMember = cNames ? FindMember(rgszNames[0]) : nullptr;
-    if (!pMember) return DISP_E_UNKNOWNNAME;
-    rgDispId[0] = pMember->id;
-    return cNames == 1 ? S_OK : DISP_E_UNKNOWNNAME;
-}
+// Reference counting and interface lookup of the sample's objects; each counts as alive.
+template <class TInterface, const IID& riidOwn>
+class CObject : public TInterface {
+public:
+    CObject() { ++g_nObjects; }
+    virtual ~CObject() { --g_nObjects; }
+    HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
+        if (riid != IID_IUnknown && riid != riidOwn) {
+            *ppvObject = nullptr;
+            return E_NOINTERFACE;
+        }
+        this->AddRef();
+        *ppvObject = static_cast<TInterface*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++m_nRefs; }
+    ULONG Release() override {
+        ULONG nRefs = --m_nRefs;
+        if (nRefs == 0) delete this;
+        return nRefs;
+    }
 
-HRESULT CSampleServer::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags,
-                              DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                              UINT* puArgErr) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    const CMember* pMember = FindMember(dispIdMember);
-    if (!pMember) return DISP_E_MEMBERNOTFOUND;
-    if (pMember->bRecorded) Record(*pMember, wFlags, *pDispParams);
-    if (pMember->bProperty)
-        return InvokeProperty(*pMember, wFlags, *pDispParams, pVarResult, puArgErr);
-    return InvokeMethod(*pMember, wFlags, *pDispParams, pVarResult, pExcepInfo, puArgErr);
-}
+private:
+    std::atomic<ULONG> m_nRefs{0};
+};
 
-void CSampleServer::Record(const CMember& member, WORD wFlags, const DISPPARAMS& params) {
-    m_strLastMember = member.strName;
-    m_wLastFlags = wFlags;
-    m_strLastArgs.clear();
-    for (UINT i = 0; i < params.cArgs; ++i)
-        m_strLastArgs += (i ? ", " : "") + DescribeArg(ArgAt(params, i));
-    ++m_nCallCount;
-}
+class CSampleServer final : public CObject<IDispatch, IID_IDispatch> {
+public:
+    CSampleServer() {
+        VariantInit(&m_varString);
+        m_varString.vt = VT_BSTR;  // a null text until the first put
+    }
+    ~CSampleServer() override { VariantClear(&m_varString); }
 
-HRESULT CSampleServer::InvokeProperty(const CMember& member, WORD wFlags, const DISPPARAMS& params,
+    HRESULT GetTypeInfoCount(UINT* pctinfo) override {
+        *pctinfo = 0;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {
+        *ppTInfo = nullptr;
+        return E_NOTIMPL;  // there is no type information
+    }
+    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,
+                          DISPID* rgDispId) override {
+        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        // Names after the first would be parameter names; no member has named parameters.
+        for (UINT i = 0; i < cNames; ++i) rgDispId[i] = DISPID_UNKNOWN;
+        if (cNames > 0) rgDispId[0] = FindMember(rgszNames[0]);
+        return cNames == 1 && rgDispId[0] != DISPID_UNKNOWN ? S_OK : DISP_E_UNKNOWNNAME;
+    }
+    HRESULT Invoke(DISPID id, REFIID riid, LCID, WORD wFlags, DISPPARAMS* pDispParams,
+                   VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override {
+        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        const std::string strMember = MemberName(id);
+        if (strMember.empty()) return DISP_E_MEMBERNOTFOUND;
+        const DISPPARAMS& params = *pDispParams;
+        if (id <= ID_STRING || id >= ID_SUM) {
+            m_strLastCall = std::to_string(wFlags) + " " + strMember + "(";
+            for (UINT i = 0; i < params.cArgs; ++i)
+                m_strLastCall += (i ? ", " : "") + DescribeArg(ArgAt(params, i));
+            m_strLastCall += ")";
+            ++m_nCallCount;
+        }
+        if (id < ID_SUM) return InvokeProperty(id, wFlags, params, pVarResult, puArgErr);
+        VARIANT ignored;
+        VariantInit(&ignored);
+        HRESULT hr = InvokeMethod(id, wFlags, params, pVarResult ? pVarResult : &ignored,
+                                  pExcepInfo, puArgErr);
+        VariantClear(&ignored);
+        return hr;
+    }
+
+private:
+    HRESULT InvokeProperty(DISPID id, WORD wFlags, const DISPPARAMS& params, VARIANT* pResult,
+                           UINT* puArgErr);
+    HRESULT InvokeMethod(DISPID id, WORD wFlags, const DISPPARAMS& params, VARIANT* pResult,
+                         EXCEPINFO* pExcepInfo, UINT* puArgErr);
+    HRESULT SumOrConcat(DISPID id, const DISPPARAMS& params, VARIANT* pResult, UINT* puArgErr);
+    HRESULT Raise(const DISPPARAMS& params, EXCEPINFO* pExcepInfo, bool bDeferred);
+
+    int32_t m_nNumber = 0;
+    VARIANT m_varString;
+    std::string m_strLastCall;
+    int32_t m_nCallCount = 0;
+};
+
+HRESULT CSampleServer::InvokeProperty(DISPID id, WORD wFlags, const DISPPARAMS& params,
                                       VARIANT* pResult, UINT* puArgErr) {
     if (wFlags & DISPATCH_PROPERTYPUT) {
-        if (!member.bWritable) return DISP_E_MEMBERNOTFOUND;
+        if (id > ID_STRING) return DISP_E_MEMBERNOTFOUND;
         if (params.cArgs != 1 || params.cNamedArgs != 1 ||
             params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
             return DISP_E_PARAMNOTFOUND;
-        return PutProperty(member.id, params.rgvarg[0], puArgErr);
+        VARIANT value;
+        HRESULT hr = ConvertArg(params, 0, id == ID_NUMBER ? VT_I4 : VT_BSTR, value, puArgErr);
+        if (hr != S_OK) return hr;
+        if (id == ID_NUMBER) {
+            m_nNumber = value.lVal;
+        } else {
+            VariantClear(&m_varString);
+            m_varString = value;
+        }
+        return S_OK;
     }
     if (!(wFlags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
     if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
-    return pResult ? GetProperty(member.id, pResult) : S_OK;
-}
-
-HRESULT CSampleServer::GetProperty(DISPID id, VARIANT* pResult) {
+    if (!pResult) return S_OK;
     switch (id) {
         case ID_NUMBER:
             SetNumber(pResult, m_nNumber);
             return S_OK;
         case ID_STRING:
             return VariantCopy(pResult, &m_varString);
-        case ID_LAST_MEMBER:
-            SetText(pResult, m_strLastMember);
-            return S_OK;
-        case ID_LAST_FLAGS:
-            SetNumber(pResult, m_wLastFlags);
-            return S_OK;
-        case ID_LAST_ARGS:
-            SetText(pResult, m_strLastArgs);
+        case ID_LAST_CALL:
+            SetText(pResult, m_strLastCall);
             return S_OK;
         case ID_CALL_COUNT:
             SetNumber(pResult, m_nCallCount);
@@ -270,87 +237,44 @@ HRESULT CSampleServer::GetProperty(DISPID id, VARIANT* pResult) {
     }
 }
 
-HRESULT CSampleServer::PutProperty(DISPID id, const VARIANT& value, UINT* puArgErr) {
-    VARIANT converted;
-    VariantInit(&converted);
-    HRESULT hr = VariantChangeType(&converted, &value, 0, id == ID_NUMBER ? VT_I4 : VT_BSTR);
-    if (hr != S_OK) {
-        if (puArgErr) *puArgErr = 0;
-        return hr;
-    }
-    if (id == ID_NUMBER) {
-        m_nNumber = converted.lVal;
-        return S_OK;
-    }
-    VariantClear(&m_varString);
-    m_varString = converted;
-    return S_OK;
-}
-
-HRESULT CSampleServer::InvokeMethod(const CMember& member, WORD wFlags, const DISPPARAMS& params,
+HRESULT CSampleServer::InvokeMethod(DISPID id, WORD wFlags, const DISPPARAMS& params,
                                     VARIANT* pResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) {
     if (!(wFlags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
     if (params.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-    if (params.cArgs < member.nMinArgs || params.cArgs > member.nMaxArgs)
-        return DISP_E_BADPARAMCOUNT;
-    VARIANT ignored;
-    VariantInit(&ignored);
-    VARIANT* pOut = pResult ? pResult : &ignored;
-    HRESULT hr = S_OK;
-    switch (member.id) {
+    UINT nMin = 0;
+    UINT nMax = 0;
+    ArgLimits(id, nMin, nMax);
+    if (params.cArgs < nMin || params.cArgs > nMax) return DISP_E_BADPARAMCOUNT;
+    switch (id) {
         case ID_SUM:
-            hr = Sum(params, pOut, puArgErr);
-            break;
         case ID_CONCAT:
-            hr = Concat(params, pOut, puArgErr);
-            break;
-        case ID_NUMERIC_STRING:
-            SetText(pOut, "1234");
-            break;
-        case ID_TO_BOOL:
-            hr = ConvertArg(params, 0, VT_I4, *pOut, puArgErr);
-            if (hr == S_OK) {
-                pOut->vt = VT_BOOL;
-                pOut->boolVal = pOut->lVal ? VARIANT_TRUE : VARIANT_FALSE;
-            }
-            break;
-        case ID_ECHO:
-            hr = VariantCopy(pOut, &ArgAt(params, 0));
-            break;
+            return SumOrConcat(id, params, pResult, puArgErr);
         case ID_RAISE:
         case ID_RAISE_LATER:
-            hr = Raise(params, pExcepInfo, member.id == ID_RAISE_LATER);
-            break;
+            return Raise(params, pExcepInfo, id == ID_RAISE_LATER);
         default:  // Void0 to Void15
-            break;
+            return S_OK;
     }
-    VariantClear(&ignored);
-    return hr;
 }
 
-HRESULT CSampleServer::Sum(const DISPPARAMS& params, VARIANT* pResult, UINT* puArgErr) {
+HRESULT CSampleServer::SumOrConcat(DISPID id, const DISPPARAMS& params, VARIANT* pResult,
+                                   UINT* puArgErr) {
     int64_t nSum = 0;
-    for (UINT i = 0; i < params.cArgs; ++i) {
-        VARIANT value;
-        HRESULT hr = ConvertArg(params, i, VT_I4, value, puArgErr);
-        if (hr != S_OK) return hr;
-        nSum += value.lVal;
-    }
-    if (nSum < INT32_MIN || nSum > INT32_MAX) return DISP_E_OVERFLOW;
-    SetNumber(pResult, static_cast<int32_t>(nSum));
-    return S_OK;
-}
-
-HRESULT CSampleServer::Concat(const DISPPARAMS& params, VARIANT* pResult, UINT* puArgErr) {
     std::string strText;
     for (UINT i = 0; i < params.cArgs; ++i) {
         VARIANT value;
-        HRESULT hr = ConvertArg(params, i, VT_BSTR, value, puArgErr);
+        HRESULT hr = ConvertArg(params, i, id == ID_SUM ? VT_I4 : VT_BSTR, value, puArgErr);
         if (hr != S_OK) return hr;
-        strText += TextOf(value.bstrVal);
+        if (id == ID_SUM) nSum += value.lVal;
+        if (id == ID_CONCAT) strText += TextOf(value.bstrVal);
         VariantClear(&value);
     }
-    SetText(pResult, strText);
+    if (id == ID_CONCAT) {
+        SetText(pResult, strText);
+        return S_OK;
+    }
+    if (nSum < INT32_MIN || nSum > INT32_MAX) return DISP_E_OVERFLOW;
+    SetNumber(pResult, static_cast<int32_t>(nSum));
     return S_OK;
 }
 
@@ -363,10 +287,8 @@ HRESULT CSampleServer::Raise(const DISPPARAMS& params, EXCEPINFO* pExcepInfo, bo
         pExcepInfo->pfnDeferredFillIn = FillDeferredException;
     } else if (params.cArgs == 1) {
         VARIANT text;
-        VariantInit(&text);
-        if (VariantChangeType(&text, &ArgAt(params, 0), 0, VT_BSTR) == S_OK) {
+        if (ConvertArg(params, 0, VT_BSTR, text, nullptr) == S_OK)
             pExcepInfo->bstrDescription = text.bstrVal;
-        }
     } else {
         pExcepInfo->bstrDescription = SysAllocString("Sample failure");
     }
@@ -374,29 +296,7 @@ HRESULT CSampleServer::Raise(const DISPPARAMS& params, EXCEPINFO* pExcepInfo, bo
 }
 
 // An object that offers no dispatch interface.
-class CNoDispatch final : public IUnknown {
-public:
-    CNoDispatch() { ++g_nObjects; }
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
-        if (riid != IID_IUnknown) {
-            *ppvObject = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        *ppvObject = this;
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_nRefs; }
-    ULONG Release() override {
-        ULONG nRefs = --m_nRefs;
-        if (nRefs == 0) delete this;
-        return nRefs;
-    }
-
-private:
-    ~CNoDispatch() { --g_nObjects; }
-    std::atomic<ULONG> m_nRefs{0};
-};
+class CNoDispatch final : public CObject<IUnknown, IID_IUnknown> {};
 
 // One static factory per class, serving any number of objects.
 template <class TObject>

@@ -2,20 +2,16 @@
 //
 // "QJSample.Server" members, found by name without regard to case:
 //   Number, String          read/write properties (a put converts to a number or a text)
-//   LastMember, LastFlags,  read-only: name, dispatch flags, arguments and count of the
-//   LastArgs, CallCount     invocations made so far
-//   ObjectCount             read-only: objects of the library alive now
-//                           (reading these five is not counted as an invocation)
+//   LastCall, CallCount     read-only: the latest invocation as "FLAGS Member(ARGS)", and the
+//                           count of invocations so far (reading either is not counted)
+//   ObjectCount             read-only: objects of the library alive now (not counted either)
 //   Void0 ... Void15        methods taking exactly 0 ... 15 arguments, returning nothing
 //   Sum(...), Concat(...)   0 to 15 arguments converted to numbers / texts: the sum / the text
-//   NumericString()         the text "1234"
-//   ToBool(n)               a boolean: true when n is not 0
-//   Echo(v)                 its argument, unchanged
 //   Raise([text]), RaiseLater()  raise an object exception; its description is the text, else
 //                           "Sample failure"; RaiseLater's ("Deferred sample failure") is filled
 //                           in only when the caller asks for it
-// LastArgs lists the arguments in script order, separated by ", ": I4:5, BSTR:"text",
-// BSTR:null (a null string), BOOL:-1, EMPTY, or VT:n for another type.
+// LastCall lists the arguments in script order, separated by ", ": I4:5, BSTR:"text",
+// BSTR:null (a null string), or VT:n for another type.
 //
 // "QJSample.NoDispatch" is an object without a dispatch interface.
 #pragma once
