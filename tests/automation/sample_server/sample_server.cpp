@@ -170,8 +170,10 @@ public:
         const DISPPARAMS& params = *pDispParams;
         if (id <= ID_STRING || id >= ID_SUM) {
             m_strLastCall = std::to_string(wFlags) + " " + strMember + "(";
-            for (UINT i = 0; i < params.cArgs; ++i)
-                m_strLastCall += (i ? ", " : "") + DescribeArg(ArgAt(params, i));
+            for (UINT i = 0; i < params.cArgs; ++i) {
+                if (i != 0) m_strLastCall += ", ";
+                m_strLastCall += DescribeArg(ArgAt(params, i));
+            }
             m_strLastCall += ")";
             ++m_nCallCount;
         }
