@@ -99,10 +99,10 @@ bool FillSlot(CScriptEngine& engine, CScriptArg& slot, int32_t nCode, std::strin
 }
 }  // namespace
 
-bool CScriptEngine::EvalCondition(const std::string& strCondition) {
+bool CScriptEngine::EvalCondition(std::string_view strCondition) {
     CTokenText strOpen, strLeft, strCompare, strRight, strClose, strRest;
     // The lexer only reads the text it is given.
-    const int32_t nOpen = GetToken(const_cast<char*>(strCondition.c_str()), strOpen);
+    const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOpen);
     const int32_t nLeft = GetToken(nullptr, strLeft);
     const int32_t nCompare = GetToken(nullptr, strCompare);
     const int32_t nRight = GetToken(nullptr, strRight);

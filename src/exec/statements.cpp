@@ -97,11 +97,10 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
 
 // Evaluates the condition of an If or While line: the line's text behind its keyword, which
 // ends nOffset characters into the line. The line array does not change during a run, so a
-// loop takes the same text before every pass.
+// loop reads the same text before every pass, from the line array itself.
 bool EvalLineCondition(CScriptEngine& engine, int32_t nLine, size_t nOffset) {
-    std::string& strCondition = engine.m_strCondition;
-    strCondition.assign(engine.m_arrLines[static_cast<size_t>(nLine)], nOffset);
-    return engine.EvalCondition(strCondition);
+    return engine.EvalCondition(
+        std::string_view(engine.m_arrLines[static_cast<size_t>(nLine)]).substr(nOffset));
 }
 
 // Where the condition of the line just read begins.

@@ -102,7 +102,8 @@ public:
     void DeleteAllIdents();
 
     // --- conditions, assignments, argument lists
-    bool EvalCondition(const std::string& strCondition);
+    // The text must be followed by a NUL, as the end of a line is.
+    bool EvalCondition(std::string_view condition);
     void AssignNumber(CScriptVar* pTarget);
     void AssignString(CScriptVar* pTarget);
     int ParseArgs(CScriptArg* pSlots);
@@ -147,9 +148,6 @@ public:
     // Scratch texts of the executor, kept here so that executing a line allocates nothing.
     // The first token of the line being dispatched: no line needs it once a nested block runs.
     CTokenText m_tokFirst;
-    // The condition being evaluated: copied in before each evaluation and not needed once the
-    // body runs, so one text serves every nesting level.
-    std::string m_strCondition;
     // In check mode every If body is entered, so a procedure that calls itself would never
     // end; one that is running already is not entered again. These are the procedures running
     // in check mode, innermost last; a run that fails leaves them, so each run starts afresh.
