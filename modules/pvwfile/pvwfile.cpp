@@ -1,13 +1,27 @@
 // The file library. It performs no file work yet: operations report 0.
 #include "family/pvwfile.h"
 
-int PVWScanDifference(const char*, const char*, int, const char*) { return 0; }
-int PVWCopy(const char*, const char*, int, const char*) { return 0; }
-int PVWMove(const char*, const char*, int, const char*) { return 0; }
-int PVWEqualize(const char*, const char*, int, const char*) { return 0; }
-int PVWDelete(const char*, int, const char*) { return 0; }
-int PVWCreateDirectory(const char*) { return 0; }
-int PVWChangeAttrib(const char*, const char*, int, const char*) { return 0; }
+int PVWScanDifference(const char*, const char*, int, const char*) {
+    return 0;
+}
+int PVWCopy(const char*, const char*, int, const char*) {
+    return 0;
+}
+int PVWMove(const char*, const char*, int, const char*) {
+    return 0;
+}
+int PVWEqualize(const char*, const char*, int, const char*) {
+    return 0;
+}
+int PVWDelete(const char*, int, const char*) {
+    return 0;
+}
+int PVWCreateDirectory(const char*) {
+    return 0;
+}
+int PVWChangeAttrib(const char*, const char*, int, const char*) {
+    return 0;
+}
 void PVWSetSimulation(int) {}
 void PVWSetIgnoreErrors(int) {}
 void PVWSetAnswerYesForDelete(int) {}
@@ -23,6 +37,10 @@ void PVWSetReservedSpace(int) {}
 void PVWSetProcessEmptyDirs(int) {}
 void PVWSetFileTimeFilter(int) {}
 void PVWAddCopyFile(const char*, const char*, int) {}
-int PVWCopyFiles(const char*) { return 0; }
-int PVWUpdate(const char*, const char*, int, const char*) { return 0; }
+int PVWCopyFiles(const char*) {
+    return 0;
+}
+int PVWUpdate(const char*, const char*, int, const char*) {
+    return 0;
+}
 void PVWSetSuppressErrorBox(int) {}

@@ -11,7 +11,15 @@ int CActionModule::ActIDRun(const char*, int, const char*, const char*, int, cha
                             const char*) {
     return 0;
 }
-int CActionModule::CloseMeldStart() { return 0; }
-int CActionModule::Dismount(const char*) { return 0; }
-int CActionModule::GetMountedDrives(char*) { return 0; }
-int CActionModule::GetParam(char*) { return 0; }
+int CActionModule::CloseMeldStart() {
+    return 0;
+}
+int CActionModule::Dismount(const char*) {
+    return 0;
+}
+int CActionModule::GetMountedDrives(char*) {
+    return 0;
+}
+int CActionModule::GetParam(char*) {
+    return 0;
+}

@@ -4,7 +4,9 @@
 #include "host/engine.h"
 
 namespace {
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+bool IsDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
 }  // namespace
 
 int32_t CScriptEngine::ToNumber(std::string_view text) {
@@ -40,8 +42,7 @@ std::string CScriptEngine::GetIdentName(const CScriptVar* pVar) const {
     return pVar != nullptr ? std::string(pVar->Name()) : std::string();
 }
 
-CScriptVar* CScriptEngine::SetIdent(const std::string& strName,
-                                    std::unique_ptr<CScriptVar> pVar) {
+CScriptVar* CScriptEngine::SetIdent(const std::string& strName, std::unique_ptr<CScriptVar> pVar) {
     auto [it, bNew] = m_mapIdent.try_emplace(strName);
     pVar->m_pName = &it->first;
     it->second = std::move(pVar);
@@ -61,4 +62,6 @@ void CScriptEngine::ClearRunData() {
     });
 }
 
-void CScriptEngine::DeleteAllIdents() { m_mapIdent.clear(); }
+void CScriptEngine::DeleteAllIdents() {
+    m_mapIdent.clear();
+}

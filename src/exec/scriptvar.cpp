@@ -25,9 +25,15 @@ void CScriptVar::Raise(int nCode) {
     g_pCurEngine->Raise(Name(), nCode);
 }
 
-void CScriptVar::RaiseTypeMismatch() { Raise(ERR_TYPE_MISMATCH); }
-void CScriptVar::RaiseInternal() { Raise(ERR_INTERNAL); }
-void CScriptVar::RaiseNotInitialized() { Raise(ERR_NOT_INITIALIZED); }
+void CScriptVar::RaiseTypeMismatch() {
+    Raise(ERR_TYPE_MISMATCH);
+}
+void CScriptVar::RaiseInternal() {
+    Raise(ERR_INTERNAL);
+}
+void CScriptVar::RaiseNotInitialized() {
+    Raise(ERR_NOT_INITIALIZED);
+}
 
 bool CScriptVar::SetNumber(int32_t nValue) {
     if (!Accepts(VAR_NUMBER)) {

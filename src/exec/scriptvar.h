@@ -28,8 +28,7 @@ class CFuncDesc {
 public:
     // Both arrays are zero-terminated and may be null. A by-reference mark of 1 makes the
     // parameter at its position an output; any other non-zero mark only moves on.
-    CFuncDesc(int32_t nRetType, const int32_t* pParamTypes, int32_t nFuncId,
-              const int32_t* pByRef);
+    CFuncDesc(int32_t nRetType, const int32_t* pParamTypes, int32_t nFuncId, const int32_t* pByRef);
 
     int32_t m_nRetType;
     int32_t m_anParamType[MAX_ARGS + 1];

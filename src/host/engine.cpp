@@ -23,12 +23,13 @@ std::string FormatMessage(int nId, const std::string& strScript) {
     std::string strFormat = LoadResString(nId);
     int nLen = std::snprintf(nullptr, 0, strFormat.c_str(), strScript.c_str(), szTime);
     std::string strText(nLen > 0 ? static_cast<size_t>(nLen) : 0, '\0');
-    std::snprintf(strText.data(), strText.size() + 1, strFormat.c_str(), strScript.c_str(),
-                  szTime);
+    std::snprintf(strText.data(), strText.size() + 1, strFormat.c_str(), strScript.c_str(), szTime);
     return strText;
 }
 
-bool IsEmptyText(const char* psz) { return psz == nullptr || *psz == '\0'; }
+bool IsEmptyText(const char* psz) {
+    return psz == nullptr || *psz == '\0';
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -174,6 +175,10 @@ void CScriptEngine::SetParams(const char* pszParams) {
     }
 }
 
-void CScriptEngine::Break() { m_bCancel = true; }
+void CScriptEngine::Break() {
+    m_bCancel = true;
+}
 
-void CScriptEngine::PumpMessages(int nMax) { platform::PumpWindowMessages(nMax); }
+void CScriptEngine::PumpMessages(int nMax) {
+    platform::PumpWindowMessages(nMax);
+}

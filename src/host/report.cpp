@@ -41,7 +41,8 @@ void CScriptEngine::Report(const char* pszText, bool bLine) {
                      m_nError == ERR_OPEN_SCRIPT ? ID_OPEN_ERROR : ID_SCRIPT_ERROR,
                      strMessage.c_str());
         } else {
-            LogMessage(2, m_strSource.c_str(), (LoadResString(IDS_SCRIPT_ERROR) + strMessage).c_str());
+            LogMessage(2, m_strSource.c_str(),
+                       (LoadResString(IDS_SCRIPT_ERROR) + strMessage).c_str());
         }
     } else {
         strMessage.push_back('\n');

@@ -37,6 +37,8 @@ constexpr std::array<uint8_t, 256> MakeTable() {
 
 inline constexpr std::array<uint8_t, 256> kTable = MakeTable();
 
-inline bool Is(char ch, uint8_t nClass) { return (kTable[static_cast<unsigned char>(ch)] & nClass) != 0; }
+inline bool Is(char ch, uint8_t nClass) {
+    return (kTable[static_cast<unsigned char>(ch)] & nClass) != 0;
+}
 
 }  // namespace chartab

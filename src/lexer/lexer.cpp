@@ -8,16 +8,26 @@ namespace {
 // The byte an escape sequence stands for, or -1 when the character starts no sequence.
 int EscapedByte(char ch) {
     switch (ch) {
-        case '"': return '"';
-        case '\\': return '\\';
-        case 'a': return '\a';
-        case 'b': return '\b';
-        case 'f': return '\f';
-        case 'n': return '\n';
-        case 'r': return '\r';
-        case 't': return '\t';
-        case 'v': return '\v';
-        default: return -1;
+        case '"':
+            return '"';
+        case '\\':
+            return '\\';
+        case 'a':
+            return '\a';
+        case 'b':
+            return '\b';
+        case 'f':
+            return '\f';
+        case 'n':
+            return '\n';
+        case 'r':
+            return '\r';
+        case 't':
+            return '\t';
+        case 'v':
+            return '\v';
+        default:
+            return -1;
     }
 }
 // An unknown escape sequence: the backslash and the character after it, if the line goes on.

@@ -39,5 +39,9 @@ enum TokenCode {
     TK_TYPE_OBJECT = 802,
 };
 
-inline bool IsOperatorToken(int nCode) { return nCode >= TK_SUB_ASSIGN && nCode <= TK_DOT; }
-inline bool IsTypeToken(int nCode) { return nCode >= TK_TYPE_NUMBER && nCode <= TK_TYPE_OBJECT; }
+inline bool IsOperatorToken(int nCode) {
+    return nCode >= TK_SUB_ASSIGN && nCode <= TK_DOT;
+}
+inline bool IsTypeToken(int nCode) {
+    return nCode >= TK_TYPE_NUMBER && nCode <= TK_TYPE_OBJECT;
+}

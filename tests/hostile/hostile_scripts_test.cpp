@@ -2,7 +2,6 @@
 // tokens, 15-argument calls in a tight loop, binary files and NUL bytes. Each run ends with
 // the script error pinned here or runs to its end; none may take the host down.
 #include <gtest/gtest.h>
-
 #include <pthread.h>
 
 #include <random>

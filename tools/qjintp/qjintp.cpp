@@ -58,7 +58,9 @@ const char* ParseArguments(int argc, char** argv, Arguments& args) {
     return args.pszScript == nullptr ? "no script given" : nullptr;
 }
 
-extern "C" void OnSignal(int) { QJIPBreak(); }
+extern "C" void OnSignal(int) {
+    QJIPBreak();
+}
 }  // namespace
 
 int main(int argc, char** argv) {

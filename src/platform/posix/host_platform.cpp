@@ -7,7 +7,9 @@
 
 namespace platform {
 
-int PumpWindowMessages(int) { return 0; }
+int PumpWindowMessages(int) {
+    return 0;
+}
 
 void FormatLocalTime(char* pszBuf, size_t nSize) {
     pszBuf[0] = '\0';
