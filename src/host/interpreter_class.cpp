@@ -69,20 +69,8 @@ HRESULT InvokeInterpret(const DISPPARAMS& params, VARIANT* pVarResult, UINT* puA
 }
 
 // The one factory of the class; static, and not single-use.
-class CInterpreterFactory final : public IClassFactory {
+class CInterpreterFactory final : public com::CStaticClassFactory {
 public:
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
-        if (ppvObject == nullptr) return E_POINTER;
-        if (riid != IID_IUnknown && riid != IID_IClassFactory) {
-            *ppvObject = nullptr;
-            return E_NOINTERFACE;
-        }
-        *ppvObject = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    // A static object: references do not decide its lifetime.
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) override {
         if (ppvObject == nullptr) return E_POINTER;
         *ppvObject = nullptr;

@@ -76,4 +76,21 @@ inline std::string GetModulePath(const void* pAddress) {
 
 #endif
 
+// A class factory that lives as long as its module: references do not decide its lifetime.
+// A class adds how it makes an object and how it counts locks.
+class CStaticClassFactory : public IClassFactory {
+public:
+    HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
+        if (ppvObject == nullptr) return E_POINTER;
+        if (riid != IID_IUnknown && riid != IID_IClassFactory) {
+            *ppvObject = nullptr;
+            return E_NOINTERFACE;
+        }
+        *ppvObject = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+};
+
 }  // namespace com

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/posix/automation_server.h"
+#include "platform/com.h"
 
 namespace {
 
@@ -302,18 +302,8 @@ class CNoDispatch final : public CObject<IUnknown, IID_IUnknown> {};
 
 // One static factory per class, serving any number of objects.
 template <class TObject>
-class CFactory final : public IClassFactory {
+class CFactory final : public com::CStaticClassFactory {
 public:
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
-        if (riid != IID_IUnknown && riid != IID_IClassFactory) {
-            *ppvObject = nullptr;
-            return E_NOINTERFACE;
-        }
-        *ppvObject = static_cast<IClassFactory*>(this);
-        return S_OK;
-    }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
     HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) override {
         *ppvObject = nullptr;
         if (pUnkOuter) return CLASS_E_NOAGGREGATION;
