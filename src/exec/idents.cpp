@@ -7,9 +7,25 @@ namespace {
 bool IsDigit(char ch) {
     return ch >= '0' && ch <= '9';
 }
+
+// Up to nine digits and nothing else: the common number literal, which cannot overflow.
+// Sets the value and answers true for such a text.
+bool ShortDigits(std::string_view text, int32_t& nValue) {
+    if (text.empty() || text.size() > 9) return false;
+    uint32_t nSum = 0;
+    for (char ch : text) {
+        const uint32_t nDigit = static_cast<unsigned char>(ch) - static_cast<uint32_t>('0');
+        if (nDigit > 9) return false;
+        nSum = nSum * 10 + nDigit;
+    }
+    nValue = static_cast<int32_t>(nSum);
+    return true;
+}
 }  // namespace
 
 int32_t CScriptEngine::ToNumber(std::string_view text) {
+    int32_t nShort;
+    if (ShortDigits(text, nShort)) return nShort;
     // Decimal as strtol reads it: leading white space, one sign, digits; nothing may follow.
     // A text without digits is not taken at all, so only the empty text gives 0.
     constexpr int64_t LIMIT = int64_t{INT32_MAX} + 1;

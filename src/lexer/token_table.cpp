@@ -41,16 +41,21 @@ constexpr TokenEntry s_aTokens[] = {
     {"Object", TK_TYPE_OBJECT},
 };
 
-// The fixed texts by their first byte, so that classifying a token compares it with at most
-// the few fixed texts that begin like it instead of hashing it.
-constexpr int MAX_SAME_FIRST = 6;
-using FirstByteIndex = std::array<std::array<int8_t, MAX_SAME_FIRST>, 256>;
+// The fixed texts by their first byte and their length, so that classifying a token compares
+// it with one or two fixed texts at most instead of hashing it.
+constexpr size_t MAX_FIXED_LEN = 10;
+constexpr int MAX_SAME_START = 2;
+using Candidates = std::array<int8_t, MAX_SAME_START>;
+using FixedIndex = std::array<std::array<Candidates, MAX_FIXED_LEN + 1>, 256>;
 
-constexpr FirstByteIndex MakeFirstByteIndex() {
-    FirstByteIndex index{};
-    for (auto& candidates : index) candidates.fill(-1);
+constexpr FixedIndex MakeFixedIndex() {
+    FixedIndex index{};
+    for (auto& byLength : index) {
+        for (auto& candidates : byLength) candidates.fill(-1);
+    }
     for (size_t i = 0; i < std::size(s_aTokens); ++i) {
-        auto& candidates = index[static_cast<unsigned char>(s_aTokens[i].text[0])];
+        const std::string_view text = s_aTokens[i].text;
+        auto& candidates = index[static_cast<unsigned char>(text[0])][text.size()];
         size_t n = 0;
         while (candidates[n] >= 0) ++n;
         candidates[n] = static_cast<int8_t>(i);
@@ -58,14 +63,14 @@ constexpr FirstByteIndex MakeFirstByteIndex() {
     return index;
 }
 
-constexpr FirstByteIndex s_firstByteIndex = MakeFirstByteIndex();
+constexpr FixedIndex s_fixedIndex = MakeFixedIndex();
 
 // The code of a fixed text, or 0 when the text is none of them.
 int32_t FixedTokenCode(std::string_view text) {
-    for (int8_t nEntry : s_firstByteIndex[static_cast<unsigned char>(text[0])]) {
+    if (text.size() > MAX_FIXED_LEN) return 0;
+    for (int8_t nEntry : s_fixedIndex[static_cast<unsigned char>(text[0])][text.size()]) {
         if (nEntry < 0) break;
-        const std::string_view fixed = s_aTokens[nEntry].text;
-        if (SameText(fixed, text)) return s_aTokens[nEntry].nCode;
+        if (SameText(s_aTokens[nEntry].text, text)) return s_aTokens[nEntry].nCode;
     }
     return 0;
 }
