@@ -80,35 +80,34 @@ bool CScriptVar::SetText(std::string_view text) {
     return true;
 }
 
-bool CScriptVar::SetObject(CScriptDispatch* pDispatch) {
-    if (!Accepts(VAR_OBJECT)) {
+bool CScriptVar::TakeType(int32_t nType) {
+    if (!Accepts(nType)) {
         RaiseInternal();
         return false;
     }
-    m_nType = VAR_OBJECT;
+    m_nType = nType;
     m_bInit = true;
+    return true;
+}
+
+bool CScriptVar::SetObject(CScriptDispatch* pDispatch) {
+    if (!TakeType(VAR_OBJECT)) return false;
     m_pDispatch.reset(pDispatch);
     return true;
 }
 
 bool CScriptVar::SetProcLine(int32_t nLine) {
-    if (!Accepts(VAR_PROC) || nLine < 0) {
+    if (nLine < 0) {
         RaiseInternal();
         return false;
     }
-    m_nType = VAR_PROC;
-    m_bInit = true;
+    if (!TakeType(VAR_PROC)) return false;
     m_nLine = nLine;
     return true;
 }
 
 bool CScriptVar::SetFuncDesc(CFuncDesc* pDesc) {
-    if (!Accepts(VAR_FUNC)) {
-        RaiseInternal();
-        return false;
-    }
-    m_nType = VAR_FUNC;
-    m_bInit = true;
+    if (!TakeType(VAR_FUNC)) return false;
     m_pFuncDesc.reset(pDesc);
     return true;
 }

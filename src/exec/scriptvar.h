@@ -84,6 +84,9 @@ public:
 private:
     void Raise(int nCode);
     bool Accepts(int32_t nType) const { return !m_bInit || m_nType == nType; }
+    // Makes the record a set one of the type, if it is unset or of that type already; an
+    // internal error otherwise.
+    bool TakeType(int32_t nType);
 };
 
 // One argument slot of a call.
