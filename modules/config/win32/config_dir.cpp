@@ -1,0 +1,14 @@
+// The configuration folder on Windows: %APPDATA%\QJIntp32.
+#include <cstdlib>
+
+#include "../config_files.h"
+
+namespace qjconfig {
+
+std::string ConfigDir() {
+    const char* pszAppData = std::getenv("APPDATA");
+    if (pszAppData != nullptr && *pszAppData != '\0') return std::string(pszAppData) + "\\QJIntp32";
+    return std::string();
+}
+
+}  // namespace qjconfig
