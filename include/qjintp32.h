@@ -2,6 +2,12 @@
 #ifndef QJINTP32_H
 #define QJINTP32_H
 
+/* The version of the module this header belongs to. */
+#define QJINTP32_VERSION_MAJOR 2
+#define QJINTP32_VERSION_MINOR 0
+#define QJINTP32_VERSION_PATCH 0
+#define QJINTP32_VERSION "2.0.0"
+
 #ifdef __cplusplus
 extern "C" {
 #endif

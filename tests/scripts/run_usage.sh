@@ -18,7 +18,7 @@ expect() {  # expected status, expected text on stderr, arguments...
 expect 2 "usage: qjintp"
 expect 2 "-o needs a value" -o
 expect 2 "unknown option" -x t.scr
-expect 2 "only one script" a.scr b.scr
+expect 2 "no script given" -q
 expect 1 "Script error: 'no-such.scr' - Error opening script file" -o -s -p '"a"' no-such.scr
 expect 1 "01000001 'no-such.scr' - Error opening script file" -o E no-such.scr
 exit $fail

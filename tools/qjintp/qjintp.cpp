@@ -1,72 +1,119 @@
 // qjintp: runs one script through the interpreter module, the way a host of the family does.
-//   qjintp [-o OPTIONS] [-p PARAMS] [--trace FILE] [--log FILE] SCRIPT
+//   qjintp [OPTION]... SCRIPT [VALUE]...      (qjintp --help lists the options)
 // Exit status: 0 when the run returned 1, 1 when it returned 0, 2 for a usage error.
+#include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <filesystem>
+#include <string>
 
+#include "host_os.h"
+#include "options.h"
 #include "qjintp32.h"
+#include "stdin_script.h"
 
 namespace {
+constexpr int EXIT_RUN_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 
-struct Arguments {
-    const char* pszOptions = nullptr;
-    const char* pszParams = nullptr;
-    const char* pszScript = nullptr;
-};
+std::atomic<bool> g_bTimedOut{false};
 
-int Usage(const char* pszProblem) {
-    std::fprintf(stderr,
-                 "qjintp: %s\n"
-                 "usage: qjintp [-o OPTIONS] [-p PARAMS] [--trace FILE] [--log FILE] SCRIPT\n"
-                 "  -o OPTIONS    run options: S simulate, C check, NT no trace, E errors as log\n"
-                 "                errors, separated by / or - (for example /S/NT)\n"
-                 "  -p PARAMS     parameters: double-quoted values, Param1, Param2, ...\n"
-                 "  --trace FILE  write the trace to FILE instead of stdout\n"
-                 "  --log FILE    write the log to FILE instead of stderr\n",
-                 pszProblem);
+int Usage(const std::string& strProblem) {
+    std::fprintf(stderr, "qjintp: %s\n%sTry 'qjintp --help' for the options.\n", strProblem.c_str(),
+                 UsageLines());
     return EXIT_USAGE;
 }
 
-// Reads the command line; an option's value is the next argument whatever it begins with.
-const char* ParseArguments(int argc, char** argv, Arguments& args) {
-    for (int i = 1; i < argc; ++i) {
-        const char* pszArg = argv[i];
-        bool bHasValue = i + 1 < argc;
-        if (std::strcmp(pszArg, "-o") == 0) {
-            if (!bHasValue) return "-o needs a value";
-            args.pszOptions = argv[++i];
-        } else if (std::strcmp(pszArg, "-p") == 0) {
-            if (!bHasValue) return "-p needs a value";
-            args.pszParams = argv[++i];
-        } else if (std::strcmp(pszArg, "--trace") == 0) {
-            if (!bHasValue) return "--trace needs a file";
-            setenv("QJ_TRACE", argv[++i], 1);
-        } else if (std::strcmp(pszArg, "--log") == 0) {
-            if (!bHasValue) return "--log needs a file";
-            setenv("QJ_LOG", argv[++i], 1);
-        } else if (pszArg[0] == '-' && pszArg[1] != '\0') {
-            return "unknown option";
-        } else if (args.pszScript != nullptr) {
-            return "only one script can be run";
-        } else {
-            args.pszScript = pszArg;
-        }
-    }
-    return args.pszScript == nullptr ? "no script given" : nullptr;
+int Fail(const std::string& strProblem) {
+    std::fprintf(stderr, "qjintp: %s\n", strProblem.c_str());
+    return EXIT_RUN_FAILED;
 }
 
 extern "C" void OnSignal(int) {
     QJIPBreak();
 }
+
+void InstallSignalHandlers() {
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+}
+
+void OnTimeUp() {
+    g_bTimedOut = true;
+    QJIPBreak();
+}
+
+// --trace and --log name the files of the trace and log modules; --quiet sends the trace nowhere.
+void DirectOutput(const CCommandLine& cmd) {
+    if (!cmd.strTrace.empty()) SetEnvironment("QJ_TRACE", cmd.strTrace.c_str());
+    if (!cmd.strLog.empty()) SetEnvironment("QJ_LOG", cmd.strLog.c_str());
+    if (cmd.bQuiet) SetEnvironment("QJ_TRACE", NullDevice());
+}
+
+// Options as the run gets them; --quiet adds NT so that nothing is formatted for the trace.
+std::string RunOptions(const CCommandLine& cmd) {
+    if (!cmd.bQuiet) return cmd.strOptions;
+    return cmd.strOptions.empty() ? "NT" : cmd.strOptions + "/NT";
+}
+
+int Register(const std::string& strLibrary) {
+    // A library in the current folder is loaded from there, and registered by its full path.
+    std::error_code ec;
+    std::string strPath = strLibrary;
+    if (std::filesystem::exists(strLibrary, ec))
+        strPath = std::filesystem::absolute(strLibrary, ec).string();
+    long nStatus = 0;
+    std::string strReason;
+    if (!CallRegisterServer(strPath, nStatus, strReason))
+        return Fail("cannot register " + strLibrary + ": " + strReason);
+    if (nStatus < 0) {
+        char szStatus[16];
+        std::snprintf(szStatus, sizeof szStatus, "0x%08lX", nStatus & 0xFFFFFFFFL);
+        return Fail("DllRegisterServer of " + strLibrary + " failed with status " + szStatus);
+    }
+    std::printf("qjintp: registered %s\n", strPath.c_str());
+    return 0;
+}
+
+int Run(const CCommandLine& cmd) {
+    CStdinScript stdinScript;
+    std::string strScript = cmd.strScript;
+    if (strScript == "-") {
+        std::string strReason;
+        if (!stdinScript.Copy(strReason)) return Fail(strReason);
+        strScript = stdinScript.Path();
+    }
+    DirectOutput(cmd);
+    InstallSignalHandlers();
+    if (cmd.nTimeoutSeconds > 0) StartTimer(cmd.nTimeoutSeconds, OnTimeUp);
+    std::string strOptions = RunOptions(cmd);
+    int nResult =
+        QJIPInterpret(strScript.c_str(), strOptions.empty() ? nullptr : strOptions.c_str(),
+                      cmd.bHasParams ? cmd.strParams.c_str() : nullptr);
+    if (cmd.nTimeoutSeconds > 0) StopTimer();
+    if (nResult == 1) return 0;
+    if (g_bTimedOut)
+        std::fprintf(stderr, "qjintp: run cancelled: the time limit (%u s) was reached\n",
+                     cmd.nTimeoutSeconds);
+    return EXIT_RUN_FAILED;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-    Arguments args;
-    if (const char* pszProblem = ParseArguments(argc, argv, args)) return Usage(pszProblem);
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
-    return QJIPInterpret(args.pszScript, args.pszOptions, args.pszParams) == 1 ? 0 : 1;
+    CCommandLine cmd;
+    std::string strProblem = ParseCommandLine(argc, argv, cmd);
+    if (!strProblem.empty()) return Usage(strProblem);
+    switch (cmd.action) {
+        case CCommandLine::Action::Help:
+            std::printf("%s%s", UsageLines(), HelpText());
+            return 0;
+        case CCommandLine::Action::Version:
+            std::printf("qjintp %s\n", QJINTP32_VERSION);
+            return 0;
+        case CCommandLine::Action::Register:
+            return Register(cmd.strLibrary);
+        case CCommandLine::Action::Run:
+            break;
+    }
+    return Run(cmd);
 }

@@ -202,7 +202,8 @@ std::string GuidToString(const GUID& guid);
 // file names one class: the programmatic identifier, the class identifier in braces and the
 // path of the library that serves it, separated by blanks; the path runs to the end of the
 // line. Blank lines and lines starting with "#" are ignored. The file is named by the
-// environment variable QJ_CLASSES, else it is $HOME/.config/qjintp/classes.
+// environment variable QJ_CLASSES, else it is "classes" in the configuration folder:
+// $XDG_CONFIG_HOME/qjintp/classes, else $HOME/.config/qjintp/classes.
 
 // Makes a class creatable in this process; the registry keeps a reference to the factory.
 // A later registration of the same programmatic identifier replaces the earlier one.

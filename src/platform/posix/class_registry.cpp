@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "config_files.h"
+
 namespace {
 
 // One line of the registry file.
@@ -155,9 +157,8 @@ std::string GuidToString(const GUID& guid) {
 std::string GetClassRegistryPath() {
     const char* pszFile = std::getenv("QJ_CLASSES");
     if (pszFile && *pszFile) return pszFile;
-    const char* pszHome = std::getenv("HOME");
-    if (pszHome && *pszHome) return std::string(pszHome) + "/.config/qjintp/classes";
-    return {};
+    std::string strDir = qjconfig::ConfigDir();
+    return strDir.empty() ? strDir : strDir + "/classes";
 }
 
 HRESULT RegisterClassFactory(const char* pszProgId, REFCLSID clsid, IClassFactory* pFactory) {

@@ -319,6 +319,9 @@ public:
 CFactory<CSampleServer> g_serverFactory;
 CFactory<CNoDispatch> g_noDispatchFactory;
 
+// An address inside this library, by which it finds its own path.
+const char s_cModuleAnchor = 0;
+
 }  // namespace
 
 extern "C" QJ_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
@@ -326,4 +329,14 @@ extern "C" QJ_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, voi
     if (rclsid == CLSID_SampleServer) return g_serverFactory.QueryInterface(riid, ppv);
     if (rclsid == CLSID_SampleNoDispatch) return g_noDispatchFactory.QueryInterface(riid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+// Records both classes with this library as their server, as `qjintp --register` asks.
+extern "C" QJ_EXPORT HRESULT DllRegisterServer(void) {
+    const std::string strLibrary = com::GetModulePath(&s_cModuleAnchor);
+    HRESULT hr =
+        WriteClassRegistration(SAMPLE_SERVER_PROGID, CLSID_SampleServer, strLibrary.c_str());
+    if (hr != S_OK) return hr;
+    return WriteClassRegistration(SAMPLE_NODISPATCH_PROGID, CLSID_SampleNoDispatch,
+                                  strLibrary.c_str());
 }

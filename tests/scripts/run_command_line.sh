@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The host's command line as a user meets it: help and version, values after the script,
+# a script on standard input, --quiet, --timeout, and --register with the sample server.
+# Arguments: qjintp, the sample server library.
+set -u
+qjintp=$1
+server=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+export XDG_CONFIG_HOME=$work/config TMPDIR=$work/tmp
+unset QJ_CLASSES QJ_TRACE QJ_LOG
+mkdir -p "$TMPDIR"
+fail=0
+
+matches() {  # file, pattern ("" for an empty file)
+  if [ -z "$2" ]; then [ ! -s "$1" ]; else grep -qE -- "$2" "$1"; fi
+}
+
+check() {  # name, expected status, expected stdout pattern, expected stderr pattern, command...
+  local name=$1 status=$2 out=$3 err=$4
+  shift 4
+  "$@" >stdout 2>stderr
+  local actual=$?
+  if [ "$actual" != "$status" ] || ! matches stdout "$out" || ! matches stderr "$err"; then
+    echo "FAIL $name: status $actual (expected $status)"
+    sed 's/^/  stdout: /' stdout | head -5
+    sed 's/^/  stderr: /' stderr | head -5
+    fail=1
+  fi
+}
+
+printf 'Main\nDebugPrintStr(Param1)\nDebugPrintStr(Param2)\nEndMain\n' >params.scr
+printf 'Declare\nNumber n = 0\nEndDeclare\nMain\nWhile (n == 0)\nEndWhile\nEndMain\n' >loop.scr
+printf 'Declare\nObject o("QJSample.Server")\nNumber n = 0\nEndDeclare\nMain\nn = o.Sum(2, 3)\nDebugPrintNum(n)\nEndMain\n' >object.scr
+
+check help 0 '--register LIBRARY' '' "$qjintp" --help
+check help-every-option 0 '--timeout SECONDS' '' "$qjintp" -h
+check version 0 '^qjintp [0-9]+\.[0-9]+\.[0-9]+$' '' "$qjintp" --version
+check values 0 'params.scr \(3\): Param2 = "-5"' '' "$qjintp" params.scr a -5
+check value-with-quote 2 '' 'cannot hold a double quote' "$qjintp" params.scr 'a"b'
+check values-and-p 2 '' 'either with -p or after' "$qjintp" -p '"a"' params.scr b
+check long-option-with-equals 0 'Param1 = "x"' '' "$qjintp" --params='"x" "y"' params.scr
+check double-dash-ends-options 2 '' 'unknown option --nope' "$qjintp" --nope -- params.scr
+check double-dash 0 'Param1 = "--quiet"' '' "$qjintp" -- params.scr --quiet x
+check stdin 0 '\(2\): Param1 = "in"' '' "$qjintp" - in out <params.scr
+[ -z "$(ls "$TMPDIR")" ] || { echo "FAIL stdin: temporary file left behind"; fail=1; }
+check quiet 0 '' '' "$qjintp" --quiet params.scr a b
+check quiet-keeps-errors 1 '' 'Unknown identifier' "$qjintp" -q - <<<$'Main\nnope\nEndMain'
+check timeout-needs-seconds 2 '' '--timeout needs a whole number' "$qjintp" --timeout 0 loop.scr
+SECONDS=0
+check timeout 1 '' 'time limit \(1 s\) was reached' "$qjintp" -q --timeout 1 loop.scr
+[ "$SECONDS" -le 5 ] || { echo "FAIL timeout: the run took $SECONDS s"; fail=1; }
+check object-before-register 1 '' 'Error creating IDispatch' "$qjintp" -q object.scr
+check register-missing 1 '' 'cannot register nope.so' "$qjintp" --register nope.so
+check register-no-entry 1 '' 'no DllRegisterServer entry' "$qjintp" --register "$(dirname "$qjintp")/libqjclog.so"
+check register 0 'registered' '' "$qjintp" --register "$server"
+grep -q "^QJSample.Server {" "$XDG_CONFIG_HOME/qjintp/classes" || { echo "FAIL register: no line"; fail=1; }
+check object-after-register 0 'Literal = 5|n = 5' '' "$qjintp" object.scr
+exit $fail

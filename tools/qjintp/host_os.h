@@ -1,0 +1,24 @@
+// The few calls of qjintp that differ between POSIX and Windows (posix/ and win32/host_os.cpp).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Creates and opens a new file of our own in the temporary folder, for writing; its path goes
+// to strPath. Null with the system's reason on failure.
+std::FILE* CreateTempFile(std::string& strPath, std::string& strReason);
+
+// The file that swallows whatever is written to it.
+const char* NullDevice();
+
+// Loads a library and calls its DllRegisterServer entry; false with the reason when the
+// library cannot be loaded or has no such entry, else true with the entry's status in nStatus.
+bool CallRegisterServer(const std::string& strLibrary, long& nStatus, std::string& strReason);
+
+// Calls pfnExpire once, on another thread or from a signal, when nSeconds have passed, unless
+// StopTimer comes first. pfnExpire may only do what is safe in a signal handler.
+void StartTimer(unsigned nSeconds, void (*pfnExpire)());
+void StopTimer();
+
+// Sets an environment variable of this process for the modules it loads.
+void SetEnvironment(const char* pszName, const char* pszValue);

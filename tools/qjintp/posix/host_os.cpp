@@ -1,0 +1,72 @@
+// qjintp's calls into a POSIX system.
+#include "../host_os.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+std::FILE* CreateTempFile(std::string& strPath, std::string& strReason) {
+    const char* pszDir = std::getenv("TMPDIR");
+    strPath = std::string(pszDir && *pszDir ? pszDir : "/tmp") + "/qjintp-XXXXXX";
+    int nFile = mkstemp(strPath.data());
+    if (nFile < 0) {
+        strReason = std::strerror(errno);
+        return nullptr;
+    }
+    std::FILE* pFile = fdopen(nFile, "wb");
+    if (!pFile) {
+        strReason = std::strerror(errno);
+        close(nFile);
+        unlink(strPath.c_str());
+    }
+    return pFile;
+}
+
+const char* NullDevice() {
+    return "/dev/null";
+}
+
+bool CallRegisterServer(const std::string& strLibrary, long& nStatus, std::string& strReason) {
+    // Kept loaded: the entry may have left handlers behind for the rest of the process.
+    void* hLibrary = dlopen(strLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!hLibrary) {
+        strReason = dlerror();
+        return false;
+    }
+    auto pfnRegister = reinterpret_cast<int32_t (*)()>(dlsym(hLibrary, "DllRegisterServer"));
+    if (!pfnRegister) {
+        strReason = "the library has no DllRegisterServer entry";
+        return false;
+    }
+    nStatus = pfnRegister();
+    return true;
+}
+
+namespace {
+void (*g_pfnExpire)() = nullptr;
+
+extern "C" void OnAlarm(int) {
+    g_pfnExpire();
+}
+}  // namespace
+
+void StartTimer(unsigned nSeconds, void (*pfnExpire)()) {
+    g_pfnExpire = pfnExpire;
+    struct sigaction action = {};
+    action.sa_handler = OnAlarm;
+    action.sa_flags = SA_RESTART;  // built-ins waiting for the system go on
+    sigaction(SIGALRM, &action, nullptr);
+    alarm(nSeconds);
+}
+
+void StopTimer() {
+    alarm(0);
+}
+
+void SetEnvironment(const char* pszName, const char* pszValue) {
+    setenv(pszName, pszValue, 1);
+}

@@ -1,0 +1,76 @@
+// qjintp's calls into Windows.
+#include "../host_os.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace {
+std::string SystemReason(DWORD nError) {
+    char szText[512] = "";
+    DWORD nLength = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, nError, 0, szText, sizeof szText, nullptr);
+    while (nLength > 0 && (szText[nLength - 1] == '\n' || szText[nLength - 1] == '\r'))
+        szText[--nLength] = '\0';
+    return nLength > 0 ? szText : "error " + std::to_string(nError);
+}
+
+void (*g_pfnExpire)() = nullptr;
+HANDLE g_hTimer = nullptr;
+
+VOID CALLBACK OnTimer(PVOID, BOOLEAN) {
+    g_pfnExpire();
+}
+}  // namespace
+
+std::FILE* CreateTempFile(std::string& strPath, std::string& strReason) {
+    char szDir[MAX_PATH + 1], szPath[MAX_PATH + 1];
+    DWORD nLength = GetTempPathA(sizeof szDir, szDir);
+    if (nLength == 0 || nLength > MAX_PATH || GetTempFileNameA(szDir, "qji", 0, szPath) == 0) {
+        strReason = SystemReason(GetLastError());
+        return nullptr;
+    }
+    strPath = szPath;
+    std::FILE* pFile = std::fopen(szPath, "wb");
+    if (!pFile) {
+        strReason = SystemReason(GetLastError());
+        DeleteFileA(szPath);
+    }
+    return pFile;
+}
+
+const char* NullDevice() {
+    return "NUL";
+}
+
+bool CallRegisterServer(const std::string& strLibrary, long& nStatus, std::string& strReason) {
+    HMODULE hLibrary = LoadLibraryA(strLibrary.c_str());
+    if (!hLibrary) {
+        strReason = SystemReason(GetLastError());
+        return false;
+    }
+    // Through void*: FARPROC and the entry's own type differ in their result.
+    auto pfnRegister = reinterpret_cast<LONG(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(hLibrary, "DllRegisterServer")));
+    if (!pfnRegister) {
+        strReason = "the library has no DllRegisterServer entry";
+        return false;
+    }
+    nStatus = pfnRegister();
+    return true;
+}
+
+void StartTimer(unsigned nSeconds, void (*pfnExpire)()) {
+    g_pfnExpire = pfnExpire;
+    CreateTimerQueueTimer(&g_hTimer, nullptr, OnTimer, nullptr, nSeconds * 1000u, 0,
+                          WT_EXECUTEONLYONCE);
+}
+
+void StopTimer() {
+    if (g_hTimer) DeleteTimerQueueTimer(nullptr, g_hTimer, INVALID_HANDLE_VALUE);
+    g_hTimer = nullptr;
+}
+
+void SetEnvironment(const char* pszName, const char* pszValue) {
+    _putenv_s(pszName, pszValue);
+}
