@@ -1,0 +1,2 @@
+" Scripts of the QJIntp32 interpreter.
+autocmd BufRead,BufNewFile *.scr set filetype=qjscript

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs every script in examples/ the way its header says, with the configuration in a
+# temporary folder, and checks its exit status and one line of what it prints.
+# Arguments: qjintp, the sample server library, the examples folder.
+set -u
+qjintp=$1
+server=$2
+examples=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config QJ_ENV_FILE=$work/env.ini
+unset QJ_CLASSES QJ_TRACE QJ_LOG
+fail=0
+
+"$qjintp" --register "$server" >/dev/null || { echo "FAIL: registering the sample server"; exit 1; }
+
+# script|values|status|a line of the output (extended regular expression)
+# An environment module that keeps no values answers "not there"; either answer is a run.
+cases='
+hello.scr||0|hello.scr \(23\): strLine = "hello.scr"
+params.scr|Ada 2|0|params.scr \(19\): strGreeting = "Hello, Ada"
+params.scr|Ada x|1|Error converting to numeric value
+procedures.scr||0|procedures.scr \(22\): nCount = 15
+environment.scr||0|environment.scr \(1[58]\): (Literal = "QJExampleDir is not in|strDir = "/var/tmp/qjintp-example")
+automation.scr||0|automation.scr \(19\): strText = "The answer is 42"
+'
+ran=""
+while IFS='|' read -r script values status pattern; do
+  [ -n "$script" ] || continue
+  ran="$ran $script"
+  # shellcheck disable=SC2086  # the values are words
+  out=$(cd "$examples" && "$qjintp" "$script" $values 2>&1)
+  actual=$?
+  if [ "$actual" != "$status" ] || ! grep -qE -- "$pattern" <<<"$out"; then
+    echo "FAIL $script $values: status $actual (expected $status)"
+    echo "$out" | head -10
+    fail=1
+  fi
+done <<<"$cases"
+
+# Every example has a row: a new script without one fails here.
+for file in "$examples"/*.scr; do
+  name=$(basename "$file")
+  [[ " $ran " == *" $name "* ]] || { echo "FAIL: $name is not run"; fail=1; }
+done
+exit $fail
