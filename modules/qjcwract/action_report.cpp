@@ -34,30 +34,28 @@ std::string OutputWords(const RunOutcome& outcome) {
 
 int ReportOutcome(const std::string& strWhat, const RunOutcome& outcome, int nTimeoutMs,
                   ResultStyle eStyle, char* pszOut) {
-    const char* pszWhat = strWhat.c_str();
     std::string strText = outcome.output.Text();
     if (outcome.eEnd != RunEnd::NOT_STARTED) CopyToBuffer(strText, pszOut);
     std::string strOutput = OutputWords(outcome);
     switch (outcome.eEnd) {
         case RunEnd::NOT_STARTED:
-            TraceLine("%s: not started: %s", pszWhat, outcome.strReason.c_str());
+            TraceLine(strWhat, "not started: " + outcome.strReason);
             return RESULT_NOT_STARTED;
         case RunEnd::STARTED:
-            TraceLine("%s: started, not waited for", pszWhat);
+            TraceLine(strWhat, "started, not waited for");
             return RESULT_STARTED;
         case RunEnd::EXITED:
-            TraceLine("%s: exited with status %lu%s", pszWhat, outcome.nStatus, strOutput.c_str());
+            TraceLine(strWhat, "exited with status " + std::to_string(outcome.nStatus) + strOutput);
             return ExitResult(outcome.nStatus, !strText.empty(), eStyle);
         case RunEnd::SIGNALLED:
-            TraceLine("%s: ended by %s%s", pszWhat, outcome.strReason.c_str(), strOutput.c_str());
+            TraceLine(strWhat, "ended by " + outcome.strReason + strOutput);
             return RESULT_ABNORMAL_END;
         case RunEnd::TIMED_OUT:
-            TraceLine("%s: killed with its process group after the time-out of %d ms%s", pszWhat,
-                      nTimeoutMs, strOutput.c_str());
+            TraceLine(strWhat, "killed with its process group after the time-out of " +
+                                   std::to_string(nTimeoutMs) + " ms" + strOutput);
             return RESULT_KILLED;
         case RunEnd::CANCELLED:
-            TraceLine("%s: killed with its process group, the run was cancelled%s", pszWhat,
-                      strOutput.c_str());
+            TraceLine(strWhat, "killed with its process group, the run was cancelled" + strOutput);
             return RESULT_KILLED;
     }
     return RESULT_NOT_STARTED;

@@ -1,9 +1,11 @@
 // The action module's trace lines: one line per action acted on, through the trace module.
 #pragma once
 
+#include <string>
+
 namespace qjact {
 
-// Formats one line (printf-style, without its line end) and sends it to the trace module.
-void TraceLine(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
+// Sends the line "<what>: <text>" to the trace module.
+void TraceLine(const std::string& strWhat, const std::string& strText);
 
 }  // namespace qjact

@@ -72,7 +72,7 @@ int CActionModule::ActRun(int nKind, const char* pszProgram, const char* pszArgu
     RunRequest request;
     std::string strReason;
     if (!PrepareRequest(nKind, pszArguments, nWait, nTimeout, request, strReason)) {
-        TraceLine("%s: not started: %s", strWhat.c_str(), strReason.c_str());
+        TraceLine(strWhat, "not started: " + strReason);
         return 0;
     }
     request.strProgram = pszProgram != nullptr ? pszProgram : "";
@@ -95,7 +95,7 @@ int CActionModule::ActIDRun(const char* pszId, int nKind, const char* pszArgumen
                   PrepareRequest(nKind, pszArguments, nWait, nTimeout, request, strReason);
     if (!bReady) {
         if (pszId == nullptr) strReason = "no action id given";
-        TraceLine("%s: not started: %s", strWhat.c_str(), strReason.c_str());
+        TraceLine(strWhat, "not started: " + strReason);
         return 0;
     }
     strWhat += " (" + Quoted(entry.strProgram.c_str()) + ")";
@@ -115,10 +115,10 @@ int CActionModule::CloseMeldStart() {
 int CActionModule::Dismount(const char* pszDrive) {
     std::string strReason = "no path given";
     if (pszDrive != nullptr && *pszDrive != '\0' && Unmount(pszDrive, strReason)) {
-        TraceLine("Dismount %s: unmounted", Quoted(pszDrive).c_str());
+        TraceLine("Dismount " + Quoted(pszDrive), "unmounted");
         return 1;
     }
-    TraceLine("Dismount %s: not unmounted: %s", Quoted(pszDrive).c_str(), strReason.c_str());
+    TraceLine("Dismount " + Quoted(pszDrive), "not unmounted: " + strReason);
     return 0;
 }
 
@@ -127,15 +127,16 @@ int CActionModule::GetMountedDrives(char* pszOut) {
     std::vector<std::string> arrPoints;
     std::string strReason;
     if (!ListMountPoints(arrPoints, strReason)) {
-        TraceLine("GetMountedDrives: %s", strReason.c_str());
+        TraceLine("GetMountedDrives", strReason);
         return 0;
     }
     std::string strList;
     for (const std::string& strPoint : arrPoints) {
         std::size_t nLen = strList.size() + (strList.empty() ? 0 : 1) + strPoint.size();
         if (nLen > MAX_OUTPUT) {
-            TraceLine("GetMountedDrives: %s mount points, the list was cut to fit %s characters",
-                      std::to_string(arrPoints.size()).c_str(), std::to_string(MAX_OUTPUT).c_str());
+            TraceLine("GetMountedDrives", std::to_string(arrPoints.size()) +
+                                              " mount points, the list was cut to fit " +
+                                              std::to_string(MAX_OUTPUT) + " characters");
             break;
         }
         if (!strList.empty()) strList.push_back(MOUNT_SEPARATOR);
