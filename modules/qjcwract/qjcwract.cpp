@@ -55,6 +55,13 @@ bool PrepareRequest(int nKind, const char* pszArguments, int nWait, int nTimeout
     return true;
 }
 
+bool SplitFileArguments(const CActionEntry& entry, RunRequest& request, std::string& strReason) {
+    std::string strWhy;
+    if (SplitWords(entry.strArguments.c_str(), request.arrArgs, strWhy)) return true;
+    strReason = "cannot split the action's Arguments: " + strWhy;
+    return false;
+}
+
 int RunRequestOfKind(int nKind, const RunRequest& request, const std::string& strWhat,
                      ResultStyle eStyle, char* pszOut) {
     RunOutcome outcome = nKind == KIND_DOCUMENT ? OpenDocument(request) : RunProgram(request);
@@ -91,7 +98,7 @@ int CActionModule::ActIDRun(const char* pszId, int nKind, const char* pszArgumen
     RunRequest request;
     std::string strReason;
     bool bReady = pszId != nullptr && LoadAction(pszId, entry, strReason) &&
-                  SplitWords(entry.strArguments.c_str(), request.arrArgs, strReason) &&
+                  SplitFileArguments(entry, request, strReason) &&
                   PrepareRequest(nKind, pszArguments, nWait, nTimeout, request, strReason);
     if (!bReady) {
         if (pszId == nullptr) strReason = "no action id given";
