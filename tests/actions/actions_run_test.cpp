@@ -42,6 +42,8 @@ const RunCase s_aRunCases[] = {
      "\"/etc\" is not a file that can be run"},
     {"no_such_directory", 0, "pwd", "", "/qj-no-such-dir", 1, 5000, 0, "",
      "cannot enter the directory \"/qj-no-such-dir\": No such file or directory"},
+    {"no_program", 0, nullptr, "", nullptr, 1, 5000, 0, "",
+     "ActRun NULL: not started: no program given"},
     {"unknown_kind", 2, "true", "", nullptr, 1, 5000, 0, "", "unknown kind 2"},
     {"negative_timeout", 0, "true", "", nullptr, 1, -1, 0, "", "a negative time-out"},
     {"unclosed_quote", 0, "echo", "'abc", nullptr, 1, 5000, 0, "",
@@ -146,6 +148,19 @@ TEST_F(ActionTest, CancelEndsAWaitWithoutTimeOut) {
     EXPECT_EQ(nResult, -1000);
     EXPECT_NE(NewTrace().find("the run was cancelled"), std::string::npos);
     EXPECT_TRUE(NoChildLeft());
+}
+
+// Kind 1 hands the document alone to the desktop's opener, here one of ours found first on PATH.
+TEST_F(ActionTest, DocumentsOpenWithTheDesktopsOpener) {
+    std::filesystem::path opener = m_dir / "xdg-open";
+    std::ofstream(opener) << "#!/bin/sh\necho \"$# $1 in $(pwd)\"\n";
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    std::string strPath = std::getenv("PATH");
+    ::setenv("PATH", (m_dir.string() + ":" + strPath).c_str(), 1);
+    int nResult = m_action.ActRun(1, "notes.txt", "not passed", "/", 1, m_szOut, 5000);
+    ::setenv("PATH", strPath.c_str(), 1);
+    EXPECT_EQ(nResult, 1);
+    EXPECT_STREQ(m_szOut, "1 notes.txt in /");
 }
 
 size_t OpenDescriptors() {
