@@ -44,6 +44,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 CScriptEngine::CScriptEngine() {
     g_pCurEngine = this;
+    m_action.SetCancelFlag(&m_bCancel);
     m_strSource = LoadResString(IDS_SOURCE_NAME);
     m_strReturnLabel = LoadResString(IDS_RETURN_VALUE);
     InitTokenTable();

@@ -129,7 +129,7 @@ int PVEnvPathStrToEnvStr(S a, char* buf, int n) { return Record(__func__, a, buf
 void PVEnvFree(void) { Record(__func__); }
 
 // --- action module
-CActionModule::CActionModule() : m_pState(nullptr) {}
+CActionModule::CActionModule() : m_pbCancel(nullptr) {}
 CActionModule::~CActionModule() = default;
 int CActionModule::ActRun(int n1, S a, S b, S c, int n5, char* buf, int n7) {
     return Record(__func__, n1, a, b, c, n5, buf, n7);

@@ -1,0 +1,98 @@
+// Finding an action in the actions file.
+#include "action_file.h"
+
+#include <cctype>
+#include <string_view>
+
+#include "config_files.h"
+#include "family/qjenv.h"
+
+namespace qjact {
+
+namespace {
+
+// An actions file is a handful of short sections; anything larger is not one.
+constexpr std::size_t MAX_ACTIONS_FILE = 1024 * 1024;
+// Room for the path that the environment module names.
+constexpr int MAX_PATH_TEXT = 4096;
+
+std::string_view Trim(std::string_view text) {
+    const char* pszBlanks = " \t\r";
+    std::size_t nStart = text.find_first_not_of(pszBlanks);
+    if (nStart == std::string_view::npos) return {};
+    std::size_t nEnd = text.find_last_not_of(pszBlanks);
+    return text.substr(nStart, nEnd - nStart + 1);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+// Sets the entry's field for a key of the section; other keys are left for other readers.
+void TakeKey(std::string_view key, std::string_view value, CActionEntry& entry) {
+    if (EqualsNoCase(key, "Program")) entry.strProgram = value;
+    if (EqualsNoCase(key, "Arguments")) entry.strArguments = value;
+    if (EqualsNoCase(key, "Directory")) entry.strDirectory = value;
+}
+
+}  // namespace
+
+std::string ActionsFilePath() {
+    char szPath[MAX_PATH_TEXT + 1] = {};
+    if (PVEnvGet("QJActions", szPath, MAX_PATH_TEXT) != 0 && szPath[0] != '\0') {
+        szPath[MAX_PATH_TEXT] = '\0';
+        return szPath;
+    }
+    return qjconfig::BesideEnvStore("actions.ini");
+}
+
+bool FindAction(const std::string& strText, const std::string& strId, CActionEntry& entry) {
+    bool bFound = false;  // inside the id's section
+    std::string_view rest = strText;
+    while (!rest.empty()) {
+        std::size_t nEnd = rest.find('\n');
+        std::string_view line = Trim(rest.substr(0, nEnd));
+        rest = nEnd == std::string_view::npos ? std::string_view() : rest.substr(nEnd + 1);
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line.front() == '[' && line.back() == ']') {
+            if (bFound) break;  // the first section of an id is the one that counts
+            bFound = EqualsNoCase(Trim(line.substr(1, line.size() - 2)), strId);
+            continue;
+        }
+        std::size_t nEqual = line.find('=');
+        if (bFound && nEqual != std::string_view::npos)
+            TakeKey(Trim(line.substr(0, nEqual)), Trim(line.substr(nEqual + 1)), entry);
+    }
+    return bFound;
+}
+
+bool LoadAction(const std::string& strId, CActionEntry& entry, std::string& strReason) {
+    std::string strPath = ActionsFilePath();
+    if (strPath.empty()) {
+        strReason = "no actions file can be named (neither QJActions nor a configuration folder)";
+        return false;
+    }
+    std::string strText;
+    std::string strWhy;
+    if (!qjconfig::ReadSmallFile(strPath, MAX_ACTIONS_FILE, strText, strWhy)) {
+        strReason = "cannot read the actions file \"" + strPath + "\": " + strWhy;
+        return false;
+    }
+    if (!FindAction(strText, strId, entry)) {
+        strReason = "no action \"" + strId + "\" in \"" + strPath + "\"";
+        return false;
+    }
+    if (entry.strProgram.empty()) {
+        strReason = "action \"" + strId + "\" in \"" + strPath + "\" names no Program";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace qjact

@@ -1,0 +1,51 @@
+// The POSIX parts of starting a program, shared by the files of posix/.
+#pragma once
+
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "../action_platform.h"
+
+namespace qjact::posix {
+
+// A descriptor of ours, closed when it goes.
+class CFd {
+public:
+    CFd() = default;
+    explicit CFd(int fd) : m_fd(fd) {}
+    CFd(const CFd&) = delete;
+    CFd& operator=(const CFd&) = delete;
+    ~CFd() { Close(); }
+    int Get() const { return m_fd; }
+    void Reset(int fd) {
+        Close();
+        m_fd = fd;
+    }
+    void Close() {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// The path of the program to run: a name without "/" is searched on PATH, a relative path is
+// taken from the caller's current directory. False with the reason when there is none.
+bool FindProgram(const std::string& strProgram, std::string& strPath, std::string& strReason);
+
+// A started program: the leader of its own process group; with its output pipe when waited for.
+struct CChild {
+    pid_t pid = -1;
+    CFd fdOutput;
+};
+
+// Starts the program at strPath for the request. Answers only once the program runs (or
+// could not be started: false with the reason). A program not waited for is detached: it is
+// nobody's child here, so it can never be left as a zombie.
+bool StartChild(const RunRequest& request, const std::string& strPath, CChild& child,
+                std::string& strReason);
+
+}  // namespace qjact::posix

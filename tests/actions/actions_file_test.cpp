@@ -1,0 +1,77 @@
+// ActIDRun with an actions file beside the environment store, and GetParam.
+#include <fstream>
+
+#include "action_fixture.h"
+
+namespace {
+
+class ActionFileTest : public ActionTest {
+protected:
+    void SetUp() override {
+        ActionTest::SetUp();
+        ::setenv("QJ_ENV_FILE", (m_dir / "env.ini").c_str(), 1);
+        std::ofstream(m_dir / "actions.ini")
+            << "; two actions\r\n"
+               "[Greet]\r\n"
+               "Program = sh\r\n"
+               "Arguments = -c 'echo \"$0 $1 $QJ_ACTION_EXTRA\"; pwd' first\r\n"
+               "Directory = /\r\n"
+               "\n"
+               "[quiet]\n"
+               "Program=true\n";
+    }
+    void TearDown() override {
+        ::unsetenv("QJ_ENV_FILE");
+        ActionTest::TearDown();
+    }
+};
+
+struct IdCase {
+    const char* pszId;
+    const char* pszArgs;
+    const char* pszDir;
+    const char* pszExtra;
+    int nResult;
+    const char* pszOutput;
+    const char* pszTrace;
+};
+
+const IdCase s_aIdCases[] = {
+    {"Greet", "second", nullptr, "more", 3, "first second more\n/",
+     "ActIDRun \"Greet\" (\"sh\"): exited with status 0"},
+    {"greet", "'2 words'", "/usr", nullptr, 3, "first 2 words \n/usr", "exited with status 0"},
+    {"quiet", "ignored", nullptr, "x", 1, "", "ActIDRun \"quiet\" (\"true\"): exited"},
+    {"missing", "", nullptr, nullptr, 0, "", "not started: no action \"missing\" in \""},
+    {nullptr, "", nullptr, nullptr, 0, "", "not started: no action id given"},
+};
+
+class IdCases : public ActionFileTest, public ::testing::WithParamInterface<IdCase> {};
+
+TEST_P(IdCases, RunsTheActionOfTheId) {
+    const IdCase& c = GetParam();
+    EXPECT_EQ(m_action.ActIDRun(c.pszId, 0, c.pszArgs, c.pszDir, 1, m_szOut, 5000, c.pszExtra),
+              c.nResult);
+    EXPECT_STREQ(m_szOut, c.pszOutput);
+    EXPECT_NE(NewTrace().find(c.pszTrace), std::string::npos) << NewTrace();
+}
+
+INSTANTIATE_TEST_SUITE_P(ActIDRun, IdCases, ::testing::ValuesIn(s_aIdCases));
+
+TEST_F(ActionFileTest, MissingFileIsNamedWithTheSystemsReason) {
+    std::filesystem::remove(m_dir / "actions.ini");
+    EXPECT_EQ(m_action.ActIDRun("Greet", 0, "", nullptr, 1, m_szOut, 0, nullptr), 0);
+    EXPECT_NE(NewTrace().find("cannot read the actions file \"" + (m_dir / "actions.ini").string() +
+                              "\": No such file or directory"),
+              std::string::npos);
+}
+
+TEST_F(ActionTest, GetParamGivesTheHostsParameterOrNothing) {
+    ::setenv("QJ_ACTION_PARAM", "a \"quoted\" text", 1);
+    m_action.GetParam(m_szOut);
+    EXPECT_STREQ(m_szOut, "a \"quoted\" text");
+    ::unsetenv("QJ_ACTION_PARAM");
+    m_action.GetParam(m_szOut);
+    EXPECT_STREQ(m_szOut, "");
+}
+
+}  // namespace

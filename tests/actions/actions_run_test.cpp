@@ -1,0 +1,184 @@
+// ActRun on real processes: results, captured output, trace reasons, argument splitting,
+// time-out and cancel, and nothing left behind.
+#include <fcntl.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "action_fixture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct RunCase {
+    const char* pszName;
+    int nKind;
+    const char* pszProgram;
+    const char* pszArgs;
+    const char* pszDir;
+    int nWait;
+    int nTimeout;
+    int nResult;
+    const char* pszOutput;
+    const char* pszTrace;  // a part of the trace line
+};
+
+const RunCase s_aRunCases[] = {
+    {"output", 0, "sh", "-c 'echo hello; echo oops >&2'", nullptr, 1, 5000, 1, "hello\noops",
+     "ActRun \"sh\": exited with status 0, 11 bytes of output"},
+    {"status", 0, "sh", "-c 'printf \"x\\n\\r\\n\\n\"; exit 3'", nullptr, 1, 0, -3, "x",
+     "exited with status 3"},
+    {"signal", 0, "sh", "-c 'echo before; kill -TERM $$'", nullptr, 1, 5000, -1001, "before",
+     "ended by signal 15"},
+    {"directory", 0, "pwd", nullptr, "/", 1, 5000, 1, "/", "exited with status 0"},
+    {"not_on_path", 0, "qj-no-such-program", "", nullptr, 1, 5000, 0, "",
+     "not started: program \"qj-no-such-program\" not found on PATH"},
+    {"no_such_path", 0, "/qj-no-such-dir/prog", "", nullptr, 1, 5000, 0, "",
+     "\"/qj-no-such-dir/prog\": No such file or directory"},
+    {"not_a_program", 0, "/etc", "", nullptr, 1, 5000, 0, "",
+     "\"/etc\" is not a file that can be run"},
+    {"no_such_directory", 0, "pwd", "", "/qj-no-such-dir", 1, 5000, 0, "",
+     "cannot enter the directory \"/qj-no-such-dir\": No such file or directory"},
+    {"no_program", 0, nullptr, "", nullptr, 1, 5000, 0, "",
+     "ActRun NULL: not started: no program given"},
+    {"unknown_kind", 2, "true", "", nullptr, 1, 5000, 0, "", "unknown kind 2"},
+    {"negative_timeout", 0, "true", "", nullptr, 1, -1, 0, "", "a negative time-out"},
+    {"unclosed_quote", 0, "echo", "'abc", nullptr, 1, 5000, 0, "",
+     "cannot split the arguments: unclosed single quote"},
+    {"no_wait", 0, "sh", "-c 'echo lost'", nullptr, 0, 0, 2, "", "started, not waited for"},
+    {"no_wait_not_found", 0, "sh", "", "/qj-no-such-dir", 0, 0, 0, "",
+     "cannot enter the directory"},
+};
+
+class RunCases : public ActionTest, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(RunCases, ResultOutputAndTrace) {
+    const RunCase& c = GetParam();
+    int nResult =
+        m_action.ActRun(c.nKind, c.pszProgram, c.pszArgs, c.pszDir, c.nWait, m_szOut, c.nTimeout);
+    EXPECT_EQ(nResult, c.nResult);
+    EXPECT_STREQ(m_szOut, c.pszOutput);
+    EXPECT_NE(NewTrace().find(c.pszTrace), std::string::npos) << NewTrace();
+    EXPECT_TRUE(NoChildLeft());
+}
+
+INSTANTIATE_TEST_SUITE_P(ActRun, RunCases, ::testing::ValuesIn(s_aRunCases),
+                         [](const auto& info) { return std::string(info.param.pszName); });
+
+// The words that printf receives show how the text was split: each one is put between <>.
+struct SplitCase {
+    const char* pszArgs;
+    const char* pszWords;
+};
+
+const SplitCase s_aSplitCases[] = {
+    {"a  b\tc", "<a><b><c>"},
+    {"'b c' \"d e\"", "<b c><d e>"},
+    {"\"d\\\"e\" f\\ g 'it''s'", "<d\"e><f g><its>"},
+    {"'' x \"\"", "<><x><>"},
+    {"\"a 'b' c\" 'a \"b\" c'", "<a 'b' c><a \"b\" c>"},
+    {"'a\\b' \"a\\b\" a\\\\b", "<a\\b><a\\b><a\\b>"},
+    {"\"$HOME\" '*' ~ \\$x", "<$HOME><*><~><$x>"},
+    {"x;y|z&&w $(id) `id` >f", "<x;y|z&&w><$(id)><`id`><>f>"},
+    {"a\\\nb \"c\\\nd\"", "<ab><cd>"},
+};
+
+class SplitCases : public ActionTest, public ::testing::WithParamInterface<SplitCase> {};
+
+TEST_P(SplitCases, WordsAsAShellSplitsThemWithNothingExpanded) {
+    std::string strArgs = std::string("'<%s>' ") + GetParam().pszArgs;
+    EXPECT_EQ(m_action.ActRun(0, "printf", strArgs.c_str(), nullptr, 1, m_szOut, 5000), 1);
+    EXPECT_STREQ(m_szOut, GetParam().pszWords);
+    EXPECT_FALSE(std::filesystem::exists("f"));  // ">f" was a word, not a redirection
+}
+
+INSTANTIATE_TEST_SUITE_P(ActRun, SplitCases, ::testing::ValuesIn(s_aSplitCases));
+
+TEST_F(ActionTest, LargeOutputIsDrainedAndCut) {
+    EXPECT_EQ(m_action.ActRun(0, "sh", "-c 'head -c 100000 /dev/zero | tr \"\\0\" x; exit 4'",
+                              nullptr, 1, m_szOut, 10000),
+              -4);
+    EXPECT_EQ(std::string(m_szOut), std::string(32767, 'x'));
+    EXPECT_NE(NewTrace().find("100000 bytes of output (the first 32767 kept)"), std::string::npos);
+}
+
+bool IsDead(const std::string& strPid) {
+    std::ifstream stat("/proc/" + strPid + "/stat");
+    std::string strLine;
+    if (!std::getline(stat, strLine)) return true;
+    char cState = strLine[strLine.rfind(')') + 2];
+    return cState == 'Z' || cState == 'X';
+}
+
+// A killed process of the group may take a moment to die after its leader was reaped.
+bool DiesSoon(const std::string& strPid) {
+    for (int i = 0; i < 100 && !IsDead(strPid); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return IsDead(strPid);
+}
+
+TEST_F(ActionTest, TimeOutKillsTheWholeGroupAndKeepsTheOutput) {
+    auto start = Clock::now();
+    int nResult =
+        m_action.ActRun(0, "sh", "-c 'sleep 30 & echo $!; wait'", nullptr, 1, m_szOut, 300);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(nResult, -1000);
+    std::string strBackground = m_szOut;
+    ASSERT_FALSE(strBackground.empty());
+    EXPECT_TRUE(DiesSoon(strBackground)) << strBackground;
+    EXPECT_NE(NewTrace().find("killed with its process group after the time-out of 300 ms"),
+              std::string::npos);
+    EXPECT_TRUE(NoChildLeft());
+}
+
+TEST_F(ActionTest, CancelEndsAWaitWithoutTimeOut) {
+    std::atomic<bool> bCancel{false};
+    m_action.SetCancelFlag(&bCancel);
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        bCancel = true;
+    });
+    auto start = Clock::now();
+    int nResult = m_action.ActRun(0, "sleep", "30", nullptr, 1, m_szOut, 0);
+    canceller.join();
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(nResult, -1000);
+    EXPECT_NE(NewTrace().find("the run was cancelled"), std::string::npos);
+    EXPECT_TRUE(NoChildLeft());
+}
+
+// Kind 1 hands the document alone to the desktop's opener, here one of ours found first on PATH.
+TEST_F(ActionTest, DocumentsOpenWithTheDesktopsOpener) {
+    std::filesystem::path opener = m_dir / "xdg-open";
+    std::ofstream(opener) << "#!/bin/sh\necho \"$# $1 in $(pwd)\"\n";
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    std::string strPath = std::getenv("PATH");
+    ::setenv("PATH", (m_dir.string() + ":" + strPath).c_str(), 1);
+    int nResult = m_action.ActRun(1, "notes.txt", "not passed", "/", 1, m_szOut, 5000);
+    ::setenv("PATH", strPath.c_str(), 1);
+    EXPECT_EQ(nResult, 1);
+    EXPECT_STREQ(m_szOut, "1 notes.txt in /");
+}
+
+size_t OpenDescriptors() {
+    auto entries = std::filesystem::directory_iterator("/proc/self/fd");
+    return static_cast<size_t>(std::distance(begin(entries), end(entries)));
+}
+
+TEST_F(ActionTest, NoDescriptorReachesTheProgramOrStaysOpenHere) {
+    int fdInheritable = ::open("/dev/null", O_RDONLY);  // without O_CLOEXEC on purpose
+    ASSERT_GE(fdInheritable, 3);
+    m_action.ActRun(0, "true", nullptr, nullptr, 1, m_szOut, 0);  // the trace file opens once
+    size_t nBefore = OpenDescriptors();
+    // The shell lists its own descriptors while ls runs.
+    EXPECT_EQ(m_action.ActRun(0, "sh", "-c 'ls /proc/$$/fd; true'", nullptr, 1, m_szOut, 5000), 1);
+    EXPECT_STREQ(m_szOut, "0\n1\n2");
+    EXPECT_EQ(m_action.ActRun(0, "true", nullptr, nullptr, 0, m_szOut, 0), 2);
+    EXPECT_EQ(OpenDescriptors(), nBefore);
+    ::close(fdInheritable);
+}
+
+}  // namespace
