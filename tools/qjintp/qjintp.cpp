@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/process_env.h"
 #include "qjintp32.h"
 
 namespace {
@@ -43,10 +44,10 @@ const char* ParseArguments(int argc, char** argv, Arguments& args) {
             args.pszParams = argv[++i];
         } else if (std::strcmp(pszArg, "--trace") == 0) {
             if (!bHasValue) return "--trace needs a file";
-            setenv("QJ_TRACE", argv[++i], 1);
+            platform::SetProcessEnv("QJ_TRACE", argv[++i]);
         } else if (std::strcmp(pszArg, "--log") == 0) {
             if (!bHasValue) return "--log needs a file";
-            setenv("QJ_LOG", argv[++i], 1);
+            platform::SetProcessEnv("QJ_LOG", argv[++i]);
         } else if (pszArg[0] == '-' && pszArg[1] != '\0') {
             return "unknown option";
         } else if (args.pszScript != nullptr) {
