@@ -212,6 +212,8 @@ int main(int argc, char** argv) {
     platform::SetProcessEnv("QJ_TRACE", (g_dir / "trace").string().c_str());
     platform::SetProcessEnv("QJ_LOG", (g_dir / "log").string().c_str());
     int nResult = RUN_ALL_TESTS();
-    std::filesystem::remove_all(g_dir);
+    // Windows keeps the trace and log files, which the modules hold open, until the end.
+    std::error_code ec;
+    std::filesystem::remove_all(g_dir, ec);
     return nResult;
 }

@@ -12,8 +12,10 @@ add_custom_command(OUTPUT ${QJ_WINE_READY}
   COMMAND ${CMAKE_COMMAND} -E touch ${QJ_WINE_READY}
   COMMENT "Preparing the wine prefix ${QJ_WINEPREFIX}" VERBATIM)
 add_custom_target(qjwineprefix ALL DEPENDS ${QJ_WINE_READY})
-# The unit tests are listed by running them, which needs the prefix.
+# The unit tests are listed by running them, which needs the prefix. The core they link reads
+# its texts from the string table resource.
 add_dependencies(qjtests qjwineprefix)
+target_sources(qjtests PRIVATE ${PROJECT_SOURCE_DIR}/src/res/win32/strings.rc)
 
 # qjintp.exe as a command that the script drivers run like the Linux host.
 list(JOIN QJ_WINE " " QJ_WINE_TEXT)
