@@ -16,6 +16,9 @@ add_custom_target(qjwineprefix ALL DEPENDS ${QJ_WINE_READY})
 # its texts from the string table resource.
 add_dependencies(qjtests qjwineprefix)
 target_sources(qjtests PRIVATE ${PROJECT_SOURCE_DIR}/src/res/win32/strings.rc)
+# The module tests load QJIntp32.dll from beside the test program and read its version.
+add_dependencies(qjtests QJIntp32)
+target_link_libraries(qjtests PRIVATE version)
 
 # qjintp.exe as a command that the script drivers run like the Linux host.
 list(JOIN QJ_WINE " " QJ_WINE_TEXT)
