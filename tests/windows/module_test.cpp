@@ -74,8 +74,8 @@ TEST(WindowsModuleTest, ExportsVersionClassAndRegistration) {
     DWORD dwHandle = 0;
     std::vector<char> info(GetFileVersionInfoSizeA(modulePath.string().c_str(), &dwHandle));
     ASSERT_FALSE(info.empty());
-    ASSERT_TRUE(GetFileVersionInfoA(modulePath.string().c_str(), 0,
-                                    static_cast<DWORD>(info.size()), info.data()));
+    ASSERT_TRUE(GetFileVersionInfoA(modulePath.string().c_str(), 0, static_cast<DWORD>(info.size()),
+                                    info.data()));
     EXPECT_EQ(VersionText(info, "FileDescription"), "QJIntp32 DLL");
     EXPECT_EQ(VersionText(info, "FileVersion"), "2.0.0.0");
     VS_FIXEDFILEINFO* pFixed = nullptr;
@@ -89,9 +89,9 @@ TEST(WindowsModuleTest, ExportsVersionClassAndRegistration) {
     auto pfnCanUnloadNow = Export<HRESULT WINAPI()>(hModule, "DllCanUnloadNow");
     auto pfnRegisterServer = Export<HRESULT WINAPI()>(hModule, "DllRegisterServer");
     IClassFactory* pFactory = nullptr;
-    EXPECT_EQ(pfnGetClassObject(IID_IDispatch, IID_IClassFactory,
-                                reinterpret_cast<void**>(&pFactory)),
-              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(
+        pfnGetClassObject(IID_IDispatch, IID_IClassFactory, reinterpret_cast<void**>(&pFactory)),
+        CLASS_E_CLASSNOTAVAILABLE);
     ASSERT_EQ(pfnGetClassObject(CLSID_CInterpreter, IID_IClassFactory,
                                 reinterpret_cast<void**>(&pFactory)),
               S_OK);
@@ -137,7 +137,8 @@ TEST(WindowsModuleTest, ExportsVersionClassAndRegistration) {
     const std::string strClsid = "{4E7A3C11-52D8-4B1F-8E63-0A9D71C42B5E}";
     EXPECT_EQ(ClassesValue("QJIntp32.CInterpreter\\CLSID"), strClsid);
     EXPECT_EQ(ClassesValue("CLSID\\" + strClsid + "\\ProgID"), "QJIntp32.CInterpreter");
-    EXPECT_TRUE(fs::equivalent(ClassesValue("CLSID\\" + strClsid + "\\InprocServer32"), modulePath));
+    EXPECT_TRUE(
+        fs::equivalent(ClassesValue("CLSID\\" + strClsid + "\\InprocServer32"), modulePath));
     CLSID clsid{};
     EXPECT_EQ(CLSIDFromProgID(L"QJIntp32.CInterpreter", &clsid), S_OK);
     EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_CInterpreter));

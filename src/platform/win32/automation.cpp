@@ -1,6 +1,7 @@
 // Creation of an automation object through the system: the class of the programmatic
 // identifier from the registration (CLSIDFromProgID), then the object (CoCreateInstance).
 #include "platform/automation.h"
+
 #include "platform/com.h"
 
 namespace {

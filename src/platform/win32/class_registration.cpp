@@ -20,9 +20,9 @@ LSTATUS SetKeyValue(const std::string& strKey, const char* pszName, const std::s
     LSTATUS nStatus = RegCreateKeyExA(HKEY_CLASSES_ROOT, strKey.c_str(), 0, nullptr, 0,
                                       KEY_SET_VALUE, nullptr, &hKey, nullptr);
     if (nStatus != ERROR_SUCCESS) return nStatus;
-    nStatus = RegSetValueExA(hKey, pszName, 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(strValue.c_str()),
-                             static_cast<DWORD>(strValue.size() + 1));
+    nStatus =
+        RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
+                       static_cast<DWORD>(strValue.size() + 1));
     RegCloseKey(hKey);
     return nStatus;
 }
@@ -30,8 +30,7 @@ LSTATUS SetKeyValue(const std::string& strKey, const char* pszName, const std::s
 }  // namespace
 
 HRESULT RegisterClassFactory(const char* pszProgId, REFCLSID, IClassFactory* pFactory) {
-    return pszProgId != nullptr && *pszProgId != '\0' && pFactory != nullptr ? S_OK
-                                                                              : E_INVALIDARG;
+    return pszProgId != nullptr && *pszProgId != '\0' && pFactory != nullptr ? S_OK : E_INVALIDARG;
 }
 
 HRESULT WriteClassRegistration(const char* pszProgId, REFCLSID clsid, const char* pszModulePath) {
