@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/automation.h"
+#include "platform/com.h"  // WriteClassRegistration
 #include "platform/host_platform.h"
 #include "platform/string_resources.h"
 #include "platform/sysmsg.h"
@@ -76,6 +77,21 @@ TEST_F(SystemObjectTest, CreationFailsWithTheSystemsStatus) {
     EXPECT_EQ(object.CreateDispatch("No.Such.Class"), AUTO_CO_E_CLASSSTRING);
     EXPECT_FALSE(object.IsCreated());
     EXPECT_EQ(object.CreateDispatch(nullptr), AUTO_CO_E_CLASSSTRING);
+}
+
+// A class registered with a module that is missing cannot be created: a failure status, never
+// a crash (the status is the system's choice: wine answers "class not registered").
+TEST_F(SystemObjectTest, ClassWithAMissingModuleFailsToBeCreated) {
+    constexpr CLSID CLSID_MISSING = {
+        0x0F1E2D3C, 0x4B5A, 0x6978, {0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0xE1, 0xF0}};
+    ASSERT_EQ(WriteClassRegistration("QJTest.Missing", CLSID_MISSING, "C:\\no such\\module.dll"),
+              S_OK);
+    EXPECT_EQ(WriteClassRegistration("QJTest.Missing", CLSID_MISSING, ""), E_INVALIDARG);
+    CAutoObject object;
+    EXPECT_LT(object.CreateDispatch("QJTest.Missing"), 0);
+    EXPECT_FALSE(object.IsCreated());
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "QJTest.Missing");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}");
 }
 
 TEST_F(SystemObjectTest, DictionaryTakesTextsAndNumbersAndReportsFailures) {
