@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
 # Runs qjintp on every case folder (t.scr, case.json, stdout, stderr) and compares what it
-# prints, with the time text of the start and end messages shown as <TIME>. Where a case's
-# output depends on the platform (the system's own message texts), stdout.$QJ_GOLDEN_PLATFORM
-# and stderr.$QJ_GOLDEN_PLATFORM hold it.
+# prints, with the time text of the start and end messages shown as <TIME>.
 set -u
 qjintp=$1
 cases=$2
@@ -26,17 +24,13 @@ PY
   (cd "$dir" && LC_ALL=C "$qjintp" "${args[@]}" t.scr >"$out" 2>"$err")
   status=$?
   sed -i -E "s/^('.*' (start script processing|end of script processing)) - .*/\1 - <TIME>/" "$out"
-  want_out=$dir/stdout want_err=$dir/stderr
-  platform=${QJ_GOLDEN_PLATFORM:-}
-  [ -n "$platform" ] && [ -f "$dir/stdout.$platform" ] && want_out=$dir/stdout.$platform
-  [ -n "$platform" ] && [ -f "$dir/stderr.$platform" ] && want_err=$dir/stderr.$platform
-  if [ "$status" = "$rc" ] && diff -u "$want_out" "$out" >/dev/null && diff -u "$want_err" "$err" >/dev/null; then
+  if [ "$status" = "$rc" ] && diff -u "$dir/stdout" "$out" >/dev/null && diff -u "$dir/stderr" "$err" >/dev/null; then
     pass=$((pass + 1))
   else
     fail=$((fail + 1))
     echo "FAIL $name (exit $status, expected $rc)"
-    diff -u "$want_out" "$out" | head -20
-    diff -u "$want_err" "$err" | head -20
+    diff -u "$dir/stdout" "$out" | head -20
+    diff -u "$dir/stderr" "$err" | head -20
   fi
   rm -f "$out" "$err"
 done

@@ -33,14 +33,13 @@ string(REPLACE "/" "\\" QJ_CLIENT_WINPATH "Z:${CMAKE_CURRENT_SOURCE_DIR}/windows
 add_test(NAME windows_regsvr32 COMMAND ${QJ_WINE} regsvr32 /s ${QJ_MODULE_WINPATH})
 set_tests_properties(windows_regsvr32 PROPERTIES FIXTURES_SETUP qjregistered)
 
-# The worked examples, with the system's own message texts where Windows has them
-# (stderr.windows), and the cases of objects that wine brings (Scripting.Dictionary,
+# The worked examples, and the cases of objects that wine brings (Scripting.Dictionary,
 # Scripting.FileSystemObject).
 add_test(NAME windows_system_objects
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/run_golden.sh ${QJ_QJINTP_COMMAND}
                  ${CMAKE_CURRENT_SOURCE_DIR}/windows/cases)
 set_tests_properties(qjintp_golden windows_system_objects PROPERTIES
-                     ENVIRONMENT QJ_GOLDEN_PLATFORM=windows FIXTURES_REQUIRED qjregistered)
+                     FIXTURES_REQUIRED qjregistered)
 
 # A real automation client: a VBScript run by wine's cscript creates the class by its
 # programmatic identifier and runs scripts through it.
