@@ -4,11 +4,14 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "stream_mode.h"
+
 FILE* OpenSink(const char* pszEnvVar, FILE* pDefault) {
     const char* pszPath = std::getenv(pszEnvVar);
-    if (pszPath == nullptr || *pszPath == '\0') return pDefault;
-    FILE* pFile = std::fopen(pszPath, "a");
-    return pFile != nullptr ? pFile : pDefault;
+    FILE* pFile = pszPath != nullptr && *pszPath != '\0' ? std::fopen(pszPath, "ab") : nullptr;
+    if (pFile == nullptr) pFile = pDefault;
+    SetBinaryStream(pFile);
+    return pFile;
 }
 
 void WriteSink(FILE* pSink, const char* pszText) {

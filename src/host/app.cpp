@@ -2,20 +2,18 @@
 #include "host/app.h"
 
 #include <clocale>
-#include <new>
 
 #include "family/qjenv.h"
-#include "host/engine.h"
 #include "host/interpreter_class.h"
+#include "host/module_engine.h"
 
 void ModuleStart() {
     std::setlocale(LC_ALL, "");
     RegisterInterpreterFactory();
-    g_pEngine = new (std::nothrow) CScriptEngine();
+    CreateModuleEngine();
 }
 
 void ModuleEnd() {
-    delete g_pEngine;
-    g_pEngine = nullptr;
+    DeleteModuleEngine();
     PVEnvFree();
 }

@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "host/engine.h"
+#include "host/module_engine.h"
 #include "platform/host_platform.h"
 
 namespace {
@@ -46,7 +46,7 @@ HRESULT ArgumentText(const DISPPARAMS& params, UINT i, std::string& strText, UIN
 // The methods do what the plain exports do, on the module's one engine.
 HRESULT InvokeBreak(const DISPPARAMS& params) {
     if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
-    if (g_pEngine != nullptr) g_pEngine->Break();
+    BreakModuleEngine();
     return S_OK;
 }
 
@@ -58,8 +58,7 @@ HRESULT InvokeInterpret(const DISPPARAMS& params, VARIANT* pVarResult, UINT* puA
         if (hr != S_OK) return hr;
     }
     const bool bDone =
-        g_pEngine != nullptr &&
-        g_pEngine->Run(astrArgs[0].c_str(), astrArgs[1].c_str(), astrArgs[2].c_str()) == 1;
+        InterpretOnModuleEngine(astrArgs[0].c_str(), astrArgs[1].c_str(), astrArgs[2].c_str()) == 1;
     if (pVarResult != nullptr) {
         VariantInit(pVarResult);
         pVarResult->vt = VT_BOOL;

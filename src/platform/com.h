@@ -3,8 +3,8 @@
 // the few helpers whose form differs between the two.
 //
 // A class makes its factory creatable in the process with RegisterClassFactory and records
-// itself for clients with WriteClassRegistration (automation_server.h on POSIX; the Windows
-// layer offers the same two over the system's class registration).
+// itself for clients with WriteClassRegistration (automation_server.h on POSIX,
+// win32/class_registration.h over the system's class registration on Windows).
 #pragma once
 
 #include <string>
@@ -13,6 +13,8 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <oleauto.h>
+
+#include "platform/win32/class_registration.h"
 #else
 #include <dlfcn.h>
 
@@ -23,6 +25,9 @@ namespace com {
 
 // The narrow text of an automation string; a null string reads as empty.
 inline std::string TextOfBstr(BSTR bstr);
+// A new automation string holding a narrow text (null when out of memory), for the caller to
+// free with SysFreeString.
+inline BSTR AllocBstr(const std::string& strText);
 // The narrow text of a zero-terminated name as GetIDsOfNames receives it.
 inline std::string TextOfName(const OLECHAR* pszName);
 // The path of the loaded module that holds pAddress; empty when unknown.
@@ -41,6 +46,14 @@ inline std::string NarrowText(const OLECHAR* psz, int cch) {
 
 inline std::string TextOfBstr(BSTR bstr) {
     return NarrowText(bstr, static_cast<int>(SysStringLen(bstr)));
+}
+
+inline BSTR AllocBstr(const std::string& strText) {
+    const int cch = static_cast<int>(strText.size());
+    const int nWide = MultiByteToWideChar(CP_ACP, 0, strText.data(), cch, nullptr, 0);
+    BSTR bstr = SysAllocStringLen(nullptr, static_cast<UINT>(nWide));
+    if (bstr != nullptr) MultiByteToWideChar(CP_ACP, 0, strText.data(), cch, bstr, nWide);
+    return bstr;
 }
 
 inline std::string TextOfName(const OLECHAR* pszName) {
@@ -62,6 +75,10 @@ inline std::string GetModulePath(const void* pAddress) {
 // Automation strings hold narrow text here already.
 inline std::string TextOfBstr(BSTR bstr) {
     return bstr ? std::string(bstr, SysStringLen(bstr)) : std::string();
+}
+
+inline BSTR AllocBstr(const std::string& strText) {
+    return SysAllocStringLen(strText.data(), static_cast<UINT>(strText.size()));
 }
 
 inline std::string TextOfName(const OLECHAR* pszName) {

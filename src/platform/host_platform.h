@@ -7,8 +7,9 @@
 
 namespace platform {
 
-// Lets up to nMax waiting window messages of the calling thread be dispatched, then runs the
-// idle handler once if any was. Returns the number dispatched.
+// Lets up to nMax waiting window messages of the calling thread be dispatched, so that a host
+// running the interpreter on its window thread stays responsive. Returns the number
+// dispatched. The module has no application framework of its own, so no idle handler follows.
 int PumpWindowMessages(int nMax);
 
 // Writes the current local time in the locale's long date and time form. Leaves the empty

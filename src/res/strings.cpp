@@ -1,68 +1,10 @@
-// The module's own string table. A language module, when one is current, is asked first.
+// The module's string table, as the platform keeps it (res/string_table.inc is its source).
 #include "res/strings.h"
 
-#include <iterator>
-
-namespace {
-struct StringEntry {
-    int nId;
-    const char* pszText;
-};
-
-// Error texts: the text of error code c has the id c + 2.
-constexpr StringEntry s_aStrings[] = {
-    {1, "Unknown error"},
-    {2, "Internal error"},
-    {3, "Invalid variable type"},
-    {4, "Unexpected"},
-    {5, "Invalid identifier"},
-    {6, "Unknown identifier"},
-    {7, "Variable not initialized"},
-    {8, "Invalid parameter type"},
-    {9, "Invalid assignment"},
-    {10, "Invalid identifier"},
-    {11, "Not implemented"},
-    {12, "Redefinition"},
-    {13, "Initializer expected"},
-    {14, "Type mismatch"},
-    {15, "Expression expected"},
-    {16, "Block error"},
-    {17, "missing"},
-    {18, "Invalid expression"},
-    {19, "Invalid operand"},
-    {20, "Invalid operator"},
-    {21, "Error converting to numeric value"},
-    {22, "Assignment from void method"},
-    {23, "Function is not implemented"},
-    {24, "Error opening script file"},
-    {25, "Error reading script file"},
-    {26, "Invalid size specified"},
-    {27, "Need a variable here"},
-    {28, "Script processing cancelled by user"},
-    {29, "Error creating IDispatch interface"},
-    {30, "Identifier unknown in IDispatch interface"},
-    {31, "Number of parameters is incorrect"},
-    {32, "Unknown escape sequence"},
-    {33, "Unknown directive"},
-    {34, "Directive expected"},
-    {35, "Method returns a string"},
-    {36, "Method returns a numeric value"},
-    {37, "Abort through exit call"},
-    {38, "Line too long (max. 32767 chars)"},
-    {IDS_START_MESSAGE, "'%s' start script processing - %s"},
-    {IDS_END_MESSAGE, "'%s' end of script processing - %s"},
-    {IDS_PARAMETER, "Parameter"},
-    {IDS_SCRIPT_ERROR, "Script error: "},
-    {IDS_RETURN_VALUE, "Return value"},
-    {IDS_SOURCE_NAME, "Tarvik Script DLL"},
-};
-}  // namespace
+#include "platform/string_resources.h"
 
 const char* FindResString(int nId) {
-    for (const StringEntry& entry : s_aStrings) {
-        if (entry.nId == nId) return entry.pszText;
-    }
-    return nullptr;
+    return platform::FindStringResource(nId);
 }
 
 std::string LoadResString(int nId) {

@@ -3,15 +3,7 @@
 
 #include <string>
 
-// Ids of the message strings; the text of error code c is the string with id c + 2.
-enum {
-    IDS_START_MESSAGE = 101,
-    IDS_END_MESSAGE = 102,
-    IDS_PARAMETER = 103,
-    IDS_SCRIPT_ERROR = 104,
-    IDS_RETURN_VALUE = 106,
-    IDS_SOURCE_NAME = 57344,
-};
+#include "res/string_ids.h"
 
 // The text of a string id, or null when the table has no such string.
 const char* FindResString(int nId);

@@ -20,7 +20,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/process_env.h"
 #include "qjintp32.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -204,12 +206,14 @@ TEST(InterpretStress, OneRunAtATimeAndEveryRunSeesOnlyItsOwnVariables) {
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // The trace and log modules open their files on first use, so these take effect here.
-    std::string strTemplate = (std::filesystem::temp_directory_path() / "qjstress-XXXXXX").string();
-    if (mkdtemp(strTemplate.data()) == nullptr) return 2;
-    g_dir = strTemplate;
-    setenv("QJ_TRACE", (g_dir / "trace").c_str(), 1);
-    setenv("QJ_LOG", (g_dir / "log").c_str(), 1);
+    const std::string strDir = MakeTempDir("qjstress");
+    if (strDir.empty()) return 2;
+    g_dir = strDir;
+    platform::SetProcessEnv("QJ_TRACE", (g_dir / "trace").string().c_str());
+    platform::SetProcessEnv("QJ_LOG", (g_dir / "log").string().c_str());
     int nResult = RUN_ALL_TESTS();
-    std::filesystem::remove_all(g_dir);
+    // Windows keeps the trace and log files, which the modules hold open, until the end.
+    std::error_code ec;
+    std::filesystem::remove_all(g_dir, ec);
     return nResult;
 }

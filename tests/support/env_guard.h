@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/process_env.h"
+
 class CEnvGuard {
 public:
     explicit CEnvGuard(const char* pszName) : m_strName(pszName) {
@@ -15,15 +17,17 @@ public:
     }
     ~CEnvGuard() {
         if (m_strOld)
-            setenv(m_strName.c_str(), m_strOld->c_str(), 1);
+            platform::SetProcessEnv(m_strName.c_str(), m_strOld->c_str());
         else
-            unsetenv(m_strName.c_str());
+            platform::UnsetProcessEnv(m_strName.c_str());
     }
     CEnvGuard(const CEnvGuard&) = delete;
     CEnvGuard& operator=(const CEnvGuard&) = delete;
 
-    void Set(const std::string& strValue) { setenv(m_strName.c_str(), strValue.c_str(), 1); }
-    void Unset() { unsetenv(m_strName.c_str()); }
+    void Set(const std::string& strValue) {
+        platform::SetProcessEnv(m_strName.c_str(), strValue.c_str());
+    }
+    void Unset() { platform::UnsetProcessEnv(m_strName.c_str()); }
 
 private:
     std::string m_strName;

@@ -5,11 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "support/temp_dir.h"
+
 ScriptRunner::ScriptRunner() {
     family_double::Reset();
     m_pEngine = std::make_unique<CScriptEngine>();
-    char szTemplate[] = "/tmp/qjtest-XXXXXX";
-    m_strDir = mkdtemp(szTemplate);
+    m_strDir = MakeTempDir("qjtest");
 }
 
 ScriptRunner::~ScriptRunner() {

@@ -20,5 +20,3 @@ bool CallRegisterServer(const std::string& strLibrary, long& nStatus, std::strin
 void StartTimer(unsigned nSeconds, void (*pfnExpire)());
 void StopTimer();
 
-// Sets an environment variable of this process for the modules it loads.
-void SetEnvironment(const char* pszName, const char* pszValue);

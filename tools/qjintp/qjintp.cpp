@@ -9,6 +9,7 @@
 
 #include "host_os.h"
 #include "options.h"
+#include "platform/process_env.h"
 #include "qjintp32.h"
 #include "stdin_script.h"
 
@@ -45,9 +46,9 @@ void OnTimeUp() {
 
 // --trace and --log name the files of the trace and log modules; --quiet sends the trace nowhere.
 void DirectOutput(const CCommandLine& cmd) {
-    if (!cmd.strTrace.empty()) SetEnvironment("QJ_TRACE", cmd.strTrace.c_str());
-    if (!cmd.strLog.empty()) SetEnvironment("QJ_LOG", cmd.strLog.c_str());
-    if (cmd.bQuiet) SetEnvironment("QJ_TRACE", NullDevice());
+    if (!cmd.strTrace.empty()) platform::SetProcessEnv("QJ_TRACE", cmd.strTrace.c_str());
+    if (!cmd.strLog.empty()) platform::SetProcessEnv("QJ_LOG", cmd.strLog.c_str());
+    if (cmd.bQuiet) platform::SetProcessEnv("QJ_TRACE", NullDevice());
 }
 
 // Options as the run gets them; --quiet adds NT so that nothing is formatted for the trace.

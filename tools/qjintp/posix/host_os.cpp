@@ -66,7 +66,3 @@ void StartTimer(unsigned nSeconds, void (*pfnExpire)()) {
 void StopTimer() {
     alarm(0);
 }
-
-void SetEnvironment(const char* pszName, const char* pszValue) {
-    setenv(pszName, pszValue, 1);
-}

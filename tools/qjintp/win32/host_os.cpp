@@ -70,7 +70,3 @@ void StopTimer() {
     if (g_hTimer) DeleteTimerQueueTimer(nullptr, g_hTimer, INVALID_HANDLE_VALUE);
     g_hTimer = nullptr;
 }
-
-void SetEnvironment(const char* pszName, const char* pszValue) {
-    _putenv_s(pszName, pszValue);
-}

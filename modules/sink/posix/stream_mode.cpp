@@ -1,0 +1,4 @@
+// POSIX streams never translate line ends.
+#include "../stream_mode.h"
+
+void SetBinaryStream(FILE*) {}

@@ -1,0 +1,16 @@
+// The environment variables of this process.
+#include "platform/process_env.h"
+
+#include <cstdlib>
+
+namespace platform {
+
+bool SetProcessEnv(const char* pszName, const char* pszValue) {
+    return setenv(pszName, pszValue, 1) == 0;
+}
+
+bool UnsetProcessEnv(const char* pszName) {
+    return unsetenv(pszName) == 0;
+}
+
+}  // namespace platform

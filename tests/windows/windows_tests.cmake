@@ -1,0 +1,49 @@
+# The Windows build's tests under wine64: the programs run through the cross-compiling
+# emulator, in a wine prefix of the build folder's own that the build prepares once, without
+# prompts. QJIntp32.dll is registered there with regsvr32 before the tests that create its
+# class: the script cases, and the VBScript client that wine's cscript runs.
+
+set(QJ_WINE ${CMAKE_CROSSCOMPILING_EMULATOR})
+set(QJ_WINE_READY ${QJ_WINEPREFIX}/qj-prepared)
+find_program(QJ_WINESERVER NAMES wineserver wineserver64 PATHS /usr/lib/wine REQUIRED)
+add_custom_command(OUTPUT ${QJ_WINE_READY}
+  COMMAND ${QJ_WINE} wineboot --init
+  COMMAND /usr/bin/env WINEPREFIX=${QJ_WINEPREFIX} ${QJ_WINESERVER} -w
+  COMMAND ${CMAKE_COMMAND} -E touch ${QJ_WINE_READY}
+  COMMENT "Preparing the wine prefix ${QJ_WINEPREFIX}" VERBATIM)
+add_custom_target(qjwineprefix ALL DEPENDS ${QJ_WINE_READY})
+# The unit tests are listed by running them, which needs the prefix. The core they link reads
+# its texts from the string table resource.
+add_dependencies(qjtests qjwineprefix)
+target_sources(qjtests PRIVATE ${PROJECT_SOURCE_DIR}/src/res/win32/strings.rc)
+# The module tests load QJIntp32.dll from beside the test program and read its version.
+add_dependencies(qjtests QJIntp32)
+target_link_libraries(qjtests PRIVATE version)
+
+# qjintp.exe as a command that the script drivers run like the Linux host.
+list(JOIN QJ_WINE " " QJ_WINE_TEXT)
+file(GENERATE OUTPUT ${QJ_QJINTP_COMMAND}
+  CONTENT "#!/bin/sh\nexec ${QJ_WINE_TEXT} $<TARGET_FILE:qjintp> \"$@\"\n"
+  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+                   WORLD_EXECUTE)
+
+# regsvr32 and cscript take paths as Windows names them: wine shows the root as drive Z:.
+string(REPLACE "/" "\\" QJ_MODULE_WINPATH "Z:${CMAKE_BINARY_DIR}/bin/QJIntp32.dll")
+string(REPLACE "/" "\\" QJ_CLIENT_WINPATH "Z:${CMAKE_CURRENT_SOURCE_DIR}/windows/client.vbs")
+add_test(NAME windows_regsvr32 COMMAND ${QJ_WINE} regsvr32 /s ${QJ_MODULE_WINPATH})
+set_tests_properties(windows_regsvr32 PROPERTIES FIXTURES_SETUP qjregistered)
+
+# The worked examples, and the cases of objects that wine brings (Scripting.Dictionary,
+# Scripting.FileSystemObject).
+add_test(NAME windows_system_objects
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/run_golden.sh ${QJ_QJINTP_COMMAND}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/cases)
+set_tests_properties(qjintp_golden windows_system_objects PROPERTIES
+                     FIXTURES_REQUIRED qjregistered)
+
+# A real automation client: a VBScript run by wine's cscript creates the class by its
+# programmatic identifier and runs scripts through it.
+add_test(NAME windows_cscript_client
+         COMMAND ${QJ_WINE} cscript //nologo ${QJ_CLIENT_WINPATH})
+set_tests_properties(windows_cscript_client PROPERTIES FIXTURES_REQUIRED qjregistered
+                     PASS_REGULAR_EXPRESSION "client: all passed" FAIL_REGULAR_EXPRESSION "FAIL")
