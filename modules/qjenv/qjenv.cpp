@@ -2,9 +2,10 @@
 // (an INI-style file, see env_store.h) and overridden by process environment variables of the
 // same name. Names compare without regard to case. Every entry answers before any PVEnvInit,
 // loading the default store on first use; a failure to read or write the store is logged with
-// the system's reason and answered with 0, and never leaves a half-written file.
+// the system's reason and answered with 0, and never leaves a half-written file. Like the
+// interpreter, the module takes no lock: its callers run on one thread at a time.
 #include <filesystem>
-#include <mutex>
+#include <algorithm>
 #include <system_error>
 
 #include "config_files.h"
@@ -24,7 +25,6 @@ struct LoadedStore {
     std::string strPath;  // the file PVEnvSet writes; empty when none can be named
 };
 
-std::mutex g_mutex;
 std::optional<LoadedStore> g_loaded;
 
 void LogFailure(const std::string& strPath, const char* pszWhat, const std::string& strReason) {
@@ -101,14 +101,12 @@ bool WriteChange(LoadedStore& loaded, const std::string& strName, const char* ps
 }  // namespace
 
 int PVEnvInit(const char* pszInit) {
-    std::lock_guard<std::mutex> lock(g_mutex);
     return Load(pszInit != nullptr ? pszInit : qjconfig::EnvStorePath()) ? 1 : 0;
 }
 
 int PVEnvSet(const char* pszName, const char* pszValue) {
     if (pszName == nullptr || !CEnvStore::IsValidName(pszName)) return 0;
     if (pszValue != nullptr && !CEnvStore::IsValidValue(pszValue)) return 0;
-    std::lock_guard<std::mutex> lock(g_mutex);
     LoadedStore& loaded = Loaded();
     if (loaded.strPath.empty()) return 0;
     return WriteChange(loaded, pszName, pszValue) ? 1 : 0;
@@ -116,7 +114,6 @@ int PVEnvSet(const char* pszName, const char* pszValue) {
 
 int PVEnvGet(const char* pszKey, char* pszBuf, int nSize) {
     if (!CanWrite(pszKey, pszBuf, nSize)) return 0;
-    std::lock_guard<std::mutex> lock(g_mutex);
     std::optional<std::string> value = Lookup(pszKey);
     if (!value) return 0;
     CopyCut(*value, pszBuf, nSize);
@@ -125,7 +122,6 @@ int PVEnvGet(const char* pszKey, char* pszBuf, int nSize) {
 
 int PVEnvStrToRealStr(const char* pszText, char* pszBuf, int nSize) {
     if (!CanWrite(pszText, pszBuf, nSize)) return 0;
-    std::lock_guard<std::mutex> lock(g_mutex);
     std::string strReal;
     if (!ExpandNames(pszText, Lookup, strReal)) return 0;
     if (strReal.size() > static_cast<std::size_t>(nSize) - 1) return 0;
@@ -139,7 +135,6 @@ int PVEnvPathStrToEnvStr(const char* pszText, char* pszBuf, int nSize) {
         *pszBuf = '\0';
         return 0;
     }
-    std::lock_guard<std::mutex> lock(g_mutex);
     // Only the store's own names are offered, each with its value as overridden, so that
     // unrelated process variables (HOME, PWD) never creep into stored paths.
     std::vector<std::pair<std::string, std::string>> known;
@@ -151,6 +146,5 @@ int PVEnvPathStrToEnvStr(const char* pszText, char* pszBuf, int nSize) {
 }
 
 void PVEnvFree(void) {
-    std::lock_guard<std::mutex> lock(g_mutex);
     g_loaded.reset();
 }
