@@ -21,7 +21,8 @@ bool ExpandNames(const std::string& strText, const NameLookup& lookup, std::stri
         if (nClose == nOpen + 1) {
             strOut.push_back('%');
         } else {
-            std::optional<std::string> value = lookup(strText.substr(nOpen + 1, nClose - nOpen - 1));
+            std::optional<std::string> value =
+                lookup(strText.substr(nOpen + 1, nClose - nOpen - 1));
             if (!value) return false;
             strOut += *value;
         }

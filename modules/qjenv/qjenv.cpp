@@ -4,8 +4,10 @@
 // loading the default store on first use; a failure to read or write the store is logged with
 // the system's reason and answered with 0, and never leaves a half-written file. Like the
 // interpreter, the module takes no lock: its callers run on one thread at a time.
-#include <filesystem>
+#include "family/qjenv.h"
+
 #include <algorithm>
+#include <filesystem>
 #include <system_error>
 
 #include "config_files.h"
@@ -13,7 +15,6 @@
 #include "env_store.h"
 #include "env_translate.h"
 #include "family/qjclog.h"
-#include "family/qjenv.h"
 
 using namespace qjenv;
 
@@ -42,7 +43,8 @@ bool ReadStore(const std::string& strPath, CEnvStore& store) {
     std::string strText, strReason;
     if (strPath.empty()) return false;
     if (!qjconfig::ReadSmallFile(strPath, MAX_STORE_BYTES, strText, strReason)) {
-        if (FileExists(strPath)) LogFailure(strPath, "cannot read the environment store", strReason);
+        if (FileExists(strPath))
+            LogFailure(strPath, "cannot read the environment store", strReason);
         store.Parse(std::string());
         return false;
     }
@@ -138,9 +140,11 @@ int PVEnvPathStrToEnvStr(const char* pszText, char* pszBuf, int nSize) {
     // Only the store's own names are offered, each with its value as overridden, so that
     // unrelated process variables (HOME, PWD) never creep into stored paths.
     std::vector<std::pair<std::string, std::string>> known;
-    for (const std::string& strName : Loaded().store.Names()) known.emplace_back(strName, *Lookup(strName));
+    for (const std::string& strName : Loaded().store.Names())
+        known.emplace_back(strName, *Lookup(strName));
     std::string strEnv;
-    bool bReplaced = CollapsePath(pszText, known, strEnv) && strEnv.size() < static_cast<std::size_t>(nSize);
+    bool bReplaced =
+        CollapsePath(pszText, known, strEnv) && strEnv.size() < static_cast<std::size_t>(nSize);
     CopyCut(bReplaced ? strEnv : std::string(pszText), pszBuf, nSize);
     return bReplaced ? 1 : 0;
 }

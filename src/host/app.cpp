@@ -8,7 +8,12 @@
 #include "host/engine.h"
 #include "host/interpreter_class.h"
 
+CScriptDllApp* g_pApp = nullptr;
+
 void ModuleStart() {
+    // The language is settled first: every text after this may come from it.
+    g_pApp = new (std::nothrow) CScriptDllApp();
+    if (g_pApp != nullptr) g_pApp->m_language.Load(0, nullptr, -1);
     std::setlocale(LC_ALL, "");
     RegisterInterpreterFactory();
     g_pEngine = new (std::nothrow) CScriptEngine();
@@ -18,4 +23,6 @@ void ModuleEnd() {
     delete g_pEngine;
     g_pEngine = nullptr;
     PVEnvFree();
+    delete g_pApp;
+    g_pApp = nullptr;
 }

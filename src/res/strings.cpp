@@ -2,6 +2,8 @@
 #include "res/strings.h"
 
 #include <iterator>
+#include <optional>
+#include <string_view>
 
 namespace {
 struct StringEntry {
@@ -56,11 +58,47 @@ constexpr StringEntry s_aStrings[] = {
     {IDS_RETURN_VALUE, "Return value"},
     {IDS_SOURCE_NAME, "Tarvik Script DLL"},
 };
+constexpr std::size_t STRING_COUNT = std::size(s_aStrings);
+
+// The current language module, and its texts taken once when it was made current, so that a
+// lookup neither calls into it nor depends on its staying loaded.
+platform::ModuleHandle s_hResource = nullptr;
+std::optional<std::string> s_aTranslated[STRING_COUNT];
+
+// The printf conversions of a text in order ("ss" for "'%s' ... %s"): a translation must use
+// the same, or formatting it would read arguments that are not there.
+std::string ConversionsOf(const char* pszText) {
+    std::string strConversions;
+    for (const char* p = pszText; *p != '\0'; ++p) {
+        if (*p != '%') continue;
+        ++p;
+        while (*p != '\0' &&
+               std::string_view("-+ #0123456789.*hlLqjzt").find(*p) != std::string_view::npos)
+            ++p;
+        if (*p == '\0') break;
+        strConversions.push_back(*p);
+    }
+    return strConversions;
+}
 }  // namespace
 
+platform::ModuleHandle SetResourceModule(platform::ModuleHandle hModule) {
+    platform::ModuleHandle hOld = s_hResource;
+    s_hResource = hModule;
+    for (std::size_t i = 0; i < STRING_COUNT; ++i) {
+        std::string strText;
+        bool bUsable = hModule != nullptr &&
+                       platform::LoadModuleString(hModule, s_aStrings[i].nId, strText) &&
+                       ConversionsOf(strText.c_str()) == ConversionsOf(s_aStrings[i].pszText);
+        s_aTranslated[i] = bUsable ? std::optional<std::string>(std::move(strText)) : std::nullopt;
+    }
+    return hOld;
+}
+
 const char* FindResString(int nId) {
-    for (const StringEntry& entry : s_aStrings) {
-        if (entry.nId == nId) return entry.pszText;
+    for (std::size_t i = 0; i < STRING_COUNT; ++i) {
+        if (s_aStrings[i].nId != nId) continue;
+        return s_aTranslated[i] ? s_aTranslated[i]->c_str() : s_aStrings[i].pszText;
     }
     return nullptr;
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/language.h"
+
 // Ids of the message strings; the text of error code c is the string with id c + 2.
 enum {
     IDS_START_MESSAGE = 101,
@@ -12,6 +14,11 @@ enum {
     IDS_RETURN_VALUE = 106,
     IDS_SOURCE_NAME = 57344,
 };
+
+// Makes a loaded language module the source of every text it has, or with null the module's
+// own table alone again; answers the module that was current before. Texts the language
+// module lacks, or whose % conversions differ from the module's own, stay the module's own.
+platform::ModuleHandle SetResourceModule(platform::ModuleHandle hModule);
 
 // The text of a string id, or null when the table has no such string.
 const char* FindResString(int nId);

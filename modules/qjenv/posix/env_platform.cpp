@@ -17,7 +17,9 @@ std::optional<std::string> ProcessValue(const std::string& strName) {
     for (char** ppszEntry = environ; ppszEntry != nullptr && *ppszEntry != nullptr; ++ppszEntry) {
         const char* pszEqual = std::strchr(*ppszEntry, '=');
         if (pszEqual == nullptr) continue;
-        if (SameName(std::string(*ppszEntry, static_cast<std::size_t>(pszEqual - *ppszEntry)), strName)) return std::string(pszEqual + 1);
+        if (SameName(std::string(*ppszEntry, static_cast<std::size_t>(pszEqual - *ppszEntry)),
+                     strName))
+            return std::string(pszEqual + 1);
     }
     return std::nullopt;
 }

@@ -15,7 +15,8 @@ bool IsSeparator(char ch) {
 
 bool SamePathChar(char a, char b) {
     if (IsSeparator(a) && IsSeparator(b)) return true;
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
 }
 }  // namespace
 

@@ -1,0 +1,102 @@
+// The language module's platform side on POSIX: shared libraries through dlopen, the module's
+// own file through dladdr, and a language module's texts through its GetLGString. There are
+// no message boxes: a notice goes to the log module.
+#include "platform/language.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "config_files.h"
+#include "family/lang_module.h"
+#include "family/qjclog.h"
+
+namespace platform {
+
+const char PATH_SEPARATOR = '/';
+const char OWN_MODULE_EXTENSION[] = ".so";
+const char ENV_MODULE_NAME[] = "libqjenv.so";
+
+namespace {
+// A language's configuration file holds a few lines.
+constexpr std::size_t MAX_PROFILE_BYTES = 64 * 1024;
+
+std::string Trim(const std::string& strText) {
+    std::size_t nBegin = strText.find_first_not_of(" \t\r");
+    if (nBegin == std::string::npos) return std::string();
+    return strText.substr(nBegin, strText.find_last_not_of(" \t\r") - nBegin + 1);
+}
+
+bool SameNoCase(const std::string& strA, const char* pszB) {
+    std::string strB(pszB);
+    return std::equal(strA.begin(), strA.end(), strB.begin(), strB.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+}  // namespace
+
+ModuleHandle OpenModule(const std::string& strPath) {
+    return dlopen(strPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* ModuleSymbol(ModuleHandle hModule, const char* pszName) {
+    return dlsym(hModule, pszName);
+}
+
+void CloseModule(ModuleHandle hModule) {
+    dlclose(hModule);
+}
+
+std::string OwnModulePath() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&OwnModulePath), &info) == 0 || info.dli_fname == nullptr) {
+        return std::string();
+    }
+    return info.dli_fname;
+}
+
+bool FileExists(const std::string& strPath) {
+    struct stat status {};
+    return stat(strPath.c_str(), &status) == 0;
+}
+
+std::string ReadProfileString(const std::string& strFile, const char* pszSection,
+                              const char* pszKey, int nSize) {
+    std::string strText, strReason;
+    if (nSize < 1 || !qjconfig::ReadSmallFile(strFile, MAX_PROFILE_BYTES, strText, strReason)) {
+        return std::string();
+    }
+    bool bInSection = false;
+    std::size_t nPos = 0;
+    while (nPos < strText.size()) {
+        std::size_t nEnd = std::min(strText.find('\n', nPos), strText.size());
+        std::string strLine = Trim(strText.substr(nPos, nEnd - nPos));
+        nPos = nEnd + 1;
+        if (!strLine.empty() && strLine.front() == '[' && strLine.back() == ']') {
+            bInSection = SameNoCase(Trim(strLine.substr(1, strLine.size() - 2)), pszSection);
+            continue;
+        }
+        std::size_t nEqual = strLine.find('=');
+        if (!bInSection || nEqual == std::string::npos) continue;
+        if (SameNoCase(Trim(strLine.substr(0, nEqual)), pszKey)) {
+            return Trim(strLine.substr(nEqual + 1)).substr(0, static_cast<std::size_t>(nSize) - 1);
+        }
+    }
+    return std::string();
+}
+
+bool LoadModuleString(ModuleHandle hModule, int nId, std::string& strText) {
+    auto pfnGetString = reinterpret_cast<decltype(&GetLGString)>(dlsym(hModule, "GetLGString"));
+    const char* pszText = pfnGetString != nullptr ? pfnGetString(nId) : nullptr;
+    if (pszText == nullptr) return false;
+    strText = pszText;
+    return true;
+}
+
+void ShowNotice(const std::string& strTitle, const std::string& strText) {
+    LogMessage(2, strTitle.c_str(), strText.c_str());
+}
+
+}  // namespace platform
