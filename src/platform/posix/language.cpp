@@ -38,6 +38,17 @@ bool SameNoCase(const std::string& strA, const char* pszB) {
 }  // namespace
 
 ModuleHandle OpenModule(const std::string& strPath) {
+    // A bare name is looked for beside this module first: the family's modules are installed
+    // together, whatever search path the host (or a tool that wraps dlopen) brings.
+    if (strPath.find('/') == std::string::npos) {
+        std::string strOwn = OwnModulePath();
+        std::size_t nSep = strOwn.rfind('/');
+        if (nSep != std::string::npos) {
+            std::string strBeside = strOwn.substr(0, nSep + 1) + strPath;
+            if (ModuleHandle hModule = dlopen(strBeside.c_str(), RTLD_NOW | RTLD_LOCAL))
+                return hModule;
+        }
+    }
     return dlopen(strPath.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
