@@ -2,11 +2,11 @@
 // the switch of the module's texts to it and back.
 #include "host/language_module.h"
 
-#include <cctype>
 #include <vector>
 
 #include "family/lang_module.h"
 #include "host/app.h"
+#include "platform/host_platform.h"
 #include "res/strings.h"
 
 namespace {
@@ -17,17 +17,6 @@ constexpr int HOME_SIZE = 260;
 constexpr char WRONG_VERSION_TEXT[] =
     "The language file is the wrong version - now using default language.\n"
     "Please download the current language file.";
-
-bool SameNoCase(const std::string& strA, const std::string& strB) {
-    if (strA.size() != strB.size()) return false;
-    for (std::size_t i = 0; i < strA.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(strA[i])) !=
-            std::tolower(static_cast<unsigned char>(strB[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The directories that may hold a language, in the order they are tried: the home's
 // system/lg, the client home's bin/lg, and the home's system/lg once more (at the root
@@ -87,7 +76,8 @@ int CLanguageModule::Load(int bAdmin, const char* pszBase, int nMsgId) {
         strBase.erase(0, nSep + 1);
         std::size_t nDot = strBase.rfind('.');
         if (nDot != std::string::npos) {
-            bOwnModuleFile = SameNoCase(strBase.substr(nDot), platform::OWN_MODULE_EXTENSION);
+            bOwnModuleFile = platform::CompareNoCase(strBase.substr(nDot).c_str(),
+                                                     platform::OWN_MODULE_EXTENSION) == 0;
             strBase.erase(nDot);
         }
     }

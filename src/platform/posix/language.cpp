@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstddef>
 
 #include "config_files.h"
 #include "family/lang_module.h"
 #include "family/qjclog.h"
+#include "platform/host_platform.h"
 
 namespace platform {
 
@@ -28,13 +30,6 @@ std::string Trim(const std::string& strText) {
     return strText.substr(nBegin, strText.find_last_not_of(" \t\r") - nBegin + 1);
 }
 
-bool SameNoCase(const std::string& strA, const char* pszB) {
-    std::string strB(pszB);
-    return std::equal(strA.begin(), strA.end(), strB.begin(), strB.end(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    });
-}
 }  // namespace
 
 ModuleHandle OpenModule(const std::string& strPath) {
@@ -86,12 +81,13 @@ std::string ReadProfileString(const std::string& strFile, const char* pszSection
         std::string strLine = Trim(strText.substr(nPos, nEnd - nPos));
         nPos = nEnd + 1;
         if (!strLine.empty() && strLine.front() == '[' && strLine.back() == ']') {
-            bInSection = SameNoCase(Trim(strLine.substr(1, strLine.size() - 2)), pszSection);
+            bInSection =
+                CompareNoCase(Trim(strLine.substr(1, strLine.size() - 2)).c_str(), pszSection) == 0;
             continue;
         }
         std::size_t nEqual = strLine.find('=');
         if (!bInSection || nEqual == std::string::npos) continue;
-        if (SameNoCase(Trim(strLine.substr(0, nEqual)), pszKey)) {
+        if (CompareNoCase(Trim(strLine.substr(0, nEqual)).c_str(), pszKey) == 0) {
             return Trim(strLine.substr(nEqual + 1)).substr(0, static_cast<std::size_t>(nSize) - 1);
         }
     }
