@@ -21,6 +21,7 @@ constexpr char WRONG_VERSION[] =
     "Please download the current language file.";
 constexpr char OWN_UNKNOWN_IDENT[] = "Unknown identifier";
 constexpr char TEST_UNKNOWN_IDENT[] = "Unbekannter Bezeichner (Test)";
+constexpr char GARBAGE[] = QJ_SOURCE_DIR "/tests/lang/lang_tests.cmake";
 
 class LanguageModuleTest : public testing::Test {
 protected:
@@ -107,6 +108,7 @@ TEST_F(LanguageModuleTest, OnlyVersionThreeIsTaken) {
         {QJ_TEST_LANG_v4, "[lg]\nextension=so\n", -1, 0, WRONG_VERSION},
         {QJ_TEST_LANG_v4, "[LG]\nExtension=so\n", 103, 0, "Parameter"},
         {QJ_TEST_LANG_none, "[LG]\nExtension=so\n", -1, 0, nullptr},
+        {GARBAGE, "[LG]\nExtension=so\n", -1, 0, nullptr},  // a file that is no module
         {QJ_TEST_LANG_v3, "[Other]\nExtension=so\n", -1, 0, nullptr},  // the path ends in "."
         {QJ_TEST_LANG_v3, "[LG]\nExtension=txt\n", -1, 0, nullptr},
     };
@@ -125,17 +127,6 @@ TEST_F(LanguageModuleTest, OnlyVersionThreeIsTaken) {
         }
         EXPECT_STREQ(FindResString(6), c.nResult ? TEST_UNKNOWN_IDENT : OWN_UNKNOWN_IDENT);
     }
-}
-
-TEST_F(LanguageModuleTest, AFileThatIsNoModuleLeavesTheOwnTexts) {
-    fs::path lg = Install("home", "system/lg", QJ_TEST_LANG_v3);
-    std::ofstream(lg / "de" / "res" / (std::string(BASE) + ".so"), std::ios::trunc) << "garbage";
-    m_lang.Set("de");
-    m_home.Set(Home("home"));
-    CLanguageModule language;
-    EXPECT_EQ(language.Load(0, BASE, -1), 0);
-    EXPECT_TRUE(g_log.empty());
-    EXPECT_STREQ(FindResString(6), OWN_UNKNOWN_IDENT);
 }
 
 TEST_F(LanguageModuleTest, TextsTheModuleLacksComeFromTheOwnTable) {
