@@ -97,8 +97,11 @@ TEST_F(EnvModuleTest, ProcessEnvironmentOverridesTheStore) {
 }
 
 TEST_F(EnvModuleTest, SetWritesTheFileBackKeepingEveryOtherLine) {
+    const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    fs::permissions(m_store, ownerOnly);
     ASSERT_EQ(PVEnvInit(m_store.c_str()), 1);
     EXPECT_EQ(PVEnvSet("qjhome", "/home/u/qj"), 1);
+    EXPECT_EQ(fs::status(m_store).permissions(), ownerOnly);
     EXPECT_EQ(PVEnvSet("Old", nullptr), 1);
     EXPECT_EQ(PVEnvSet("New", "a=b;c"), 1);
     EXPECT_EQ(StoreText(),
