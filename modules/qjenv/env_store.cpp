@@ -63,7 +63,7 @@ bool CEnvStore::IsValidValue(const std::string& strValue) {
 
 void CEnvStore::Parse(const std::string& strText) {
     m_lines.clear();
-    m_strBreak = strText.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    m_pszBreak = strText.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     m_bFinalBreak = strText.empty() || strText.back() == '\n';
     std::size_t nPos = 0;
     while (nPos < strText.size()) {
@@ -81,7 +81,7 @@ std::string CEnvStore::Text() const {
     std::string strText;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         strText += m_lines[i].strText;
-        if (i + 1 < m_lines.size() || m_bFinalBreak) strText += m_strBreak;
+        if (i + 1 < m_lines.size() || m_bFinalBreak) strText += m_pszBreak;
     }
     return strText;
 }

@@ -46,7 +46,7 @@ private:
         std::string strName;  // empty for comments, sections and other lines
     };
     std::vector<Line> m_lines;
-    std::string m_strBreak = "\n";  // the file's line break, used for added lines
+    const char* m_pszBreak = "\n";  // the file's line break, used for added lines
     bool m_bFinalBreak = true;      // whether the file's last line ended in a break
 };
 
