@@ -85,6 +85,10 @@ bool WriteFileAtomically(const std::string& strPath, const std::string& strText,
         }
     }
     std::error_code ec;
+    // The new file keeps the permissions of the one it replaces (a store kept private stays so).
+    fs::file_status oldStatus = fs::status(target, ec);
+    if (!ec && fs::is_regular_file(oldStatus))
+        fs::permissions(strTemp, oldStatus.permissions(), ec);
     fs::rename(strTemp, target, ec);
     if (ec) {
         strReason = ec.message();

@@ -1,19 +1,154 @@
-// The environment module. It keeps no values yet: every entry answers "no output".
+// The environment module: named values of the product family, kept in the environment store
+// (an INI-style file, see env_store.h) and overridden by process environment variables of the
+// same name. Names compare without regard to case. Every entry answers before any PVEnvInit,
+// loading the default store on first use; a failure to read or write the store is logged with
+// the system's reason and answered with 0, and never leaves a half-written file. Like the
+// interpreter, the module takes no lock: its callers run on one thread at a time.
 #include "family/qjenv.h"
 
-int PVEnvInit(const char*) {
-    return 0;
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "config_files.h"
+#include "env_platform.h"
+#include "env_store.h"
+#include "env_translate.h"
+#include "family/qjclog.h"
+
+using namespace qjenv;
+
+namespace {
+constexpr char SOURCE_NAME[] = "QJEnv";
+
+struct LoadedStore {
+    CEnvStore store;
+    std::string strPath;  // the file PVEnvSet writes; empty when none can be named
+};
+
+std::optional<LoadedStore> g_loaded;
+
+void LogFailure(const std::string& strPath, const char* pszWhat, const std::string& strReason) {
+    std::string strText = "'" + strPath + "': " + pszWhat + " - " + strReason;
+    LogMessage(2, SOURCE_NAME, strText.c_str());
 }
-int PVEnvSet(const char*, const char*) {
-    return 0;
+
+bool FileExists(const std::string& strPath) {
+    std::error_code ec;
+    return std::filesystem::exists(strPath, ec);
 }
-int PVEnvGet(const char*, char*, int) {
-    return 0;
+
+// Reads a store file. A missing file is an empty store; an unreadable one is logged.
+bool ReadStore(const std::string& strPath, CEnvStore& store) {
+    std::string strText, strReason;
+    if (strPath.empty()) return false;
+    if (!qjconfig::ReadSmallFile(strPath, MAX_STORE_BYTES, strText, strReason)) {
+        if (FileExists(strPath))
+            LogFailure(strPath, "cannot read the environment store", strReason);
+        store.Parse(std::string());
+        return false;
+    }
+    store.Parse(strText);
+    return true;
 }
-int PVEnvStrToRealStr(const char*, char*, int) {
-    return 0;
+
+bool Load(const std::string& strPath) {
+    g_loaded.emplace();
+    g_loaded->strPath = strPath;
+    return ReadStore(strPath, g_loaded->store);
 }
-int PVEnvPathStrToEnvStr(const char*, char*, int) {
-    return 0;
+
+LoadedStore& Loaded() {
+    if (!g_loaded) Load(qjconfig::EnvStorePath());
+    return *g_loaded;
 }
-void PVEnvFree(void) {}
+
+std::optional<std::string> Lookup(const std::string& strName) {
+    if (std::optional<std::string> value = ProcessValue(strName)) return value;
+    return Loaded().store.Find(strName);
+}
+
+// Copies at most nSize - 1 characters and a zero.
+void CopyCut(const std::string& strText, char* pszBuf, int nSize) {
+    std::size_t nLen = std::min(strText.size(), static_cast<std::size_t>(nSize) - 1);
+    strText.copy(pszBuf, nLen);
+    pszBuf[nLen] = '\0';
+}
+
+bool CanWrite(const char* pszText, char* pszBuf, int nSize) {
+    return pszText != nullptr && pszBuf != nullptr && nSize >= 1;
+}
+
+// Writes the store with one name changed: the file is read afresh, so that lines written by
+// someone else since it was loaded are kept too. Nothing changes unless the write succeeds.
+bool WriteChange(LoadedStore& loaded, const std::string& strName, const char* pszValue) {
+    CEnvStore store;
+    if (!ReadStore(loaded.strPath, store) && FileExists(loaded.strPath)) return false;
+    store.Set(strName, pszValue);
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::path(loaded.strPath).parent_path();
+    if (!dir.empty()) std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        LogFailure(dir.string(), "cannot create the folder of the environment store", ec.message());
+        return false;
+    }
+    std::string strReason;
+    if (!qjconfig::WriteFileAtomically(loaded.strPath, store.Text(), strReason)) {
+        LogFailure(loaded.strPath, "cannot write the environment store", strReason);
+        return false;
+    }
+    loaded.store = std::move(store);
+    return true;
+}
+}  // namespace
+
+int PVEnvInit(const char* pszInit) {
+    return Load(pszInit != nullptr ? pszInit : qjconfig::EnvStorePath()) ? 1 : 0;
+}
+
+int PVEnvSet(const char* pszName, const char* pszValue) {
+    if (pszName == nullptr || !CEnvStore::IsValidName(pszName)) return 0;
+    if (pszValue != nullptr && !CEnvStore::IsValidValue(pszValue)) return 0;
+    LoadedStore& loaded = Loaded();
+    if (loaded.strPath.empty()) return 0;
+    return WriteChange(loaded, pszName, pszValue) ? 1 : 0;
+}
+
+int PVEnvGet(const char* pszKey, char* pszBuf, int nSize) {
+    if (!CanWrite(pszKey, pszBuf, nSize)) return 0;
+    std::optional<std::string> value = Lookup(pszKey);
+    if (!value) return 0;
+    CopyCut(*value, pszBuf, nSize);
+    return 1;
+}
+
+int PVEnvStrToRealStr(const char* pszText, char* pszBuf, int nSize) {
+    if (!CanWrite(pszText, pszBuf, nSize)) return 0;
+    std::string strReal;
+    if (!ExpandNames(pszText, Lookup, strReal)) return 0;
+    if (strReal.size() > static_cast<std::size_t>(nSize) - 1) return 0;
+    CopyCut(strReal, pszBuf, nSize);
+    return 1;
+}
+
+int PVEnvPathStrToEnvStr(const char* pszText, char* pszBuf, int nSize) {
+    if (pszBuf == nullptr || nSize < 1) return 0;
+    if (pszText == nullptr) {
+        *pszBuf = '\0';
+        return 0;
+    }
+    // Only the store's own names are offered, each with its value as overridden, so that
+    // unrelated process variables (HOME, PWD) never creep into stored paths.
+    std::vector<std::pair<std::string, std::string>> known;
+    for (const std::string& strName : Loaded().store.Names())
+        known.emplace_back(strName, *Lookup(strName));
+    std::string strEnv;
+    bool bReplaced =
+        CollapsePath(pszText, known, strEnv) && strEnv.size() < static_cast<std::size_t>(nSize);
+    CopyCut(bReplaced ? strEnv : std::string(pszText), pszBuf, nSize);
+    return bReplaced ? 1 : 0;
+}
+
+void PVEnvFree(void) {
+    g_loaded.reset();
+}

@@ -7,7 +7,12 @@
 #include "host/interpreter_class.h"
 #include "host/module_engine.h"
 
+CScriptDllApp* g_pApp = nullptr;
+
 void ModuleStart() {
+    // The language is settled first: every text after this may come from it.
+    g_pApp = new (std::nothrow) CScriptDllApp();
+    if (g_pApp != nullptr) g_pApp->m_language.Load(0, nullptr, -1);
     std::setlocale(LC_ALL, "");
     RegisterInterpreterFactory();
     CreateModuleEngine();
@@ -16,4 +21,6 @@ void ModuleStart() {
 void ModuleEnd() {
     DeleteModuleEngine();
     PVEnvFree();
+    delete g_pApp;
+    g_pApp = nullptr;
 }

@@ -3,7 +3,13 @@
 
 #include <string>
 
+#include "platform/language.h"
 #include "res/string_ids.h"
+
+// Makes a loaded language module the source of every text it has, or with null the module's
+// own table alone again; answers the module that was current before. Texts the language
+// module lacks, or whose % conversions differ from the module's own, stay the module's own.
+platform::ModuleHandle SetResourceModule(platform::ModuleHandle hModule);
 
 // The text of a string id, or null when the table has no such string.
 const char* FindResString(int nId);

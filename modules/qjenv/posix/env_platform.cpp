@@ -1,0 +1,32 @@
+// The process environment and path comparison on POSIX: paths compare byte by byte, "/"
+// separates directories.
+#include "../env_platform.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "../env_store.h"
+
+extern char** environ;
+
+namespace qjenv {
+
+std::optional<std::string> ProcessValue(const std::string& strName) {
+    // The exact spelling wins; otherwise the first variable that differs only in case.
+    if (const char* pszValue = std::getenv(strName.c_str())) return std::string(pszValue);
+    for (char** ppszEntry = environ; ppszEntry != nullptr && *ppszEntry != nullptr; ++ppszEntry) {
+        const char* pszEqual = std::strchr(*ppszEntry, '=');
+        if (pszEqual == nullptr) continue;
+        if (SameName(std::string(*ppszEntry, static_cast<std::size_t>(pszEqual - *ppszEntry)),
+                     strName))
+            return std::string(pszEqual + 1);
+    }
+    return std::nullopt;
+}
+
+bool IsDirPrefix(const std::string& strPath, const std::string& strDir) {
+    if (strDir.empty() || strPath.compare(0, strDir.size(), strDir) != 0) return false;
+    return strPath.size() == strDir.size() || strDir.back() == '/' || strPath[strDir.size()] == '/';
+}
+
+}  // namespace qjenv

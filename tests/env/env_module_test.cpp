@@ -1,0 +1,209 @@
+// The environment module through its entries, on real store files in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "family/qjenv.h"
+#include "support/env_guard.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr char STORE_TEXT[] =
+    "; the family's values\n"
+    "[paths]\n"
+    "QJHome = /opt/qj\n"
+    "this line names nothing\n"
+    "# tools live below the home\n"
+    "Tools=/opt/qj/tools\n"
+    "Empty=\n"
+    "Old=gone soon\n";
+
+class EnvModuleTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char szTemplate[] = "/tmp/qjenvtest-XXXXXX";
+        m_dir = mkdtemp(szTemplate);
+        m_store = m_dir / "env.ini";
+        m_file.Set(m_store.string());
+        m_home.Unset();
+        m_lang.Unset();
+        WriteStore(STORE_TEXT);
+        PVEnvFree();
+    }
+    void TearDown() override {
+        PVEnvFree();
+        fs::remove_all(m_dir);
+    }
+
+    void WriteStore(const std::string& strText) const { std::ofstream(m_store) << strText; }
+    std::string StoreText() const {
+        std::ostringstream text;
+        text << std::ifstream(m_store).rdbuf();
+        return text.str();
+    }
+    // An entry's result and what it left in a buffer that held "untouched".
+    template <typename Entry>
+    static std::pair<int, std::string> Call(Entry entry, const char* pszText, int nSize) {
+        char szBuf[64] = "untouched";
+        int nResult = entry(pszText, szBuf, nSize);
+        return {nResult, szBuf};
+    }
+
+    fs::path m_dir;
+    fs::path m_store;
+    CEnvGuard m_file{"QJ_ENV_FILE"};
+    CEnvGuard m_home{"QJHome"};
+    CEnvGuard m_lang{"QJLg"};
+};
+
+TEST_F(EnvModuleTest, GetAnswersBeforeInitWithCaseFreeNamesAndCapacityLimits) {
+    struct Case {
+        const char* pszKey;
+        int nSize;
+        int nResult;
+        const char* pszOut;
+    } cases[] = {
+        {"QJHome", 64, 1, "/opt/qj"},
+        {"qjhome", 64, 1, "/opt/qj"},
+        {"QJHome", 4, 1, "/op"},
+        {"QJHome", 1, 1, ""},
+        {"Empty", 64, 1, ""},
+        {"Missing", 64, 0, "untouched"},
+        {"QJHome", 0, 0, "untouched"},
+        {"QJHome", -1, 0, "untouched"},
+        {"this line names nothing", 64, 0, "untouched"},
+        {"paths", 64, 0, "untouched"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Call(PVEnvGet, c.pszKey, c.nSize),
+                  std::make_pair(c.nResult, std::string(c.pszOut)))
+            << c.pszKey << " " << c.nSize;
+    }
+    EXPECT_EQ(Call(PVEnvGet, nullptr, 64).first, 0);
+    EXPECT_EQ(PVEnvGet("QJHome", nullptr, 64), 0);
+}
+
+TEST_F(EnvModuleTest, ProcessEnvironmentOverridesTheStore) {
+    CEnvGuard home("qjHOME", "/srv/qj");
+    CEnvGuard lang("QJLg", "de");
+    EXPECT_EQ(Call(PVEnvGet, "QJHome", 64), std::make_pair(1, std::string("/srv/qj")));
+    EXPECT_EQ(Call(PVEnvGet, "qjlg", 64), std::make_pair(1, std::string("de")));
+    EXPECT_EQ(Call(PVEnvStrToRealStr, "%QJHome%/x", 64),
+              std::make_pair(1, std::string("/srv/qj/x")));
+}
+
+TEST_F(EnvModuleTest, SetWritesTheFileBackKeepingEveryOtherLine) {
+    const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    fs::permissions(m_store, ownerOnly);
+    ASSERT_EQ(PVEnvInit(m_store.c_str()), 1);
+    EXPECT_EQ(PVEnvSet("qjhome", "/home/u/qj"), 1);
+    EXPECT_EQ(fs::status(m_store).permissions(), ownerOnly);
+    EXPECT_EQ(PVEnvSet("Old", nullptr), 1);
+    EXPECT_EQ(PVEnvSet("New", "a=b;c"), 1);
+    EXPECT_EQ(StoreText(),
+              "; the family's values\n"
+              "[paths]\n"
+              "QJHome=/home/u/qj\n"
+              "this line names nothing\n"
+              "# tools live below the home\n"
+              "Tools=/opt/qj/tools\n"
+              "Empty=\n"
+              "New=a=b;c\n");
+    // Values that would not read back the same, and names a line cannot hold, change nothing.
+    for (auto [pszName, pszValue] : {std::pair{"Bad", " lead"},
+                                     {"Bad", "two\nlines"},
+                                     {"", "x"},
+                                     {"a=b", "x"},
+                                     {";c", "x"},
+                                     {nullptr, "x"}}) {
+        EXPECT_EQ(PVEnvSet(pszName, pszValue), 0) << (pszName ? pszName : "null");
+    }
+    PVEnvFree();
+    EXPECT_EQ(Call(PVEnvGet, "QJHOME", 64), std::make_pair(1, std::string("/home/u/qj")));
+    EXPECT_EQ(Call(PVEnvGet, "Old", 64).first, 0);
+    EXPECT_EQ(Call(PVEnvGet, "new", 64), std::make_pair(1, std::string("a=b;c")));
+    // The temporary file of the atomic write is gone.
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(EnvModuleTest, SetKeepsLinesWrittenByOthersAndCreatesAMissingStore) {
+    ASSERT_EQ(PVEnvInit(nullptr), 1);
+    WriteStore("Other=1\r\n");
+    EXPECT_EQ(PVEnvSet("Mine", "2"), 1);
+    EXPECT_EQ(StoreText(), "Other=1\r\nMine=2\r\n");
+
+    m_file.Set((m_dir / "sub" / "new.ini").string());
+    EXPECT_EQ(PVEnvInit(nullptr), 0);  // missing: an empty store, still usable
+    EXPECT_EQ(PVEnvSet("First", "1"), 1);
+    EXPECT_EQ(PVEnvInit(nullptr), 1);
+    EXPECT_EQ(Call(PVEnvGet, "First", 64), std::make_pair(1, std::string("1")));
+}
+
+TEST_F(EnvModuleTest, AStoreThatCannotBeReadIsNeitherUsedNorOverwritten) {
+    WriteStore(std::string(2 * 1024 * 1024, 'x'));
+    EXPECT_EQ(PVEnvInit(m_store.c_str()), 0);
+    EXPECT_EQ(Call(PVEnvGet, "QJHome", 64).first, 0);
+    EXPECT_EQ(PVEnvSet("QJHome", "/x"), 0);
+    EXPECT_EQ(fs::file_size(m_store), 2u * 1024 * 1024);
+
+    EXPECT_EQ(PVEnvInit(m_dir.c_str()), 0);  // a folder is no store
+    EXPECT_EQ(PVEnvSet("QJHome", "/x"), 0);
+    EXPECT_TRUE(fs::is_directory(m_dir));
+}
+
+TEST_F(EnvModuleTest, NamesExpandInTexts) {
+    struct Case {
+        const char* pszText;
+        int nSize;
+        int nResult;
+        const char* pszOut;
+    } cases[] = {
+        {"%QJHome%/bin", 64, 1, "/opt/qj/bin"},
+        {"%tools%:%QJHome%", 64, 1, "/opt/qj/tools:/opt/qj"},
+        {"100%% sure%Empty%", 64, 1, "100% sure"},
+        {"no names", 64, 1, "no names"},
+        {"%Missing%/x", 64, 0, "untouched"},
+        {"50% off", 64, 0, "untouched"},
+        {"%QJHome%/bin", 12, 1, "/opt/qj/bin"},
+        {"%QJHome%/bin", 11, 0, "untouched"},
+        {"", 1, 1, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Call(PVEnvStrToRealStr, c.pszText, c.nSize),
+                  std::make_pair(c.nResult, std::string(c.pszOut)))
+            << c.pszText << " " << c.nSize;
+    }
+    EXPECT_EQ(Call(PVEnvStrToRealStr, nullptr, 64).first, 0);
+}
+
+TEST_F(EnvModuleTest, PathsTurnIntoNamesAndBack) {
+    struct Case {
+        const char* pszPath;
+        int nSize;
+        int nResult;
+        const char* pszOut;
+    } cases[] = {
+        {"/opt/qj/tools/a.txt", 64, 1, "%Tools%/a.txt"},  // the longest value wins
+        {"/opt/qj/doc", 64, 1, "%QJHome%/doc"},
+        {"/opt/qj", 64, 1, "%QJHome%"},
+        {"/opt/qj/50%", 64, 1, "%QJHome%/50%%"},
+        {"/opt/qjx/doc", 64, 0, "/opt/qjx/doc"},  // only whole directories
+        {"/usr/lib", 64, 0, "/usr/lib"},
+        {"/usr/lib", 5, 0, "/usr"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Call(PVEnvPathStrToEnvStr, c.pszPath, c.nSize),
+                  std::make_pair(c.nResult, std::string(c.pszOut)))
+            << c.pszPath;
+        if (c.nResult == 1) {
+            EXPECT_EQ(Call(PVEnvStrToRealStr, c.pszOut, 64),
+                      std::make_pair(1, std::string(c.pszPath)));
+        }
+    }
+    EXPECT_EQ(Call(PVEnvPathStrToEnvStr, nullptr, 64), std::make_pair(0, std::string()));
+}
+}  // namespace

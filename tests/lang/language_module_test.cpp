@@ -1,0 +1,156 @@
+// The language search on real language homes in a temporary folder, with small language
+// modules of several versions; keys reach it through the real environment module.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "doubles/family_double.h"
+#include "host/app.h"
+#include "res/strings.h"
+#include "support/env_guard.h"
+
+namespace fs = std::filesystem;
+using family_double::g_log;
+
+namespace {
+constexpr char BASE[] = "libQJIntp32";
+constexpr char WRONG_VERSION[] =
+    "The language file is the wrong version - now using default language.\n"
+    "Please download the current language file.";
+constexpr char OWN_UNKNOWN_IDENT[] = "Unknown identifier";
+constexpr char TEST_UNKNOWN_IDENT[] = "Unbekannter Bezeichner (Test)";
+constexpr char GARBAGE[] = QJ_SOURCE_DIR "/tests/lang/lang_tests.cmake";
+
+class LanguageModuleTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char szTemplate[] = "/tmp/qjlangtest-XXXXXX";
+        m_dir = mkdtemp(szTemplate);
+        m_store.Set((m_dir / "no-store.ini").string());
+        for (CEnvGuard* pKey : {&m_lang, &m_admin, &m_home, &m_chome}) pKey->Set("");
+        family_double::Reset();
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // Puts a language module and its configuration file into dir/sub/lang.
+    fs::path Install(const std::string& strDir, const char* pszSub, const char* pszModule,
+                     const char* pszCfg = "[LG]\nExtension = so\n") const {
+        fs::path lg = m_dir / strDir / pszSub;
+        fs::create_directories(lg / "de" / "res");
+        std::ofstream(lg / "de.cfg") << pszCfg;
+        fs::copy_file(pszModule, lg / "de" / "res" / (std::string(BASE) + ".so"));
+        return lg;
+    }
+    std::string Home(const char* pszName) const { return (m_dir / pszName).string(); }
+
+    fs::path m_dir;
+    CEnvGuard m_store{"QJ_ENV_FILE"};
+    CEnvGuard m_lang{"QJLg"};
+    CEnvGuard m_admin{"QJLGAdmin"};
+    CEnvGuard m_home{"QJHome"};
+    CEnvGuard m_chome{"QJCHome"};
+};
+
+TEST_F(LanguageModuleTest, HomesAreSearchedInTheirOrder) {
+    Install("home", "system/lg", QJ_TEST_LANG_v3);
+    Install("chome", "bin/lg", QJ_TEST_LANG_v4);
+    Install("chome3", "bin/lg", QJ_TEST_LANG_v3);
+    struct Case {
+        const char* pszLang;
+        const char* pszHome;
+        const char* pszCHome;
+        int nResult;
+        size_t nNotices;  // a version 4 module found first says so
+    } cases[] = {
+        {"de", "home", "chome", 1, 0},      // QJHome before QJCHome
+        {"de", "", "chome", 0, 1},          // QJCHome when QJHome is empty
+        {"de", "", "chome3", 1, 0},         //
+        {"de", "nowhere", "chome3", 1, 0},  // QJCHome when QJHome lacks the language
+        {"de", "", "", 0, 0},               // both empty: no search
+        {"", "home", "chome", 0, 0},        // no language
+        {"fr", "home", "chome", 0, 0},      // a language nobody installed
+    };
+    for (const Case& c : cases) {
+        m_lang.Set(c.pszLang);
+        m_home.Set(*c.pszHome ? Home(c.pszHome) : "");
+        m_chome.Set(*c.pszCHome ? Home(c.pszCHome) : "");
+        g_log.clear();
+        CLanguageModule language;
+        EXPECT_EQ(language.Load(0, BASE, -1), c.nResult) << c.pszHome << " " << c.pszCHome;
+        EXPECT_EQ(g_log.size(), c.nNotices) << c.pszHome << " " << c.pszCHome;
+        EXPECT_STREQ(FindResString(6), c.nResult ? TEST_UNKNOWN_IDENT : OWN_UNKNOWN_IDENT);
+    }
+    EXPECT_STREQ(FindResString(6), OWN_UNKNOWN_IDENT);  // every module undone at its end
+}
+
+TEST_F(LanguageModuleTest, TheAdministratorLanguageHasItsOwnKey) {
+    Install("home", "system/lg", QJ_TEST_LANG_v3);
+    m_home.Set(Home("home"));
+    m_lang.Set("de");
+    CLanguageModule language;
+    EXPECT_EQ(language.Load(1, BASE, -1), 0);  // QJLGAdmin is empty: no fallback to QJLg
+    m_admin.Set("de");
+    EXPECT_EQ(language.Load(1, BASE, -1), 1);
+}
+
+TEST_F(LanguageModuleTest, OnlyVersionThreeIsTaken) {
+    struct Case {
+        const char* pszModule;
+        const char* pszCfg;
+        int nMsgId;
+        int nResult;
+        const char* pszNotice;  // null: none
+    } cases[] = {
+        {QJ_TEST_LANG_v3, "[LG]\nExtension=so\n", -1, 1, nullptr},
+        {QJ_TEST_LANG_v2, "[LG]\nExtension=so\n", -1, 0, WRONG_VERSION},
+        {QJ_TEST_LANG_v4, "[lg]\nextension=so\n", -1, 0, WRONG_VERSION},
+        {QJ_TEST_LANG_v4, "[LG]\nExtension=so\n", 103, 0, "Parameter"},
+        {QJ_TEST_LANG_none, "[LG]\nExtension=so\n", -1, 0, nullptr},
+        {GARBAGE, "[LG]\nExtension=so\n", -1, 0, nullptr},  // a file that is no module
+        {QJ_TEST_LANG_v3, "[Other]\nExtension=so\n", -1, 0, nullptr},  // the path ends in "."
+        {QJ_TEST_LANG_v3, "[LG]\nExtension=txt\n", -1, 0, nullptr},
+    };
+    int nCase = 0;
+    for (const Case& c : cases) {
+        std::string strHome = "home" + std::to_string(nCase++);
+        Install(strHome, "system/lg", c.pszModule, c.pszCfg);
+        m_lang.Set("de");
+        m_home.Set(Home(strHome.c_str()));
+        g_log.clear();
+        CLanguageModule language;
+        EXPECT_EQ(language.Load(0, BASE, c.nMsgId), c.nResult) << strHome;
+        ASSERT_EQ(g_log.size(), c.pszNotice ? 1u : 0u) << strHome;
+        if (c.pszNotice) {
+            EXPECT_EQ(g_log[0].strText, c.pszNotice);
+        }
+        EXPECT_STREQ(FindResString(6), c.nResult ? TEST_UNKNOWN_IDENT : OWN_UNKNOWN_IDENT);
+    }
+}
+
+TEST_F(LanguageModuleTest, TextsTheModuleLacksComeFromTheOwnTable) {
+    fs::path lg = Install("home", "system/lg", QJ_TEST_LANG_v3);
+    fs::create_directories(lg / "de" / "help");
+    std::ofstream(lg / "de" / "help" / (std::string(BASE) + ".hlp")) << "help";
+    m_lang.Set("de");
+    m_home.Set(Home("home"));
+    CScriptDllApp app{"Own name", "own.hlp", {}};
+    g_pApp = &app;
+    {
+        CLanguageModule& language = app.m_language;
+        ASSERT_EQ(language.Load(0, BASE, -1), 1);
+        EXPECT_STREQ(FindResString(6), TEST_UNKNOWN_IDENT);
+        EXPECT_STREQ(FindResString(5), "Invalid identifier");  // lacking in the module
+        // A translation whose conversions differ would read arguments that are not there.
+        EXPECT_STREQ(FindResString(101), "'%s' start script processing - %s");
+        EXPECT_EQ(app.m_strAppName, "Test-DLL");
+        EXPECT_EQ(app.m_strHelpPath, (lg / "de" / "help" / (std::string(BASE) + ".hlp")).string());
+        language.Restore(1, 1);
+    }
+    EXPECT_STREQ(FindResString(6), OWN_UNKNOWN_IDENT);
+    EXPECT_EQ(app.m_strAppName, "Own name");
+    EXPECT_EQ(app.m_strHelpPath, "own.hlp");
+    g_pApp = nullptr;
+}
+}  // namespace
