@@ -3,5 +3,5 @@
 
 // Sets the locale from the user's environment and creates the engine.
 void ModuleStart();
-// Deletes the engine and releases the environment module.
+// Deletes the engine and releases the environment module, unless a run is in progress.
 void ModuleEnd();

@@ -40,11 +40,12 @@ struct CRegistry {
     std::map<std::string, void*> mapLibraries;  // path to handle; libraries stay loaded
 };
 
-// Never destroyed: the factories it references may belong to libraries whose statics are gone
-// by the time this one's would be destroyed.
+// Destroyed with the module, without releasing the factories it references: they may belong to
+// libraries whose statics are gone by then, and each lives as long as its library. The
+// libraries it loaded stay loaded.
 CRegistry& Registry() {
-    static auto* pRegistry = new CRegistry;
-    return *pRegistry;
+    static CRegistry s_registry;
+    return s_registry;
 }
 
 bool SameProgId(const std::string& strProgId, const char* pszProgId) {
