@@ -34,6 +34,11 @@ for script in folder.scr fifo.scr /dev/zero; do
   check "$script" 1 $? "Script error: '$script' - Error opening script file" err
 done
 
+# A class registry that is no regular file names no classes, and is not read.
+printf 'Declare\nObject o("Some.Class")\nEndDeclare\nMain\nEndMain\n' >object.scr
+QJ_CLASSES=/dev/zero timeout -k 1 5 "$qjintp" object.scr >/dev/null 2>err
+check "registry /dev/zero" 1 $? "CO_E_CLASSSTRING" err
+
 # Trace output that cannot be written is reported once the run is over.
 "$qjintp" --log log chatty.scr >/dev/full 2>err
 check "trace to a full device" 1 $? "qjintp: trace output lost: No space left on device" err
