@@ -22,7 +22,9 @@ set(QJ_MODULE_DIR ${CMAKE_INSTALL_LIBDIR}/qjintp32)
 set_target_properties(QJIntp32 PROPERTIES INSTALL_RPATH "$ORIGIN/qjintp32")
 set_target_properties(${QJ_FAMILY_MODULES} PROPERTIES INSTALL_RPATH "$ORIGIN")
 file(RELATIVE_PATH QJ_BIN_TO_LIB ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
-set_target_properties(qjintp PROPERTIES INSTALL_RPATH "$ORIGIN/${QJ_BIN_TO_LIB}")
+# qjintp asks the trace and log modules itself whether output was lost.
+set_target_properties(qjintp PROPERTIES INSTALL_RPATH
+                                        "$ORIGIN/${QJ_BIN_TO_LIB};$ORIGIN/${QJ_BIN_TO_LIB}/qjintp32")
 
 install(TARGETS qjintp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The sibling modules go into the export set too: the module needs them at link time.

@@ -6,8 +6,15 @@
 
 #include "../sink/sink.h"
 
+namespace {
+CSink& TraceSink() {
+    static CSink s_sink("QJ_TRACE", stdout);
+    return s_sink;
+}
+}  // namespace
+
 void PVTrace(int, const char*, const char* pszFormat, ...) {
-    static FILE* s_pSink = OpenSink("QJ_TRACE", stdout);
+    CSink& sink = TraceSink();
     if (pszFormat == nullptr) return;
     va_list args;
     va_start(args, pszFormat);
@@ -18,7 +25,11 @@ void PVTrace(int, const char*, const char* pszFormat, ...) {
     if (nLen > 0) {
         std::string strText(static_cast<size_t>(nLen), '\0');
         std::vsnprintf(strText.data(), strText.size() + 1, pszFormat, args);
-        WriteSink(s_pSink, strText.c_str());
+        sink.Write(strText.c_str());
     }
     va_end(args);
+}
+
+int PVTraceOutputError(void) {
+    return TraceSink().Error();
 }

@@ -6,18 +6,22 @@
 #include "../sink/sink.h"
 
 namespace {
-FILE* LogSink() {
-    static FILE* s_pSink = OpenSink("QJ_LOG", stderr);
-    return s_pSink;
+CSink& LogSink() {
+    static CSink s_sink("QJ_LOG", stderr);
+    return s_sink;
 }
 }  // namespace
 
 void LogError(const char*, const char* pszId, const char* pszText) {
     std::string strLine = std::string(pszId ? pszId : "") + " " + (pszText ? pszText : "") + "\n";
-    WriteSink(LogSink(), strLine.c_str());
+    LogSink().Write(strLine.c_str());
 }
 
 void LogMessage(int, const char*, const char* pszText) {
     std::string strLine = std::string(pszText ? pszText : "") + "\n";
-    WriteSink(LogSink(), strLine.c_str());
+    LogSink().Write(strLine.c_str());
+}
+
+int LogOutputError(void) {
+    return LogSink().Error();
 }

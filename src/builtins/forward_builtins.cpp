@@ -1,6 +1,7 @@
 // Built-ins that forward their arguments to the family's file library, environment module and
 // action module, and bring output texts back into the script's variables.
 #include <iterator>
+#include <memory>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -165,12 +166,13 @@ std::optional<int32_t> ExecForwardBuiltin(int32_t nFuncId, CBuiltinCall& call) {
     if (pForward == nullptr) return std::nullopt;
     if (pForward->nSizeArg != 0) CheckSize(call, pForward->nSizeArg);
 
-    char szBuffer[RESULT_BUFFER_SIZE];
-    szBuffer[0] = '\0';
-    int32_t nResult = pForward->pfnCall(call, szBuffer);
+    // Off the stack: a host thread's whole stack may be smaller than the buffer.
+    auto pBuffer = std::make_unique_for_overwrite<char[]>(RESULT_BUFFER_SIZE);
+    pBuffer[0] = '\0';
+    int32_t nResult = pForward->pfnCall(call, pBuffer.get());
     if (ShouldStore(pForward->eStore, nResult)) {
         int nOutArg = OutputArg(call.pFunc);
-        if (nOutArg != 0) call.Variable(nOutArg).SetString(szBuffer);
+        if (nOutArg != 0) call.Variable(nOutArg).SetString(pBuffer.get());
     }
     return nResult;
 }

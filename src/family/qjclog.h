@@ -8,4 +8,7 @@ extern "C" {
 QJ_EXPORT void LogError(const char* pszSource, const char* pszId, const char* pszText);
 // Logs a message at a level (2 for a script error without a message id).
 QJ_EXPORT void LogMessage(int nLevel, const char* pszSource, const char* pszText);
+// The error number of the first failure to open or write the log output, or 0: the host's way
+// to learn that log output was lost.
+QJ_EXPORT int LogOutputError(void);
 }

@@ -19,7 +19,9 @@ void ModuleStart() {
 }
 
 void ModuleEnd() {
-    DeleteModuleEngine();
+    // A host that ends while another of its threads runs a script: the engine, the modules the
+    // run uses and its texts stay until the process is gone.
+    if (!DeleteModuleEngine()) return;
     PVEnvFree();
     delete g_pApp;
     g_pApp = nullptr;

@@ -19,5 +19,6 @@ extern CScriptDllApp* g_pApp;
 // Creates the application object, which takes the language module for the user's language,
 // then sets the locale from the user's environment and creates the engine.
 void ModuleStart();
-// Deletes the engine, releases the environment module, then deletes the application object.
+// Deletes the engine, releases the environment module, then deletes the application object;
+// while a run is in progress, it leaves all of them alone.
 void ModuleEnd();

@@ -1,7 +1,9 @@
 // The interpreter object: construction, the run sequence, options, parameters and cancel.
 #include "host/engine.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -29,6 +31,16 @@ std::string FormatMessage(int nId, const std::string& strScript) {
 
 bool IsEmptyText(const char* psz) {
     return psz == nullptr || *psz == '\0';
+}
+
+// The lowest stack address a nested block of a run that starts here may use, or null when the
+// thread's stack cannot be found.
+[[gnu::noinline]] const char* BlockStackLimit() {
+    const char* pBottom = platform::StackBottom();
+    if (pBottom == nullptr) return nullptr;
+    const char chHere = 0;
+    const auto nLeft = reinterpret_cast<uintptr_t>(&chHere) - reinterpret_cast<uintptr_t>(pBottom);
+    return pBottom + std::clamp<uintptr_t>(nLeft / 2, MIN_STACK_RESERVE, STACK_RESERVE);
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -71,7 +83,7 @@ int CScriptEngine::Run(const char* pszScript, const char* pszOptions, const char
     m_bSimulate = m_bCheckOnly = m_bError = m_bLogAsError = false;
     m_bCancel = false;
     m_nDepth = 0;
-    m_pStackLimit = platform::StackLimit(STACK_RESERVE);
+    m_pStackLimit = BlockStackLimit();
     m_pszPos = m_szLine;
     try {
         m_strScript = pszScript != nullptr ? pszScript : "";

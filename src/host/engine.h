@@ -46,9 +46,12 @@ using TokenMap = std::unordered_map<std::string, int32_t, TextHash, TextEqual>;
 constexpr int MAX_LINE = 32767;
 // If and While bodies and procedure calls nest at most this deep.
 constexpr int MAX_NESTING = 4096;
-// Stack kept free below the deepest block, for the calls a line makes (a built-in's
-// 32768-byte result buffer, the modules it calls, the trace).
+// Stack kept free below the deepest block, for the calls a line makes (the modules a built-in
+// calls, the trace, the unwinding of a script error). A run that starts with less than twice
+// this left keeps half of what is left, but never less than the least a line may need: with
+// less than that, the run ends with the nesting error at its first block.
 constexpr size_t STACK_RESERVE = 256 * 1024;
+constexpr size_t MIN_STACK_RESERVE = 16 * 1024;
 
 class CScriptEngine {
 public:

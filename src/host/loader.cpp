@@ -1,14 +1,24 @@
 // Loading of the script file into the line array.
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "host/engine.h"
+#include "platform/regular_file.h"
 
 namespace {
 // One read delivers at most one character less than this, so a line that is too long is
 // still seen as too long.
 constexpr int READ_BUFFER = MAX_LINE + 5;
+// Lines are numbered by 32-bit integers, and the array holds one element more than the file
+// has lines.
+constexpr int32_t MAX_LINES = INT32_MAX - 1;
+
+struct FileCloser {
+    void operator()(FILE* pFile) const { std::fclose(pFile); }
+};
 
 // Cuts the line feed, and a carriage return before it, so that CR LF and LF files load alike.
 void CutLineEnd(char* pszLine) {
@@ -28,26 +38,30 @@ size_t CountedLength(const char* pszLine) {
 }  // namespace
 
 void CScriptEngine::LoadScript(const char* pszScript) {
-    FILE* pFile = pszScript != nullptr ? std::fopen(pszScript, "rb") : nullptr;
+    // Only a regular file: the two passes cannot read a stream twice, and a FIFO or a device
+    // could keep the run waiting where no cancel reaches it.
+    std::unique_ptr<FILE, FileCloser> pFile(
+        pszScript != nullptr ? platform::OpenRegularFile(pszScript) : nullptr);
     if (pFile == nullptr) Raise(pszScript != nullptr ? pszScript : "NULL", ERR_OPEN_SCRIPT);
 
     std::vector<char> buffer(READ_BUFFER);
     char* pszBuf = buffer.data();
     int32_t nCount = 0;
-    while (std::fgets(pszBuf, READ_BUFFER, pFile) != nullptr) {
+    while (std::fgets(pszBuf, READ_BUFFER, pFile.get()) != nullptr) {
         pszBuf[READ_BUFFER - 1] = '\0';
         if (CountedLength(pszBuf) > static_cast<size_t>(MAX_LINE)) {
             m_nCurLine = nCount;
-            std::fclose(pFile);
             Raise(pszScript, ERR_LINE_TOO_LONG);
         }
+        if (nCount == MAX_LINES) Raise(pszScript, ERR_READ_SCRIPT);
         ++nCount;
     }
+    if (std::ferror(pFile.get())) Raise(pszScript, ERR_READ_SCRIPT);
 
-    std::rewind(pFile);
+    std::rewind(pFile.get());
     m_arrLines.assign(static_cast<size_t>(nCount) + 1, std::string());
     int32_t nIndex = 0;
-    while (nIndex <= nCount && std::fgets(pszBuf, READ_BUFFER, pFile) != nullptr) {
+    while (nIndex <= nCount && std::fgets(pszBuf, READ_BUFFER, pFile.get()) != nullptr) {
         CutLineEnd(pszBuf);
         const char* pszText = pszBuf;
         while (std::isspace(static_cast<unsigned char>(*pszText))) ++pszText;
@@ -55,6 +69,5 @@ void CScriptEngine::LoadScript(const char* pszScript) {
         if (!(pszText[0] == '/' && pszText[1] == '/')) m_arrLines[nIndex] = pszText;
         ++nIndex;
     }
-    std::fclose(pFile);
-    if (nIndex != nCount) Raise(pszScript, ERR_READ_SCRIPT);
+    if (std::ferror(pFile.get()) || nIndex != nCount) Raise(pszScript, ERR_READ_SCRIPT);
 }

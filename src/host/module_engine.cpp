@@ -9,9 +9,11 @@ void CreateModuleEngine() {
     g_pEngine = new (std::nothrow) CScriptEngine();
 }
 
-void DeleteModuleEngine() {
+bool DeleteModuleEngine() {
+    if (g_pEngine != nullptr && g_pEngine->m_bBusy.test_and_set()) return false;
     delete g_pEngine;
     g_pEngine = nullptr;
+    return true;
 }
 
 int InterpretOnModuleEngine(const char* pszScript, const char* pszOptions, const char* pszParams) {

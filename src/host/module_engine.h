@@ -5,7 +5,9 @@
 
 // Creates the engine; without memory the module runs without one and every run fails.
 void CreateModuleEngine();
-void DeleteModuleEngine();
+// Deletes the engine unless a run is in progress; false then. Taking the busy flag keeps a
+// new run out.
+bool DeleteModuleEngine();
 
 // Runs a script on the engine: 1 when it ran to its end, 0 otherwise (also without an engine).
 // Nothing a script does escapes.

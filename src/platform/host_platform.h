@@ -20,9 +20,8 @@ void FormatLocalTime(char* pszBuf, size_t nSize);
 // the first sorts before, with or after the second. The value is not limited to -1 and 1.
 int CompareNoCase(const char* pszA, const char* pszB);
 
-// The lowest address of the calling thread's stack that may still be used while keeping
-// nReserve bytes free below it, or null when the thread's stack cannot be found. Stacks grow
-// downwards on every platform the module runs on.
-const char* StackLimit(size_t nReserve);
+// The lowest address of the calling thread's stack, or null when the thread's stack cannot be
+// found. Stacks grow downwards on every platform the module runs on.
+const char* StackBottom();
 
 }  // namespace platform

@@ -119,6 +119,23 @@ TEST_F(AutomationTest, RegistrationWritesAndReplacesLines) {
     EXPECT_EQ(WriteClassRegistration("Some.Class", clsid, ""), E_INVALIDARG);
 }
 
+// A registry is a small regular file: anything else names no classes, and is not written over.
+TEST_F(AutomationTest, AnythingButASmallRegularFileIsNoRegistry) {
+    const std::string strLine = std::string(SAMPLE_SERVER_PROGID) + " " + SAMPLE_SERVER_CLSID +
+                                " " + QJ_SAMPLE_SERVER_PATH + "\n";
+    const std::string strLarge = m_strDir + "/large";
+    std::ofstream(strLarge) << std::string(1024 * 1024, '#') << "\n" << strLine;
+    fs::create_directory(m_strDir + "/folder");
+    for (const std::string& strPath : {strLarge, m_strDir + "/folder"}) {
+        SCOPED_TRACE(strPath);
+        m_classes.Set(strPath);
+        EXPECT_EQ(Create(SAMPLE_SERVER_PROGID), AUTO_CO_E_CLASSSTRING);
+        EXPECT_EQ(WriteClassRegistration("Other.Class", Guid(kOtherClsid), "/lib/other.so"),
+                  E_FAIL);
+    }
+    EXPECT_EQ(fs::file_size(strLarge), 1024 * 1024 + 1 + strLine.size());
+}
+
 TEST_F(AutomationTest, TheRegistryFileDefaultsToTheUsersConfiguration) {
     m_classes.Unset();
     m_home.Set(m_strDir);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "family/pvtrc32.h"
 #include "family/pvwfile.h"
@@ -82,10 +83,12 @@ void LogMessage(int nLevel, const char* pszSource, const char* pszText) {
     g_log.push_back({false, pszSource, "", nLevel, pszText});
 }
 void PVTrace(int nLevel, const char* pszSource, const char* pszFormat, ...) {
-    char szText[70000];
+    // Off the stack, as the real module keeps it: a host thread's stack may be small.
+    std::vector<char> text(70000);
+    char* szText = text.data();
     va_list args;
     va_start(args, pszFormat);
-    std::vsnprintf(szText, sizeof szText, pszFormat, args);
+    std::vsnprintf(szText, text.size(), pszFormat, args);
     va_end(args);
     g_trace.push_back({nLevel, pszSource, pszFormat, szText});
     if (!g_strThrowOnTrace.empty() && std::strstr(szText, g_strThrowOnTrace.c_str()) != nullptr)

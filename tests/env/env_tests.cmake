@@ -1,5 +1,5 @@
 # The environment module on real store files, and scripts that drive its built-ins.
-add_executable(qjenvtests env/env_module_test.cpp)
+add_executable(qjenvtests env/env_module_test.cpp ${QJ_PLATFORM_DIR}/process_env.cpp)
 target_include_directories(qjenvtests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(qjenvtests PRIVATE qjenv GTest::gtest GTest::gtest_main)
 gtest_discover_tests(qjenvtests DISCOVERY_TIMEOUT 60)

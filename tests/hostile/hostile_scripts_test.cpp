@@ -177,34 +177,51 @@ TEST(HostileScripts, RandomBytesEndWithOneScriptError) {
     EXPECT_EQ(runner.Run("Main\nEndMain\n").nResult, 1);
 }
 
-}  // namespace
-
-// A host thread whose stack ends long before the depth limit: the run stops with the nesting
-// error instead of overflowing the stack.
-TEST(HostileScripts, SmallHostStackEndsDeepRecursionWithTheNestingError) {
-    constexpr size_t SMALL_STACK = 384 * 1024;
+// Runs a script on a host thread of its own with the given stack size.
+ScriptRun RunOnStack(size_t nStackSize, const std::string& strScript) {
     struct Job {
-        ScriptRun run;
-        size_t nStack = 0;  // the bytes of stack the thread really has below its start
-    } job;
+        const std::string& strScript;
+        ScriptRun run{};
+    } job{strScript};
     pthread_attr_t attr;
     pthread_attr_init(&attr);
-    pthread_attr_setstacksize(&attr, SMALL_STACK);
+    EXPECT_EQ(pthread_attr_setstacksize(&attr, nStackSize), 0);
     pthread_t thread;
-    auto body = [](void* pJob) -> void* {
-        const char cMarker = 0;
-        if (const char* pLimit = platform::StackLimit(0))
-            static_cast<Job*>(pJob)->nStack = static_cast<size_t>(&cMarker - pLimit);
+    auto body = [](void* pArg) -> void* {
+        Job& job = *static_cast<Job*>(pArg);
         ScriptRunner runner;
-        static_cast<Job*>(pJob)->run = runner.Run(Recursion(MAX_NESTING - 2));
+        job.run = runner.Run(job.strScript);
         return nullptr;
     };
-    ASSERT_EQ(pthread_create(&thread, &attr, body, &job), 0);
+    EXPECT_EQ(pthread_create(&thread, &attr, body, &job), 0);
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
-    // Windows threads take the size as the stack's first commitment and reserve the program's
-    // default, so the recursion fits there.
-    if (job.nStack > 2 * SMALL_STACK) GTEST_SKIP() << "the thread's stack is not small";
-    EXPECT_EQ(job.run.nResult, 0);
-    EXPECT_NE(job.run.strLog.find("'Nesting too deep' - Block error"), std::string::npos);
+    return job.run;
 }
+
+// Host threads whose stacks end long before the depth limit, down to the smallest a thread
+// can have: a run stops with the nesting error instead of overflowing the stack. A run without
+// recursion runs to its end where the stack leaves room for a line's calls; on the smallest
+// stacks it may end with the nesting error at its first block instead.
+TEST(HostileScripts, SmallHostStacksEndDeepRecursionWithTheNestingError) {
+    const std::string strEnvLine = "n = PVEnvGet(\"key\", s, 100)\n";
+    const std::string strRecursion =
+        std::string(DECLARE_NS) + "Main\np\nEndMain\nProc p\n" + strEnvLine + "p\nEndProc\n";
+    const std::string strFlat =
+        std::string(DECLARE_NS) + "Main\n" + strEnvLine + "DebugPrintNum(n)\nEndMain\n";
+    for (size_t nKilobytes : {16, 32, 64, 256, 384}) {
+        SCOPED_TRACE(std::to_string(nKilobytes) + " KB");
+        ScriptRun run = RunOnStack(nKilobytes * 1024, strRecursion);
+        EXPECT_EQ(run.nResult, 0);
+        EXPECT_NE(run.strLog.find("'Nesting too deep' - Block error"), std::string::npos);
+        run = RunOnStack(nKilobytes * 1024, strFlat);
+        if (nKilobytes < 64 && run.nResult == 0) {
+            EXPECT_EQ(run.strLog, ScriptError(5, "'Nesting too deep' - Block error"));
+        } else {
+            EXPECT_EQ(run.strLog, "");
+            EXPECT_EQ(run.nResult, 1);
+        }
+    }
+}
+
+}  // namespace

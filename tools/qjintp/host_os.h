@@ -20,3 +20,9 @@ bool CallRegisterServer(const std::string& strLibrary, long& nStatus, std::strin
 void StartTimer(unsigned nSeconds, void (*pfnExpire)());
 void StopTimer();
 
+// A closed standard output or error stays unusable: a file opened later must not take its
+// place, and writes to it must still fail.
+void KeepClosedStreamsClosed();
+
+// A reader of the output that goes away must not end the process.
+void IgnoreBrokenPipes();

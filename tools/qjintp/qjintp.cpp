@@ -1,12 +1,18 @@
 // qjintp: runs one script through the interpreter module, the way a host of the family does.
 //   qjintp [OPTION]... SCRIPT [VALUE]...      (qjintp --help lists the options)
-// Exit status: 0 when the run returned 1, 1 when it returned 0, 2 for a usage error.
+// Exit status: 0 when the run returned 1, 1 when it returned 0 or its trace or log output was
+// lost, 2 for a usage error.
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 
+#include "family/pvtrc32.h"
+#include "family/qjclog.h"
 #include "host_os.h"
 #include "options.h"
 #include "platform/process_env.h"
@@ -31,12 +37,18 @@ int Fail(const std::string& strProblem) {
 }
 
 extern "C" void OnSignal(int) {
+    // The first SIGINT or SIGTERM cancels the run at its next line; a run that cannot get there
+    // (it waits on a write, say) is ended by the second, which finds the default action.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     QJIPBreak();
 }
 
 void InstallSignalHandlers() {
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    // A reader that goes away costs the trace, not the run: file operations are not cut short.
+    IgnoreBrokenPipes();
 }
 
 void OnTimeUp() {
@@ -44,11 +56,39 @@ void OnTimeUp() {
     QJIPBreak();
 }
 
+// Points the trace or log module at a file given on the command line. The module opens it
+// itself, on first use; it is opened here first so that a file that cannot be written is a
+// usage error, not output lost during the run. Empty, or the problem with its reason.
+std::string UseOutputFile(const char* pszOption, const char* pszVariable,
+                          const std::string& strPath) {
+    if (strPath.empty()) return {};
+    std::FILE* pFile = std::fopen(strPath.c_str(), "a");
+    if (pFile == nullptr)
+        return std::string("cannot open ") + pszOption + " file '" + strPath +
+               "': " + std::strerror(errno);
+    std::fclose(pFile);
+    platform::SetProcessEnv(pszVariable, strPath.c_str());
+    return {};
+}
+
 // --trace and --log name the files of the trace and log modules; --quiet sends the trace nowhere.
-void DirectOutput(const CCommandLine& cmd) {
-    if (!cmd.strTrace.empty()) platform::SetProcessEnv("QJ_TRACE", cmd.strTrace.c_str());
-    if (!cmd.strLog.empty()) platform::SetProcessEnv("QJ_LOG", cmd.strLog.c_str());
+std::string DirectOutput(const CCommandLine& cmd) {
+    std::string strProblem = UseOutputFile("--trace", "QJ_TRACE", cmd.strTrace);
+    if (strProblem.empty()) strProblem = UseOutputFile("--log", "QJ_LOG", cmd.strLog);
     if (cmd.bQuiet) platform::SetProcessEnv("QJ_TRACE", NullDevice());
+    return strProblem;
+}
+
+// Tells on stderr of trace or log output that the modules could not deliver; true if any.
+bool ReportLostOutput() {
+    bool bLost = false;
+    for (const auto& [pszWhat, nError] :
+         {std::pair{"trace", PVTraceOutputError()}, std::pair{"log", LogOutputError()}}) {
+        if (nError == 0) continue;
+        std::fprintf(stderr, "qjintp: %s output lost: %s\n", pszWhat, std::strerror(nError));
+        bLost = true;
+    }
+    return bLost;
 }
 
 // Options as the run gets them; --quiet adds NT so that nothing is formatted for the trace.
@@ -77,6 +117,8 @@ int Register(const std::string& strLibrary) {
 }
 
 int Run(const CCommandLine& cmd) {
+    std::string strProblem = DirectOutput(cmd);
+    if (!strProblem.empty()) return Usage(strProblem);
     CStdinScript stdinScript;
     std::string strScript = cmd.strScript;
     if (strScript == "-") {
@@ -84,7 +126,6 @@ int Run(const CCommandLine& cmd) {
         if (!stdinScript.Copy(strReason)) return Fail(strReason);
         strScript = stdinScript.Path();
     }
-    DirectOutput(cmd);
     InstallSignalHandlers();
     if (cmd.nTimeoutSeconds > 0) StartTimer(cmd.nTimeoutSeconds, OnTimeUp);
     std::string strOptions = RunOptions(cmd);
@@ -92,7 +133,8 @@ int Run(const CCommandLine& cmd) {
         QJIPInterpret(strScript.c_str(), strOptions.empty() ? nullptr : strOptions.c_str(),
                       cmd.bHasParams ? cmd.strParams.c_str() : nullptr);
     if (cmd.nTimeoutSeconds > 0) StopTimer();
-    if (nResult == 1) return 0;
+    const bool bLost = ReportLostOutput();
+    if (nResult == 1 && !bLost) return 0;
     if (g_bTimedOut)
         std::fprintf(stderr, "qjintp: run cancelled: the time limit (%u s) was reached\n",
                      cmd.nTimeoutSeconds);
@@ -101,6 +143,7 @@ int Run(const CCommandLine& cmd) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    KeepClosedStreamsClosed();
     CCommandLine cmd;
     std::string strProblem = ParseCommandLine(argc, argv, cmd);
     if (!strProblem.empty()) return Usage(strProblem);

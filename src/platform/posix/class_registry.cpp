@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "config_files.h"
@@ -42,11 +42,12 @@ struct CRegistry {
     std::map<std::string, void*> mapLibraries;  // path to handle; libraries stay loaded
 };
 
-// Never destroyed: the factories it references may belong to libraries whose statics are gone
-// by the time this one's would be destroyed.
+// Destroyed with the module, without releasing the factories it references: they may belong to
+// libraries whose statics are gone by then, and each lives as long as its library. The
+// libraries it loaded stay loaded.
 CRegistry& Registry() {
-    static auto* pRegistry = new CRegistry;
-    return *pRegistry;
+    static CRegistry s_registry;
+    return s_registry;
 }
 
 bool SameProgId(const std::string& strProgId, const char* pszProgId) {
@@ -76,9 +77,23 @@ bool ParseClassLine(const std::string& strLine, CClassLine& line) {
     return !line.strLibrary.empty();
 }
 
-std::vector<std::string> ReadRegistryLines(const std::string& strPath) {
+// The registry names a handful of classes: a larger file is not one.
+constexpr std::size_t MAX_REGISTRY_BYTES = 1024 * 1024;
+
+// The lines of the registry file; a missing file has none. Nothing when the path names anything
+// but a regular file of at most MAX_REGISTRY_BYTES, or the file cannot be read.
+std::optional<std::vector<std::string>> ReadRegistryLines(const std::string& strPath) {
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(strPath, ec))) {
+        if (ec && ec != std::errc::no_such_file_or_directory) return std::nullopt;
+        return std::vector<std::string>();
+    }
+    std::string strText;
+    std::string strReason;
+    if (!qjconfig::ReadSmallFile(strPath, MAX_REGISTRY_BYTES, strText, strReason))
+        return std::nullopt;
     std::vector<std::string> arrLines;
-    std::ifstream in(strPath);
+    std::istringstream in(strText);
     for (std::string strLine; std::getline(in, strLine);) arrLines.push_back(strLine);
     return arrLines;
 }
@@ -86,7 +101,8 @@ std::vector<std::string> ReadRegistryLines(const std::string& strPath) {
 std::optional<CClassLine> FindClassLine(const char* pszProgId) {
     std::string strPath = GetClassRegistryPath();
     if (strPath.empty()) return std::nullopt;
-    for (const std::string& strLine : ReadRegistryLines(strPath)) {
+    for (const std::string& strLine :
+         ReadRegistryLines(strPath).value_or(std::vector<std::string>())) {
         CClassLine line;
         if (ParseClassLine(strLine, line) && SameProgId(line.strProgId, pszProgId)) return line;
     }
@@ -181,11 +197,14 @@ HRESULT WriteClassRegistration(const char* pszProgId, REFCLSID clsid, const char
     std::string strPath = GetClassRegistryPath();
     if (strPath.empty()) return E_FAIL;
 
+    // A file that is there but cannot be read as a registry is left as it is.
+    std::optional<std::vector<std::string>> arrLines = ReadRegistryLines(strPath);
+    if (!arrLines) return E_FAIL;
     std::string strNewLine =
         std::string(pszProgId) + " " + GuidToString(clsid) + " " + pszLibrary + "\n";
     std::string strContent;
     bool bWritten = false;
-    for (const std::string& strLine : ReadRegistryLines(strPath)) {
+    for (const std::string& strLine : *arrLines) {
         CClassLine line;
         if (!ParseClassLine(strLine, line) || !SameProgId(line.strProgId, pszProgId)) {
             strContent += strLine + "\n";
@@ -196,17 +215,11 @@ HRESULT WriteClassRegistration(const char* pszProgId, REFCLSID clsid, const char
     }
     if (!bWritten) strContent += strNewLine;
 
-    // Written beside the file and renamed over it, so that a reader never sees half of it.
     std::error_code ec;
     std::filesystem::path path(strPath);
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-    std::string strTemp = strPath + ".tmp";
-    {
-        std::ofstream out(strTemp, std::ios::trunc);
-        if (!(out << strContent) || !out.flush()) return E_FAIL;
-    }
-    std::filesystem::rename(strTemp, path, ec);
-    return ec ? E_FAIL : S_OK;
+    std::string strReason;
+    return qjconfig::WriteFileAtomically(strPath, strContent, strReason) ? S_OK : E_FAIL;
 }
 
 HRESULT GetClassObjectOfProgId(const char* pszProgId, IClassFactory** ppFactory) {

@@ -19,12 +19,11 @@ void FormatLocalTime(char* pszBuf, size_t nSize) {
     if (std::strftime(pszBuf, nSize, "%c", &local) == 0) pszBuf[0] = '\0';
 }
 
-const char* StackLimit(size_t nReserve) {
+const char* StackBottom() {
     // Finding the main thread's stack reads the process's memory map, so each thread looks
     // its stack up once; a thread's stack stays where it is.
     struct Extent {
         const char* pLow = nullptr;
-        size_t nSize = 0;
         bool bLooked = false;
     };
     thread_local Extent extent;
@@ -33,12 +32,13 @@ const char* StackLimit(size_t nReserve) {
         pthread_attr_t attr;
         if (pthread_getattr_np(pthread_self(), &attr) == 0) {
             void* pLow = nullptr;
-            if (pthread_attr_getstack(&attr, &pLow, &extent.nSize) == 0)
+            size_t nSize = 0;
+            if (pthread_attr_getstack(&attr, &pLow, &nSize) == 0)
                 extent.pLow = static_cast<const char*>(pLow);
             pthread_attr_destroy(&attr);
         }
     }
-    return extent.pLow != nullptr && extent.nSize > nReserve ? extent.pLow + nReserve : nullptr;
+    return extent.pLow;
 }
 
 }  // namespace platform

@@ -5,12 +5,11 @@
 
 namespace platform {
 
-const char* StackLimit(size_t nReserve) {
+const char* StackBottom() {
     ULONG_PTR nLow = 0;
     ULONG_PTR nHigh = 0;
     GetCurrentThreadStackLimits(&nLow, &nHigh);
-    if (nHigh - nLow <= nReserve) return nullptr;
-    return reinterpret_cast<const char*>(nLow) + nReserve;
+    return reinterpret_cast<const char*>(nLow);
 }
 
 }  // namespace platform

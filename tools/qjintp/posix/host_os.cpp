@@ -2,6 +2,7 @@
 #include "../host_os.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -65,4 +66,20 @@ void StartTimer(unsigned nSeconds, void (*pfnExpire)()) {
 
 void StopTimer() {
     alarm(0);
+}
+
+// /dev/null opened for reading takes a closed stream's number: writes to it fail.
+void KeepClosedStreamsClosed() {
+    for (int nStream : {STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(nStream, F_GETFD) != -1 || errno != EBADF) continue;
+        const int nFile = open("/dev/null", O_RDONLY);
+        if (nFile >= 0 && nFile != nStream) {
+            dup2(nFile, nStream);
+            close(nFile);
+        }
+    }
+}
+
+void IgnoreBrokenPipes() {
+    std::signal(SIGPIPE, SIG_IGN);
 }

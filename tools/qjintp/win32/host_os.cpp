@@ -70,3 +70,9 @@ void StopTimer() {
     if (g_hTimer) DeleteTimerQueueTimer(nullptr, g_hTimer, INVALID_HANDLE_VALUE);
     g_hTimer = nullptr;
 }
+
+// The runtime gives a closed standard stream no descriptor that a later file could take.
+void KeepClosedStreamsClosed() {}
+
+// Windows sends no signal for a pipe whose reader went away; the write fails instead.
+void IgnoreBrokenPipes() {}
