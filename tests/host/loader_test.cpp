@@ -1,14 +1,9 @@
 // Loading a script file into the line array: limits, line ends, clean-up of lines.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <future>
 
 #include "support/script_runner.h"
 
@@ -32,50 +27,6 @@ int LoadFails(ScriptRunner& runner, const std::string& strText) {
 }
 
 using Lines = std::vector<std::string>;
-
-// Loads a file by its path: the engine's error code, or ERR_NONE_YET when it loads.
-int LoadPath(ScriptRunner& runner, const std::string& strPath) {
-    try {
-        runner.Engine().LoadScript(strPath.c_str());
-    } catch (const CScriptError&) {
-        return runner.Engine().m_nError;
-    }
-    return ERR_NONE_YET;
-}
-
-// The same, for a path that may make the load wait: a load still waiting after a few seconds
-// is released by opening the path for writing (a FIFO then reads as empty), and fails the test.
-int LoadPathWithoutWaiting(ScriptRunner& runner, const std::string& strPath) {
-    auto load = std::async(std::launch::async, [&] { return LoadPath(runner, strPath); });
-    if (load.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
-        ADD_FAILURE() << "loading " << strPath << " waits";
-        close(open(strPath.c_str(), O_WRONLY | O_NONBLOCK));
-    }
-    return load.get();
-}
-
-// Only a regular file, links followed, is loaded; anything else fails before it is read, and
-// a file that cannot be read is a read error.
-TEST(Loader, OnlyRegularFilesAreRead) {
-    ScriptRunner runner;
-    runner.WriteFile("real.scr", "Main\n");
-    std::filesystem::create_symlink(runner.PathOf("real.scr"), runner.PathOf("link.scr"));
-    std::filesystem::create_directory(runner.PathOf("dir.scr"));
-    ASSERT_EQ(mkfifo(runner.PathOf("fifo.scr").c_str(), 0600), 0);
-    const struct {
-        std::string strPath;
-        int nError;
-    } kCases[] = {
-        {runner.PathOf("link.scr"), ERR_NONE_YET},
-        {runner.PathOf("dir.scr"), ERR_OPEN_SCRIPT},
-        {runner.PathOf("fifo.scr"), ERR_OPEN_SCRIPT},
-        {"/dev/null", ERR_OPEN_SCRIPT},
-        // A regular file whose first bytes cannot be read.
-        {"/proc/self/mem", ERR_READ_SCRIPT},
-    };
-    for (const auto& test : kCases)
-        EXPECT_EQ(LoadPathWithoutWaiting(runner, test.strPath), test.nError) << test.strPath;
-}
 
 TEST(Loader, LinesAreCleanedButKeepTheirIndex) {
     ScriptRunner runner;
@@ -128,6 +79,6 @@ TEST(Loader, MoreLinesThanCanBeNumberedIsAReadError) {
         for (int i = 0; i < 2048; ++i) file << strFeeds;
         ASSERT_TRUE(file.flush());
     }
-    EXPECT_EQ(LoadPath(runner, runner.PathOf("lines.scr")), ERR_READ_SCRIPT);
+    EXPECT_EQ(runner.LoadError(runner.PathOf("lines.scr")), ERR_READ_SCRIPT);
     std::filesystem::remove(runner.PathOf("lines.scr"));
 }

@@ -47,6 +47,15 @@ ScriptRun ScriptRunner::RunFile(const char* pszPath, const char* pszOptions,
     return {nResult, family_double::TraceText(), family_double::LogText(), m_pEngine->m_nError};
 }
 
+int ScriptRunner::LoadError(const std::string& strPath) {
+    try {
+        m_pEngine->LoadScript(strPath.c_str());
+    } catch (const CScriptError&) {
+        return m_pEngine->m_nError;
+    }
+    return ERR_NONE_YET;
+}
+
 std::string ScriptError(int nLine, const std::string& strMessage) {
     return "Script error: t.scr (" + std::to_string(nLine) + "): " + strMessage + "\n";
 }

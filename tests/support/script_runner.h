@@ -24,6 +24,8 @@ public:
                   const char* pszParams = nullptr);
     // Runs a script file by its path.
     ScriptRun RunFile(const char* pszPath, const char* pszOptions, const char* pszParams);
+    // Loads a script file by its path: the engine's error code, or ERR_NONE_YET when it loads.
+    int LoadError(const std::string& strPath);
     // The path of a file in the temporary folder.
     std::string PathOf(const std::string& strName) const;
     void WriteFile(const std::string& strName, const std::string& strText) const;
