@@ -27,6 +27,7 @@ endif()
 # DLLs and ours must be found when they load.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
 # Import libraries that link entries by ordinal are made with dlltool.
 set(CMAKE_DLLTOOL ${QJ_MINGW_PREFIX}-dlltool)

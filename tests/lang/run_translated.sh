@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A run of qjintp with the German language home of the build: the start and end messages and
-# the script error come in German; without a language, in the module's own texts.
+# the script errors come in German; without a language, in the module's own texts. The third
+# argument names the character set the host writes its texts in (UTF-8 where not given).
 set -u
 qjintp=$1
 qjhome=$2
+charset=${3:-UTF-8}
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 printf 'Main\nfoo\nEndMain\n' >"$dir/t.scr"
@@ -15,16 +17,20 @@ check() {  # what, expected, actual
     fail=1
   fi
 }
-run() {  # language; prints the run's stdout without the time texts, then its stderr
-  (cd "$dir" && QJ_ENV_FILE="$dir/none.ini" QJLg=$1 QJHome="$qjhome" QJCHome= LC_ALL=C \
-    "$qjintp" t.scr 2>"$dir/stderr" | sed -E 's/ - [A-Z][a-z]{2} .*$//')
-  cat "$dir/stderr"
+run() {  # language, script; prints the run's stdout without the time texts, then its stderr
+  {
+    (cd "$dir" && QJ_ENV_FILE="$dir/none.ini" QJLg=$1 QJHome="$qjhome" QJCHome= LC_ALL=C \
+      "$qjintp" "$2" 2>"$dir/stderr" | sed -E 's/ - [A-Z][a-z]+.*$//')
+    cat "$dir/stderr"
+  } | iconv -f "$charset" -t UTF-8
 }
 check "German" "'t.scr' Start der Skriptverarbeitung
 't.scr' Ende der Skriptverarbeitung
-Skriptfehler: t.scr (2): 'foo' - Unbekannter Bezeichner" "$(run de)"
+Skriptfehler: t.scr (2): 'foo' - Unbekannter Bezeichner" "$(run de t.scr)"
+check "German, not ASCII" "Skriptfehler: 'gone.scr' - Fehler beim Öffnen der Skriptdatei" \
+  "$(run de gone.scr | grep -v Skriptverarbeitung)"
 check "own texts" "'t.scr' start script processing
 't.scr' end of script processing
-Script error: t.scr (2): 'foo' - Unknown identifier" "$(run '')"
+Script error: t.scr (2): 'foo' - Unknown identifier" "$(run '' t.scr)"
 [ "$fail" = 0 ] && echo "translated run: passed"
 exit "$fail"

@@ -47,3 +47,14 @@ add_test(NAME windows_cscript_client
          COMMAND ${QJ_WINE} cscript //nologo ${QJ_CLIENT_WINPATH})
 set_tests_properties(windows_cscript_client PROPERTIES FIXTURES_REQUIRED qjregistered
                      PASS_REGULAR_EXPRESSION "client: all passed" FAIL_REGULAR_EXPRESSION "FAIL")
+
+# The German language module: its string table against the table it is made from, and runs of
+# qjintp.exe with the language home of the build, where the host writes the texts in the ANSI
+# code page (windows-1252 for German, as wine has it for LC_ALL=C).
+target_sources(qjtests PRIVATE ${PROJECT_SOURCE_DIR}/lang/de/strings_de.cpp)
+target_include_directories(qjtests PRIVATE ${PROJECT_SOURCE_DIR}/lang)
+add_dependencies(qjtests qjlang_de)
+string(REPLACE "/" "\\" QJ_HOME_WINPATH "Z:${CMAKE_BINARY_DIR}/qjhome")
+add_test(NAME windows_translated
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/lang/run_translated.sh ${QJ_QJINTP_COMMAND}
+                 ${QJ_HOME_WINPATH} WINDOWS-1252)
