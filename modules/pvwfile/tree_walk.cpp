@@ -1,0 +1,131 @@
+// The walk of two trees in step.
+#include "tree_walk.h"
+
+#include <algorithm>
+
+#include "platform.h"
+
+namespace pvw {
+
+namespace {
+
+void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKeys) {
+    std::sort(arrEntries.begin(), arrEntries.end(), [](const CEntry& a, const CEntry& b) {
+        return NameKey(a.strName) < NameKey(b.strName);
+    });
+    arrKeys.clear();
+    for (const CEntry& entry : arrEntries) arrKeys.push_back(NameKey(entry.strName));
+}
+
+// The target root's place below the source root, when a recursive walk would meet it.
+std::string NestedRel(const Path& source, const Path& target) {
+    std::error_code ec;
+    Path src = std::filesystem::weakly_canonical(source, ec);
+    if (ec) return {};
+    Path dst = std::filesystem::weakly_canonical(target, ec);
+    if (ec) return {};
+    Path rel = dst.lexically_relative(src);
+    if (rel.empty() || rel == "." || *rel.begin() == "..") return {};
+    return rel.generic_string();
+}
+
+}  // namespace
+
+bool CTreeWalk::Run(const Path& source, const Path& target) {
+    CEntry root;
+    std::error_code ec;
+    if (!ReadEntry(source, true, root, ec)) {
+        m_job.Stop(RES_SOURCE, "cannot read source " + source.string() + ": " + ec.message());
+        return false;
+    }
+    m_bHaveTarget = !target.empty();
+    if (root.eKind != EKind::Dir) {
+        // One file: it meets the entry of its name in the target directory.
+        root.strName = source.filename().string();
+        CPair pair{&root, nullptr, source, m_bHaveTarget ? target / root.strName : Path(),
+                   root.strName};
+        CEntry existing;
+        if (m_bHaveTarget && ReadEntry(pair.target, false, existing, ec)) {
+            existing.strName = root.strName;
+            pair.pTarget = &existing;
+        }
+        Visit(pair);
+        return true;
+    }
+    std::vector<CEntry> arrSource;
+    if (!List(source, arrSource, false)) {
+        m_job.Stop(RES_SOURCE, "source " + source.string() + " is unreadable");
+        return false;
+    }
+    if (m_bHaveTarget && m_bRecurse) m_strSkipRel = NestedRel(source, target);
+    Level(source, target, std::string(), arrSource, m_bHaveTarget);
+    return true;
+}
+
+bool CTreeWalk::List(const Path& dir, std::vector<CEntry>& arrEntries, bool bMissingIsEmpty) {
+    std::error_code ec;
+    if (ListDirectory(dir, arrEntries, ec)) return true;
+    if (bMissingIsEmpty && ec == std::errc::no_such_file_or_directory) return true;
+    m_job.Fail("read directory", dir, ec);
+    return false;
+}
+
+void CTreeWalk::Level(const Path& source, const Path& target, const std::string& strRel,
+                      std::vector<CEntry>& arrSource, bool bListTarget) {
+    if (m_job.CheckCancel()) return;
+    std::vector<CEntry> arrTarget;
+    if (bListTarget && !List(target, arrTarget, true)) return;
+    std::vector<std::string> arrSourceKeys, arrTargetKeys;
+    SortByKey(arrSource, arrSourceKeys);
+    SortByKey(arrTarget, arrTargetKeys);
+    size_t i = 0, j = 0;
+    while ((i < arrSource.size() || j < arrTarget.size()) && !m_job.Stopped()) {
+        bool bTakeSource =
+            i < arrSource.size() && (j >= arrTarget.size() || arrSourceKeys[i] <= arrTargetKeys[j]);
+        bool bTakeTarget =
+            j < arrTarget.size() && (i >= arrSource.size() || arrTargetKeys[j] <= arrSourceKeys[i]);
+        const CEntry* pSource = bTakeSource ? &arrSource[i++] : nullptr;
+        const CEntry* pTarget = bTakeTarget ? &arrTarget[j++] : nullptr;
+        const std::string& strName = pSource != nullptr ? pSource->strName : pTarget->strName;
+        CPair pair{
+            pSource, pTarget, source / strName,
+            m_bHaveTarget ? target / (pTarget != nullptr ? pTarget->strName : strName) : Path(),
+            strRel.empty() ? strName : strRel + "/" + strName};
+        Visit(pair);
+    }
+}
+
+void CTreeWalk::Visit(CPair& pair) {
+    for (const CEntry* pEntry : {pair.pSource, pair.pTarget}) {
+        if (pEntry != nullptr && pEntry->eKind == EKind::Special) {
+            m_job.Note("skipped special file", pEntry == pair.pSource ? pair.source : pair.target);
+            return;
+        }
+    }
+    bool bSourceDir = pair.pSource != nullptr && pair.pSource->eKind == EKind::Dir;
+    bool bTargetDir = pair.pTarget != nullptr && pair.pTarget->eKind == EKind::Dir;
+    if (pair.pSource != nullptr && pair.pTarget != nullptr && bSourceDir != bTargetDir) {
+        m_job.Fail("match", bSourceDir ? pair.target : pair.source,
+                   "a directory in one tree has the name of a file in the other");
+        return;
+    }
+    if (!bSourceDir && !bTargetDir) {
+        // Filtered by the source's entry when there is one: it decides what the pair becomes.
+        CEntry entry = pair.pSource != nullptr ? *pair.pSource : *pair.pTarget;
+        if (m_filter.AcceptFile(pair.pSource != nullptr ? pair.source : pair.target, entry)) {
+            m_visitor.Entry(pair);
+        }
+        return;
+    }
+    const std::string& strName = (pair.pSource != nullptr ? pair.pSource : pair.pTarget)->strName;
+    if (!m_bRecurse || pair.strRel == m_strSkipRel || !m_filter.AcceptDir(strName, pair.strRel)) {
+        return;
+    }
+    if (!m_visitor.EnterDir(pair)) return;
+    std::vector<CEntry> arrSource;
+    if (pair.pSource != nullptr && !List(pair.source, arrSource, false)) return;
+    Level(pair.source, pair.target, pair.strRel, arrSource, pair.pTarget != nullptr);
+    m_visitor.LeaveDir(pair);
+}
+
+}  // namespace pvw
