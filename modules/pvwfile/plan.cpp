@@ -30,10 +30,11 @@ public:
     CExecutor(CJob& job, const CPlanOptions& options)
         : m_job(job), m_options(options), m_copier(job) {}
 
-    void Run(const std::vector<CStep>& arrSteps);
+    void Run(const std::vector<CStep>& arrSteps, const Path& targetRoot);
 
 private:
     bool CheckReserve(const Path& target, std::uint64_t nBytes);
+    bool MakeTargetRoot(const Path& root);
     bool EnsureParent(const Path& target);
     void Copy(const CStep& step);
     void Move(const CStep& step);
@@ -49,7 +50,7 @@ private:
     Path m_lastParent;  // the last directory known to exist
 };
 
-void CExecutor::Run(const std::vector<CStep>& arrSteps) {
+void CExecutor::Run(const std::vector<CStep>& arrSteps, const Path& targetRoot) {
     std::uint64_t nFiles = 0, nBytes = 0;
     Path firstTarget;
     for (const CStep& step : arrSteps) {
@@ -60,6 +61,7 @@ void CExecutor::Run(const std::vector<CStep>& arrSteps) {
     }
     // Refuse before the first file when the whole copy would undercut the reserve.
     if (!firstTarget.empty() && !CheckReserve(firstTarget, nBytes)) return;
+    if (!targetRoot.empty() && !MakeTargetRoot(targetRoot)) return;
     m_job.Progress().Begin(nFiles, nBytes);
     for (const CStep& step : arrSteps) {
         if (m_job.CheckCancel() || m_job.Stopped()) break;
@@ -106,6 +108,17 @@ bool CExecutor::CheckReserve(const Path& target, std::uint64_t nBytes) {
     m_job.Stop(RES_RESERVED, "copying " + std::to_string(nBytes) + " bytes to " +
                                  target.parent_path().string() + " would leave less than " +
                                  std::to_string(m_job.Settings().nReservedMB) + " MB free");
+    return false;
+}
+
+bool CExecutor::MakeTargetRoot(const Path& root) {
+    std::error_code ec;
+    if (m_job.Simulating() || std::filesystem::is_directory(root, ec) ||
+        std::filesystem::create_directories(root, ec)) {
+        return true;
+    }
+    m_job.Stop(RES_TARGET, "cannot create target " + root.string() + ": " +
+                               (ec ? ec.message() : "a file of that name is in the way"));
     return false;
 }
 
@@ -196,6 +209,7 @@ void CExecutor::MakeDir(const CStep& step) {
 }
 
 void CExecutor::ChangeAttrib(const CStep& step) {
+    if (step.entry.eKind == EKind::Link) return;  // a link has no attributes of its own here
     CEntry entry = step.entry;
     ReadExtraAttributes(step.source, entry);
     if (((entry.nAttrib | m_options.nSet) & ~m_options.nClear) == entry.nAttrib) return;
@@ -216,8 +230,9 @@ void CExecutor::ChangeAttrib(const CStep& step) {
 
 }  // namespace
 
-void ExecutePlan(CJob& job, const std::vector<CStep>& arrSteps, const CPlanOptions& options) {
-    CExecutor(job, options).Run(arrSteps);
+void ExecutePlan(CJob& job, const std::vector<CStep>& arrSteps, const CPlanOptions& options,
+                 const Path& targetRoot) {
+    CExecutor(job, options).Run(arrSteps, targetRoot);
 }
 
 }  // namespace pvw

@@ -34,7 +34,9 @@ struct CPlanOptions {
     unsigned nSet = 0, nClear = 0;  // for ChangeAttrib
 };
 
-// Carries out the plan; the job holds the result.
-void ExecutePlan(CJob& job, const std::vector<CStep>& arrSteps, const CPlanOptions& options);
+// Carries out the plan, first making the target root when one is named; the job holds the
+// result.
+void ExecutePlan(CJob& job, const std::vector<CStep>& arrSteps, const CPlanOptions& options,
+                 const Path& targetRoot = Path());
 
 }  // namespace pvw

@@ -169,17 +169,9 @@ int TreeOperation(ETreeOp eOp, const char* pszSource, const char* pszTarget, int
     CPlanner planner(job, eOp);
     CTreeWalk walk(job, filter, job.Option(OPT_SUBDIRS), planner);
     if (!walk.Run(source, target) || job.Stopped()) return job.Finish();
-    std::vector<CStep> arrSteps = planner.Steps();
-    std::error_code ec;
-    bool bChanges = eOp != ETreeOp::ScanDifference && !job.Simulating();
-    if (bChanges && !std::filesystem::is_directory(target, ec) &&
-        !std::filesystem::create_directories(target, ec)) {
-        job.Stop(RES_TARGET, "cannot create target " + target.string() + ": " +
-                                 (ec ? ec.message() : "a file of that name is in the way"));
-        return job.Finish();
-    }
-    CPlanOptions options{job.Settings().bAnswerYesForDelete};
-    ExecutePlan(job, arrSteps, options);
+    bool bChanges = eOp != ETreeOp::ScanDifference;
+    ExecutePlan(job, planner.Steps(), CPlanOptions{job.Settings().bAnswerYesForDelete},
+                bChanges ? target : Path());
     return job.Finish();
 }
 

@@ -65,7 +65,10 @@ bool CTreeWalk::Run(const Path& source, const Path& target) {
 bool CTreeWalk::List(const Path& dir, std::vector<CEntry>& arrEntries, bool bMissingIsEmpty) {
     std::error_code ec;
     if (ListDirectory(dir, arrEntries, ec)) return true;
-    if (bMissingIsEmpty && ec == std::errc::no_such_file_or_directory) return true;
+    if (bMissingIsEmpty &&
+        (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)) {
+        return true;  // a target still to be made; making it says why it cannot be
+    }
     m_job.Fail("read directory", dir, ec);
     return false;
 }
