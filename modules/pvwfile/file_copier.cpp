@@ -1,7 +1,7 @@
 // Safe copies with batched commits.
 #include "file_copier.h"
 
-#include <chrono>
+#include <atomic>
 #include <random>
 
 #include "platform.h"
@@ -23,8 +23,10 @@ unsigned TempSalt() {
 
 Path CFileCopier::TempNameFor(const Path& target) {
     std::string strStem = target.filename().string().substr(0, kMaxTempStem);
+    // The counter is shared, so that operations on other threads never pick the same name.
+    static std::atomic<unsigned> s_nCounter{0};
     return target.parent_path() / ("." + strStem + ".pvw" + std::to_string(TempSalt() % 100000) +
-                                   "-" + std::to_string(++m_nTempCounter));
+                                   "-" + std::to_string(++s_nCounter));
 }
 
 bool CFileCopier::FailCopy(const Path& source, const Path& target, const std::error_code& ec) {

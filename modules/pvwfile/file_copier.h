@@ -38,7 +38,6 @@ private:
     CJob& m_job;
     std::vector<CPending> m_arrPending;
     std::uint64_t m_nPendingBytes = 0;
-    unsigned m_nTempCounter = 0;
 };
 
 }  // namespace pvw

@@ -17,14 +17,14 @@ void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKey
     for (const CEntry& entry : arrEntries) arrKeys.push_back(NameKey(entry.strName));
 }
 
-// The target root's place below the source root, when a recursive walk would meet it.
-std::string NestedRel(const Path& source, const Path& target) {
+// The place of root inner below root outer, when a recursive walk of outer would meet it.
+std::string NestedRel(const Path& outer, const Path& inner) {
     std::error_code ec;
-    Path src = std::filesystem::weakly_canonical(source, ec);
+    Path canonicalOuter = std::filesystem::weakly_canonical(outer, ec);
     if (ec) return {};
-    Path dst = std::filesystem::weakly_canonical(target, ec);
+    Path canonicalInner = std::filesystem::weakly_canonical(inner, ec);
     if (ec) return {};
-    Path rel = dst.lexically_relative(src);
+    Path rel = canonicalInner.lexically_relative(canonicalOuter);
     if (rel.empty() || rel == "." || *rel.begin() == "..") return {};
     return rel.generic_string();
 }
@@ -57,7 +57,10 @@ bool CTreeWalk::Run(const Path& source, const Path& target) {
         m_job.Stop(RES_SOURCE, "source " + source.string() + " is unreadable");
         return false;
     }
-    if (m_bHaveTarget && m_bRecurse) m_strSkipRel = NestedRel(source, target);
+    if (m_bHaveTarget && m_bRecurse) {
+        m_strSkipRel = NestedRel(source, target);
+        m_strSkipTargetRel = NestedRel(target, source);
+    }
     Level(source, target, std::string(), arrSource, m_bHaveTarget);
     return true;
 }
@@ -121,7 +124,10 @@ void CTreeWalk::Visit(CPair& pair) {
         return;
     }
     const std::string& strName = (pair.pSource != nullptr ? pair.pSource : pair.pTarget)->strName;
-    if (!m_bRecurse || pair.strRel == m_strSkipRel || !m_filter.AcceptDir(strName, pair.strRel)) {
+    // Neither root is walked as part of the other's tree: a target inside the source is not
+    // copied into itself, and a source inside the target is not the target's to delete.
+    if (!m_bRecurse || pair.strRel == m_strSkipRel || pair.strRel == m_strSkipTargetRel ||
+        !m_filter.AcceptDir(strName, pair.strRel)) {
         return;
     }
     if (!m_visitor.EnterDir(pair)) return;

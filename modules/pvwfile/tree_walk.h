@@ -50,7 +50,8 @@ private:
     bool m_bRecurse;
     CTreeVisitor& m_visitor;
     bool m_bHaveTarget = false;
-    std::string m_strSkipRel;  // the target root, when it lies inside the source tree
+    std::string m_strSkipRel;        // the target root, when it lies inside the source tree
+    std::string m_strSkipTargetRel;  // the source root, when it lies inside the target tree
 };
 
 }  // namespace pvw
