@@ -54,7 +54,8 @@ bool CFileCopier::Add(const Path& source, const CEntry& entry, const Path& targe
             source, temp, [&](std::uint64_t n) { progress.FileBytes(n); }, ec);
     }
     if (!bDone) return FailCopy(source, target, ec);
-    m_arrPending.push_back({temp, source, target, pszWhat, bRemoveSource, entry.nSize});
+    m_job.Progress().FileDone(entry.nSize);
+    m_arrPending.push_back({temp, source, target, pszWhat, bRemoveSource});
     m_nPendingBytes += entry.nSize;
     if (m_arrPending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes) return Commit();
     return true;
@@ -77,7 +78,6 @@ bool CFileCopier::Commit() {
             bGoOn = m_job.Fail("write", pending.target, bFlushed ? ecStep : ec) && bGoOn;
             continue;
         }
-        m_job.Progress().FileDone(pending.nSize);
         if (pending.bRemoveSource && !RemoveFile(pending.source, ecStep)) {
             bGoOn = m_job.Fail("remove the moved source", pending.source, ecStep) && bGoOn;
         }

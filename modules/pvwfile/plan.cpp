@@ -51,16 +51,18 @@ private:
 };
 
 void CExecutor::Run(const std::vector<CStep>& arrSteps, const Path& targetRoot) {
-    std::uint64_t nFiles = 0, nBytes = 0;
+    std::uint64_t nFiles = 0, nBytes = 0, nCopyBytes = 0;
     Path firstTarget;
     for (const CStep& step : arrSteps) {
         if (step.eStep != EStep::Copy && step.eStep != EStep::Move) continue;
         ++nFiles;
         nBytes += step.entry.nSize;
-        if (firstTarget.empty() && step.eStep == EStep::Copy) firstTarget = step.target;
+        if (step.eStep != EStep::Copy) continue;  // a move may be a rename, needing no space
+        nCopyBytes += step.entry.nSize;
+        if (firstTarget.empty()) firstTarget = step.target;
     }
     // Refuse before the first file when the whole copy would undercut the reserve.
-    if (!firstTarget.empty() && !CheckReserve(firstTarget, nBytes)) return;
+    if (!firstTarget.empty() && !CheckReserve(firstTarget, nCopyBytes)) return;
     if (!targetRoot.empty() && !MakeTargetRoot(targetRoot)) return;
     m_job.Progress().Begin(nFiles, nBytes);
     for (const CStep& step : arrSteps) {

@@ -78,16 +78,24 @@ bool ListDirectory(const Path& dir, std::vector<CEntry>& arrEntries, std::error_
 }
 
 bool ReadEntry(const Path& path, bool bFollow, CEntry& entry, std::error_code& ec) {
-    WIN32_FIND_DATAW data;
-    HANDLE hFind =
-        FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
-    if (hFind == INVALID_HANDLE_VALUE) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         ec = LastWinError();
         return false;
     }
-    FindClose(hFind);
+    // Only a listing tells what kind of reparse point an entry is.
+    DWORD nTag = 0;
+    WIN32_FIND_DATAW find;
+    HANDLE hFind = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                       ? FindFirstFileExW(path.c_str(), FindExInfoBasic, &find,
+                                          FindExSearchNameMatch, nullptr, 0)
+                       : INVALID_HANDLE_VALUE;
+    if (hFind != INVALID_HANDLE_VALUE) {
+        nTag = find.dwReserved0;
+        FindClose(hFind);
+    }
     entry.strName = path.filename().string();
-    FillEntry(data.dwFileAttributes, data.dwReserved0, data.ftLastWriteTime, data.nFileSizeHigh,
+    FillEntry(data.dwFileAttributes, nTag, data.ftLastWriteTime, data.nFileSizeHigh,
               data.nFileSizeLow, entry);
     if (!bFollow || entry.eKind != EKind::Link) return true;
     // A root named through a link: what the link leads to.
