@@ -31,20 +31,28 @@ std::string NestedRel(const Path& outer, const Path& inner) {
 
 }  // namespace
 
-bool CTreeWalk::Run(const Path& source, const Path& target) {
-    CEntry root;
+bool CTreeWalk::ReadRoot(const Path& source, bool bFollow, CEntry& root) {
     std::error_code ec;
-    if (!ReadEntry(source, true, root, ec)) {
-        m_job.Stop(RES_SOURCE, "cannot read source " + source.string() + ": " + ec.message());
+    if (ReadEntry(source, bFollow, root, ec)) return true;
+    m_job.Stop(RES_SOURCE, "cannot read source " + source.string() + ": " + ec.message());
+    return false;
+}
+
+bool CTreeWalk::Run(const Path& source, const Path& target) {
+    // A root that is a link to a directory is walked; a link to anything else is copied as
+    // the link it is.
+    CEntry root;
+    if (!ReadRoot(source, true, root) ||
+        (root.eKind != EKind::Dir && !ReadRoot(source, false, root))) {
         return false;
     }
     m_bHaveTarget = !target.empty();
     if (root.eKind != EKind::Dir) {
         // One file: it meets the entry of its name in the target directory.
-        root.strName = source.filename().string();
         CPair pair{&root, nullptr, source, m_bHaveTarget ? target / root.strName : Path(),
                    root.strName};
         CEntry existing;
+        std::error_code ec;
         if (m_bHaveTarget && ReadEntry(pair.target, false, existing, ec)) {
             existing.strName = root.strName;
             pair.pTarget = &existing;

@@ -40,6 +40,7 @@ public:
     bool Run(const Path& source, const Path& target);
 
 private:
+    bool ReadRoot(const Path& source, bool bFollow, CEntry& root);
     bool List(const Path& dir, std::vector<CEntry>& arrEntries, bool bMissingIsEmpty);
     void Level(const Path& source, const Path& target, const std::string& strRel,
                std::vector<CEntry>& arrSource, bool bListTarget);
