@@ -127,8 +127,10 @@ TEST_F(SafetyTest, ReadOnlyTargetFailsUnlessAllowedOrIgnored) {
     }
 }
 
-// The host cancels from another thread while the first lines come in; the notification pipe
-// is one page, so the library waits on the reader until the cancel has been asked for.
+// The host cancels from another thread while the first lines come in. The tree holds more
+// files than one commit batch (1024), whose lines arrive before the last files are copied;
+// the notification pipe is one page, so the library waits on the reader until the cancel has
+// been asked for.
 TEST_F(SafetyTest, CancelFromAnotherThreadStopsBetweenFiles) {
     for (int i = 0; i < 1100; ++i) Write(Src() / ("f" + std::to_string(i)), "x");
     int fds[2];
