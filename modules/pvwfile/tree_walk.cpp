@@ -61,21 +61,21 @@ bool CTreeWalk::Run(const Path& source, const Path& target) {
         return true;
     }
     std::vector<CEntry> arrSource;
-    if (!List(source, arrSource, false)) {
-        m_job.Stop(RES_SOURCE, "source " + source.string() + " is unreadable");
+    std::error_code ec;
+    if (!ListDirectory(source, arrSource, ec)) {
+        m_job.Stop(RES_SOURCE, "cannot read source " + source.string() + ": " + ec.message());
         return false;
     }
     if (m_bHaveTarget && m_bRecurse) {
         m_strSkipRel = NestedRel(source, target);
         m_strSkipTargetRel = NestedRel(target, source);
     }
-    Level(source, target, std::string(), arrSource, m_bHaveTarget);
+    Level(source, target, std::string(), arrSource, false, m_bHaveTarget);
     return true;
 }
 
-bool CTreeWalk::List(const Path& dir, std::vector<CEntry>& arrEntries, bool bMissingIsEmpty) {
-    std::error_code ec;
-    if (ListDirectory(dir, arrEntries, ec)) return true;
+bool CTreeWalk::Listed(const Path& dir, bool bOk, const std::error_code& ec, bool bMissingIsEmpty) {
+    if (bOk) return true;
     if (bMissingIsEmpty &&
         (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)) {
         return true;  // a target still to be made; making it says why it cannot be
@@ -84,11 +84,32 @@ bool CTreeWalk::List(const Path& dir, std::vector<CEntry>& arrEntries, bool bMis
     return false;
 }
 
+bool CTreeWalk::ListSides(const Path& source, bool bListSource, std::vector<CEntry>& arrSource,
+                          const Path& target, bool bListTarget, std::vector<CEntry>& arrTarget) {
+    bool bBeside = bListSource && bListTarget;
+    if (bBeside) {
+        if (!m_pLister) m_pLister = std::make_unique<CSideLister>();
+        m_pLister->Start(target);
+    }
+    std::error_code ecSource, ecTarget;
+    bool bSourceOk = !bListSource || ListDirectory(source, arrSource, ecSource);
+    bool bTargetOk = true;
+    if (bBeside) {
+        bTargetOk = m_pLister->Wait(arrTarget, ecTarget);
+    } else if (bListTarget) {
+        bTargetOk = ListDirectory(target, arrTarget, ecTarget);
+    }
+    // Both are reported, and neither side is walked when one cannot be read.
+    bSourceOk = Listed(source, bSourceOk, ecSource, false);
+    bTargetOk = Listed(target, bTargetOk, ecTarget, true);
+    return bSourceOk && bTargetOk;
+}
+
 void CTreeWalk::Level(const Path& source, const Path& target, const std::string& strRel,
-                      std::vector<CEntry>& arrSource, bool bListTarget) {
+                      std::vector<CEntry>& arrSource, bool bListSource, bool bListTarget) {
     if (m_job.CheckCancel()) return;
     std::vector<CEntry> arrTarget;
-    if (bListTarget && !List(target, arrTarget, true)) return;
+    if (!ListSides(source, bListSource, arrSource, target, bListTarget, arrTarget)) return;
     std::vector<std::string> arrSourceKeys, arrTargetKeys;
     SortByKey(arrSource, arrSourceKeys);
     SortByKey(arrTarget, arrTargetKeys);
@@ -140,8 +161,8 @@ void CTreeWalk::Visit(CPair& pair) {
     }
     if (!m_visitor.EnterDir(pair)) return;
     std::vector<CEntry> arrSource;
-    if (pair.pSource != nullptr && !List(pair.source, arrSource, false)) return;
-    Level(pair.source, pair.target, pair.strRel, arrSource, pair.pTarget != nullptr);
+    Level(pair.source, pair.target, pair.strRel, arrSource, pair.pSource != nullptr,
+          pair.pTarget != nullptr);
     m_visitor.LeaveDir(pair);
 }
 

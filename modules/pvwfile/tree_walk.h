@@ -4,11 +4,13 @@
 // whole, so that no operation mistakes it for an empty one.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "filter.h"
 #include "job.h"
+#include "side_lister.h"
 
 namespace pvw {
 
@@ -41,9 +43,11 @@ public:
 
 private:
     bool ReadRoot(const Path& source, bool bFollow, CEntry& root);
-    bool List(const Path& dir, std::vector<CEntry>& arrEntries, bool bMissingIsEmpty);
+    bool Listed(const Path& dir, bool bOk, const std::error_code& ec, bool bMissingIsEmpty);
+    bool ListSides(const Path& source, bool bListSource, std::vector<CEntry>& arrSource,
+                   const Path& target, bool bListTarget, std::vector<CEntry>& arrTarget);
     void Level(const Path& source, const Path& target, const std::string& strRel,
-               std::vector<CEntry>& arrSource, bool bListTarget);
+               std::vector<CEntry>& arrSource, bool bListSource, bool bListTarget);
     void Visit(CPair& pair);
 
     CJob& m_job;
@@ -51,8 +55,9 @@ private:
     bool m_bRecurse;
     CTreeVisitor& m_visitor;
     bool m_bHaveTarget = false;
-    std::string m_strSkipRel;        // the target root, when it lies inside the source tree
-    std::string m_strSkipTargetRel;  // the source root, when it lies inside the target tree
+    std::string m_strSkipRel;                // the target root, when it lies inside the source tree
+    std::string m_strSkipTargetRel;          // the source root, when it lies inside the target tree
+    std::unique_ptr<CSideLister> m_pLister;  // made at the first directory both trees have
 };
 
 }  // namespace pvw
