@@ -60,9 +60,12 @@ bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, const ProgressFn& pfn
     }
 }
 
-bool CopyData(int nIn, int nOut, const ProgressFn& pfnProgress) {
+// Copies up to the size the file had when it was opened (a file that grows meanwhile is copied
+// as it was; its newer time brings it to the next equalising), or to its end when it claims no
+// size, as some system files do.
+bool CopyData(int nIn, int nOut, std::uint64_t nSize, const ProgressFn& pfnProgress) {
     std::uint64_t nDone = 0;
-    for (;;) {
+    while (nSize == 0 || nDone < nSize) {
         ssize_t n = ::copy_file_range(nIn, nullptr, nOut, nullptr, kChunk, 0);
         if (n > 0) {
             nDone += static_cast<std::uint64_t>(n);
@@ -76,10 +79,11 @@ bool CopyData(int nIn, int nOut, const ProgressFn& pfnProgress) {
         if (!bNotOffered || nDone != 0) return false;
         return ReadWriteCopy(nIn, nOut, nDone, pfnProgress);
     }
+    return true;
 }
 
 bool CopyOpenFile(int nIn, const struct stat& st, int nOut, const ProgressFn& pfnProgress) {
-    if (!CopyData(nIn, nOut, pfnProgress)) return false;
+    if (!CopyData(nIn, nOut, static_cast<std::uint64_t>(st.st_size), pfnProgress)) return false;
     if (fchmod(nOut, st.st_mode & 07777) != 0) return false;
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     return futimens(nOut, times) == 0;
