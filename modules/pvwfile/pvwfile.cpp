@@ -1,46 +1,123 @@
-// The file library. It performs no file work yet: operations report 0.
+// The family's file library: copies, updates, moves, equalises, compares and deletes files
+// and trees, and keeps the settings and filters for these operations. What it promises:
+// a copy appears under its real name only once it is complete and on the disk; a move removes
+// a source only after its copy is complete; equalising deletes nothing when the source cannot
+// be read, nothing outside the target and nothing excluded; links are copied as links and
+// special files skipped; every file acted on and every failure, with the system's reason, is
+// reported through the trace module.
 #include "family/pvwfile.h"
 
-int PVWScanDifference(const char*, const char*, int, const char*) {
-    return 0;
+#include "operations.h"
+#include "settings.h"
+#include "wildcard.h"
+
+using namespace pvw;
+
+namespace {
+
+void SetFlag(bool CSettings::*pMember, int nOn) {
+    ChangeSettings([&](CSettings& s) { s.*pMember = nOn != 0; });
 }
-int PVWCopy(const char*, const char*, int, const char*) {
-    return 0;
+
+// A filter text joins its list; Null or empty empties the list.
+void AddFilter(std::vector<std::string> CSettings::*pMember, const char* pszFilter) {
+    ChangeSettings([&](CSettings& s) {
+        if (pszFilter == nullptr || *pszFilter == '\0') {
+            (s.*pMember).clear();
+        } else {
+            (s.*pMember).push_back(pszFilter);
+        }
+    });
 }
-int PVWMove(const char*, const char*, int, const char*) {
-    return 0;
+
+// Letters R, H, S, A: added to the set (nOn 1) or replacing it (nOn 0). Other letters are
+// ignored, so that a typing slip filters nothing away by surprise.
+void SetAttributeFilter(unsigned CSettings::*pMember, const char* pszAttrib, int nOn) {
+    unsigned nBits = 0;
+    for (const char* p = pszAttrib; p != nullptr && *p != '\0'; ++p) {
+        char szLetter[2] = {*p, '\0'};
+        unsigned nBit = 0;
+        if (ParseAttributeLetters(szLetter, nBit)) nBits |= nBit;
+    }
+    ChangeSettings([&](CSettings& s) { s.*pMember = nOn != 0 ? (s.*pMember | nBits) : nBits; });
 }
-int PVWEqualize(const char*, const char*, int, const char*) {
-    return 0;
+
+}  // namespace
+
+int PVWScanDifference(const char* pszSource, const char* pszTarget, int nFlags,
+                      const char* pszPatterns) {
+    return TreeOperation(ETreeOp::ScanDifference, pszSource, pszTarget, nFlags, pszPatterns);
 }
-int PVWDelete(const char*, int, const char*) {
-    return 0;
+int PVWCopy(const char* pszSource, const char* pszTarget, int nFlags, const char* pszPatterns) {
+    return TreeOperation(ETreeOp::Copy, pszSource, pszTarget, nFlags, pszPatterns);
 }
-int PVWCreateDirectory(const char*) {
-    return 0;
+int PVWMove(const char* pszSource, const char* pszTarget, int nFlags, const char* pszPatterns) {
+    return TreeOperation(ETreeOp::Move, pszSource, pszTarget, nFlags, pszPatterns);
 }
-int PVWChangeAttrib(const char*, const char*, int, const char*) {
-    return 0;
+int PVWEqualize(const char* pszSource, const char* pszTarget, int nFlags, const char* pszPatterns) {
+    return TreeOperation(ETreeOp::Equalize, pszSource, pszTarget, nFlags, pszPatterns);
 }
-void PVWSetSimulation(int) {}
-void PVWSetIgnoreErrors(int) {}
-void PVWSetAnswerYesForDelete(int) {}
-void PVWSetShowProgress(int) {}
-void PVWBreak(void) {}
-void PVWAddFileIncludeFilter(const char*) {}
-void PVWAddFileExcludeFilter(const char*) {}
-void PVWAddDirExcludeFilter(const char*) {}
-void PVWSetIncludeAttributes(const char*, int) {}
-void PVWSetExcludeAttributes(const char*, int) {}
-void PVWSetNotifyWindow(int) {}
-void PVWSetReservedSpace(int) {}
-void PVWSetProcessEmptyDirs(int) {}
-void PVWSetFileTimeFilter(int) {}
-void PVWAddCopyFile(const char*, const char*, int) {}
-int PVWCopyFiles(const char*) {
-    return 0;
+int PVWUpdate(const char* pszSource, const char* pszTarget, int nFlags, const char* pszPatterns) {
+    return TreeOperation(ETreeOp::Update, pszSource, pszTarget, nFlags, pszPatterns);
 }
-int PVWUpdate(const char*, const char*, int, const char*) {
-    return 0;
+int PVWDelete(const char* pszTarget, int nFlags, const char* pszPatterns) {
+    return DeleteFiles(pszTarget, nFlags, pszPatterns);
 }
+int PVWCreateDirectory(const char* pszPath) {
+    return CreateDirectory(pszPath);
+}
+int PVWChangeAttrib(const char* pszSource, const char* pszAttrib, int nFlags,
+                    const char* pszPatterns) {
+    return ChangeAttrib(pszSource, pszAttrib, nFlags, pszPatterns);
+}
+void PVWAddCopyFile(const char* pszSource, const char* pszTarget, int nFlags) {
+    QueueCopy(pszSource, pszTarget, nFlags);
+}
+int PVWCopyFiles(const char* pszJob) {
+    return RunCopyQueue(pszJob);
+}
+
+void PVWSetSimulation(int nOn) {
+    SetFlag(&CSettings::bSimulation, nOn);
+}
+void PVWSetIgnoreErrors(int nOn) {
+    SetFlag(&CSettings::bIgnoreErrors, nOn);
+}
+void PVWSetAnswerYesForDelete(int nOn) {
+    SetFlag(&CSettings::bAnswerYesForDelete, nOn);
+}
+void PVWSetShowProgress(int nOn) {
+    SetFlag(&CSettings::bShowProgress, nOn);
+}
+void PVWSetProcessEmptyDirs(int nOn) {
+    SetFlag(&CSettings::bProcessEmptyDirs, nOn);
+}
+// Nothing here is ever interactive; the setting is kept for hosts that call it.
 void PVWSetSuppressErrorBox(int) {}
+void PVWBreak(void) {
+    RequestCancel();
+}
+void PVWAddFileIncludeFilter(const char* pszFilter) {
+    AddFilter(&CSettings::arrInclude, pszFilter);
+}
+void PVWAddFileExcludeFilter(const char* pszFilter) {
+    AddFilter(&CSettings::arrExclude, pszFilter);
+}
+void PVWAddDirExcludeFilter(const char* pszFilter) {
+    AddFilter(&CSettings::arrDirExclude, pszFilter);
+}
+void PVWSetIncludeAttributes(const char* pszAttrib, int nOn) {
+    SetAttributeFilter(&CSettings::nIncludeAttrib, pszAttrib, nOn);
+}
+void PVWSetExcludeAttributes(const char* pszAttrib, int nOn) {
+    SetAttributeFilter(&CSettings::nExcludeAttrib, pszAttrib, nOn);
+}
+void PVWSetNotifyWindow(int hWnd) {
+    ChangeSettings([&](CSettings& s) { s.nNotifyTarget = hWnd; });
+}
+void PVWSetReservedSpace(int nSpace) {
+    ChangeSettings([&](CSettings& s) { s.nReservedMB = nSpace; });
+}
+void PVWSetFileTimeFilter(int nFilter) {
+    ChangeSettings([&](CSettings& s) { s.nTimeFilterDays = nFilter; });
+}

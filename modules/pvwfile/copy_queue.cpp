@@ -1,0 +1,82 @@
+// The copy queue: single copies gathered by PVWAddCopyFile and run as one job by PVWCopyFiles.
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "operations.h"
+#include "plan.h"
+#include "platform.h"
+
+namespace pvw {
+
+namespace {
+
+struct CQueued {
+    std::string strSource, strTarget;
+    int nFlags;
+};
+
+std::mutex g_queueLock;
+std::vector<CQueued> g_arrQueue;
+
+// One queued copy as a plan step; false when the source cannot be copied.
+bool MakeStep(CJob& job, const CQueued& queued, CStep& step) {
+    step = CStep{EStep::Copy, Path(queued.strSource), Path(queued.strTarget), {}};
+    std::error_code ec;
+    if (!ReadEntry(step.source, false, step.entry, ec)) {
+        job.Fail("read", step.source, ec);
+        return false;
+    }
+    if (step.entry.eKind == EKind::Dir || step.entry.eKind == EKind::Special) {
+        job.Fail("copy", step.source, "only files and links are queued");
+        return false;
+    }
+    CEntry target;
+    if (ReadEntry(step.target, false, target, ec)) {
+        if (target.eKind == EKind::Dir) {
+            job.Fail("replace", step.target, "it is a directory");
+            return false;
+        }
+        step.bTargetReadOnly = (target.nAttrib & ATTR_R) != 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+void QueueCopy(const char* pszSource, const char* pszTarget, int nFlags) {
+    std::lock_guard<std::mutex> guard(g_queueLock);
+    g_arrQueue.push_back(
+        {pszSource != nullptr ? pszSource : "", pszTarget != nullptr ? pszTarget : "", nFlags});
+}
+
+int RunCopyQueue(const char* pszJob) {
+    std::vector<CQueued> arrQueue;
+    {
+        std::lock_guard<std::mutex> guard(g_queueLock);
+        arrQueue.swap(g_arrQueue);
+    }
+    std::string strName = "PVWCopyFiles";
+    if (!Missing(pszJob)) strName += " " + std::string(pszJob);
+    CJob job(strName.c_str(), 0);
+    std::vector<CStep> arrSteps;
+    for (const CQueued& queued : arrQueue) {
+        CStep step;
+        if (Missing(queued.strSource.c_str()) || Missing(queued.strTarget.c_str())) {
+            if (!job.Fail("queue", Path(queued.strSource),
+                          "a source and a target file must be named")) {
+                break;
+            }
+        } else if (MakeStep(job, queued, step)) {
+            // Option bit 2 of the entry itself allows replacing a read-only target.
+            if (queued.nFlags & OPT_OVERWRITE_READONLY) step.bTargetReadOnly = false;
+            arrSteps.push_back(std::move(step));
+        } else if (job.Stopped()) {
+            break;
+        }
+    }
+    if (!job.Stopped()) ExecutePlan(job, arrSteps, CPlanOptions{false});
+    return job.Finish();
+}
+
+}  // namespace pvw

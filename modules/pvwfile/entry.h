@@ -1,0 +1,28 @@
+// What the file library knows about one directory entry: its kind, size, time and attributes,
+// read without following symbolic links.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace pvw {
+
+using Path = std::filesystem::path;
+
+enum class EKind { File, Dir, Link, Special };
+
+// Attribute letters R, H, S, A as bits. On POSIX R is a missing owner write permission and H a
+// name that begins with "."; S and A live in an extended attribute where there is one.
+enum : unsigned { ATTR_R = 1, ATTR_H = 2, ATTR_S = 4, ATTR_A = 8 };
+
+struct CEntry {
+    std::string strName;
+    EKind eKind = EKind::File;
+    std::uint64_t nSize = 0;
+    std::int64_t nTime = 0;  // last modification, nanoseconds since 1970-01-01 UTC
+    unsigned nAttrib = 0;    // R and H always; S and A only after ReadExtraAttributes
+    unsigned nMode = 0;      // permission bits on POSIX, 0 on Windows
+};
+
+}  // namespace pvw

@@ -1,0 +1,89 @@
+// Safe copies with batched commits.
+#include "file_copier.h"
+
+#include <atomic>
+#include <random>
+
+#include "platform.h"
+
+namespace pvw {
+
+namespace {
+// A batch is committed when it holds this many files or bytes.
+constexpr size_t kBatchFiles = 1024;
+constexpr std::uint64_t kBatchBytes = std::uint64_t{256} << 20;
+// Leaves room in a 255-byte name for the temporary name's prefix and suffix.
+constexpr size_t kMaxTempStem = 200;
+
+unsigned TempSalt() {
+    static const unsigned s_nSalt = std::random_device{}();
+    return s_nSalt;
+}
+}  // namespace
+
+Path CFileCopier::TempNameFor(const Path& target) {
+    std::string strStem = target.filename().string().substr(0, kMaxTempStem);
+    // The counter is shared, so that operations on other threads never pick the same name.
+    static std::atomic<unsigned> s_nCounter{0};
+    return target.parent_path() / ("." + strStem + ".pvw" + std::to_string(TempSalt() % 100000) +
+                                   "-" + std::to_string(++s_nCounter));
+}
+
+bool CFileCopier::FailCopy(const Path& source, const Path& target, const std::error_code& ec) {
+    // A source that vanished since the walk is no failure: there is nothing left to copy.
+    CEntry still;
+    std::error_code ecSource;
+    if (!ReadEntry(source, false, still, ecSource) &&
+        ecSource == std::errc::no_such_file_or_directory) {
+        m_job.Note("skipped (vanished since the walk)", source);
+        return true;
+    }
+    return m_job.Fail(("copy " + source.string() + " to").c_str(), target, ec);
+}
+
+bool CFileCopier::Add(const Path& source, const CEntry& entry, const Path& target,
+                      const char* pszWhat, bool bRemoveSource) {
+    Path temp = TempNameFor(target);
+    std::error_code ec;
+    bool bDone;
+    if (entry.eKind == EKind::Link) {
+        bDone = CopyLink(source, temp, ec);
+    } else {
+        CProgress& progress = m_job.Progress();
+        bDone = CopyFileData(
+            source, temp, [&](std::uint64_t n) { progress.FileBytes(n); }, ec);
+    }
+    if (!bDone) return FailCopy(source, target, ec);
+    m_job.Progress().FileDone(entry.nSize);
+    m_arrPending.push_back({temp, source, target, pszWhat, bRemoveSource});
+    m_nPendingBytes += entry.nSize;
+    if (m_arrPending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes) return Commit();
+    return true;
+}
+
+bool CFileCopier::Commit() {
+    if (m_arrPending.empty()) return !m_job.Stopped();
+    std::vector<CPending> arrBatch;
+    arrBatch.swap(m_arrPending);
+    m_nPendingBytes = 0;
+    std::vector<Path> arrDirs;
+    for (const CPending& pending : arrBatch) arrDirs.push_back(pending.temp.parent_path());
+    std::error_code ec;
+    bool bFlushed = FlushWrites(arrDirs, ec);
+    bool bGoOn = true;
+    for (const CPending& pending : arrBatch) {
+        std::error_code ecStep;
+        if (!bFlushed || !ReplaceEntry(pending.temp, pending.target, ecStep)) {
+            RemoveFile(pending.temp, ecStep);
+            bGoOn = m_job.Fail("write", pending.target, bFlushed ? ecStep : ec) && bGoOn;
+            continue;
+        }
+        if (pending.bRemoveSource && !RemoveFile(pending.source, ecStep)) {
+            bGoOn = m_job.Fail("remove the moved source", pending.source, ecStep) && bGoOn;
+        }
+        m_job.Acted(pending.pszWhat, pending.source, &pending.target);
+    }
+    return bGoOn;
+}
+
+}  // namespace pvw

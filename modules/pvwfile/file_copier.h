@@ -1,0 +1,42 @@
+// Copies files so that nothing is ever lost: each copy is written under a temporary name in
+// the target's directory, and only once the data is on the disk is it renamed over the real
+// name. Copies are committed in batches, so that one flush of the file system serves many
+// files. The source of a move is removed only after its copy has been committed.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "job.h"
+
+namespace pvw {
+
+class CFileCopier {
+public:
+    explicit CFileCopier(CJob& job) : m_job(job) {}
+    ~CFileCopier() { Commit(); }
+    CFileCopier(const CFileCopier&) = delete;
+    CFileCopier& operator=(const CFileCopier&) = delete;
+
+    // Writes the file or link source (described by entry) beside target; reported as pszWhat
+    // when committed. False when the operation must stop.
+    bool Add(const Path& source, const CEntry& entry, const Path& target, const char* pszWhat,
+             bool bRemoveSource);
+    // Flushes what was written and renames every pending copy into place.
+    bool Commit();
+
+private:
+    struct CPending {
+        Path temp, source, target;
+        const char* pszWhat;
+        bool bRemoveSource;
+    };
+    Path TempNameFor(const Path& target);
+    bool FailCopy(const Path& source, const Path& target, const std::error_code& ec);
+
+    CJob& m_job;
+    std::vector<CPending> m_arrPending;
+    std::uint64_t m_nPendingBytes = 0;
+};
+
+}  // namespace pvw

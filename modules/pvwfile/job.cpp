@@ -1,0 +1,64 @@
+// Reporting, counting and stopping of one operation.
+#include "job.h"
+
+#include "family/pvtrc32.h"
+#include "platform.h"
+
+namespace pvw {
+
+namespace {
+const char* const kSource = "pvwfile";
+}
+
+CJob::CJob(const char* pszOperation, int nFlags)
+    : m_strOperation(pszOperation),
+      m_nFlags(nFlags),
+      m_settings(SnapshotSettings()),
+      m_progress(m_settings.bShowProgress) {}
+
+void CJob::Line(const std::string& strLine) {
+    PVTrace(4, kSource, "%s\n", strLine.c_str());
+    if (m_settings.nNotifyTarget > 0) NotifyHost(m_settings.nNotifyTarget, strLine);
+}
+
+void CJob::Note(const char* pszWhat, const Path& source, const Path* pTarget) {
+    std::string strLine = m_strOperation + ": " + pszWhat + " " + source.string();
+    if (pTarget != nullptr) strLine += " -> " + pTarget->string();
+    Line(strLine);
+}
+
+void CJob::Acted(const char* pszWhat, const Path& source, const Path* pTarget) {
+    ++m_nCount;
+    Note(pszWhat, source, pTarget);
+}
+
+bool CJob::Fail(const char* pszWhat, const Path& path, const std::string& strReason) {
+    ++m_nFailures;
+    Line(m_strOperation + ": cannot " + pszWhat + " " + path.string() + ": " + strReason);
+    if (m_settings.bIgnoreErrors) return true;
+    if (m_nStop == 0) m_nStop = RES_FAILED;
+    return false;
+}
+
+int CJob::Stop(int nCode, const std::string& strWhy) {
+    Line(m_strOperation + ": " + strWhy);
+    if (m_nStop == 0) m_nStop = nCode;
+    return nCode;
+}
+
+bool CJob::CheckCancel() {
+    if (m_nStop == 0 && TakeCancel()) Stop(RES_CANCELLED, "cancelled");
+    return m_nStop == RES_CANCELLED;
+}
+
+int CJob::Finish() {
+    std::string strLine = m_strOperation + ": " + std::to_string(m_nCount) + " file(s)";
+    if (m_settings.bSimulation) strLine += " would be";
+    strLine += " acted on";
+    if (m_nFailures > 0) strLine += ", " + std::to_string(m_nFailures) + " failure(s)";
+    if (m_nStop != 0) strLine += ", result " + std::to_string(m_nStop);
+    Line(strLine);
+    return m_nStop != 0 ? m_nStop : m_nCount;
+}
+
+}  // namespace pvw

@@ -1,0 +1,28 @@
+// The progress bar on standard error: files and bytes done of the total, the rate and the time
+// left. Drawn at most ten times a second, and only when standard error is a terminal.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+namespace pvw {
+
+class CProgress {
+public:
+    explicit CProgress(bool bWanted);
+    ~CProgress();
+
+    void Begin(std::uint64_t nFiles, std::uint64_t nBytes);
+    // Bytes of the current file copied so far.
+    void FileBytes(std::uint64_t nBytes);
+    void FileDone(std::uint64_t nBytes);
+
+private:
+    void Draw(bool bForce);
+
+    bool m_bOn;
+    std::uint64_t m_nTotalFiles = 0, m_nTotalBytes = 0, m_nFiles = 0, m_nBytes = 0, m_nCurrent = 0;
+    std::chrono::steady_clock::time_point m_start, m_lastDraw;
+};
+
+}  // namespace pvw

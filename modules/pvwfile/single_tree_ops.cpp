@@ -1,0 +1,106 @@
+// The operations on one tree: deleting files, changing their attributes, creating a directory.
+#include <cctype>
+
+#include "operations.h"
+#include "plan.h"
+#include "tree_walk.h"
+
+namespace pvw {
+
+namespace {
+
+// Lists every matching file of one tree as a step of one kind.
+class CCollector : public CTreeVisitor {
+public:
+    CCollector(EStep eStep, bool bEmptyDirs) : m_eStep(eStep), m_bEmptyDirs(bEmptyDirs) {}
+
+    void Entry(const CPair& pair) override {
+        CStep step{m_eStep, pair.source, pair.source, *pair.pSource};
+        m_arrSteps.push_back(std::move(step));
+    }
+    bool EnterDir(const CPair&) override { return true; }
+    void LeaveDir(const CPair& pair) override {
+        if (m_bEmptyDirs) m_arrSteps.push_back({EStep::DeleteDir, pair.source, pair.source, {}});
+    }
+
+    std::vector<CStep> m_arrSteps;
+
+private:
+    EStep m_eStep;
+    bool m_bEmptyDirs;
+};
+
+int RunOnTree(CJob& job, const char* pszRoot, const char* pszPatterns, EStep eStep,
+              const CPlanOptions& options) {
+    CFilter filter(job.Settings(), pszPatterns);
+    CCollector collector(eStep, eStep == EStep::Delete && job.Settings().bProcessEmptyDirs);
+    CTreeWalk walk(job, filter, job.Option(OPT_SUBDIRS), collector);
+    if (walk.Run(Path(pszRoot), Path()) && !job.Stopped()) {
+        ExecutePlan(job, collector.m_arrSteps, options);
+    }
+    return job.Finish();
+}
+
+// "+R-H" to the bits to set and to clear; false for any other text.
+bool ParseChange(const char* pszChange, unsigned& nSet, unsigned& nClear) {
+    int nSign = 0;
+    for (const char* p = pszChange; *p != '\0'; ++p) {
+        if (*p == '+' || *p == '-') {
+            nSign = *p;
+            continue;
+        }
+        unsigned nBit = 0;
+        char szLetter[2] = {*p, '\0'};
+        if (nSign == 0 || !ParseAttributeLetters(szLetter, nBit)) return false;
+        (nSign == '+' ? nSet : nClear) |= nBit;
+    }
+    return (nSet | nClear) != 0;
+}
+
+}  // namespace
+
+int DeleteFiles(const char* pszDir, int nFlags, const char* pszPatterns) {
+    CJob job("PVWDelete", nFlags);
+    if (Missing(pszDir)) {
+        job.Stop(RES_ARGUMENT, "the directory must be named");
+        return job.Finish();
+    }
+    // Deleting a whole tree waits for the host's yes; the files of one directory do not.
+    CPlanOptions options{job.Settings().bAnswerYesForDelete || !job.Option(OPT_SUBDIRS)};
+    return RunOnTree(job, pszDir, pszPatterns, EStep::Delete, options);
+}
+
+int ChangeAttrib(const char* pszSource, const char* pszChange, int nFlags,
+                 const char* pszPatterns) {
+    CJob job("PVWChangeAttrib", nFlags);
+    CPlanOptions options{false};
+    if (Missing(pszSource) || Missing(pszChange) ||
+        !ParseChange(pszChange, options.nSet, options.nClear)) {
+        job.Stop(RES_ARGUMENT, "a path and a change such as +R-H must be given");
+        return job.Finish();
+    }
+    return RunOnTree(job, pszSource, pszPatterns, EStep::ChangeAttrib, options);
+}
+
+int CreateDirectory(const char* pszPath) {
+    CJob job("PVWCreateDirectory", 0);
+    if (Missing(pszPath)) {
+        job.Stop(RES_ARGUMENT, "the directory must be named");
+        return job.Finish();
+    }
+    Path dir(pszPath);
+    std::error_code ec;
+    if (std::filesystem::is_directory(dir, ec)) return 1;
+    if (job.Simulating()) {
+        job.Note("would create directory", dir);
+        return 1;
+    }
+    if (std::filesystem::create_directories(dir, ec)) {
+        job.Note("created directory", dir);
+        return 1;
+    }
+    return job.Stop(RES_TARGET, "cannot create directory " + dir.string() + ": " +
+                                    (ec ? ec.message() : "a file of that name is in the way"));
+}
+
+}  // namespace pvw

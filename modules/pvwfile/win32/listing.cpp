@@ -1,0 +1,125 @@
+// Reading directories and entries on Windows: FindFirstFileEx gives size, time and attributes
+// with each name, so a listing costs no call per file. Symbolic links and junctions are
+// links; other reparse points (cloud placeholders, deduplicated files) are what they hold.
+#include <windows.h>
+
+#include <cctype>
+
+#include "../platform.h"
+#include "win_error.h"
+
+namespace pvw {
+
+namespace {
+
+std::int64_t FileTimeToNs(const FILETIME& ft) {
+    // 100-ns intervals since 1601-01-01 to nanoseconds since 1970-01-01.
+    std::int64_t n = (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return (n - 116444736000000000LL) * 100;
+}
+
+void FillEntry(DWORD nAttr, DWORD nReparseTag, const FILETIME& ftWrite, DWORD nSizeHigh,
+               DWORD nSizeLow, CEntry& entry) {
+    bool bLink =
+        (nAttr & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+        (nReparseTag == IO_REPARSE_TAG_SYMLINK || nReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
+    if (bLink) {
+        entry.eKind = EKind::Link;
+    } else if (nAttr & FILE_ATTRIBUTE_DIRECTORY) {
+        entry.eKind = EKind::Dir;
+    } else if (nAttr & FILE_ATTRIBUTE_DEVICE) {
+        entry.eKind = EKind::Special;
+    } else {
+        entry.eKind = EKind::File;
+    }
+    entry.nSize = (static_cast<std::uint64_t>(nSizeHigh) << 32) | nSizeLow;
+    entry.nTime = FileTimeToNs(ftWrite);
+    entry.nMode = 0;
+    entry.nAttrib = 0;
+    if (nAttr & FILE_ATTRIBUTE_READONLY) entry.nAttrib |= ATTR_R;
+    if (nAttr & FILE_ATTRIBUTE_HIDDEN) entry.nAttrib |= ATTR_H;
+    if (nAttr & FILE_ATTRIBUTE_SYSTEM) entry.nAttrib |= ATTR_S;
+    if (nAttr & FILE_ATTRIBUTE_ARCHIVE) entry.nAttrib |= ATTR_A;
+}
+
+}  // namespace
+
+bool ListDirectory(const Path& dir, std::vector<CEntry>& arrEntries, std::error_code& ec) {
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = FindFirstFileExW((dir / L"*").c_str(), FindExInfoBasic, &data,
+                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        ec = LastWinError();
+        return false;
+    }
+    bool bOk = true;
+    do {
+        std::wstring strWide = data.cFileName;
+        if (strWide == L"." || strWide == L"..") continue;
+        CEntry entry;
+        try {
+            entry.strName = Path(strWide).string();
+        } catch (const std::system_error&) {
+            // A name the program's code page cannot spell cannot be named to a script.
+            ec = std::make_error_code(std::errc::illegal_byte_sequence);
+            bOk = false;
+            break;
+        }
+        FillEntry(data.dwFileAttributes, data.dwReserved0, data.ftLastWriteTime, data.nFileSizeHigh,
+                  data.nFileSizeLow, entry);
+        arrEntries.push_back(std::move(entry));
+    } while (FindNextFileW(hFind, &data));
+    if (bOk && GetLastError() != ERROR_NO_MORE_FILES) {
+        ec = LastWinError();
+        bOk = false;
+    }
+    FindClose(hFind);
+    return bOk;
+}
+
+bool ReadEntry(const Path& path, bool bFollow, CEntry& entry, std::error_code& ec) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        ec = LastWinError();
+        return false;
+    }
+    // Only a listing tells what kind of reparse point an entry is.
+    DWORD nTag = 0;
+    WIN32_FIND_DATAW find;
+    HANDLE hFind = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                       ? FindFirstFileExW(path.c_str(), FindExInfoBasic, &find,
+                                          FindExSearchNameMatch, nullptr, 0)
+                       : INVALID_HANDLE_VALUE;
+    if (hFind != INVALID_HANDLE_VALUE) {
+        nTag = find.dwReserved0;
+        FindClose(hFind);
+    }
+    entry.strName = path.filename().string();
+    FillEntry(data.dwFileAttributes, nTag, data.ftLastWriteTime, data.nFileSizeHigh,
+              data.nFileSizeLow, entry);
+    if (!bFollow || entry.eKind != EKind::Link) return true;
+    // A root named through a link: what the link leads to.
+    HANDLE hFile = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info;
+    bool bOk = hFile != INVALID_HANDLE_VALUE && GetFileInformationByHandle(hFile, &info);
+    if (!bOk) ec = LastWinError();
+    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
+    if (bOk) {
+        FillEntry(info.dwFileAttributes, 0, info.ftLastWriteTime, info.nFileSizeHigh,
+                  info.nFileSizeLow, entry);
+    }
+    return bOk;
+}
+
+// Windows gives every attribute with the listing.
+void ReadExtraAttributes(const Path&, CEntry&) {}
+
+std::string NameKey(const std::string& strName) {
+    std::string strKey = strName;
+    for (char& c : strKey) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return strKey;
+}
+
+}  // namespace pvw

@@ -1,0 +1,129 @@
+// The fault layer: interposed C library calls that fail on request.
+#include "fault_layer.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+
+namespace {
+
+std::atomic<dev_t> g_readDev{0}, g_fullDev{0};
+std::atomic<ino_t> g_readIno{0};
+std::atomic<long> g_readOffset{0};
+char g_szVanish[4096];
+std::atomic<bool> g_bVanish{false};
+
+template <typename Fn>
+Fn Next(const char* pszName) {
+    return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, pszName));
+}
+
+bool IsReadFault(int nFd) {
+    struct stat st;
+    return g_readIno.load() != 0 && fstat(nFd, &st) == 0 && st.st_ino == g_readIno.load() &&
+           st.st_dev == g_readDev.load();
+}
+
+bool IsFull(int nFd) {
+    struct stat st;
+    return g_fullDev.load() != 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode) &&
+           st.st_dev == g_fullDev.load();
+}
+
+// How much of nLen may still be read before the armed offset; -1 with EIO past it.
+ssize_t ReadAllowance(int nFd, size_t nLen) {
+    off_t nPos = lseek(nFd, 0, SEEK_CUR);
+    if (nPos >= g_readOffset.load()) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<ssize_t>(std::min<size_t>(nLen, g_readOffset.load() - nPos));
+}
+
+}  // namespace
+
+namespace fault {
+
+void ArmReadError(const std::string& strPath, long nOffset) {
+    struct stat st;
+    if (stat(strPath.c_str(), &st) != 0) return;
+    g_readOffset = nOffset;
+    g_readDev = st.st_dev;
+    g_readIno = st.st_ino;
+}
+
+void ArmDiskFull(const std::string& strDir) {
+    struct stat st;
+    if (stat(strDir.c_str(), &st) == 0) g_fullDev = st.st_dev;
+}
+
+void ArmVanish(const std::string& strPath) {
+    std::strncpy(g_szVanish, strPath.c_str(), sizeof g_szVanish - 1);
+    g_bVanish = true;
+}
+
+void Disarm() {
+    g_readIno = 0;
+    g_fullDev = 0;
+    g_bVanish = false;
+}
+
+}  // namespace fault
+
+extern "C" {
+
+ssize_t read(int nFd, void* pBuf, size_t nLen) {
+    static auto s_pfn = Next<ssize_t (*)(int, void*, size_t)>("read");
+    if (IsReadFault(nFd)) {
+        ssize_t nAllowed = ReadAllowance(nFd, nLen);
+        if (nAllowed < 0) return -1;
+        nLen = static_cast<size_t>(nAllowed);
+    }
+    return s_pfn(nFd, pBuf, nLen);
+}
+
+ssize_t write(int nFd, const void* pBuf, size_t nLen) {
+    static auto s_pfn = Next<ssize_t (*)(int, const void*, size_t)>("write");
+    if (IsFull(nFd)) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return s_pfn(nFd, pBuf, nLen);
+}
+
+ssize_t copy_file_range(int nIn, off64_t* pInOff, int nOut, off64_t* pOutOff, size_t nLen,
+                        unsigned int nFlags) {
+    static auto s_pfn =
+        Next<ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned)>("copy_file_range");
+    if (IsFull(nOut)) {
+        errno = ENOSPC;
+        return -1;
+    }
+    if (IsReadFault(nIn)) {
+        ssize_t nAllowed = ReadAllowance(nIn, nLen);
+        if (nAllowed < 0) return -1;
+        nLen = static_cast<size_t>(nAllowed);
+    }
+    return s_pfn(nIn, pInOff, nOut, pOutOff, nLen, nFlags);
+}
+
+int open(const char* pszPath, int nFlags, ...) {
+    static auto s_pfn = Next<int (*)(const char*, int, ...)>("open");
+    mode_t nMode = 0;
+    if (nFlags & (O_CREAT | O_TMPFILE)) {
+        va_list args;
+        va_start(args, nFlags);
+        nMode = static_cast<mode_t>(va_arg(args, int));
+        va_end(args);
+    }
+    if (g_bVanish.load() && std::strcmp(pszPath, g_szVanish) == 0) unlink(pszPath);
+    return s_pfn(pszPath, nFlags, nMode);
+}
+
+}  // extern "C"

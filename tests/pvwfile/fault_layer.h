@@ -1,0 +1,19 @@
+// Faults the system cannot be asked for on demand, put between the file library and the C
+// library: this test program defines read, copy_file_range, write and open itself, and every
+// call from the library reaches these definitions first. Each passes the call on unless a
+// fault is armed for the file it touches.
+#pragma once
+
+#include <string>
+
+namespace fault {
+
+// Reads of the file at path fail with EIO once nOffset bytes have been read.
+void ArmReadError(const std::string& strPath, long nOffset);
+// Writes to any file on the file system of dir fail with ENOSPC.
+void ArmDiskFull(const std::string& strDir);
+// The file at path is removed just before the library opens it.
+void ArmVanish(const std::string& strPath);
+void Disarm();
+
+}  // namespace fault

@@ -1,0 +1,130 @@
+// Faults on real files: a read error in the middle of a file, a full target, permission
+// denied, a source file that vanishes after the walk. Each ends with the documented result,
+// the old target intact, no temporary file left and no source lost.
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "family/pvwfile.h"
+#include "fault_layer.h"
+#include "tree_fixture.h"
+
+namespace {
+
+class FaultTest : public CTreeTest {
+protected:
+    void TearDown() override {
+        fault::Disarm();
+        if (m_bMounted) umount2(Dst().c_str(), MNT_DETACH);
+        CTreeTest::TearDown();
+    }
+    // A target of 1 MiB: a real tmpfs where this user may mount one, else the fault layer's.
+    void SmallTarget() {
+        fs::create_directories(Dst());
+        m_bMounted = mount("tmpfs", Dst().c_str(), "tmpfs", 0, "size=1m") == 0;
+        if (!m_bMounted) fault::ArmDiskFull(D());
+    }
+    // Runs fn as an unprivileged user where this process is root, so that permissions hold.
+    static int AsUnprivileged(const std::function<int()>& fn) {
+        if (geteuid() != 0) return fn();
+        pid_t pid = fork();
+        if (pid == 0) {
+            _exit(setgid(65534) == 0 && setuid(65534) == 0 ? fn() + 100 : 255);
+        }
+        int nStatus = 0;
+        waitpid(pid, &nStatus, 0);
+        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) - 100 : -100;
+    }
+
+    bool m_bMounted = false;
+};
+
+const std::string kBig(3 << 20, 'b');
+
+}  // namespace
+
+TEST_F(FaultTest, ReadErrorInTheMiddleOfAFile) {
+    for (bool bIgnore : {false, true}) {
+        SCOPED_TRACE(bIgnore ? "errors ignored" : "errors stop");
+        fs::remove_all(Src());
+        fs::remove_all(Dst());
+        Make(Src(), {{"bad", kBig}, {"good", "g"}});
+        Make(Dst(), {{"bad", "old"}});
+        fault::ArmReadError((Src() / "bad").string(), 1 << 20);
+        Reset();
+        PVWSetIgnoreErrors(bIgnore);
+        int nResult = PVWCopy(S().c_str(), D().c_str(), 0, nullptr);
+        fault::Disarm();
+        EXPECT_EQ(nResult, bIgnore ? 1 : -3);
+        EXPECT_EQ(Read(Dst())["bad"], "old");
+        EXPECT_EQ(Temporaries(Dst()), "");
+        EXPECT_NE(
+            Notes().find("cannot copy " + S() + "/bad to " + D() + "/bad: Input/output error"),
+            std::string::npos);
+    }
+}
+
+TEST_F(FaultTest, FullTargetKeepsTheOldFileAndTheMovedSource) {
+    SmallTarget();
+    Make(Dst(), {{"big", "old"}});
+    Make(Src(), {{"big", kBig}, {"small", "s"}});
+    const struct {
+        const char* pszName;
+        std::function<int(FaultTest&)> fnRun;
+    } cases[] = {
+        {"copy", [](FaultTest& t) { return PVWCopy(t.S().c_str(), t.D().c_str(), 0, "big"); }},
+        {"move", [](FaultTest& t) { return PVWMove(t.S().c_str(), t.D().c_str(), 0, "big"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        // Without a file system of its own the target shares the source's, where moving is a
+        // rename that needs no space.
+        if (!m_bMounted && std::string(c.pszName) == "move") continue;
+        EXPECT_EQ(c.fnRun(*this), -3);
+        EXPECT_EQ(Read(Dst()), (Tree{{"big", "old"}}));
+        EXPECT_EQ(Read(Src()), (Tree{{"big", kBig}, {"small", "s"}}));
+        EXPECT_EQ(Temporaries(Dst()), "");
+    }
+    EXPECT_NE(Notes().find("No space left on device"), std::string::npos);
+}
+
+TEST_F(FaultTest, PermissionDenied) {
+    const struct {
+        const char* pszName;
+        bool bIgnore;
+        int nResult;
+    } cases[] = {{"stops", false, -3}, {"ignored", true, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        fs::remove_all(Src());
+        fs::remove_all(Dst());
+        Make(Src(), {{"locked", "secret"}, {"open", "o"}});
+        fs::permissions(Src(), fs::perms::all);
+        fs::permissions(Src() / "open", fs::perms::all);
+        fs::permissions(Src() / "locked", fs::perms::none);
+        fs::create_directories(Dst());
+        fs::permissions(Dst(), fs::perms::all);
+        Reset();
+        PVWSetIgnoreErrors(c.bIgnore);
+        EXPECT_EQ(AsUnprivileged([&] { return PVWCopy(S().c_str(), D().c_str(), 0, nullptr); }),
+                  c.nResult);
+        EXPECT_EQ(Read(Dst()).count("locked"), 0u);
+        EXPECT_EQ(Temporaries(Dst()), "");
+    }
+    EXPECT_NE(
+        Notes().find("cannot copy " + S() + "/locked to " + D() + "/locked: Permission denied"),
+        std::string::npos);
+}
+
+TEST_F(FaultTest, SourceVanishingAfterTheWalkIsReportedNotFailed) {
+    Make(Src(), {{"a", "1"}, {"gone", "2"}, {"z", "3"}});
+    Make(Dst(), {{"gone", "old"}});
+    fault::ArmVanish((Src() / "gone").string());
+    PVWSetAnswerYesForDelete(1);
+    EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 0, nullptr), 2);
+    EXPECT_EQ(Read(Dst()), (Tree{{"a", "1"}, {"gone", "old"}, {"z", "3"}}));
+    EXPECT_NE(Notes().find("skipped (vanished since the walk) " + S() + "/gone"),
+              std::string::npos);
+}

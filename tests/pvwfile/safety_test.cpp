@@ -1,0 +1,158 @@
+// What the library promises about the data it handles: simulation changes nothing, links stay
+// links, special files are left alone, equalising never reaches outside the target nor runs
+// without its source, a failing file is reported and stops the operation unless errors are
+// ignored, and a cancel stops it between files with every copy made so far complete.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <thread>
+
+#include "family/pvwfile.h"
+#include "tree_fixture.h"
+
+namespace {
+
+class SafetyTest : public CTreeTest {};
+
+const Tree kSource = {{"a", "1"}, {"sub", "<dir>"}, {"sub/b", "2"}, {"l", "@a"}};
+const Tree kTarget = {{"a", "old"}, {"extra", "x"}};
+
+}  // namespace
+
+TEST_F(SafetyTest, SimulationChangesNothingAndCountsWhatItWouldDo) {
+    const struct {
+        const char* pszName;
+        std::function<int(SafetyTest&)> fnRun;
+        int nWould;
+    } cases[] = {
+        {"copy", [](SafetyTest& t) { return PVWCopy(t.S().c_str(), t.D().c_str(), 1, nullptr); },
+         3},
+        {"move", [](SafetyTest& t) { return PVWMove(t.S().c_str(), t.D().c_str(), 1, nullptr); },
+         3},
+        {"update",
+         [](SafetyTest& t) { return PVWUpdate(t.S().c_str(), t.D().c_str(), 1, nullptr); }, 2},
+        {"equalise",
+         [](SafetyTest& t) { return PVWEqualize(t.S().c_str(), t.D().c_str(), 1, nullptr); }, 4},
+        {"delete", [](SafetyTest& t) { return PVWDelete(t.D().c_str(), 1, nullptr); }, 2},
+        {"attributes",
+         [](SafetyTest& t) { return PVWChangeAttrib(t.S().c_str(), "+R", 1, nullptr); }, 2},
+        {"create", [](SafetyTest& t) { return PVWCreateDirectory((t.D() + "/new").c_str()); }, 1},
+    };
+    Make(Src(), kSource);
+    Make(Dst(), kTarget);
+    SetAge(Dst() / "a", 100);  // newer: update leaves it
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        Reset();
+        PVWSetSimulation(1);
+        PVWSetAnswerYesForDelete(1);
+        EXPECT_EQ(c.fnRun(*this), c.nWould);
+        EXPECT_EQ(Read(Src()), kSource);
+        EXPECT_EQ(Read(Dst()), kTarget);
+    }
+}
+
+TEST_F(SafetyTest, LinksStayLinksAndSpecialFilesAreSkipped) {
+    Make(Src(), {{"f", "1"}, {"dangling", "@nowhere"}, {"abs", "@/etc"}});
+    ASSERT_EQ(mkfifo((Src() / "fifo").c_str(), 0644), 0);
+    EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), 3);
+    EXPECT_EQ(Read(Dst()), (Tree{{"f", "1"}, {"dangling", "@nowhere"}, {"abs", "@/etc"}}));
+    EXPECT_NE(Notes().find("skipped special file " + S() + "/fifo"), std::string::npos);
+}
+
+TEST_F(SafetyTest, EqualiseNeverFollowsALinkOutOfTheTarget) {
+    Make(m_root / "outside", {{"precious", "p"}, {"dir/more", "m"}});
+    Make(Src(), {{"a", "1"}});
+    Make(Dst(), {{"a", "1"},
+                 {"out", "@" + (m_root / "outside").string()},
+                 {"outfile", "@" + (m_root / "outside/precious").string()}});
+    fs::last_write_time(Dst() / "a", fs::last_write_time(Src() / "a"));
+    PVWSetAnswerYesForDelete(1);
+    PVWSetProcessEmptyDirs(1);
+    EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), 2);  // the two links
+    EXPECT_EQ(Read(Dst()), (Tree{{"a", "1"}}));
+    EXPECT_EQ(Read(m_root / "outside"),
+              (Tree{{"precious", "p"}, {"dir", "<dir>"}, {"dir/more", "m"}}));
+}
+
+// Each root inside the other: the target is not copied into itself, and a source that lies in
+// the target is not among the target's files to delete.
+TEST_F(SafetyTest, NestedRootsAreNotWalkedAsPartOfTheOtherTree) {
+    Make(Src(), {{"a", "1"}});
+    PVWSetAnswerYesForDelete(1);
+    PVWSetProcessEmptyDirs(1);
+    EXPECT_EQ(PVWEqualize(S().c_str(), (S() + "/backup").c_str(), 1, nullptr), 1);
+    EXPECT_EQ(PVWEqualize(S().c_str(), (S() + "/backup").c_str(), 1, nullptr), 0);
+    EXPECT_EQ(Read(Src()), (Tree{{"a", "1"}, {"backup", "<dir>"}, {"backup/a", "1"}}));
+    Make(m_root, {{"other", "o"}});
+    EXPECT_EQ(PVWEqualize(S().c_str(), m_root.string().c_str(), 1, "a;other"), 3);
+    EXPECT_EQ(Read(Src()), (Tree{{"a", "1"}, {"backup", "<dir>"}, {"backup/a", "1"}}));
+    EXPECT_FALSE(fs::exists(m_root / "other"));
+}
+
+TEST_F(SafetyTest, EqualiseWithoutItsSourceTouchesNothing) {
+    Make(Dst(), kTarget);
+    PVWSetAnswerYesForDelete(1);
+    EXPECT_EQ(PVWEqualize((S() + "/missing").c_str(), D().c_str(), 1, nullptr), -1);
+    EXPECT_EQ(Read(Dst()), kTarget);
+}
+
+TEST_F(SafetyTest, ReadOnlyTargetFailsUnlessAllowedOrIgnored) {
+    const struct {
+        const char* pszName;
+        int nFlags;
+        bool bIgnore;
+        int nResult;
+        const char* pszReadOnlyAfter;
+    } cases[] = {
+        {"stops at the failure", 1, false, -3, "old"},
+        {"errors ignored: the others go on", 1, true, 2, "old"},
+        {"bit 2 replaces it", 3, false, 3, "1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        fs::remove_all(Src());
+        fs::remove_all(Dst());
+        Make(Src(), {{"a", "1"}, {"b", "2"}, {"c", "3"}});
+        Make(Dst(), {{"a", "old"}});
+        fs::permissions(Dst() / "a", fs::perms::owner_read);
+        Reset();
+        PVWSetIgnoreErrors(c.bIgnore);
+        EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), c.nFlags, nullptr), c.nResult);
+        EXPECT_EQ(Read(Dst())["a"], c.pszReadOnlyAfter);
+        EXPECT_NE(Notes().find("cannot replace " + D() + "/a: the target is read-only"),
+                  std::string::npos);
+    }
+}
+
+// The host cancels from another thread while the first lines come in. The tree holds more
+// files than one commit batch (1024), whose lines arrive before the last files are copied;
+// the notification pipe is one page, so the library waits on the reader until the cancel has
+// been asked for.
+TEST_F(SafetyTest, CancelFromAnotherThreadStopsBetweenFiles) {
+    for (int i = 0; i < 1100; ++i) Write(Src() / ("f" + std::to_string(i)), "x");
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    fcntl(fds[1], F_SETPIPE_SZ, 4096);
+    PVWSetNotifyWindow(fds[1]);
+    std::thread reader([&] {
+        char szBuf[512];
+        bool bAsked = false;
+        while (read(fds[0], szBuf, sizeof szBuf) > 0) {
+            if (!bAsked) PVWBreak();
+            bAsked = true;
+        }
+    });
+    int nResult = PVWCopy(S().c_str(), D().c_str(), 0, nullptr);
+    close(fds[1]);
+    reader.join();
+    close(fds[0]);
+    EXPECT_EQ(nResult, -4);
+    size_t nCopied = Read(Dst()).size();
+    EXPECT_GT(nCopied, 0u);
+    EXPECT_LT(nCopied, 1100u);
+    for (const auto& [strName, strContent] : Read(Dst())) EXPECT_EQ(strContent, "x") << strName;
+    EXPECT_EQ(Temporaries(Dst()), "");
+}

@@ -1,0 +1,44 @@
+// Real temporary trees for the file library's tests, and the library put back to its
+// defaults before each test (its settings outlive every operation).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace fs = std::filesystem;
+
+// A tree as text: "name" -> content for files, "@target" for links, "<dir>" for directories.
+using Tree = std::map<std::string, std::string>;
+
+class CTreeTest : public ::testing::Test {
+public:
+    void SetUp() override;
+    void TearDown() override;
+
+    fs::path Src() const { return m_root / "src"; }
+    fs::path Dst() const { return m_root / "dst"; }
+    std::string S() const { return Src().string(); }
+    std::string D() const { return Dst().string(); }
+
+    // The library's defaults, with this test's notification target.
+    void Reset();
+    // Creates the files, links and directories of a tree under dir.
+    static void Make(const fs::path& dir, const Tree& tree);
+    static Tree Read(const fs::path& dir);
+    static void Write(const fs::path& path, const std::string& strContent);
+    // Moves a file's modification time by nSeconds from now.
+    static void SetAge(const fs::path& path, int nSeconds);
+    // Names of leftover temporary files anywhere under dir.
+    static std::string Temporaries(const fs::path& dir);
+    // The notification lines the last operations sent.
+    std::string Notes();
+
+    fs::path m_root;
+    int m_nNotifyFd = -1;
+};
+
+// Puts every setting and filter of the library back to its default.
+void ResetLibrary();
