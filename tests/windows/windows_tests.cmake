@@ -34,7 +34,7 @@ add_test(NAME windows_regsvr32 COMMAND ${QJ_WINE} regsvr32 /s ${QJ_MODULE_WINPAT
 set_tests_properties(windows_regsvr32 PROPERTIES FIXTURES_SETUP qjregistered)
 
 # The worked examples, and the cases of objects that wine brings (Scripting.Dictionary,
-# Scripting.FileSystemObject).
+# Scripting.FileSystemObject) and of its programs run as actions.
 add_test(NAME windows_system_objects
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/run_golden.sh ${QJ_QJINTP_COMMAND}
                  ${CMAKE_CURRENT_SOURCE_DIR}/windows/cases)
@@ -47,6 +47,11 @@ add_test(NAME windows_cscript_client
          COMMAND ${QJ_WINE} cscript //nologo ${QJ_CLIENT_WINPATH})
 set_tests_properties(windows_cscript_client PROPERTIES FIXTURES_REQUIRED qjregistered
                      PASS_REGULAR_EXPRESSION "client: all passed" FAIL_REGULAR_EXPRESSION "FAIL")
+
+# The environment module's built-ins on a store file that the script changes.
+add_test(NAME windows_env_builtins
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/env/run_env_script.sh ${QJ_QJINTP_COMMAND}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/env/builtins)
 
 # The German language module: its string table against the table it is made from, and runs of
 # qjintp.exe with the language home of the build, where the host writes the texts in the ANSI
