@@ -67,26 +67,27 @@ Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
     return assignment;
 }
 
-// Fills one argument slot from a token; false for the ")" that ends the list early.
-bool FillSlot(CScriptEngine& engine, CScriptArg& slot, int32_t nCode, std::string_view strText) {
+// Fills slot nSlot from a token; false for the ")" that ends the list early.
+bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCode,
+              std::string_view strText) {
+    CScriptArg& slot = pSlots[nSlot];
     switch (nCode) {
         case TK_IDENT: {
             CScriptVar* pSource = LookUp(engine, strText);
             if (pSource->m_nType == VAR_NUMBER || pSource->m_nType == VAR_CONST) {
-                slot.SetNumber(pSource->GetNumber());
+                slot.SetNumber(pSource->GetNumber(), pSource);
             } else if (pSource->m_nType == VAR_STRING) {
-                slot.SetString(pSource->GetString());
+                slot.SetString(pSource->GetString(), pSource);
             } else {
                 engine.Raise(strText, ERR_UNEXPECTED);
             }
-            slot.m_pSource = pSource;
             return true;
         }
         case TK_NUMBER:
             slot.SetNumber(engine.ToNumber(strText));
             return true;
         case TK_STRING:
-            slot.SetText(strText);
+            slot.SetString(engine.KeepLiteral(nSlot, strText));
             return true;
         case TK_NULL:
             slot.SetString(nullptr);
@@ -208,7 +209,7 @@ int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
     int nFilled = 0;
     while (nFilled < MAX_ARGS) {
         const int32_t nCode = GetToken(nullptr, strText);
-        if (!FillSlot(*this, pSlots[nFilled], nCode, strText)) break;
+        if (!FillSlot(*this, pSlots, nFilled, nCode, strText)) break;
         ++nFilled;
         const int32_t nNext = GetToken(nullptr, strText);
         if (nNext == TK_RPAREN) break;
@@ -218,4 +219,10 @@ int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
     // After fifteen arguments and a comma, the next token fails here, whatever it is.
     if (GetToken(nullptr, strText) != TK_END) Raise(strText, ERR_UNEXPECTED);
     return nFilled;
+}
+
+const char* CScriptEngine::KeepLiteral(int nSlot, std::string_view text) {
+    std::string& strKept = m_aLiteralArgs[static_cast<size_t>(nSlot)];
+    strKept.assign(text);
+    return strKept.c_str();
 }

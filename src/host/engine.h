@@ -1,6 +1,7 @@
 // The one interpreter object: all state of a script run and every step of it.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -107,6 +108,9 @@ public:
     void AssignNumber(CScriptVar* pTarget);
     void AssignString(CScriptVar* pTarget);
     int ParseArgs(CScriptArg* pSlots);
+    // A copy of a literal argument's text that lasts until the call is over, kept for the
+    // slot of that number.
+    const char* KeepLiteral(int nSlot, std::string_view text);
 
     // --- statements and procedures
     bool RunMain();
@@ -114,7 +118,7 @@ public:
     int32_t FindBlockEnd(int32_t nEndToken);
     void CheckAllProcs();
     int32_t CallBuiltin(CScriptVar* pFunc, std::string& strResult);
-    void TraceCall(const std::string& strName, CScriptArg* pSlots, int nCount);
+    void TraceCall(std::string_view name, const CScriptArg* pSlots, int nCount);
 
     // --- automation objects
     int32_t CallObject(CScriptVar* pObject, std::string& strResult, int nResultKind);
@@ -148,6 +152,8 @@ public:
     // Scratch texts of the executor, kept here so that executing a line allocates nothing.
     // The first token of the line being dispatched: no line needs it once a nested block runs.
     CTokenText m_tokFirst;
+    // The texts of the literal arguments of the call being read, by slot.
+    std::array<std::string, MAX_ARGS> m_aLiteralArgs;
     // In check mode every If body is entered, so a procedure that calls itself would never
     // end; one that is running already is not entered again. These are the procedures running
     // in check mode, innermost last; a run that fails leaves them, so each run starts afresh.

@@ -55,13 +55,9 @@ TEST_F(RecordTest, SettersAndGettersRefuseOtherTypesAndNameTheRecord) {
     EXPECT_EQ(Catch([&] { Enter("p", VAR_PROC)->SetProcLine(-1); }), Refusal(0, "p"));
     Enter("Func", VAR_FUNC)->SetFuncDesc(nullptr);  // a built-in record without its descriptor
     EXPECT_EQ(Catch([&] { Ident("Func")->GetFuncDesc(); }), Refusal(0, "Func"));
-    // A constant keeps its value; a fresh argument slot has no name and takes its first type.
+    // A constant keeps its value.
     EXPECT_EQ(Catch([&] { Ident("TRUE")->SetNumber(2); }), Refusal(12, "TRUE"));
     EXPECT_EQ(Ident("TRUE")->GetNumber(), 1);
-    CScriptArg slot;
-    slot.SetNumber(-5);
-    EXPECT_EQ(Catch([&] { slot.SetString("x"); }), Refusal(12, ""));
-    EXPECT_EQ(slot.GetNumber(), -5);
 }
 
 TEST_F(RecordTest, StringMovesBetweenTextAndNullKeepingTheTextBehindNull) {
