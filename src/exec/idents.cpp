@@ -21,13 +21,11 @@ bool ShortDigits(std::string_view text, int32_t& nValue) {
     nValue = static_cast<int32_t>(nSum);
     return true;
 }
-}  // namespace
 
-int32_t CScriptEngine::ToNumber(std::string_view text) {
-    int32_t nShort;
-    if (ShortDigits(text, nShort)) return nShort;
-    // Decimal as strtol reads it: leading white space, one sign, digits; nothing may follow.
-    // A text without digits is not taken at all, so only the empty text gives 0.
+// Decimal as strtol reads it: leading white space, one sign, digits; nothing may follow. A
+// text without digits is not taken at all, so only the empty text gives 0. Out of the way of
+// the short digit runs that nearly every number is.
+[[gnu::noinline]] int32_t ConvertDecimal(CScriptEngine& engine, std::string_view text) {
     constexpr int64_t LIMIT = int64_t{INT32_MAX} + 1;
     const char* p = text.data();
     const char* const pEnd = p + text.size();
@@ -37,7 +35,7 @@ int32_t CScriptEngine::ToNumber(std::string_view text) {
     const bool bNegative = p != pEnd && *p == '-';
     if (p != pEnd && (*p == '+' || *p == '-')) ++p;
     if (p == pEnd || !IsDigit(*p)) {
-        if (!text.empty()) Raise(text, ERR_CONVERT_NUMBER);
+        if (!text.empty()) engine.Raise(text, ERR_CONVERT_NUMBER);
         return 0;
     }
     int64_t nValue = 0;
@@ -45,13 +43,27 @@ int32_t CScriptEngine::ToNumber(std::string_view text) {
         // Past the limit the value only has to stay past it.
         if (nValue <= LIMIT) nValue = nValue * 10 + (*p - '0');
     }
-    if (p != pEnd || nValue > (bNegative ? LIMIT : LIMIT - 1)) Raise(text, ERR_CONVERT_NUMBER);
+    if (p != pEnd || nValue > (bNegative ? LIMIT : LIMIT - 1))
+        engine.Raise(text, ERR_CONVERT_NUMBER);
     return static_cast<int32_t>(bNegative ? -nValue : nValue);
+}
+}  // namespace
+
+int32_t CScriptEngine::ToNumber(std::string_view text) {
+    int32_t nShort;
+    if (ShortDigits(text, nShort)) return nShort;
+    return ConvertDecimal(*this, text);
 }
 
 CScriptVar* CScriptEngine::FindIdent(std::string_view name) const {
-    auto it = m_mapIdent.find(name);
-    return it != m_mapIdent.end() ? it->second.get() : nullptr;
+    if (!m_identIndex.IsValid()) IndexIdents();
+    const CIdentIndex::Entry* pEntry = m_identIndex.Find(name);
+    return pEntry != nullptr ? pEntry->second.get() : nullptr;
+}
+
+void CScriptEngine::IndexIdents() const {
+    m_identIndex.Reset(m_mapIdent.size());
+    for (const CIdentIndex::Entry& entry : m_mapIdent) m_identIndex.Add(entry);
 }
 
 std::string CScriptEngine::GetIdentName(const CScriptVar* pVar) const {
@@ -62,6 +74,8 @@ CScriptVar* CScriptEngine::SetIdent(const std::string& strName, std::unique_ptr<
     auto [it, bNew] = m_mapIdent.try_emplace(strName);
     pVar->m_pName = &it->first;
     it->second = std::move(pVar);
+    // A full index is built afresh, twice as large, on the next lookup.
+    if (bNew && m_identIndex.IsValid() && !m_identIndex.Add(*it)) m_identIndex.Invalidate();
     return it->second.get();
 }
 
@@ -76,8 +90,10 @@ void CScriptEngine::ClearRunData() {
         const CScriptVar* pVar = entry.second.get();
         return pVar == nullptr || (pVar->m_nType != VAR_FUNC && pVar->m_nType != VAR_CONST);
     });
+    m_identIndex.Invalidate();
 }
 
 void CScriptEngine::DeleteAllIdents() {
     m_mapIdent.clear();
+    m_identIndex.Invalidate();
 }

@@ -10,30 +10,18 @@
 #include <unordered_map>
 #include <vector>
 
+#include "exec/ident_index.h"
 #include "exec/scriptvar.h"
 #include "family/qjcwract.h"
 #include "host/errors.h"
+#include "lexer/short_text.h"
 #include "lexer/token_text.h"
 
-// Lookup by exact, case-sensitive text without building a string for the key. Names are
-// short, so a simple byte-wise hash (FNV-1a) beats a general one.
+// Lookup by exact, case-sensitive text without building a string for the key.
 struct TextHash {
     using is_transparent = void;
-    size_t operator()(std::string_view sv) const {
-        uint64_t nHash = 14695981039346656037ull;
-        for (char ch : sv) nHash = (nHash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
-        return static_cast<size_t>(nHash);
-    }
+    size_t operator()(std::string_view sv) const { return HashText(sv); }
 };
-
-// Names and fixed texts are a few bytes long: compared inline, not through a library call.
-inline bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) return false;
-    }
-    return true;
-}
 
 struct TextEqual {
     using is_transparent = void;
@@ -79,6 +67,8 @@ public:
     void InitTokenTable();
     int32_t ClassifyToken(std::string_view text) const;
     CScriptVar* FindIdent(std::string_view name) const;
+    // Builds the index of FindIdent over the identifier table afresh.
+    [[gnu::noinline, gnu::cold]] void IndexIdents() const;
     int32_t GetToken(char* pszStart, std::string& strText);
     // The same, with the token's text as a view where it can be: for the per-line path.
     int32_t GetToken(char* pszStart, CTokenText& text);
@@ -145,6 +135,8 @@ public:
     std::string m_strReturnLabel;
     CActionModule m_action;
     IdentMap m_mapIdent;
+    // How FindIdent reaches the entries of m_mapIdent; built on first use.
+    mutable CIdentIndex m_identIndex;
     TokenMap m_mapToken;
     std::vector<std::string> m_arrLines;
     int32_t m_nError = ERR_NONE_YET;
