@@ -20,32 +20,50 @@ public:
     using Entry = std::pair<const std::string, std::unique_ptr<CScriptVar>>;
 
     bool IsValid() const { return m_bValid; }
-    // After entries were removed from the table: the index is built afresh before its next use.
+    // The index is built afresh from the table before its next use.
     void Invalidate() { m_bValid = false; }
-    // Empties the index and makes it valid, with room for twice nEntries entries, so that a
-    // table that keeps growing has its index built afresh only each time it doubles.
+    // Empties the index, with room for nEntries entries, and makes it valid.
     void Reset(size_t nEntries) {
-        size_t nSlots = MIN_SLOTS;
-        while (nSlots < 4 * nEntries) nSlots *= 2;
-        m_aSlots.assign(nSlots, Slot{});
-        m_nMask = nSlots - 1;
+        m_aSlots = std::vector<Slot>(SlotsFor(nEntries));
         m_nUsed = 0;
         m_bValid = true;
     }
-    // Adds an entry the table has just made; false when the index is full and must be reset.
-    bool Add(const Entry& entry) {
-        if (2 * (m_nUsed + 1) > m_aSlots.size()) return false;
-        const uint64_t nHash = HashText(entry.first);
-        size_t i = nHash & m_nMask;
-        while (m_aSlots[i].pEntry != nullptr) i = (i + 1) & m_nMask;
-        m_aSlots[i] = Slot{nHash, &entry};
+    // Makes room for nEntries entries at once, before a table grows by many.
+    void Reserve(size_t nEntries) {
+        if (SlotsFor(nEntries) > m_aSlots.size()) Rehash(SlotsFor(nEntries));
+    }
+    // Adds an entry the table has just made. A full index doubles, moving its slots by the
+    // hashes they hold.
+    void Add(const Entry& entry) {
+        if (2 * (m_nUsed + 1) > m_aSlots.size()) Rehash(2 * m_aSlots.size());
+        Place(Slot{HashText(entry.first), &entry});
         ++m_nUsed;
-        return true;
+    }
+    // Removes an entry the table is about to delete. The slots after it in its run move back
+    // where their probe allows, so that no run of slots is broken.
+    void Remove(const Entry& entry) {
+        const size_t nMask = Mask();
+        size_t i = HashText(entry.first) & nMask;
+        while (m_aSlots[i].pEntry != &entry) {
+            if (m_aSlots[i].pEntry == nullptr) return;
+            i = (i + 1) & nMask;
+        }
+        for (size_t j = (i + 1) & nMask; m_aSlots[j].pEntry != nullptr; j = (j + 1) & nMask) {
+            // The slot at j may fill the hole at i unless its home lies after i, up to j.
+            const size_t nHome = m_aSlots[j].nHash & nMask;
+            if (((j - nHome) & nMask) >= ((j - i) & nMask)) {
+                m_aSlots[i] = m_aSlots[j];
+                i = j;
+            }
+        }
+        m_aSlots[i] = Slot{};
+        --m_nUsed;
     }
     // The entry of the name, or null when the table has no such name.
     const Entry* Find(std::string_view name) const {
         const uint64_t nHash = HashText(name);
-        for (size_t i = nHash & m_nMask;; i = (i + 1) & m_nMask) {
+        const size_t nMask = Mask();
+        for (size_t i = nHash & nMask;; i = (i + 1) & nMask) {
             const Slot& slot = m_aSlots[i];
             if (slot.pEntry == nullptr) return nullptr;
             if (slot.nHash == nHash && SameText(slot.pEntry->first, name)) return slot.pEntry;
@@ -59,8 +77,27 @@ private:
         const Entry* pEntry = nullptr;
     };
 
+    size_t Mask() const { return m_aSlots.size() - 1; }
+    void Place(const Slot& slot) {
+        const size_t nMask = Mask();
+        size_t i = slot.nHash & nMask;
+        while (m_aSlots[i].pEntry != nullptr) i = (i + 1) & nMask;
+        m_aSlots[i] = slot;
+    }
+    static size_t SlotsFor(size_t nEntries) {
+        size_t nSlots = MIN_SLOTS;
+        while (nSlots < 2 * nEntries) nSlots *= 2;
+        return nSlots;
+    }
+    [[gnu::noinline]] void Rehash(size_t nSlots) {
+        std::vector<Slot> aOld(nSlots);
+        aOld.swap(m_aSlots);
+        for (const Slot& slot : aOld) {
+            if (slot.pEntry != nullptr) Place(slot);
+        }
+    }
+
     std::vector<Slot> m_aSlots;
-    size_t m_nMask = 0;
     size_t m_nUsed = 0;
     bool m_bValid = false;
 };

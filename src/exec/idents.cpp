@@ -47,6 +47,9 @@ bool ShortDigits(std::string_view text, int32_t& nValue) {
         engine.Raise(text, ERR_CONVERT_NUMBER);
     return static_cast<int32_t>(bNegative ? -nValue : nValue);
 }
+
+// More names than this, and a run's end builds the index of names afresh.
+constexpr size_t REINDEX_AFTER = 1024;
 }  // namespace
 
 int32_t CScriptEngine::ToNumber(std::string_view text) {
@@ -74,8 +77,7 @@ CScriptVar* CScriptEngine::SetIdent(const std::string& strName, std::unique_ptr<
     auto [it, bNew] = m_mapIdent.try_emplace(strName);
     pVar->m_pName = &it->first;
     it->second = std::move(pVar);
-    // A full index is built afresh, twice as large, on the next lookup.
-    if (bNew && m_identIndex.IsValid() && !m_identIndex.Add(*it)) m_identIndex.Invalidate();
+    if (bNew && m_identIndex.IsValid()) m_identIndex.Add(*it);
     return it->second.get();
 }
 
@@ -86,11 +88,18 @@ void CScriptEngine::AddConstant(const char* pszName, int32_t nValue) {
 }
 
 void CScriptEngine::ClearRunData() {
-    std::erase_if(m_mapIdent, [](const auto& entry) {
-        const CScriptVar* pVar = entry.second.get();
-        return pVar == nullptr || (pVar->m_nType != VAR_FUNC && pVar->m_nType != VAR_CONST);
-    });
-    m_identIndex.Invalidate();
+    // The names of a small script leave the index one by one; after a large one the index is
+    // built afresh, and smaller, from the built-ins and constants that remain.
+    if (m_mapIdent.size() > REINDEX_AFTER) m_identIndex.Invalidate();
+    for (auto it = m_mapIdent.begin(); it != m_mapIdent.end();) {
+        const CScriptVar* pVar = it->second.get();
+        if (pVar != nullptr && (pVar->m_nType == VAR_FUNC || pVar->m_nType == VAR_CONST)) {
+            ++it;
+            continue;
+        }
+        if (m_identIndex.IsValid()) m_identIndex.Remove(*it);
+        it = m_mapIdent.erase(it);
+    }
 }
 
 void CScriptEngine::DeleteAllIdents() {

@@ -53,10 +53,11 @@ inline bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A hash for the identifier table: the folded text, mixed so that every bit of it reaches the
-// low bits that pick a bucket.
+// A hash for the identifier table: the folded text and its length, mixed so that every bit of
+// them reaches the low bits that pick a slot.
 inline size_t HashText(std::string_view text) {
-    uint64_t nHash =
-        (short_text::Fold(text.data(), text.size()) ^ text.size()) * 0x9E3779B97F4A7C15ull;
-    return static_cast<size_t>(nHash ^ (nHash >> 29));
+    uint64_t nHash = (short_text::Fold(text.data(), text.size()) ^ text.size()) *
+                     0x9E3779B97F4A7C15ull;
+    nHash = (nHash ^ (nHash >> 32)) * 0xD6E8FEB86659FD93ull;
+    return static_cast<size_t>(nHash ^ (nHash >> 32));
 }
