@@ -54,7 +54,7 @@ struct Assignment {
 };
 
 // Both tokens must be there, and the operator one of those the target's type allows.
-Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
+[[gnu::flatten]] Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
     Assignment assignment;
     CTokenText strOperator;
     assignment.nOperator = engine.GetToken(nullptr, strOperator);
@@ -100,7 +100,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 }
 }  // namespace
 
-bool CScriptEngine::EvalCondition(std::string_view strCondition) {
+[[gnu::flatten]] bool CScriptEngine::EvalCondition(std::string_view strCondition) {
     CTokenText strOpen, strLeft, strCompare, strRight, strClose, strRest;
     // The lexer only reads the text it is given.
     const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOpen);
@@ -202,7 +202,7 @@ void CScriptEngine::AssignString(CScriptVar* pTarget) {
     }
 }
 
-int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
+[[gnu::flatten]] int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
     CTokenText strText;
     if (GetToken(nullptr, strText) != TK_LPAREN) Raise(strText, ERR_UNEXPECTED);
 

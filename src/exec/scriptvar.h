@@ -53,7 +53,10 @@ public:
     bool SetProcLine(int32_t nLine);
     bool SetFuncDesc(CFuncDesc* pDesc);
 
-    int32_t GetNumber();
+    int32_t GetNumber() {
+        if (m_bInit && (m_nType == VAR_NUMBER || m_nType == VAR_CONST)) return m_nValue;
+        return RefuseNumber();
+    }
     const char* GetString();  // null for a Null value
     std::string& GetStringRef();
     int32_t GetProcLine();
@@ -84,6 +87,8 @@ public:
 
 private:
     void Raise(int nCode);
+    // GetNumber of a record that holds no number: raises, or answers -1 without an engine.
+    int32_t RefuseNumber();
     bool Accepts(int32_t nType) const { return !m_bInit || m_nType == nType; }
     // Makes the record a set one of the type, if it is unset or of that type already; an
     // internal error otherwise.

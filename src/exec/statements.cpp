@@ -197,7 +197,14 @@ void CScriptEngine::CopyLine(int32_t nLine) {
     // The loader keeps every line within the buffer; the bound only guards the copy.
     const std::string& strLine = m_arrLines[static_cast<size_t>(nLine)];
     const size_t nLen = std::min(strLine.size(), static_cast<size_t>(MAX_LINE));
-    std::memcpy(m_szLine, strLine.data(), nLen);
+    // Most lines are short: a string holds room for at least SHORT_LINE characters and its
+    // terminating zero, so one fixed-size copy, made inline, takes the whole line.
+    constexpr size_t SHORT_LINE = 15;
+    if (nLen <= SHORT_LINE && strLine.capacity() >= SHORT_LINE) {
+        std::memcpy(m_szLine, strLine.data(), SHORT_LINE + 1);
+    } else {
+        std::memcpy(m_szLine, strLine.data(), nLen);
+    }
     m_szLine[nLen] = '\0';
 }
 
@@ -211,7 +218,7 @@ bool CScriptEngine::RunMain() {
     return true;
 }
 
-int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
+[[gnu::flatten]] int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
     struct DepthGuard {
         int& nDepth;
         explicit DepthGuard(int& n) : nDepth(++n) {}

@@ -141,7 +141,8 @@ int32_t CScriptEngine::CutToken(char* pTokenStart, CTokenText& text) {
     return nCode;
 }
 
-void CScriptEngine::ProcessDirective() {
+// Rare, and its texts would take room in the frame of every block it were inlined into.
+[[gnu::noinline]] void CScriptEngine::ProcessDirective() {
     std::string strName;
     std::string strExtra;
     if (GetToken(nullptr, strName) == TK_END) Raise("", ERR_DIRECTIVE_EXPECTED);

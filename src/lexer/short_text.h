@@ -41,10 +41,11 @@ inline uint64_t Fold(const char* p, size_t n) {
 inline bool SameText(std::string_view a, std::string_view b) {
     const size_t n = a.size();
     if (n != b.size()) return false;
-    if (n > 16) return std::memcmp(a.data(), b.data(), n) == 0;
     if (n >= 8) {
-        return short_text::Load64(a.data()) == short_text::Load64(b.data()) &&
-               short_text::Load64(a.data() + n - 8) == short_text::Load64(b.data() + n - 8);
+        for (size_t i = 0; i + 8 < n; i += 8) {
+            if (short_text::Load64(a.data() + i) != short_text::Load64(b.data() + i)) return false;
+        }
+        return short_text::Load64(a.data() + n - 8) == short_text::Load64(b.data() + n - 8);
     }
     if (n >= 4) return short_text::Fold(a.data(), n) == short_text::Fold(b.data(), n);
     for (size_t i = 0; i < n; ++i) {
@@ -56,8 +57,8 @@ inline bool SameText(std::string_view a, std::string_view b) {
 // A hash for the identifier table: the folded text and its length, mixed so that every bit of
 // them reaches the low bits that pick a slot.
 inline size_t HashText(std::string_view text) {
-    uint64_t nHash = (short_text::Fold(text.data(), text.size()) ^ text.size()) *
-                     0x9E3779B97F4A7C15ull;
+    uint64_t nHash =
+        (short_text::Fold(text.data(), text.size()) ^ text.size()) * 0x9E3779B97F4A7C15ull;
     nHash = (nHash ^ (nHash >> 32)) * 0xD6E8FEB86659FD93ull;
     return static_cast<size_t>(nHash ^ (nHash >> 32));
 }
