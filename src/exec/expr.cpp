@@ -101,15 +101,16 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 }  // namespace
 
 [[gnu::flatten]] bool CScriptEngine::EvalCondition(std::string_view strCondition) {
-    CTokenText strOpen, strLeft, strCompare, strRight, strClose, strRest;
+    // The parentheses' own texts name no error, so they and the rest share one token.
+    CTokenText strLeft, strCompare, strRight, strOther;
     // The lexer only reads the text it is given.
-    const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOpen);
+    const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOther);
     const int32_t nLeft = GetToken(nullptr, strLeft);
     const int32_t nCompare = GetToken(nullptr, strCompare);
     const int32_t nRight = GetToken(nullptr, strRight);
-    const int32_t nClose = GetToken(nullptr, strClose);
+    const int32_t nClose = GetToken(nullptr, strOther);
     if (nOpen != TK_LPAREN || nClose != TK_RPAREN) Raise(strCondition, ERR_INVALID_EXPRESSION);
-    if (GetToken(nullptr, strRest) != TK_END) Raise(strRest, ERR_UNEXPECTED);
+    if (GetToken(nullptr, strOther) != TK_END) Raise(strOther, ERR_UNEXPECTED);
     if (nLeft != TK_NUMBER && nLeft != TK_IDENT) Raise(strLeft, ERR_INVALID_OPERAND);
     if (nRight != TK_NUMBER && nRight != TK_IDENT) Raise(strRight, ERR_INVALID_OPERAND);
     if (!IsComparison(nCompare)) Raise(strCompare, ERR_INVALID_OPERATOR);

@@ -11,12 +11,23 @@ bool IsDigit(char ch) {
 // Up to nine digits and nothing else: the common number literal, which cannot overflow.
 // Sets the value and answers true for such a text.
 bool ShortDigits(std::string_view text, int32_t& nValue) {
-    if (text.empty() || text.size() > 9) return false;
+    const size_t n = text.size();
+    if (n == 0 || n > 9) return false;
+    const auto Digit = [&text](size_t i) {
+        return static_cast<unsigned char>(text[i]) - static_cast<uint32_t>('0');
+    };
+    // Two digits a step; an odd count takes its first digit alone.
     uint32_t nSum = 0;
-    for (char ch : text) {
-        const uint32_t nDigit = static_cast<unsigned char>(ch) - static_cast<uint32_t>('0');
-        if (nDigit > 9) return false;
-        nSum = nSum * 10 + nDigit;
+    size_t i = n % 2;
+    if (i != 0) {
+        nSum = Digit(0);
+        if (nSum > 9) return false;
+    }
+    for (; i < n; i += 2) {
+        const uint32_t nHigh = Digit(i);
+        const uint32_t nLow = Digit(i + 1);
+        if (nHigh > 9 || nLow > 9) return false;
+        nSum = nSum * 100 + nHigh * 10 + nLow;
     }
     nValue = static_cast<int32_t>(nSum);
     return true;

@@ -24,17 +24,23 @@ TEST_F(RecordTest, ToNumberReadsDecimalAsStrtolDoes) {
     const struct {
         const char* pszText;
         int32_t nValue;
-    } kCases[] = {
-        {"+42", 42}, {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX}, {"", 0}, {"\t\n-3", -3},
-        {"007", 7}};
+    } kCases[] = {{"+42", 42},
+                  {"-2147483648", INT32_MIN},
+                  {"2147483647", INT32_MAX},
+                  {"", 0},
+                  {"\t\n-3", -3},
+                  {"007", 7},
+                  {"1234", 1234},
+                  {"12345678", 12345678},
+                  {"987654321", 987654321}};
     for (const auto& c : kCases) {
         int32_t nValue = -1;
         EXPECT_EQ(Catch([&] { nValue = m_engine.ToNumber(c.pszText); }), Passed()) << c.pszText;
         EXPECT_EQ(nValue, c.nValue) << c.pszText;
     }
     // Out of range or not wholly a number: the error names the whole text.
-    for (const char* pszText :
-         {"2147483648", "-2147483649", "99999999999999999999", "12 ", "-", " ", "1.5", "--1"}) {
+    for (const char* pszText : {"2147483648", "-2147483649", "99999999999999999999", "12 ", "-",
+                                " ", "1.5", "--1", "1a", "12a4", "a12", "9999:"}) {
         EXPECT_EQ(Catch([&] { m_engine.ToNumber(pszText); }),
                   Failed(19, pszText, "Error converting to numeric value", 1))
             << '[' << pszText << ']';
