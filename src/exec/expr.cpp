@@ -129,7 +129,9 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
     }
 }
 
-void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
+// The assignments stay out of line: a block compiles its name step into itself, and their
+// calls would widen the frame of every nesting level.
+[[gnu::noinline]] void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
     const auto [nOperator, nValueCode, strValue] = ReadAssignment(*this, true);
 
     int32_t nValue = 0;
@@ -166,7 +168,7 @@ void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
     pTarget->SetNumber(nValue);
 }
 
-void CScriptEngine::AssignString(CScriptVar* pTarget) {
+[[gnu::noinline]] void CScriptEngine::AssignString(CScriptVar* pTarget) {
     const Assignment assignment = ReadAssignment(*this, false);
     const int32_t nValueCode = assignment.nValue;
     const CTokenText& strValue = assignment.strValue;

@@ -3,8 +3,9 @@
 // traced and carried out here.
 //
 // Each nesting level costs a RunBlock frame and the frame of the step that opened it, so both
-// are kept small: the If, While and name steps are functions of their own, and the texts a
-// line needs only until it has been dispatched live in per-thread buffers.
+// are kept small: the If and While steps, the assignments and the calls are functions of
+// their own, and the texts a line needs only until it has been dispatched live in per-thread
+// buffers. The rest of a line's work, the lexer included, is compiled into RunBlock itself.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -71,7 +72,7 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
 }
 
 // A line that begins with a name: an assignment, a procedure call, a built-in or object call.
-[[gnu::noinline]] void RunName(CScriptEngine& engine, std::string_view strName) {
+void RunName(CScriptEngine& engine, std::string_view strName) {
     CScriptVar* pVar = engine.FindIdent(strName);
     if (pVar == nullptr) engine.Raise(strName, ERR_UNKNOWN_IDENT);
     switch (pVar->m_nType) {
