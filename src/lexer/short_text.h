@@ -54,11 +54,13 @@ inline bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A hash for the identifier table: the folded text and its length, mixed so that every bit of
-// them reaches the low bits that pick a slot.
+// A hash for the identifier table: the folded text and its length, multiplied into 128 bits
+// whose halves are folded together, so that every bit of the text reaches the low bits that
+// pick a slot.
 inline size_t HashText(std::string_view text) {
-    uint64_t nHash =
-        (short_text::Fold(text.data(), text.size()) ^ text.size()) * 0x9E3779B97F4A7C15ull;
-    nHash = (nHash ^ (nHash >> 32)) * 0xD6E8FEB86659FD93ull;
-    return static_cast<size_t>(nHash ^ (nHash >> 32));
+    const uint64_t nKey = short_text::Fold(text.data(), text.size()) ^ text.size();
+    const unsigned __int128 nProduct =
+        static_cast<unsigned __int128>(nKey ^ 0x243F6A8885A308D3ull) * 0x9E3779B97F4A7C15ull;
+    return static_cast<size_t>(static_cast<uint64_t>(nProduct) ^
+                               static_cast<uint64_t>(nProduct >> 64));
 }
