@@ -83,6 +83,19 @@ void ProcCall(benchmark::State& state) {
 }
 BENCHMARK(ProcCall)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// 10 000 appends of a 1 KB literal to one variable, which grows to 10 MB: an append costs
+// the length of the appended text, so the run takes well under a second; were the variable
+// copied on each call, it would take minutes.
+void ConcatGrowth(benchmark::State& state) {
+    constexpr int APPENDS = 10000;
+    ScriptFile script("Declare\nNumber i = 1\nString s = \"\"\nEndDeclare\nMain\nWhile (i <= " +
+                      std::to_string(APPENDS) + ")\ni += 1\nConcat(s, \"" + std::string(1024, 'x') +
+                      "\")\nEndWhile\nEndMain\n");
+    RunEachIteration(state, script);
+    CountPasses(state, APPENDS, 3);
+}
+BENCHMARK(ConcatGrowth)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
 // One procedure of the generated script: If and While blocks, assignments, built-in and
 // procedure calls, a comment; it works on its own variables and calls the one before it.
 void AppendProc(std::string& strScript, int nProc) {

@@ -13,7 +13,6 @@ public:
     CScriptDispatch(CScriptEngine* pEngine, const char* pszProgId);
 };
 
-// Adds the value of one argument slot to an invocation's arguments: a Number or constant as a
-// 32-bit integer, a String as its text, a Null String as a null text. An unfilled slot adds
-// nothing. A slot without a value raises error 5.
-void GetArgValue(CScriptArg& slot, CAutoArgs& args);
+// Adds the value of one filled argument slot to an invocation's arguments: a Number or
+// constant as a 32-bit integer, a String as its text, a Null String as a null text.
+void GetArgValue(const CScriptArg& slot, CAutoArgs& args);

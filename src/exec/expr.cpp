@@ -54,7 +54,7 @@ struct Assignment {
 };
 
 // Both tokens must be there, and the operator one of those the target's type allows.
-Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
+[[gnu::flatten]] Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
     Assignment assignment;
     CTokenText strOperator;
     assignment.nOperator = engine.GetToken(nullptr, strOperator);
@@ -67,26 +67,27 @@ Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
     return assignment;
 }
 
-// Fills one argument slot from a token; false for the ")" that ends the list early.
-bool FillSlot(CScriptEngine& engine, CScriptArg& slot, int32_t nCode, std::string_view strText) {
+// Fills slot nSlot from a token; false for the ")" that ends the list early.
+bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCode,
+              std::string_view strText) {
+    CScriptArg& slot = pSlots[nSlot];
     switch (nCode) {
         case TK_IDENT: {
             CScriptVar* pSource = LookUp(engine, strText);
             if (pSource->m_nType == VAR_NUMBER || pSource->m_nType == VAR_CONST) {
-                slot.SetNumber(pSource->GetNumber());
+                slot.SetNumber(pSource->GetNumber(), pSource);
             } else if (pSource->m_nType == VAR_STRING) {
-                slot.SetString(pSource->GetString());
+                slot.SetString(pSource->GetString(), pSource);
             } else {
                 engine.Raise(strText, ERR_UNEXPECTED);
             }
-            slot.m_pSource = pSource;
             return true;
         }
         case TK_NUMBER:
             slot.SetNumber(engine.ToNumber(strText));
             return true;
         case TK_STRING:
-            slot.SetText(strText);
+            slot.SetString(engine.KeepLiteral(nSlot, strText));
             return true;
         case TK_NULL:
             slot.SetString(nullptr);
@@ -99,16 +100,17 @@ bool FillSlot(CScriptEngine& engine, CScriptArg& slot, int32_t nCode, std::strin
 }
 }  // namespace
 
-bool CScriptEngine::EvalCondition(std::string_view strCondition) {
-    CTokenText strOpen, strLeft, strCompare, strRight, strClose, strRest;
+[[gnu::flatten]] bool CScriptEngine::EvalCondition(std::string_view strCondition) {
+    // The parentheses' own texts name no error, so they and the rest share one token.
+    CTokenText strLeft, strCompare, strRight, strOther;
     // The lexer only reads the text it is given.
-    const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOpen);
+    const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOther);
     const int32_t nLeft = GetToken(nullptr, strLeft);
     const int32_t nCompare = GetToken(nullptr, strCompare);
     const int32_t nRight = GetToken(nullptr, strRight);
-    const int32_t nClose = GetToken(nullptr, strClose);
+    const int32_t nClose = GetToken(nullptr, strOther);
     if (nOpen != TK_LPAREN || nClose != TK_RPAREN) Raise(strCondition, ERR_INVALID_EXPRESSION);
-    if (GetToken(nullptr, strRest) != TK_END) Raise(strRest, ERR_UNEXPECTED);
+    if (GetToken(nullptr, strOther) != TK_END) Raise(strOther, ERR_UNEXPECTED);
     if (nLeft != TK_NUMBER && nLeft != TK_IDENT) Raise(strLeft, ERR_INVALID_OPERAND);
     if (nRight != TK_NUMBER && nRight != TK_IDENT) Raise(strRight, ERR_INVALID_OPERAND);
     if (!IsComparison(nCompare)) Raise(strCompare, ERR_INVALID_OPERATOR);
@@ -127,7 +129,9 @@ bool CScriptEngine::EvalCondition(std::string_view strCondition) {
     }
 }
 
-void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
+// The assignments stay out of line: a block compiles its name step into itself, and their
+// calls would widen the frame of every nesting level.
+[[gnu::noinline]] void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
     const auto [nOperator, nValueCode, strValue] = ReadAssignment(*this, true);
 
     int32_t nValue = 0;
@@ -164,7 +168,7 @@ void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
     pTarget->SetNumber(nValue);
 }
 
-void CScriptEngine::AssignString(CScriptVar* pTarget) {
+[[gnu::noinline]] void CScriptEngine::AssignString(CScriptVar* pTarget) {
     const Assignment assignment = ReadAssignment(*this, false);
     const int32_t nValueCode = assignment.nValue;
     const CTokenText& strValue = assignment.strValue;
@@ -201,14 +205,14 @@ void CScriptEngine::AssignString(CScriptVar* pTarget) {
     }
 }
 
-int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
+[[gnu::flatten]] int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
     CTokenText strText;
     if (GetToken(nullptr, strText) != TK_LPAREN) Raise(strText, ERR_UNEXPECTED);
 
     int nFilled = 0;
     while (nFilled < MAX_ARGS) {
         const int32_t nCode = GetToken(nullptr, strText);
-        if (!FillSlot(*this, pSlots[nFilled], nCode, strText)) break;
+        if (!FillSlot(*this, pSlots, nFilled, nCode, strText)) break;
         ++nFilled;
         const int32_t nNext = GetToken(nullptr, strText);
         if (nNext == TK_RPAREN) break;
@@ -218,4 +222,10 @@ int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
     // After fifteen arguments and a comma, the next token fails here, whatever it is.
     if (GetToken(nullptr, strText) != TK_END) Raise(strText, ERR_UNEXPECTED);
     return nFilled;
+}
+
+const char* CScriptEngine::KeepLiteral(int nSlot, std::string_view text) {
+    std::string& strKept = m_aLiteralArgs[static_cast<size_t>(nSlot)];
+    strKept.assign(text);
+    return strKept.c_str();
 }

@@ -11,23 +11,32 @@ bool IsDigit(char ch) {
 // Up to nine digits and nothing else: the common number literal, which cannot overflow.
 // Sets the value and answers true for such a text.
 bool ShortDigits(std::string_view text, int32_t& nValue) {
-    if (text.empty() || text.size() > 9) return false;
+    const size_t n = text.size();
+    if (n == 0 || n > 9) return false;
+    const auto Digit = [&text](size_t i) {
+        return static_cast<unsigned char>(text[i]) - static_cast<uint32_t>('0');
+    };
+    // Two digits a step; an odd count takes its first digit alone.
     uint32_t nSum = 0;
-    for (char ch : text) {
-        const uint32_t nDigit = static_cast<unsigned char>(ch) - static_cast<uint32_t>('0');
-        if (nDigit > 9) return false;
-        nSum = nSum * 10 + nDigit;
+    size_t i = n % 2;
+    if (i != 0) {
+        nSum = Digit(0);
+        if (nSum > 9) return false;
+    }
+    for (; i < n; i += 2) {
+        const uint32_t nHigh = Digit(i);
+        const uint32_t nLow = Digit(i + 1);
+        if (nHigh > 9 || nLow > 9) return false;
+        nSum = nSum * 100 + nHigh * 10 + nLow;
     }
     nValue = static_cast<int32_t>(nSum);
     return true;
 }
-}  // namespace
 
-int32_t CScriptEngine::ToNumber(std::string_view text) {
-    int32_t nShort;
-    if (ShortDigits(text, nShort)) return nShort;
-    // Decimal as strtol reads it: leading white space, one sign, digits; nothing may follow.
-    // A text without digits is not taken at all, so only the empty text gives 0.
+// Decimal as strtol reads it: leading white space, one sign, digits; nothing may follow. A
+// text without digits is not taken at all, so only the empty text gives 0. Out of the way of
+// the short digit runs that nearly every number is.
+[[gnu::noinline]] int32_t ConvertDecimal(CScriptEngine& engine, std::string_view text) {
     constexpr int64_t LIMIT = int64_t{INT32_MAX} + 1;
     const char* p = text.data();
     const char* const pEnd = p + text.size();
@@ -37,7 +46,7 @@ int32_t CScriptEngine::ToNumber(std::string_view text) {
     const bool bNegative = p != pEnd && *p == '-';
     if (p != pEnd && (*p == '+' || *p == '-')) ++p;
     if (p == pEnd || !IsDigit(*p)) {
-        if (!text.empty()) Raise(text, ERR_CONVERT_NUMBER);
+        if (!text.empty()) engine.Raise(text, ERR_CONVERT_NUMBER);
         return 0;
     }
     int64_t nValue = 0;
@@ -45,13 +54,30 @@ int32_t CScriptEngine::ToNumber(std::string_view text) {
         // Past the limit the value only has to stay past it.
         if (nValue <= LIMIT) nValue = nValue * 10 + (*p - '0');
     }
-    if (p != pEnd || nValue > (bNegative ? LIMIT : LIMIT - 1)) Raise(text, ERR_CONVERT_NUMBER);
+    if (p != pEnd || nValue > (bNegative ? LIMIT : LIMIT - 1))
+        engine.Raise(text, ERR_CONVERT_NUMBER);
     return static_cast<int32_t>(bNegative ? -nValue : nValue);
 }
 
+// More names than this, and a run's end builds the index of names afresh.
+constexpr size_t REINDEX_AFTER = 1024;
+}  // namespace
+
+int32_t CScriptEngine::ToNumber(std::string_view text) {
+    int32_t nShort;
+    if (ShortDigits(text, nShort)) return nShort;
+    return ConvertDecimal(*this, text);
+}
+
 CScriptVar* CScriptEngine::FindIdent(std::string_view name) const {
-    auto it = m_mapIdent.find(name);
-    return it != m_mapIdent.end() ? it->second.get() : nullptr;
+    if (!m_identIndex.IsValid()) IndexIdents();
+    const CIdentIndex::Entry* pEntry = m_identIndex.Find(name);
+    return pEntry != nullptr ? pEntry->second.get() : nullptr;
+}
+
+void CScriptEngine::IndexIdents() const {
+    m_identIndex.Reset(m_mapIdent.size());
+    for (const CIdentIndex::Entry& entry : m_mapIdent) m_identIndex.Add(entry);
 }
 
 std::string CScriptEngine::GetIdentName(const CScriptVar* pVar) const {
@@ -62,6 +88,7 @@ CScriptVar* CScriptEngine::SetIdent(const std::string& strName, std::unique_ptr<
     auto [it, bNew] = m_mapIdent.try_emplace(strName);
     pVar->m_pName = &it->first;
     it->second = std::move(pVar);
+    if (bNew && m_identIndex.IsValid()) m_identIndex.Add(*it);
     return it->second.get();
 }
 
@@ -72,12 +99,21 @@ void CScriptEngine::AddConstant(const char* pszName, int32_t nValue) {
 }
 
 void CScriptEngine::ClearRunData() {
-    std::erase_if(m_mapIdent, [](const auto& entry) {
-        const CScriptVar* pVar = entry.second.get();
-        return pVar == nullptr || (pVar->m_nType != VAR_FUNC && pVar->m_nType != VAR_CONST);
-    });
+    // The names of a small script leave the index one by one; after a large one the index is
+    // built afresh, and smaller, from the built-ins and constants that remain.
+    if (m_mapIdent.size() > REINDEX_AFTER) m_identIndex.Invalidate();
+    for (auto it = m_mapIdent.begin(); it != m_mapIdent.end();) {
+        const CScriptVar* pVar = it->second.get();
+        if (pVar != nullptr && (pVar->m_nType == VAR_FUNC || pVar->m_nType == VAR_CONST)) {
+            ++it;
+            continue;
+        }
+        if (m_identIndex.IsValid()) m_identIndex.Remove(*it);
+        it = m_mapIdent.erase(it);
+    }
 }
 
 void CScriptEngine::DeleteAllIdents() {
     m_mapIdent.clear();
+    m_identIndex.Invalidate();
 }

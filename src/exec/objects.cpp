@@ -73,10 +73,10 @@ void ReadPutValue(CScriptEngine& engine, CScriptArg& slot) {
     engine.GetToken(nullptr, strText);  // the "=" that selected the assignment
     switch (engine.GetToken(nullptr, strText)) {
         case TK_NUMBER:
-            slot.SetNumberText(strText.c_str());
+            slot.SetNumber(engine.ToNumber(strText));
             break;
         case TK_STRING:
-            slot.SetString(strText.c_str());
+            slot.SetString(engine.KeepLiteral(0, strText));
             break;
         case TK_NULL:
             slot.SetString(nullptr);
@@ -178,15 +178,11 @@ CScriptDispatch::CScriptDispatch(CScriptEngine* pEngine, const char* pszProgId) 
     pEngine->Raise("'" + std::string(pszProgId) + "' - " + strDescription, ERR_CREATE_DISPATCH);
 }
 
-void GetArgValue(CScriptArg& slot, CAutoArgs& args) {
-    switch (slot.m_nType) {
-        case VAR_NONE:
-            break;
-        case VAR_STRING:
-            args.AddText(slot.GetString());
-            break;
-        default:
-            args.AddNumber(slot.GetNumber());
+void GetArgValue(const CScriptArg& slot, CAutoArgs& args) {
+    if (slot.m_nType == VAR_STRING) {
+        args.AddText(slot.GetString());
+    } else {
+        args.AddNumber(slot.GetNumber());
     }
 }
 

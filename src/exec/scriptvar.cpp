@@ -112,16 +112,13 @@ bool CScriptVar::SetFuncDesc(CFuncDesc* pDesc) {
     return true;
 }
 
-int32_t CScriptVar::GetNumber() {
+int32_t CScriptVar::RefuseNumber() {
     if (!m_bInit) {
         RaiseNotInitialized();
-        return -1;
-    }
-    if (m_nType != VAR_NUMBER && m_nType != VAR_CONST) {
+    } else {
         RaiseTypeMismatch();
-        return -1;
     }
-    return m_nValue;
+    return -1;
 }
 
 const char* CScriptVar::GetString() {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 class CScriptDispatch;
 
@@ -52,7 +53,10 @@ public:
     bool SetProcLine(int32_t nLine);
     bool SetFuncDesc(CFuncDesc* pDesc);
 
-    int32_t GetNumber();
+    int32_t GetNumber() {
+        if (m_bInit && (m_nType == VAR_NUMBER || m_nType == VAR_CONST)) return m_nValue;
+        return RefuseNumber();
+    }
     const char* GetString();  // null for a Null value
     std::string& GetStringRef();
     int32_t GetProcLine();
@@ -83,16 +87,40 @@ public:
 
 private:
     void Raise(int nCode);
+    // GetNumber of a record that holds no number: raises, or answers -1 without an engine.
+    int32_t RefuseNumber();
     bool Accepts(int32_t nType) const { return !m_bInit || m_nType == nType; }
     // Makes the record a set one of the type, if it is unset or of that type already; an
     // internal error otherwise.
     bool TakeType(int32_t nType);
 };
 
-// One argument slot of a call.
-class CScriptArg : public CScriptVar {
+// One argument slot of a call. A String argument is the address of its text, which stays
+// where it is until the call is over: a variable's value, or a literal's text the engine
+// keeps. So a call costs the length of its literals, never that of the variables it names.
+// Slots are filled in order and only filled ones are read, so a slot is never constructed.
+class CScriptArg {
 public:
-    CScriptArg() : CScriptVar(VAR_NONE) {}
+    void SetNumber(int32_t nValue, CScriptVar* pSource = nullptr) {
+        m_nType = VAR_NUMBER;
+        m_nValue = nValue;
+        m_pszText = nullptr;
+        m_pSource = pSource;
+    }
+    // Null for a Null value.
+    void SetString(const char* pszText, CScriptVar* pSource = nullptr) {
+        m_nType = VAR_STRING;
+        m_nValue = 0;
+        m_pszText = pszText;
+        m_pSource = pSource;
+    }
+    // The parser has checked the slot's type against the parameter's before these are read.
+    int32_t GetNumber() const { return m_nValue; }
+    const char* GetString() const { return m_pszText; }
 
-    CScriptVar* m_pSource = nullptr;  // the variable the value was copied from, if any
+    int32_t m_nType;
+    int32_t m_nValue;
+    const char* m_pszText;
+    CScriptVar* m_pSource;  // the variable the value came from, if any
 };
+static_assert(std::is_trivially_default_constructible_v<CScriptArg>);

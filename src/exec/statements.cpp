@@ -3,8 +3,9 @@
 // traced and carried out here.
 //
 // Each nesting level costs a RunBlock frame and the frame of the step that opened it, so both
-// are kept small: the If, While and name steps are functions of their own, and the texts a
-// line needs only until it has been dispatched live in per-thread buffers.
+// are kept small: the If and While steps, the assignments and the calls are functions of
+// their own, and the texts a line needs only until it has been dispatched live in per-thread
+// buffers. The rest of a line's work, the lexer included, is compiled into RunBlock itself.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -71,7 +72,7 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
 }
 
 // A line that begins with a name: an assignment, a procedure call, a built-in or object call.
-[[gnu::noinline]] void RunName(CScriptEngine& engine, std::string_view strName) {
+void RunName(CScriptEngine& engine, std::string_view strName) {
     CScriptVar* pVar = engine.FindIdent(strName);
     if (pVar == nullptr) engine.Raise(strName, ERR_UNKNOWN_IDENT);
     switch (pVar->m_nType) {
@@ -135,7 +136,7 @@ size_t ConditionOffset(const CScriptEngine& engine) {
 }
 
 // The text of one argument in a call's trace line.
-void AppendArgument(std::string& strLine, CScriptArg& slot) {
+void AppendArgument(std::string& strLine, const CScriptArg& slot) {
     if (slot.m_nType == VAR_NUMBER) {
         strLine += std::to_string(slot.GetNumber());
         return;
@@ -151,7 +152,7 @@ void AppendArgument(std::string& strLine, CScriptArg& slot) {
 }
 
 // "name = value" of a debug print: the variable it was given, or a literal.
-std::string DebugPrintLine(CScriptEngine& engine, CScriptArg& slot) {
+std::string DebugPrintLine(CScriptEngine& engine, const CScriptArg& slot) {
     std::string strLine =
         slot.m_pSource != nullptr ? engine.GetIdentName(slot.m_pSource) : LITERAL_NAME;
     strLine += " = ";
@@ -160,7 +161,7 @@ std::string DebugPrintLine(CScriptEngine& engine, CScriptArg& slot) {
 }
 
 // Every argument must have its parameter's type, and an output parameter needs a variable.
-void CheckArguments(CScriptEngine& engine, const std::string& strName, const CFuncDesc& desc,
+void CheckArguments(CScriptEngine& engine, std::string_view name, const CFuncDesc& desc,
                     const CScriptArg* pSlots) {
     for (int k = 0; k < desc.m_nParams; ++k) {
         int nCode;
@@ -171,16 +172,17 @@ void CheckArguments(CScriptEngine& engine, const std::string& strName, const CFu
         } else {
             continue;
         }
-        engine.Raise(strName + " " + LoadResString(IDS_PARAMETER) + " " + std::to_string(k + 1),
-                     nCode);
+        engine.Raise(
+            std::string(name) + " " + LoadResString(IDS_PARAMETER) + " " + std::to_string(k + 1),
+            nCode);
     }
 }
 
 // The line that shows a built-in's result: a Number as it is, a String in double quotes.
-void TraceResult(CScriptEngine& engine, const std::string& strName, int32_t nRetType,
-                 int32_t nResult, const std::string& strResult) {
+void TraceResult(CScriptEngine& engine, std::string_view name, int32_t nRetType, int32_t nResult,
+                 const std::string& strResult) {
     if (nRetType != VAR_NUMBER && nRetType != VAR_STRING) return;
-    std::string strLine = strName + " - " + engine.m_strReturnLabel + ": ";
+    std::string strLine = std::string(name) + " - " + engine.m_strReturnLabel + ": ";
     if (nRetType == VAR_NUMBER) {
         strLine += std::to_string(nResult);
     } else {
@@ -196,7 +198,14 @@ void CScriptEngine::CopyLine(int32_t nLine) {
     // The loader keeps every line within the buffer; the bound only guards the copy.
     const std::string& strLine = m_arrLines[static_cast<size_t>(nLine)];
     const size_t nLen = std::min(strLine.size(), static_cast<size_t>(MAX_LINE));
-    std::memcpy(m_szLine, strLine.data(), nLen);
+    // Most lines are short: a string holds room for at least SHORT_LINE characters and its
+    // terminating zero, so one fixed-size copy, made inline, takes the whole line.
+    constexpr size_t SHORT_LINE = 15;
+    if (nLen <= SHORT_LINE && strLine.capacity() >= SHORT_LINE) {
+        std::memcpy(m_szLine, strLine.data(), SHORT_LINE + 1);
+    } else {
+        std::memcpy(m_szLine, strLine.data(), nLen);
+    }
     m_szLine[nLen] = '\0';
 }
 
@@ -210,7 +219,7 @@ bool CScriptEngine::RunMain() {
     return true;
 }
 
-int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
+[[gnu::flatten]] int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
     struct DepthGuard {
         int& nDepth;
         explicit DepthGuard(int& n) : nDepth(++n) {}
@@ -306,27 +315,27 @@ int32_t CScriptEngine::CallBuiltin(CScriptVar* pFunc, std::string& strResult) {
     const CFuncDesc* pDesc = pFunc->GetFuncDesc();
     const int nParams = pDesc->m_nParams;
     if (nParams > MAX_ARGS) Raise("Too many parameters", ERR_INTERNAL);
-    const std::string strName = GetIdentName(pFunc);
+    const std::string_view name = pFunc->Name();
 
-    std::array<CScriptArg, MAX_ARGS> slots;
-    if (ParseArgs(slots.data()) != nParams) Raise(strName, ERR_PARAM_COUNT);
-    CheckArguments(*this, strName, *pDesc, slots.data());
+    std::array<CScriptArg, MAX_ARGS> slots;  // filled by the parser as far as the call goes
+    if (ParseArgs(slots.data()) != nParams) Raise(name, ERR_PARAM_COUNT);
+    CheckArguments(*this, name, *pDesc, slots.data());
     if (m_bCheckOnly) return 0;
 
-    if (m_bTrace) TraceCall(strName, slots.data(), nParams);
+    if (m_bTrace) TraceCall(name, slots.data(), nParams);
     if (m_bSimulate) return 0;
     const int32_t nResult = ExecBuiltin(pFunc, slots.data(), strResult);
-    if (m_bTrace && strName != DEBUG_PRINT_NUM && strName != DEBUG_PRINT_STR)
-        TraceResult(*this, strName, pDesc->m_nRetType, nResult, strResult);
+    if (m_bTrace && name != DEBUG_PRINT_NUM && name != DEBUG_PRINT_STR)
+        TraceResult(*this, name, pDesc->m_nRetType, nResult, strResult);
     return nResult;
 }
 
-void CScriptEngine::TraceCall(const std::string& strName, CScriptArg* pSlots, int nCount) {
+void CScriptEngine::TraceCall(std::string_view name, const CScriptArg* pSlots, int nCount) {
     std::string strLine;
-    if (strName == DEBUG_PRINT_NUM || strName == DEBUG_PRINT_STR) {
+    if (name == DEBUG_PRINT_NUM || name == DEBUG_PRINT_STR) {
         strLine = DebugPrintLine(*this, pSlots[0]);
     } else {
-        strLine = strName + "( ";
+        strLine = std::string(name) + "( ";
         for (int k = 0; k < nCount; ++k) {
             if (k > 0) strLine += ", ";
             AppendArgument(strLine, pSlots[k]);

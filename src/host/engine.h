@@ -1,6 +1,7 @@
 // The one interpreter object: all state of a script run and every step of it.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -9,30 +10,18 @@
 #include <unordered_map>
 #include <vector>
 
+#include "exec/ident_index.h"
 #include "exec/scriptvar.h"
 #include "family/qjcwract.h"
 #include "host/errors.h"
+#include "lexer/short_text.h"
 #include "lexer/token_text.h"
 
-// Lookup by exact, case-sensitive text without building a string for the key. Names are
-// short, so a simple byte-wise hash (FNV-1a) beats a general one.
+// Lookup by exact, case-sensitive text without building a string for the key.
 struct TextHash {
     using is_transparent = void;
-    size_t operator()(std::string_view sv) const {
-        uint64_t nHash = 14695981039346656037ull;
-        for (char ch : sv) nHash = (nHash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
-        return static_cast<size_t>(nHash);
-    }
+    size_t operator()(std::string_view sv) const { return HashText(sv); }
 };
-
-// Names and fixed texts are a few bytes long: compared inline, not through a library call.
-inline bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) return false;
-    }
-    return true;
-}
 
 struct TextEqual {
     using is_transparent = void;
@@ -81,6 +70,8 @@ public:
     void InitTokenTable();
     int32_t ClassifyToken(std::string_view text) const;
     CScriptVar* FindIdent(std::string_view name) const;
+    // Builds the index of FindIdent over the identifier table afresh.
+    [[gnu::noinline, gnu::cold]] void IndexIdents() const;
     int32_t GetToken(char* pszStart, std::string& strText);
     // The same, with the token's text as a view where it can be: for the per-line path.
     int32_t GetToken(char* pszStart, CTokenText& text);
@@ -110,6 +101,9 @@ public:
     void AssignNumber(CScriptVar* pTarget);
     void AssignString(CScriptVar* pTarget);
     int ParseArgs(CScriptArg* pSlots);
+    // A copy of a literal argument's text that lasts until the call is over, kept for the
+    // slot of that number.
+    const char* KeepLiteral(int nSlot, std::string_view text);
 
     // --- statements and procedures
     bool RunMain();
@@ -117,7 +111,7 @@ public:
     int32_t FindBlockEnd(int32_t nEndToken);
     void CheckAllProcs();
     int32_t CallBuiltin(CScriptVar* pFunc, std::string& strResult);
-    void TraceCall(const std::string& strName, CScriptArg* pSlots, int nCount);
+    void TraceCall(std::string_view name, const CScriptArg* pSlots, int nCount);
 
     // --- automation objects
     int32_t CallObject(CScriptVar* pObject, std::string& strResult, int nResultKind);
@@ -144,6 +138,8 @@ public:
     std::string m_strReturnLabel;
     CActionModule m_action;
     IdentMap m_mapIdent;
+    // How FindIdent reaches the entries of m_mapIdent; built on first use.
+    mutable CIdentIndex m_identIndex;
     TokenMap m_mapToken;
     std::vector<std::string> m_arrLines;
     int32_t m_nError = ERR_NONE_YET;
@@ -151,6 +147,8 @@ public:
     // Scratch texts of the executor, kept here so that executing a line allocates nothing.
     // The first token of the line being dispatched: no line needs it once a nested block runs.
     CTokenText m_tokFirst;
+    // The texts of the literal arguments of the call being read, by slot.
+    std::array<std::string, MAX_ARGS> m_aLiteralArgs;
     // In check mode every If body is entered, so a procedure that calls itself would never
     // end; one that is running already is not entered again. These are the procedures running
     // in check mode, innermost last; a run that fails leaves them, so each run starts afresh.

@@ -16,6 +16,7 @@ enum : uint8_t {
     SINGLE = 1 << 5,  // always a token of its own: # ( ) , .
     PLAIN = 1 << 6,   // taken outside a literal without further thought: none of the above
                       // separators, quote, pair or single characters, "/" or the end
+    GLUE = 1 << 7,    // does not end a run of plain characters cleanly: quote and "/"
     ALL = 0xFF,
 };
 
@@ -29,16 +30,22 @@ constexpr std::array<uint8_t, 256> MakeTable() {
     table['_'] |= IDENT;
     for (int c : {'!', '+', '-', '<', '=', '>'}) table[c] |= PAIR;
     for (int c : {'#', '(', ')', ',', '.'}) table[c] |= SINGLE;
+    table['"'] |= GLUE;
+    table['/'] |= GLUE;
     for (int c = 1; c < 256; ++c) {
-        if ((table[c] & (BREAK | PAIR | SINGLE)) == 0 && c != '"' && c != '/') table[c] |= PLAIN;
+        if ((table[c] & (BREAK | PAIR | SINGLE | GLUE)) == 0) table[c] |= PLAIN;
     }
     return table;
 }
 
 inline constexpr std::array<uint8_t, 256> kTable = MakeTable();
 
+inline uint8_t ClassOf(char ch) {
+    return kTable[static_cast<unsigned char>(ch)];
+}
+
 inline bool Is(char ch, uint8_t nClass) {
-    return (kTable[static_cast<unsigned char>(ch)] & nClass) != 0;
+    return (ClassOf(ch) & nClass) != 0;
 }
 
 }  // namespace chartab

@@ -44,30 +44,29 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
 }
 
 int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
-    if (pszStart != nullptr) m_pszPos = pszStart;
-    char* p = m_pszPos;
+    char* p = pszStart != nullptr ? pszStart : m_pszPos;
     while (chartab::Is(*p, chartab::SPACE)) ++p;
 
     // The token is cut in place: its text is a view of the line.
     char* const pTokenStart = p;
+    uint8_t nClass = chartab::ClassOf(*p);
     // Most tokens are a run of plain characters ended by a separator, an operator, a
     // punctuation character or the end of the line: cut and classify them at once.
-    uint8_t nClasses = chartab::ALL;
-    while (chartab::Is(*p, chartab::PLAIN))
-        nClasses &= chartab::kTable[static_cast<unsigned char>(*p++)];
-    if (p != pTokenStart && *p != '"' && *p != '/') {
-        m_pszPos = p;
-        text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
-        return ClassifyPlainRun(text, nClasses);
-    }
-    // An operator or punctuation character stands alone, or pairs with a following "=".
-    if (p == pTokenStart && chartab::Is(*p, chartab::SINGLE | chartab::PAIR)) {
-        p += chartab::Is(*p, chartab::PAIR) && p[1] == '=' ? 2 : 1;
+    if ((nClass & chartab::PLAIN) != 0) {
+        uint8_t nShared = nClass;
+        while (((nClass = chartab::ClassOf(*++p)) & chartab::PLAIN) != 0) nShared &= nClass;
+        if ((nClass & chartab::GLUE) == 0) {
+            m_pszPos = p;
+            text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
+            return ClassifyPlainRun(text, nShared);
+        }
+    } else if ((nClass & (chartab::SINGLE | chartab::PAIR)) != 0) {
+        // An operator or punctuation character stands alone, or pairs with a following "=".
+        p += (nClass & chartab::PAIR) != 0 && p[1] == '=' ? 2 : 1;
         m_pszPos = p;
         text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
         return ClassifyOperator(text);
-    }
-    if (*p == '\0') {
+    } else if (*p == '\0') {
         m_pszPos = p;
         text.SetView(std::string_view());
         return TK_END;
@@ -142,7 +141,8 @@ int32_t CScriptEngine::CutToken(char* pTokenStart, CTokenText& text) {
     return nCode;
 }
 
-void CScriptEngine::ProcessDirective() {
+// Rare, and its texts would take room in the frame of every block it were inlined into.
+[[gnu::noinline]] void CScriptEngine::ProcessDirective() {
     std::string strName;
     std::string strExtra;
     if (GetToken(nullptr, strName) == TK_END) Raise("", ERR_DIRECTIVE_EXPECTED);

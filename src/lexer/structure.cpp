@@ -180,6 +180,9 @@ void CScriptEngine::ScanStructure() {
     CStructurePass pass(*this);
     // The line array holds one empty element after the file's own lines.
     const int32_t nLines = static_cast<int32_t>(m_arrLines.size()) - 1;
+    // A line names at most one identifier: the index of names grows once, not by doubling.
+    if (!m_identIndex.IsValid()) IndexIdents();
+    m_identIndex.Reserve(m_mapIdent.size() + m_arrLines.size());
     std::string strKeyword;
     for (int32_t i = 0; i < nLines; ++i) {
         m_nCurLine = i;

@@ -117,9 +117,12 @@ int32_t CScriptEngine::ClassifyToken(std::string_view text) const {
 
 int32_t CScriptEngine::ClassifyPlainRun(std::string_view text, uint8_t nSharedClasses) const {
     // A plain run holds no sign, quote or operator, so only these rules can apply.
-    if (chartab::Is(text.front(), chartab::DIGIT))
-        return (nSharedClasses & chartab::DIGIT) != 0 ? TK_NUMBER : TK_INVALID;
-    if (int32_t nFixed = FixedTokenCode(text)) return nFixed;
+    if ((nSharedClasses & chartab::DIGIT) != 0) return TK_NUMBER;
+    if (chartab::Is(text.front(), chartab::DIGIT)) return TK_INVALID;
+    // No fixed text is a single plain character.
+    if (text.size() > 1) {
+        if (int32_t nFixed = FixedTokenCode(text)) return nFixed;
+    }
     return (nSharedClasses & chartab::IDENT) != 0 ? TK_IDENT : TK_INVALID;
 }
 

@@ -1,5 +1,5 @@
 // Runs one built-in directly through ExecBuiltin, with argument slots filled the way the
-// argument parser fills them: a literal, Null, or a copy of a variable with its source.
+// argument parser fills them: a literal, Null, or a variable's value with its source.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -46,11 +46,11 @@ protected:
             } else if (const char* const* ppszText = std::get_if<const char*>(&args[i])) {
                 slot.SetString(*ppszText);
             } else {
-                slot.m_pSource = std::get<CScriptVar*>(args[i]);
-                if (slot.m_pSource->m_nType == VAR_STRING)
-                    slot.SetString(slot.m_pSource->GetString());
+                CScriptVar* pSource = std::get<CScriptVar*>(args[i]);
+                if (pSource->m_nType == VAR_STRING)
+                    slot.SetString(pSource->GetString(), pSource);
                 else
-                    slot.SetNumber(slot.m_pSource->GetNumber());
+                    slot.SetNumber(pSource->GetNumber(), pSource);
             }
         }
         BuiltinResult result{0, {}};

@@ -117,9 +117,11 @@ TEST_F(StringBuiltinTest, OutputBuiltinsChangeTheVariable) {
             EXPECT_EQ(var.m_bNull, bNull) << c.pszName << " of " << c.pszBefore;
         }
     }
-    CScriptVar& var = StringVar("s", "ab");
+    // A variable appended to itself: the argument is the variable's own text, which the
+    // append outgrows.
+    CScriptVar& var = StringVar("s", "0123456789");
     Exec("Concat", {V(var), V(var)});
-    EXPECT_EQ(var.m_strValue, "abab");
+    EXPECT_EQ(var.m_strValue, "01234567890123456789");
 }
 
 }  // namespace

@@ -24,17 +24,23 @@ TEST_F(RecordTest, ToNumberReadsDecimalAsStrtolDoes) {
     const struct {
         const char* pszText;
         int32_t nValue;
-    } kCases[] = {
-        {"+42", 42}, {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX}, {"", 0}, {"\t\n-3", -3},
-        {"007", 7}};
+    } kCases[] = {{"+42", 42},
+                  {"-2147483648", INT32_MIN},
+                  {"2147483647", INT32_MAX},
+                  {"", 0},
+                  {"\t\n-3", -3},
+                  {"007", 7},
+                  {"1234", 1234},
+                  {"12345678", 12345678},
+                  {"987654321", 987654321}};
     for (const auto& c : kCases) {
         int32_t nValue = -1;
         EXPECT_EQ(Catch([&] { nValue = m_engine.ToNumber(c.pszText); }), Passed()) << c.pszText;
         EXPECT_EQ(nValue, c.nValue) << c.pszText;
     }
     // Out of range or not wholly a number: the error names the whole text.
-    for (const char* pszText :
-         {"2147483648", "-2147483649", "99999999999999999999", "12 ", "-", " ", "1.5", "--1"}) {
+    for (const char* pszText : {"2147483648", "-2147483649", "99999999999999999999", "12 ", "-",
+                                " ", "1.5", "--1", "1a", "12a4", "a12", "9999:"}) {
         EXPECT_EQ(Catch([&] { m_engine.ToNumber(pszText); }),
                   Failed(19, pszText, "Error converting to numeric value", 1))
             << '[' << pszText << ']';
@@ -55,13 +61,9 @@ TEST_F(RecordTest, SettersAndGettersRefuseOtherTypesAndNameTheRecord) {
     EXPECT_EQ(Catch([&] { Enter("p", VAR_PROC)->SetProcLine(-1); }), Refusal(0, "p"));
     Enter("Func", VAR_FUNC)->SetFuncDesc(nullptr);  // a built-in record without its descriptor
     EXPECT_EQ(Catch([&] { Ident("Func")->GetFuncDesc(); }), Refusal(0, "Func"));
-    // A constant keeps its value; a fresh argument slot has no name and takes its first type.
+    // A constant keeps its value.
     EXPECT_EQ(Catch([&] { Ident("TRUE")->SetNumber(2); }), Refusal(12, "TRUE"));
     EXPECT_EQ(Ident("TRUE")->GetNumber(), 1);
-    CScriptArg slot;
-    slot.SetNumber(-5);
-    EXPECT_EQ(Catch([&] { slot.SetString("x"); }), Refusal(12, ""));
-    EXPECT_EQ(slot.GetNumber(), -5);
 }
 
 TEST_F(RecordTest, StringMovesBetweenTextAndNullKeepingTheTextBehindNull) {
