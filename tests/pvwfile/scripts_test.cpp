@@ -29,35 +29,19 @@ protected:
 
 }  // namespace
 
+// A simulated copy, then a real one under a filter set by an earlier call: the library's
+// notifications reach the host's trace, and its results the script.
 TEST_F(ScriptTest, ScriptsDriveTheLibrary) {
-    const struct {
-        const char* pszName;
-        std::string strMain;
-        Tree target;
-        const char* pszTraceHas;
-    } cases[] = {
-        {"copy, then equalise finds nothing",
-         "n = PVWCopy(\"src\", \"dst\", 1, Null)\nn = PVWEqualize(\"src\", \"dst\", 1, \"\")\n",
-         {{"a.txt", "1"}, {"d", "<dir>"}, {"d/b.doc", "2"}},
-         "PVWEqualize - Return value: 0"},
-        {"settings stay between calls",
-         "PVWAddFileExcludeFilter(\"*.doc\")\nn = PVWCopy(\"src\", \"dst\", 1, Null)\n",
-         {{"a.txt", "1"}},
-         "PVWCopy - Return value: 1"},
-        {"simulation",
-         "PVWSetSimulation(1)\nn = PVWCopy(\"src\", \"dst\", 1, Null)\n",
-         {},
-         "PVWCopy: would copy src/a.txt -> dst/a.txt"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.pszName);
-        fs::remove_all(Dst());
-        fs::remove(m_root / "trace");
-        Make(Src(), {{"a.txt", "1"}, {"d/b.doc", "2"}});
-        EXPECT_EQ(Run("Declare\nNumber n = 0\nEndDeclare\nMain\n" + c.strMain + "EndMain\n"), 0);
-        EXPECT_EQ(Read(Dst()), c.target);
-        EXPECT_NE(Trace().find(c.pszTraceHas), std::string::npos) << Trace();
-    }
+    Make(Src(), {{"a.txt", "1"}, {"d/b.doc", "2"}});
+    const std::string strCopy = "n = PVWCopy(\"src\", \"dst\", 1, Null)\n";
+    ASSERT_EQ(
+        Run("Declare\nNumber n = 0\nEndDeclare\nMain\nPVWSetSimulation(1)\n" + strCopy +
+            "PVWSetSimulation(0)\nPVWAddFileExcludeFilter(\"*.doc\")\n" + strCopy + "EndMain\n"),
+        0);
+    EXPECT_EQ(Read(Dst()), (Tree{{"a.txt", "1"}}));
+    EXPECT_NE(Trace().find("PVWCopy: would copy src/a.txt -> dst/a.txt"), std::string::npos);
+    EXPECT_NE(Trace().find("PVWCopy - Return value: 2\n"), std::string::npos) << Trace();
+    EXPECT_NE(Trace().find("PVWCopy - Return value: 1\n"), std::string::npos) << Trace();
 }
 
 TEST_F(ScriptTest, BackupExampleBacksUpAndSaysWhatItDid) {
