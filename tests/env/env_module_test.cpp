@@ -52,6 +52,21 @@ protected:
         int nResult = entry(pszText, szBuf, nSize);
         return {nResult, szBuf};
     }
+    // A text, the buffer's size, the entry's result and what the buffer holds after it.
+    struct Case {
+        const char* pszText;
+        int nSize;
+        int nResult;
+        const char* pszOut;
+    };
+    template <typename Entry, size_t N>
+    static void ExpectCases(Entry entry, const Case (&cases)[N]) {
+        for (const Case& c : cases) {
+            EXPECT_EQ(Call(entry, c.pszText, c.nSize),
+                      std::make_pair(c.nResult, std::string(c.pszOut)))
+                << c.pszText << " " << c.nSize;
+        }
+    }
 
     fs::path m_dir;
     fs::path m_store;
@@ -61,12 +76,7 @@ protected:
 };
 
 TEST_F(EnvModuleTest, GetAnswersBeforeInitWithCaseFreeNamesAndCapacityLimits) {
-    struct Case {
-        const char* pszKey;
-        int nSize;
-        int nResult;
-        const char* pszOut;
-    } cases[] = {
+    const Case cases[] = {
         {"QJHome", 64, 1, "/opt/qj"},
         {"qjhome", 64, 1, "/opt/qj"},
         {"QJHome", 4, 1, "/op"},
@@ -78,11 +88,7 @@ TEST_F(EnvModuleTest, GetAnswersBeforeInitWithCaseFreeNamesAndCapacityLimits) {
         {"this line names nothing", 64, 0, "untouched"},
         {"paths", 64, 0, "untouched"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Call(PVEnvGet, c.pszKey, c.nSize),
-                  std::make_pair(c.nResult, std::string(c.pszOut)))
-            << c.pszKey << " " << c.nSize;
-    }
+    ExpectCases(PVEnvGet, cases);
     EXPECT_EQ(Call(PVEnvGet, nullptr, 64).first, 0);
     EXPECT_EQ(PVEnvGet("QJHome", nullptr, 64), 0);
 }
@@ -156,12 +162,7 @@ TEST_F(EnvModuleTest, AStoreThatCannotBeReadIsNeitherUsedNorOverwritten) {
 }
 
 TEST_F(EnvModuleTest, NamesExpandInTexts) {
-    struct Case {
-        const char* pszText;
-        int nSize;
-        int nResult;
-        const char* pszOut;
-    } cases[] = {
+    const Case cases[] = {
         {"%QJHome%/bin", 64, 1, "/opt/qj/bin"},
         {"%tools%:%QJHome%", 64, 1, "/opt/qj/tools:/opt/qj"},
         {"100%% sure%Empty%", 64, 1, "100% sure"},
@@ -172,21 +173,12 @@ TEST_F(EnvModuleTest, NamesExpandInTexts) {
         {"%QJHome%/bin", 11, 0, "untouched"},
         {"", 1, 1, ""},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Call(PVEnvStrToRealStr, c.pszText, c.nSize),
-                  std::make_pair(c.nResult, std::string(c.pszOut)))
-            << c.pszText << " " << c.nSize;
-    }
+    ExpectCases(PVEnvStrToRealStr, cases);
     EXPECT_EQ(Call(PVEnvStrToRealStr, nullptr, 64).first, 0);
 }
 
 TEST_F(EnvModuleTest, PathsTurnIntoNamesAndBack) {
-    struct Case {
-        const char* pszPath;
-        int nSize;
-        int nResult;
-        const char* pszOut;
-    } cases[] = {
+    const Case cases[] = {
         {"/opt/qj/tools/a.txt", 64, 1, "%Tools%/a.txt"},  // the longest value wins
         {"/opt/qj/doc", 64, 1, "%QJHome%/doc"},
         {"/opt/qj", 64, 1, "%QJHome%"},
@@ -194,15 +186,12 @@ TEST_F(EnvModuleTest, PathsTurnIntoNamesAndBack) {
         {"/opt/qjx/doc", 64, 0, "/opt/qjx/doc"},  // only whole directories
         {"/usr/lib", 64, 0, "/usr/lib"},
         {"/usr/lib", 5, 0, "/usr"},
+        {"/usr/lib", 0, 0, "untouched"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Call(PVEnvPathStrToEnvStr, c.pszPath, c.nSize),
-                  std::make_pair(c.nResult, std::string(c.pszOut)))
-            << c.pszPath;
-        if (c.nResult == 1) {
-            EXPECT_EQ(Call(PVEnvStrToRealStr, c.pszOut, 64),
-                      std::make_pair(1, std::string(c.pszPath)));
-        }
+    ExpectCases(PVEnvPathStrToEnvStr, cases);
+    for (const Case& c : cases) {  // and back
+        if (c.nResult != 1) continue;
+        EXPECT_EQ(Call(PVEnvStrToRealStr, c.pszOut, 64), std::make_pair(1, std::string(c.pszText)));
     }
     EXPECT_EQ(Call(PVEnvPathStrToEnvStr, nullptr, 64), std::make_pair(0, std::string()));
 }

@@ -15,48 +15,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using InterpretEntry = int (*)(const char* pszScript, const char* pszOptions,
-                               const char* pszParams);
-
 size_t OpenDescriptors() {
     return static_cast<size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
 }
 
-std::string ReadFile(const fs::path& path) {
+// How often strPart occurs in the file.
+size_t CountIn(const fs::path& path, const std::string& strPart) {
     std::ostringstream text;
     text << std::ifstream(path).rdbuf();
-    return text.str();
-}
-
-size_t CountOf(const std::string& strText, const std::string& strPart) {
+    const std::string strText = text.str();
     size_t nCount = 0;
     for (size_t nAt = strText.find(strPart); nAt != std::string::npos;
          nAt = strText.find(strPart, nAt + 1))
         ++nCount;
     return nCount;
 }
-
-// A folder of its own, with the trace and log of the module's runs going to files in it.
-class ModuleLifetime : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("qjlifetime-" + std::to_string(getpid()));
-        fs::create_directories(m_dir);
-        setenv("QJ_TRACE", (m_dir / "trace").c_str(), 1);
-        setenv("QJ_LOG", (m_dir / "log").c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("QJ_TRACE");
-        unsetenv("QJ_LOG");
-        fs::remove_all(m_dir);
-    }
-    std::string Script(const char* pszName, const char* pszText) const {
-        std::ofstream(m_dir / pszName) << pszText;
-        return (m_dir / pszName).string();
-    }
-
-    fs::path m_dir;
-};
 
 bool IsLoaded(const char* pszPath) {
     void* hModule = dlopen(pszPath, RTLD_NOW | RTLD_NOLOAD);
@@ -69,6 +42,7 @@ int RunInFreshModule(const std::string& strScript) {
     void* hModule = dlopen(QJ_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
     EXPECT_NE(hModule, nullptr) << dlerror();
     if (hModule == nullptr) return -1;
+    using InterpretEntry = int (*)(const char*, const char*, const char*);
     auto pfnInterpret = reinterpret_cast<InterpretEntry>(dlsym(hModule, "QJIPInterpret"));
     const int nResult = pfnInterpret != nullptr ? pfnInterpret(strScript.c_str(), "", "") : -1;
     EXPECT_EQ(dlclose(hModule), 0) << dlerror();
@@ -77,8 +51,13 @@ int RunInFreshModule(const std::string& strScript) {
 
 // Each cycle traces and logs, so the trace and log modules open their files: the module and
 // its siblings leave the process at every unload, and take their files with them.
-TEST_F(ModuleLifetime, LoadAndUnloadCyclesLeaveNothingOpen) {
-    const std::string strScript = Script("t.scr", "Main\nDebugPrintNum(1)\nNoSuchName\nEndMain\n");
+TEST(ModuleLifetime, LoadAndUnloadCyclesLeaveNothingOpen) {
+    const fs::path dir = fs::temp_directory_path() / ("qjlifetime-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    setenv("QJ_TRACE", (dir / "trace").c_str(), 1);
+    setenv("QJ_LOG", (dir / "log").c_str(), 1);
+    const std::string strScript = (dir / "t.scr").string();
+    std::ofstream(strScript) << "Main\nDebugPrintNum(1)\nNoSuchName\nEndMain\n";
     constexpr int CYCLES = 100;
     EXPECT_EQ(RunInFreshModule(strScript), 0);  // the libraries' own first-use openings
     const size_t nOpen = OpenDescriptors();
@@ -88,8 +67,9 @@ TEST_F(ModuleLifetime, LoadAndUnloadCyclesLeaveNothingOpen) {
     }
     EXPECT_EQ(OpenDescriptors(), nOpen);
     EXPECT_FALSE(IsLoaded(QJ_TRACE_MODULE_PATH)) << "the trace module stays loaded";
-    EXPECT_EQ(CountOf(ReadFile(m_dir / "trace"), "end of script processing"), CYCLES + 1);
-    EXPECT_EQ(CountOf(ReadFile(m_dir / "log"), "'NoSuchName' - Unknown identifier"), CYCLES + 1);
+    EXPECT_EQ(CountIn(dir / "trace", "end of script processing"), CYCLES + 1);
+    EXPECT_EQ(CountIn(dir / "log", "'NoSuchName' - Unknown identifier"), CYCLES + 1);
+    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Scripts written to break the interpreter: nesting past the limit, the longest lines full of
 // tokens, binary files and NUL bytes. Each run ends with the script error pinned here or runs
 // to its end; none may take the host down. Object calls in a tight loop are in
-// objects/hostile_object_calls_test.cpp.
+// objects/object_scripts_test.cpp.
 #include <gtest/gtest.h>
 #include <pthread.h>
 

@@ -83,14 +83,11 @@ TEST_F(LanguageModuleTest, HomesAreSearchedInTheirOrder) {
         EXPECT_STREQ(FindResString(6), c.nResult ? TEST_UNKNOWN_IDENT : OWN_UNKNOWN_IDENT);
     }
     EXPECT_STREQ(FindResString(6), OWN_UNKNOWN_IDENT);  // every module undone at its end
-}
-
-TEST_F(LanguageModuleTest, TheAdministratorLanguageHasItsOwnKey) {
-    Install("home", "system/lg", QJ_TEST_LANG_v3);
-    m_home.Set(Home("home"));
+    // The administrator language has a key of its own, without a fallback to QJLg.
     m_lang.Set("de");
+    m_home.Set(Home("home"));
     CLanguageModule language;
-    EXPECT_EQ(language.Load(1, BASE, -1), 0);  // QJLGAdmin is empty: no fallback to QJLg
+    EXPECT_EQ(language.Load(1, BASE, -1), 0);
     m_admin.Set("de");
     EXPECT_EQ(language.Load(1, BASE, -1), 1);
 }
@@ -108,7 +105,7 @@ TEST_F(LanguageModuleTest, OnlyVersionThreeIsTaken) {
         {QJ_TEST_LANG_v4, "[lg]\nextension=so\n", -1, 0, WRONG_VERSION},
         {QJ_TEST_LANG_v4, "[LG]\nExtension=so\n", 103, 0, "Parameter"},
         {QJ_TEST_LANG_none, "[LG]\nExtension=so\n", -1, 0, nullptr},
-        {GARBAGE, "[LG]\nExtension=so\n", -1, 0, nullptr},  // a file that is no module
+        {GARBAGE, "[LG]\nExtension=so\n", -1, 0, nullptr},             // a file that is no module
         {QJ_TEST_LANG_v3, "[Other]\nExtension=so\n", -1, 0, nullptr},  // the path ends in "."
         {QJ_TEST_LANG_v3, "[LG]\nExtension=txt\n", -1, 0, nullptr},
     };

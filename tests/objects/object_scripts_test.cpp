@@ -227,4 +227,18 @@ TEST_F(ObjectScriptTest, EachVariableHasItsOwnObjectReleasedAfterEveryRun) {
     EXPECT_EQ(Printed("n = o.ObjectCount\nDebugPrintNum(n)\n"), "1");
 }
 
+// A script written to wear the object out: 15-argument calls in a tight loop. It runs to its
+// end, and the object saw every call.
+TEST_F(ObjectScriptTest, FifteenArgumentCallsInATightLoop) {
+    ScriptRun run = m_runner.Run(
+        "Declare\nObject o(\"QJSample.Server\")\nNumber n = 0\nNumber i = 0\nString s = \"t\"\n"
+        "EndDeclare\nMain\nWhile (i != 2000)\n"
+        "n = o.Sum(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15)\n"
+        "If (n != 120)\nExit(1)\nEndIf\n"
+        "o.Void15(s, Null, \"x\", s, s, s, s, s, s, s, s, s, s, s, \"y\")\ni += 1\nEndWhile\n"
+        "n = o.CallCount\nIf (n != 4000)\nExit(2)\nEndIf\nEndMain\n");
+    EXPECT_EQ(run.strLog, "");
+    EXPECT_EQ(run.nResult, 1);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
@@ -36,14 +37,17 @@ bool IsFull(int nFd) {
            st.st_dev == g_fullDev.load();
 }
 
-// How much of nLen may still be read before the armed offset; -1 with EIO past it.
-ssize_t ReadAllowance(int nFd, size_t nLen) {
+// Cuts nLen to what may still be read of an armed file before its fault offset; false, with
+// EIO, once the offset is reached.
+bool ClampRead(int nFd, size_t& nLen) {
+    if (!IsReadFault(nFd)) return true;
     off_t nPos = lseek(nFd, 0, SEEK_CUR);
     if (nPos >= g_readOffset.load()) {
         errno = EIO;
-        return -1;
+        return false;
     }
-    return static_cast<ssize_t>(std::min<size_t>(nLen, g_readOffset.load() - nPos));
+    nLen = std::min<size_t>(nLen, g_readOffset.load() - nPos);
+    return true;
 }
 
 }  // namespace
@@ -80,12 +84,7 @@ extern "C" {
 
 ssize_t read(int nFd, void* pBuf, size_t nLen) {
     static auto s_pfn = Next<ssize_t (*)(int, void*, size_t)>("read");
-    if (IsReadFault(nFd)) {
-        ssize_t nAllowed = ReadAllowance(nFd, nLen);
-        if (nAllowed < 0) return -1;
-        nLen = static_cast<size_t>(nAllowed);
-    }
-    return s_pfn(nFd, pBuf, nLen);
+    return ClampRead(nFd, nLen) ? s_pfn(nFd, pBuf, nLen) : -1;
 }
 
 ssize_t write(int nFd, const void* pBuf, size_t nLen) {
@@ -105,12 +104,7 @@ ssize_t copy_file_range(int nIn, off64_t* pInOff, int nOut, off64_t* pOutOff, si
         errno = ENOSPC;
         return -1;
     }
-    if (IsReadFault(nIn)) {
-        ssize_t nAllowed = ReadAllowance(nIn, nLen);
-        if (nAllowed < 0) return -1;
-        nLen = static_cast<size_t>(nAllowed);
-    }
-    return s_pfn(nIn, pInOff, nOut, pOutOff, nLen, nFlags);
+    return ClampRead(nIn, nLen) ? s_pfn(nIn, pInOff, nOut, pOutOff, nLen, nFlags) : -1;
 }
 
 int open(const char* pszPath, int nFlags, ...) {

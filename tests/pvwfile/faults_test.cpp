@@ -70,19 +70,12 @@ TEST_F(FaultTest, FullTargetKeepsTheOldFileAndTheMovedSource) {
     SmallTarget();
     Make(Dst(), {{"big", "old"}});
     Make(Src(), {{"big", kBig}, {"small", "s"}});
-    const struct {
-        const char* pszName;
-        std::function<int(FaultTest&)> fnRun;
-    } cases[] = {
-        {"copy", [](FaultTest& t) { return PVWCopy(t.S().c_str(), t.D().c_str(), 0, "big"); }},
-        {"move", [](FaultTest& t) { return PVWMove(t.S().c_str(), t.D().c_str(), 0, "big"); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.pszName);
-        // Without a file system of its own the target shares the source's, where moving is a
-        // rename that needs no space.
-        if (!m_bMounted && std::string(c.pszName) == "move") continue;
-        EXPECT_EQ(c.fnRun(*this), -3);
+    // Without a file system of its own the target shares the source's, where moving is a
+    // rename that needs no space.
+    for (bool bMove : {false, true}) {
+        SCOPED_TRACE(bMove ? "move" : "copy");
+        if (bMove && !m_bMounted) continue;
+        EXPECT_EQ((bMove ? PVWMove : PVWCopy)(S().c_str(), D().c_str(), 0, "big"), -3);
         EXPECT_EQ(Read(Dst()), (Tree{{"big", "old"}}));
         EXPECT_EQ(Read(Src()), (Tree{{"big", kBig}, {"small", "s"}}));
         EXPECT_EQ(Temporaries(Dst()), "");

@@ -10,6 +10,9 @@ namespace {
 
 class FilterTest : public CTreeTest {};
 
+const std::set<std::string> kAll = {"a.txt", "B.TXT",   "c.doc",   "noext",
+                                    ".ro",   "d/e.txt", "old.txt", "skip/s.txt"};
+
 }  // namespace
 
 TEST_F(FilterTest, FiltersChooseTheFiles) {
@@ -19,30 +22,17 @@ TEST_F(FilterTest, FiltersChooseTheFiles) {
         const char* pszPatterns;
         std::set<std::string> copied;
     } cases[] = {
-        {"everything",
-         [] {},
-         nullptr,
-         {"a.txt", "B.TXT", "c.doc", "noext", ".ro", "d/e.txt", "old.txt", "skip/s.txt"}},
-        {"patterns, either case",
-         [] {},
-         "*.txt",
+        // clang-format off
+        {"everything", [] {}, nullptr, kAll},
+        {"patterns, either case", [] {}, "*.txt",
          {"a.txt", "B.TXT", "d/e.txt", "old.txt", "skip/s.txt"}},
         {"several patterns", [] {}, "?.doc;noext", {"c.doc", "noext"}},
-        {"star dot star is every name",
-         [] {},
-         "*.*",
-         {"a.txt", "B.TXT", "c.doc", "noext", ".ro", "d/e.txt", "old.txt", "skip/s.txt"}},
+        {"star dot star is every name", [] {}, "*.*", kAll},
         {"include filter", [] { PVWAddFileIncludeFilter("*.doc"); }, nullptr, {"c.doc"}},
         {"exclude wins over include",
-         [] {
-             PVWAddFileIncludeFilter("*.txt");
-             PVWAddFileExcludeFilter("a*;old*");
-         },
-         nullptr,
+         [] { PVWAddFileIncludeFilter("*.txt"); PVWAddFileExcludeFilter("a*;old*"); }, nullptr,
          {"B.TXT", "d/e.txt", "skip/s.txt"}},
-        {"directory excluded",
-         [] { PVWAddDirExcludeFilter("sk*"); },
-         "*.txt",
+        {"directory excluded", [] { PVWAddDirExcludeFilter("sk*"); }, "*.txt",
          {"a.txt", "B.TXT", "d/e.txt", "old.txt"}},
         {"read-only only", [] { PVWSetIncludeAttributes("R", 0); }, nullptr, {".ro"}},
         {"hidden excluded", [] { PVWSetExcludeAttributes("H", 0); }, "*.doc;.r*", {"c.doc"}},
@@ -52,22 +42,13 @@ TEST_F(FilterTest, FiltersChooseTheFiles) {
              PVWSetExcludeAttributes("R", 1);
              PVWSetIncludeAttributes("RH", 0);
          },
-         nullptr,
-         {}},
-        {"modified in the last day",
-         [] { PVWSetFileTimeFilter(1); },
-         "*.txt",
+         nullptr, {}},
+        {"modified in the last day", [] { PVWSetFileTimeFilter(1); }, "*.txt",
          {"a.txt", "B.TXT", "d/e.txt", "skip/s.txt"}},
         {"older than a day", [] { PVWSetFileTimeFilter(-1); }, nullptr, {"old.txt"}},
+        // clang-format on
     };
-    Make(Src(), {{"a.txt", "1"},
-                 {"B.TXT", "2"},
-                 {"c.doc", "3"},
-                 {"noext", "4"},
-                 {".ro", "5"},
-                 {"d/e.txt", "6"},
-                 {"old.txt", "7"},
-                 {"skip/s.txt", "8"}});
+    for (const std::string& strName : kAll) Write(Src() / strName, "x");
     fs::permissions(Src() / ".ro", fs::perms::owner_read);
     SetAge(Src() / "old.txt", -3 * 86400);
     for (const auto& c : cases) {

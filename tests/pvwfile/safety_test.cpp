@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <functional>
 #include <thread>
 
 #include "family/pvwfile.h"
@@ -22,23 +21,21 @@ const Tree kTarget = {{"a", "old"}, {"extra", "x"}};
 }  // namespace
 
 TEST_F(SafetyTest, SimulationChangesNothingAndCountsWhatItWouldDo) {
+    using Str = const std::string&;
     const struct {
         const char* pszName;
-        std::function<int(SafetyTest&)> fnRun;
+        int (*fnRun)(Str s, Str d);
         int nWould;
     } cases[] = {
-        {"copy", [](SafetyTest& t) { return PVWCopy(t.S().c_str(), t.D().c_str(), 1, nullptr); },
-         3},
-        {"move", [](SafetyTest& t) { return PVWMove(t.S().c_str(), t.D().c_str(), 1, nullptr); },
-         3},
-        {"update",
-         [](SafetyTest& t) { return PVWUpdate(t.S().c_str(), t.D().c_str(), 1, nullptr); }, 2},
-        {"equalise",
-         [](SafetyTest& t) { return PVWEqualize(t.S().c_str(), t.D().c_str(), 1, nullptr); }, 4},
-        {"delete", [](SafetyTest& t) { return PVWDelete(t.D().c_str(), 1, nullptr); }, 2},
-        {"attributes",
-         [](SafetyTest& t) { return PVWChangeAttrib(t.S().c_str(), "+R", 1, nullptr); }, 2},
-        {"create", [](SafetyTest& t) { return PVWCreateDirectory((t.D() + "/new").c_str()); }, 1},
+        // clang-format off
+        {"copy", [](Str s, Str d) { return PVWCopy(s.c_str(), d.c_str(), 1, nullptr); }, 3},
+        {"move", [](Str s, Str d) { return PVWMove(s.c_str(), d.c_str(), 1, nullptr); }, 3},
+        {"update", [](Str s, Str d) { return PVWUpdate(s.c_str(), d.c_str(), 1, nullptr); }, 2},
+        {"equalise", [](Str s, Str d) { return PVWEqualize(s.c_str(), d.c_str(), 1, nullptr); }, 4},
+        {"delete", [](Str, Str d) { return PVWDelete(d.c_str(), 1, nullptr); }, 2},
+        {"attributes", [](Str s, Str) { return PVWChangeAttrib(s.c_str(), "+R", 1, nullptr); }, 2},
+        {"create", [](Str, Str d) { return PVWCreateDirectory((d + "/new").c_str()); }, 1},
+        // clang-format on
     };
     Make(Src(), kSource);
     Make(Dst(), kTarget);
@@ -48,7 +45,7 @@ TEST_F(SafetyTest, SimulationChangesNothingAndCountsWhatItWouldDo) {
         Reset();
         PVWSetSimulation(1);
         PVWSetAnswerYesForDelete(1);
-        EXPECT_EQ(c.fnRun(*this), c.nWould);
+        EXPECT_EQ(c.fnRun(S(), D()), c.nWould);
         EXPECT_EQ(Read(Src()), kSource);
         EXPECT_EQ(Read(Dst()), kTarget);
     }

@@ -2,9 +2,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "tree_fixture.h"
 
 namespace {
@@ -16,82 +13,46 @@ protected:
         Write(m_root / "t.scr", strScript);
         pid_t pid = fork();
         if (pid == 0) {
-            if (chdir(m_root.c_str()) != 0) _exit(127);
             setenv("QJ_TRACE", (m_root / "trace").c_str(), 1);
             setenv("QJ_LOG", (m_root / "log").c_str(), 1);
-            if (strParams.empty()) {
-                execl(QJINTP, QJINTP, "t.scr", static_cast<char*>(nullptr));
-            } else {
+            if (chdir(m_root.c_str()) == 0)
                 execl(QJINTP, QJINTP, "-p", strParams.c_str(), "t.scr",
                       static_cast<char*>(nullptr));
-            }
             _exit(127);
         }
         int nStatus = 0;
         waitpid(pid, &nStatus, 0);
         return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
     }
-    std::string Trace() {
-        std::ifstream file(m_root / "trace");
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    std::string Trace() const { return Slurp(m_root / "trace"); }
 };
-
-std::string Script(const std::string& strMain) {
-    return "Declare\nNumber n = 0\nEndDeclare\nMain\n" + strMain + "EndMain\n";
-}
 
 }  // namespace
 
+// A simulated copy, then a real one under a filter set by an earlier call: the library's
+// notifications reach the host's trace, and its results the script.
 TEST_F(ScriptTest, ScriptsDriveTheLibrary) {
-    const struct {
-        const char* pszName;
-        std::string strMain;
-        Tree target;
-        const char* pszTraceHas;
-    } cases[] = {
-        {"copy, then equalise finds nothing",
-         "n = PVWCopy(\"src\", \"dst\", 1, Null)\nn = PVWEqualize(\"src\", \"dst\", 1, \"\")\n",
-         {{"a.txt", "1"}, {"d", "<dir>"}, {"d/b.doc", "2"}},
-         "PVWEqualize - Return value: 0"},
-        {"settings stay between calls",
-         "PVWAddFileExcludeFilter(\"*.doc\")\nn = PVWCopy(\"src\", \"dst\", 1, Null)\n",
-         {{"a.txt", "1"}},
-         "PVWCopy - Return value: 1"},
-        {"simulation",
-         "PVWSetSimulation(1)\nn = PVWCopy(\"src\", \"dst\", 1, Null)\n",
-         {},
-         "PVWCopy: would copy src/a.txt -> dst/a.txt"},
-        {"a missing source is -1",
-         "n = PVWCopy(\"nothing\", \"dst\", 1, Null)\n",
-         {},
-         "PVWCopy - Return value: -1"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.pszName);
-        fs::remove_all(Src());
-        fs::remove_all(Dst());
-        fs::remove(m_root / "trace");
-        Make(Src(), {{"a.txt", "1"}, {"d/b.doc", "2"}});
-        EXPECT_EQ(Run(Script(c.strMain)), 0);
-        EXPECT_EQ(Read(Dst()), c.target);
-        EXPECT_NE(Trace().find(c.pszTraceHas), std::string::npos) << Trace();
-    }
+    Make(Src(), {{"a.txt", "1"}, {"d/b.doc", "2"}});
+    const std::string strCopy = "n = PVWCopy(\"src\", \"dst\", 1, Null)\n";
+    ASSERT_EQ(
+        Run("Declare\nNumber n = 0\nEndDeclare\nMain\nPVWSetSimulation(1)\n" + strCopy +
+            "PVWSetSimulation(0)\nPVWAddFileExcludeFilter(\"*.doc\")\n" + strCopy + "EndMain\n"),
+        0);
+    EXPECT_EQ(Read(Dst()), (Tree{{"a.txt", "1"}}));
+    EXPECT_NE(Trace().find("PVWCopy: would copy src/a.txt -> dst/a.txt"), std::string::npos);
+    EXPECT_NE(Trace().find("PVWCopy - Return value: 2\n"), std::string::npos) << Trace();
+    EXPECT_NE(Trace().find("PVWCopy - Return value: 1\n"), std::string::npos) << Trace();
 }
 
 TEST_F(ScriptTest, BackupExampleBacksUpAndSaysWhatItDid) {
-    std::ifstream file(QJ_SOURCE_DIR "/examples/backup.scr");
-    std::stringstream text;
-    text << file.rdbuf();
+    const std::string strScript = Slurp(QJ_SOURCE_DIR "/examples/backup.scr");
     Make(Src(), {{"notes.txt", "n"}, {"photos/p.jpg", "p"}});
     const std::string strParams = "\"" + S() + "\" \"" + D() + "\"";
-    ASSERT_EQ(Run(text.str(), strParams), 0) << Trace();
+    ASSERT_EQ(Run(strScript, strParams), 0) << Trace();
     EXPECT_EQ(Read(Dst()), Read(Src()));
     EXPECT_NE(Trace().find("2 file(s) backed up"), std::string::npos) << Trace();
     // A second run finds nothing to do, and a file gone from the folder goes from the backup.
     fs::remove(Src() / "notes.txt");
-    ASSERT_EQ(Run(text.str(), strParams), 0) << Trace();
+    ASSERT_EQ(Run(strScript, strParams), 0) << Trace();
     EXPECT_EQ(Read(Dst()), Read(Src()));
 }

@@ -10,23 +10,6 @@
 
 #include "family/pvwfile.h"
 
-void ResetLibrary() {
-    PVWSetSimulation(0);
-    PVWSetIgnoreErrors(0);
-    PVWSetAnswerYesForDelete(0);
-    PVWSetShowProgress(0);
-    PVWSetProcessEmptyDirs(0);
-    PVWSetNotifyWindow(0);
-    PVWSetReservedSpace(0);
-    PVWSetFileTimeFilter(0);
-    PVWAddFileIncludeFilter(nullptr);
-    PVWAddFileExcludeFilter(nullptr);
-    PVWAddDirExcludeFilter(nullptr);
-    PVWSetIncludeAttributes("", 0);
-    PVWSetExcludeAttributes("", 0);
-    PVWCopyFiles(nullptr);  // empties a queue a failed test left behind
-}
-
 void CTreeTest::SetUp() {
     std::string strTemplate = (fs::temp_directory_path() / "pvwtest-XXXXXX").string();
     ASSERT_NE(mkdtemp(strTemplate.data()), nullptr);
@@ -39,13 +22,26 @@ void CTreeTest::SetUp() {
 }
 
 void CTreeTest::Reset() {
-    ResetLibrary();
+    PVWSetSimulation(0);
+    PVWSetIgnoreErrors(0);
+    PVWSetAnswerYesForDelete(0);
+    PVWSetShowProgress(0);
+    PVWSetProcessEmptyDirs(0);
+    PVWSetReservedSpace(0);
+    PVWSetFileTimeFilter(0);
+    PVWAddFileIncludeFilter(nullptr);
+    PVWAddFileExcludeFilter(nullptr);
+    PVWAddDirExcludeFilter(nullptr);
+    PVWSetIncludeAttributes("", 0);
+    PVWSetExcludeAttributes("", 0);
+    PVWCopyFiles(nullptr);  // empties a queue a failed test left behind
     PVWSetNotifyWindow(m_nNotifyFd);
 }
 
 void CTreeTest::TearDown() {
-    ResetLibrary();
     close(m_nNotifyFd);
+    m_nNotifyFd = 0;  // no notification target
+    Reset();
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(m_root, ec); !ec && it != fs::end(it);
          it.increment(ec)) {
@@ -60,17 +56,22 @@ void CTreeTest::Write(const fs::path& path, const std::string& strContent) {
     std::ofstream(path, std::ios::binary) << strContent;
 }
 
+std::string CTreeTest::Slurp(const fs::path& path) {
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
 void CTreeTest::Make(const fs::path& dir, const Tree& tree) {
     fs::create_directories(dir);
     for (const auto& [strName, strContent] : tree) {
-        fs::path path = dir / strName;
         if (strContent == "<dir>") {
-            fs::create_directories(path);
-        } else if (!strContent.empty() && strContent[0] == '@') {
-            fs::create_directories(path.parent_path());
-            fs::create_symlink(strContent.substr(1), path);
+            fs::create_directories(dir / strName);
+        } else if (strContent.starts_with('@')) {
+            fs::create_directories((dir / strName).parent_path());
+            fs::create_symlink(strContent.substr(1), dir / strName);
         } else {
-            Write(path, strContent);
+            Write(dir / strName, strContent);
         }
     }
 }
@@ -80,17 +81,11 @@ Tree CTreeTest::Read(const fs::path& dir) {
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
          it.increment(ec)) {
-        std::string strRel = it->path().lexically_relative(dir).generic_string();
-        if (it->is_symlink()) {
-            tree[strRel] = "@" + fs::read_symlink(it->path()).string();
-        } else if (it->is_directory()) {
-            tree[strRel] = "<dir>";
-        } else {
-            std::ifstream file(it->path(), std::ios::binary);
-            std::stringstream text;
-            text << file.rdbuf();
-            tree[strRel] = text.str();
-        }
+        std::string& strEntry = tree[it->path().lexically_relative(dir).generic_string()];
+        if (it->is_symlink())
+            strEntry = "@" + fs::read_symlink(it->path()).string();
+        else
+            strEntry = it->is_directory() ? "<dir>" : Slurp(it->path());
     }
     return tree;
 }
@@ -104,16 +99,8 @@ std::string CTreeTest::Temporaries(const fs::path& dir) {
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
          it.increment(ec)) {
-        if (it->path().filename().string().find(".pvw") != std::string::npos) {
+        if (it->path().filename().string().find(".pvw") != std::string::npos)
             strFound += it->path().string() + " ";
-        }
     }
     return strFound;
-}
-
-std::string CTreeTest::Notes() {
-    std::ifstream file(m_root / "notes");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }

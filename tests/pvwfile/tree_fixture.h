@@ -23,22 +23,19 @@ public:
     std::string S() const { return Src().string(); }
     std::string D() const { return Dst().string(); }
 
-    // The library's defaults, with this test's notification target.
+    // Every setting and filter back to its default, with this test's notification target.
     void Reset();
-    // Creates the files, links and directories of a tree under dir.
     static void Make(const fs::path& dir, const Tree& tree);
     static Tree Read(const fs::path& dir);
     static void Write(const fs::path& path, const std::string& strContent);
+    static std::string Slurp(const fs::path& path);
     // Moves a file's modification time by nSeconds from now.
     static void SetAge(const fs::path& path, int nSeconds);
     // Names of leftover temporary files anywhere under dir.
     static std::string Temporaries(const fs::path& dir);
-    // The notification lines the last operations sent.
-    std::string Notes();
+    // The notification lines the operations sent so far.
+    std::string Notes() const { return Slurp(m_root / "notes"); }
 
     fs::path m_root;
     int m_nNotifyFd = -1;
 };
-
-// Puts every setting and filter of the library back to its default.
-void ResetLibrary();

@@ -221,22 +221,14 @@ HRESULT CSampleServer::InvokeProperty(DISPID id, WORD wFlags, const DISPPARAMS& 
     if (!(wFlags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
     if (params.cArgs != 0) return DISP_E_BADPARAMCOUNT;
     if (!pResult) return S_OK;
-    switch (id) {
-        case ID_NUMBER:
-            SetNumber(pResult, m_nNumber);
-            return S_OK;
-        case ID_STRING:
-            return VariantCopy(pResult, &m_varString);
-        case ID_LAST_CALL:
-            SetText(pResult, m_strLastCall);
-            return S_OK;
-        case ID_CALL_COUNT:
-            SetNumber(pResult, m_nCallCount);
-            return S_OK;
-        default:
-            SetNumber(pResult, g_nObjects);
-            return S_OK;
-    }
+    if (id == ID_STRING) return VariantCopy(pResult, &m_varString);
+    if (id == ID_LAST_CALL)
+        SetText(pResult, m_strLastCall);
+    else
+        SetNumber(pResult, id == ID_NUMBER       ? m_nNumber
+                           : id == ID_CALL_COUNT ? m_nCallCount
+                                                 : g_nObjects.load());
+    return S_OK;
 }
 
 HRESULT CSampleServer::InvokeMethod(DISPID id, WORD wFlags, const DISPPARAMS& params,
