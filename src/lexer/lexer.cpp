@@ -45,6 +45,8 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
 
 int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
     char* p = pszStart != nullptr ? pszStart : m_pszPos;
+    // Tokens are mostly set apart by one blank, passed without a look at its class.
+    if (*p == ' ') ++p;
     while (chartab::Is(*p, chartab::SPACE)) ++p;
 
     // The token is cut in place: its text is a view of the line.
