@@ -67,6 +67,13 @@ struct Assignment {
     return assignment;
 }
 
+// The token after the last one a line may hold, which must be its end: most lines end right
+// after that last token, and such an end needs no lexer.
+int32_t GetTrailingToken(CScriptEngine& engine, CTokenText& text) {
+    if (*engine.m_pszPos == '\0') return TK_END;
+    return engine.GetToken(nullptr, text);
+}
+
 // Fills slot nSlot from a token; false for the ")" that ends the list early.
 bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCode,
               std::string_view strText) {
@@ -110,7 +117,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
     const int32_t nRight = GetToken(nullptr, strRight);
     const int32_t nClose = GetToken(nullptr, strOther);
     if (nOpen != TK_LPAREN || nClose != TK_RPAREN) Raise(strCondition, ERR_INVALID_EXPRESSION);
-    if (GetToken(nullptr, strOther) != TK_END) Raise(strOther, ERR_UNEXPECTED);
+    if (GetTrailingToken(*this, strOther) != TK_END) Raise(strOther, ERR_UNEXPECTED);
     if (nLeft != TK_NUMBER && nLeft != TK_IDENT) Raise(strLeft, ERR_INVALID_OPERAND);
     if (nRight != TK_NUMBER && nRight != TK_IDENT) Raise(strRight, ERR_INVALID_OPERAND);
     if (!IsComparison(nCompare)) Raise(strCompare, ERR_INVALID_OPERATOR);
@@ -220,7 +227,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
         if (nNext != TK_COMMA) Raise(strText, ERR_UNEXPECTED);
     }
     // After fifteen arguments and a comma, the next token fails here, whatever it is.
-    if (GetToken(nullptr, strText) != TK_END) Raise(strText, ERR_UNEXPECTED);
+    if (GetTrailingToken(*this, strText) != TK_END) Raise(strText, ERR_UNEXPECTED);
     return nFilled;
 }
 
