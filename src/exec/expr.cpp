@@ -60,8 +60,8 @@ struct Assignment {
 
 // Both tokens must be there, and the operator one of those the target's type allows.
 [[gnu::flatten]] Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
-    Assignment assignment;
-    CTokenText strOperator;
+    Assignment assignment{0, 0, CTokenText(engine.m_aBuiltTexts[CScriptEngine::BUILT_VALUE])};
+    CTokenText strOperator(engine.m_aBuiltTexts[CScriptEngine::BUILT_OPERATOR]);
     assignment.nOperator = engine.GetToken(nullptr, strOperator);
     assignment.nValue = engine.GetToken(nullptr, assignment.strValue);
     const int32_t nOperator = assignment.nOperator;
@@ -114,7 +114,8 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 
 [[gnu::flatten]] bool CScriptEngine::EvalCondition(std::string_view strCondition) {
     // The parentheses' own texts name no error, so they and the rest share one token.
-    CTokenText strLeft, strCompare, strRight, strOther;
+    CTokenText strLeft(m_aBuiltTexts[BUILT_LEFT]), strCompare(m_aBuiltTexts[BUILT_COMPARE]),
+        strRight(m_aBuiltTexts[BUILT_RIGHT]), strOther(m_aBuiltTexts[BUILT_OTHER]);
     // The lexer only reads the text it is given.
     const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOther);
     const int32_t nLeft = GetToken(nullptr, strLeft);
@@ -218,7 +219,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 }
 
 [[gnu::flatten]] int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
-    CTokenText strText;
+    CTokenText strText(m_aBuiltTexts[BUILT_ARGUMENT]);
     if (GetToken(nullptr, strText) != TK_LPAREN) Raise(strText, ERR_UNEXPECTED);
 
     int nFilled = 0;

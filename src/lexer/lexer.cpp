@@ -37,7 +37,8 @@ int EscapedByte(char ch) {
 }  // namespace
 
 int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
-    CTokenText text;
+    std::string strBuilt;
+    CTokenText text(strBuilt);
     const int32_t nCode = GetToken(pszStart, text);
     strText.assign(text.View());
     return nCode;
