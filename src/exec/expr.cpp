@@ -58,8 +58,9 @@ struct Assignment {
     CTokenText strValue;
 };
 
-// Both tokens must be there, and the operator one of those the target's type allows.
-[[gnu::flatten]] Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
+// Both tokens must be there, and the operator one of those the target's type allows. Taken
+// into each assignment, so that the tokens are not returned through memory.
+[[gnu::always_inline]] inline Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
     Assignment assignment{0, 0, CTokenText(engine.m_aBuiltTexts[CScriptEngine::BUILT_VALUE])};
     CTokenText strOperator(engine.m_aBuiltTexts[CScriptEngine::BUILT_OPERATOR]);
     assignment.nOperator = engine.GetToken(nullptr, strOperator);
@@ -143,8 +144,9 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 }
 
 // The assignments stay out of line: a block compiles its name step into itself, and their
-// calls would widen the frame of every nesting level.
-[[gnu::noinline]] void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
+// calls would widen the frame of every nesting level. Each compiles its own steps, the lexer
+// included, into itself; the calls of built-ins and objects stay out of line.
+[[gnu::noinline, gnu::flatten]] void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
     const auto [nOperator, nValueCode, strValue] = ReadAssignment(*this, true);
 
     int32_t nValue = 0;
@@ -181,7 +183,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
     pTarget->SetNumber(nValue);
 }
 
-[[gnu::noinline]] void CScriptEngine::AssignString(CScriptVar* pTarget) {
+[[gnu::noinline, gnu::flatten]] void CScriptEngine::AssignString(CScriptVar* pTarget) {
     const Assignment assignment = ReadAssignment(*this, false);
     const int32_t nValueCode = assignment.nValue;
     const CTokenText& strValue = assignment.strValue;

@@ -110,11 +110,13 @@ public:
     int32_t RunBlock(int32_t nEndToken);
     int32_t FindBlockEnd(int32_t nEndToken);
     void CheckAllProcs();
-    int32_t CallBuiltin(CScriptVar* pFunc, std::string& strResult);
+    // The calls stay out of line in the assignments, whose own steps are compiled in.
+    [[gnu::noinline]] int32_t CallBuiltin(CScriptVar* pFunc, std::string& strResult);
     void TraceCall(std::string_view name, const CScriptArg* pSlots, int nCount);
 
     // --- automation objects
-    int32_t CallObject(CScriptVar* pObject, std::string& strResult, int nResultKind);
+    [[gnu::noinline]] int32_t CallObject(CScriptVar* pObject, std::string& strResult,
+                                         int nResultKind);
 
     // --- built-ins
     void RegisterBuiltins();
