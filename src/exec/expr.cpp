@@ -36,14 +36,19 @@ int32_t WrapSub(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
 
-// The result type a built-in must have on the right of an assignment; a built-in of the other
-// type or of none cannot stand there.
-void RequireResultType(CScriptEngine& engine, CScriptVar* pFunc, int32_t nWanted) {
-    const int32_t nRetType = pFunc->GetFuncDesc()->m_nRetType;
-    if (nRetType == nWanted) return;
+// A built-in of the other result type or of none on the right of an assignment.
+[[noreturn, gnu::noinline, gnu::cold]] void RaiseResultType(CScriptEngine& engine,
+                                                            CScriptVar* pFunc, int32_t nRetType,
+                                                            int32_t nWanted) {
     const std::string strName = engine.GetIdentName(pFunc);
     if (nRetType == 0) engine.Raise(strName, ERR_VOID_ASSIGNMENT);
     engine.Raise(strName, nWanted == VAR_NUMBER ? ERR_RETURNS_STRING : ERR_RETURNS_NUMBER);
+}
+
+// The result type a built-in must have on the right of an assignment.
+void RequireResultType(CScriptEngine& engine, CScriptVar* pFunc, int32_t nWanted) {
+    const int32_t nRetType = pFunc->GetFuncDesc()->m_nRetType;
+    if (nRetType != nWanted) RaiseResultType(engine, pFunc, nRetType, nWanted);
 }
 
 // The operator and the value token of an assignment, both read before either is checked.
@@ -53,10 +58,11 @@ struct Assignment {
     CTokenText strValue;
 };
 
-// Both tokens must be there, and the operator one of those the target's type allows.
-[[gnu::flatten]] Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
-    Assignment assignment;
-    CTokenText strOperator;
+// Both tokens must be there, and the operator one of those the target's type allows. Taken
+// into each assignment, so that the tokens are not returned through memory.
+[[gnu::always_inline]] inline Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
+    Assignment assignment{0, 0, CTokenText(engine.m_aBuiltTexts[CScriptEngine::BUILT_VALUE])};
+    CTokenText strOperator(engine.m_aBuiltTexts[CScriptEngine::BUILT_OPERATOR]);
     assignment.nOperator = engine.GetToken(nullptr, strOperator);
     assignment.nValue = engine.GetToken(nullptr, assignment.strValue);
     const int32_t nOperator = assignment.nOperator;
@@ -65,6 +71,13 @@ struct Assignment {
     if (nOperator == TK_END || assignment.nValue == TK_END || !bKnown)
         engine.Raise("", ERR_INVALID_EXPRESSION);
     return assignment;
+}
+
+// The token after the last one a line may hold, which must be its end: most lines end right
+// after that last token, and such an end needs no lexer.
+int32_t GetTrailingToken(CScriptEngine& engine, CTokenText& text) {
+    if (*engine.m_pszPos == '\0') return TK_END;
+    return engine.GetToken(nullptr, text);
 }
 
 // Fills slot nSlot from a token; false for the ")" that ends the list early.
@@ -102,7 +115,8 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 
 [[gnu::flatten]] bool CScriptEngine::EvalCondition(std::string_view strCondition) {
     // The parentheses' own texts name no error, so they and the rest share one token.
-    CTokenText strLeft, strCompare, strRight, strOther;
+    CTokenText strLeft(m_aBuiltTexts[BUILT_LEFT]), strCompare(m_aBuiltTexts[BUILT_COMPARE]),
+        strRight(m_aBuiltTexts[BUILT_RIGHT]), strOther(m_aBuiltTexts[BUILT_OTHER]);
     // The lexer only reads the text it is given.
     const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOther);
     const int32_t nLeft = GetToken(nullptr, strLeft);
@@ -110,7 +124,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
     const int32_t nRight = GetToken(nullptr, strRight);
     const int32_t nClose = GetToken(nullptr, strOther);
     if (nOpen != TK_LPAREN || nClose != TK_RPAREN) Raise(strCondition, ERR_INVALID_EXPRESSION);
-    if (GetToken(nullptr, strOther) != TK_END) Raise(strOther, ERR_UNEXPECTED);
+    if (GetTrailingToken(*this, strOther) != TK_END) Raise(strOther, ERR_UNEXPECTED);
     if (nLeft != TK_NUMBER && nLeft != TK_IDENT) Raise(strLeft, ERR_INVALID_OPERAND);
     if (nRight != TK_NUMBER && nRight != TK_IDENT) Raise(strRight, ERR_INVALID_OPERAND);
     if (!IsComparison(nCompare)) Raise(strCompare, ERR_INVALID_OPERATOR);
@@ -130,8 +144,9 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 }
 
 // The assignments stay out of line: a block compiles its name step into itself, and their
-// calls would widen the frame of every nesting level.
-[[gnu::noinline]] void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
+// calls would widen the frame of every nesting level. Each compiles its own steps, the lexer
+// included, into itself; the calls of built-ins and objects stay out of line.
+[[gnu::noinline, gnu::flatten]] void CScriptEngine::AssignNumber(CScriptVar* pTarget) {
     const auto [nOperator, nValueCode, strValue] = ReadAssignment(*this, true);
 
     int32_t nValue = 0;
@@ -168,7 +183,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
     pTarget->SetNumber(nValue);
 }
 
-[[gnu::noinline]] void CScriptEngine::AssignString(CScriptVar* pTarget) {
+[[gnu::noinline, gnu::flatten]] void CScriptEngine::AssignString(CScriptVar* pTarget) {
     const Assignment assignment = ReadAssignment(*this, false);
     const int32_t nValueCode = assignment.nValue;
     const CTokenText& strValue = assignment.strValue;
@@ -206,7 +221,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 }
 
 [[gnu::flatten]] int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
-    CTokenText strText;
+    CTokenText strText(m_aBuiltTexts[BUILT_ARGUMENT]);
     if (GetToken(nullptr, strText) != TK_LPAREN) Raise(strText, ERR_UNEXPECTED);
 
     int nFilled = 0;
@@ -220,7 +235,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
         if (nNext != TK_COMMA) Raise(strText, ERR_UNEXPECTED);
     }
     // After fifteen arguments and a comma, the next token fails here, whatever it is.
-    if (GetToken(nullptr, strText) != TK_END) Raise(strText, ERR_UNEXPECTED);
+    if (GetTrailingToken(*this, strText) != TK_END) Raise(strText, ERR_UNEXPECTED);
     return nFilled;
 }
 

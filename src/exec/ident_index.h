@@ -25,6 +25,7 @@ public:
     // Empties the index, with room for nEntries entries, and makes it valid.
     void Reset(size_t nEntries) {
         m_aSlots = std::vector<Slot>(SlotsFor(nEntries));
+        m_nMask = m_aSlots.size() - 1;
         m_nUsed = 0;
         m_bValid = true;
     }
@@ -77,7 +78,7 @@ private:
         const Entry* pEntry = nullptr;
     };
 
-    size_t Mask() const { return m_aSlots.size() - 1; }
+    size_t Mask() const { return m_nMask; }
     void Place(const Slot& slot) {
         const size_t nMask = Mask();
         size_t i = slot.nHash & nMask;
@@ -92,12 +93,15 @@ private:
     [[gnu::noinline]] void Rehash(size_t nSlots) {
         std::vector<Slot> aOld(nSlots);
         aOld.swap(m_aSlots);
+        m_nMask = m_aSlots.size() - 1;
         for (const Slot& slot : aOld) {
             if (slot.pEntry != nullptr) Place(slot);
         }
     }
 
     std::vector<Slot> m_aSlots;
+    // The slot count less one, kept apart from the vector so that a lookup need not work it out.
+    size_t m_nMask = 0;
     size_t m_nUsed = 0;
     bool m_bValid = false;
 };

@@ -96,12 +96,11 @@ void RunName(CScriptEngine& engine, std::string_view strName) {
     }
 }
 
-// Evaluates the condition of an If or While line: the line's text behind its keyword, which
-// ends nOffset characters into the line. The line array does not change during a run, so a
-// loop reads the same text before every pass, from the line array itself.
-bool EvalLineCondition(CScriptEngine& engine, int32_t nLine, size_t nOffset) {
-    return engine.EvalCondition(
-        std::string_view(engine.m_arrLines[static_cast<size_t>(nLine)]).substr(nOffset));
+// The condition of an If or While line: the line's text behind its keyword, which ends
+// nOffset characters into the line. The line array does not change during a run, so a loop
+// reads the same text before every pass, from the line array itself.
+std::string_view LineCondition(const CScriptEngine& engine, int32_t nLine, size_t nOffset) {
+    return std::string_view(engine.m_arrLines[static_cast<size_t>(nLine)]).substr(nOffset);
 }
 
 // Where the condition of the line just read begins.
@@ -112,7 +111,8 @@ size_t ConditionOffset(const CScriptEngine& engine) {
 // An If line; returns the index of the line the block ended on. In check mode the body runs
 // whatever the condition.
 [[gnu::noinline]] int32_t RunIf(CScriptEngine& engine, int32_t nIfLine) {
-    if (!EvalLineCondition(engine, nIfLine, ConditionOffset(engine)) && !engine.m_bCheckOnly)
+    if (!engine.EvalCondition(LineCondition(engine, nIfLine, ConditionOffset(engine))) &&
+        !engine.m_bCheckOnly)
         return engine.FindBlockEnd(TK_ENDIF);
     return engine.RunBlock(TK_ENDIF);
 }
@@ -121,12 +121,12 @@ size_t ConditionOffset(const CScriptEngine& engine) {
 // counts as any other pass: only a false condition lets the "Return" take effect outside. In
 // check mode the body runs exactly once.
 [[gnu::noinline]] int32_t RunWhile(CScriptEngine& engine, int32_t nWhileLine) {
-    const size_t nOffset = ConditionOffset(engine);
+    const std::string_view condition = LineCondition(engine, nWhileLine, ConditionOffset(engine));
     int32_t nLast = nWhileLine;
     bool bRan = false;
     for (;;) {
         // After a pass, an error here names the line that ended the pass.
-        if (!EvalLineCondition(engine, nWhileLine, nOffset) && !engine.m_bCheckOnly)
+        if (!engine.EvalCondition(condition) && !engine.m_bCheckOnly)
             return bRan ? nLast : engine.FindBlockEnd(TK_ENDWHILE);
         engine.m_nCurLine = nWhileLine;
         bRan = true;

@@ -110,11 +110,13 @@ public:
     int32_t RunBlock(int32_t nEndToken);
     int32_t FindBlockEnd(int32_t nEndToken);
     void CheckAllProcs();
-    int32_t CallBuiltin(CScriptVar* pFunc, std::string& strResult);
+    // The calls stay out of line in the assignments, whose own steps are compiled in.
+    [[gnu::noinline]] int32_t CallBuiltin(CScriptVar* pFunc, std::string& strResult);
     void TraceCall(std::string_view name, const CScriptArg* pSlots, int nCount);
 
     // --- automation objects
-    int32_t CallObject(CScriptVar* pObject, std::string& strResult, int nResultKind);
+    [[gnu::noinline]] int32_t CallObject(CScriptVar* pObject, std::string& strResult,
+                                         int nResultKind);
 
     // --- built-ins
     void RegisterBuiltins();
@@ -145,8 +147,22 @@ public:
     int32_t m_nError = ERR_NONE_YET;
 
     // Scratch texts of the executor, kept here so that executing a line allocates nothing.
+    // Where the tokens the executor holds at one time are built when an escape sequence changes
+    // them: no step that holds tokens lexes a line with a nested step meanwhile.
+    enum BuiltText {
+        BUILT_FIRST,  // the first token of the line being dispatched
+        BUILT_LEFT,   // a condition's operands, operator and the rest
+        BUILT_COMPARE,
+        BUILT_RIGHT,
+        BUILT_OTHER,
+        BUILT_OPERATOR,  // an assignment's operator and value
+        BUILT_VALUE,
+        BUILT_ARGUMENT,  // the token of an argument list being read
+        BUILT_TEXTS
+    };
+    std::array<std::string, BUILT_TEXTS> m_aBuiltTexts;
     // The first token of the line being dispatched: no line needs it once a nested block runs.
-    CTokenText m_tokFirst;
+    CTokenText m_tokFirst{m_aBuiltTexts[BUILT_FIRST]};
     // The texts of the literal arguments of the call being read, by slot.
     std::array<std::string, MAX_ARGS> m_aLiteralArgs;
     // In check mode every If body is entered, so a procedure that calls itself would never

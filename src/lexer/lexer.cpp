@@ -37,7 +37,8 @@ int EscapedByte(char ch) {
 }  // namespace
 
 int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
-    CTokenText text;
+    std::string strBuilt;
+    CTokenText text(strBuilt);
     const int32_t nCode = GetToken(pszStart, text);
     strText.assign(text.View());
     return nCode;
@@ -45,6 +46,8 @@ int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
 
 int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
     char* p = pszStart != nullptr ? pszStart : m_pszPos;
+    // Tokens are mostly set apart by one blank, passed without a look at its class.
+    if (*p == ' ') ++p;
     while (chartab::Is(*p, chartab::SPACE)) ++p;
 
     // The token is cut in place: its text is a view of the line.

@@ -47,7 +47,10 @@ inline bool SameText(std::string_view a, std::string_view b) {
         }
         return short_text::Load64(a.data() + n - 8) == short_text::Load64(b.data() + n - 8);
     }
-    if (n >= 4) return short_text::Fold(a.data(), n) == short_text::Fold(b.data(), n);
+    if (n >= 4) {
+        return short_text::Load32(a.data()) == short_text::Load32(b.data()) &&
+               short_text::Load32(a.data() + n - 4) == short_text::Load32(b.data() + n - 4);
+    }
     for (size_t i = 0; i < n; ++i) {
         if (a[i] != b[i]) return false;
     }

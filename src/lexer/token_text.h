@@ -3,12 +3,15 @@
 // the common case. A view of the line lasts until the line buffer is filled again.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 
 class CTokenText {
 public:
+    // Few tokens are built: their storage is a text the holder of the token keeps, one for
+    // each token it holds at a time, so that a token costs nothing to make or to drop.
+    explicit CTokenText(std::string& strBuilt) : m_pBuilt(&strBuilt) {}
+
     std::string_view View() const { return m_text; }
     operator std::string_view() const { return m_text; }
     std::string Str() const { return std::string(m_text); }
@@ -16,14 +19,10 @@ public:
 
     void SetView(std::string_view text) { m_text = text; }
     // The text is being built: the lexer appends to it and makes it the view when done.
-    // Few tokens need it, so its storage is made on first use.
-    std::string& Built() {
-        if (m_pBuilt == nullptr) m_pBuilt = std::make_unique<std::string>();
-        return *m_pBuilt;
-    }
-    void UseBuilt() { m_text = Built(); }
+    std::string& Built() { return *m_pBuilt; }
+    void UseBuilt() { m_text = *m_pBuilt; }
 
 private:
     std::string_view m_text;
-    std::unique_ptr<std::string> m_pBuilt;
+    std::string* m_pBuilt;
 };
