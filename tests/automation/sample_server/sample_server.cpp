@@ -25,7 +25,6 @@ enum : DISPID {
     ID_NUMBER = 1,
     ID_STRING,
     ID_LAST_CALL,
-    ID_CALL_COUNT,
     ID_OBJECT_COUNT,
     ID_SUM = 10,
     ID_CONCAT,
@@ -42,7 +41,6 @@ constexpr struct {
     {"Number", ID_NUMBER},
     {"String", ID_STRING},
     {"LastCall", ID_LAST_CALL},
-    {"CallCount", ID_CALL_COUNT},
     {"ObjectCount", ID_OBJECT_COUNT},
     {"Sum", ID_SUM},
     {"Concat", ID_CONCAT},
@@ -175,7 +173,6 @@ public:
                 m_strLastCall += DescribeArg(ArgAt(params, i));
             }
             m_strLastCall += ")";
-            ++m_nCallCount;
         }
         if (id < ID_SUM) return InvokeProperty(id, wFlags, params, pVarResult, puArgErr);
         VARIANT ignored;
@@ -197,7 +194,6 @@ private:
     int32_t m_nNumber = 0;
     VARIANT m_varString;
     std::string m_strLastCall;
-    int32_t m_nCallCount = 0;
 };
 
 HRESULT CSampleServer::InvokeProperty(DISPID id, WORD wFlags, const DISPPARAMS& params,
@@ -225,9 +221,7 @@ HRESULT CSampleServer::InvokeProperty(DISPID id, WORD wFlags, const DISPPARAMS& 
     if (id == ID_LAST_CALL)
         SetText(pResult, m_strLastCall);
     else
-        SetNumber(pResult, id == ID_NUMBER       ? m_nNumber
-                           : id == ID_CALL_COUNT ? m_nCallCount
-                                                 : g_nObjects.load());
+        SetNumber(pResult, id == ID_NUMBER ? m_nNumber : g_nObjects.load());
     return S_OK;
 }
 

@@ -2,9 +2,8 @@
 //
 // "QJSample.Server" members, found by name without regard to case:
 //   Number, String          read/write properties (a put converts to a number or a text)
-//   LastCall, CallCount     read-only: the latest invocation as "FLAGS Member(ARGS)", and the
-//                           count of invocations so far (reading either is not counted)
-//   ObjectCount             read-only: objects of the library alive now (not counted either)
+//   LastCall                read-only: the latest invocation as "FLAGS Member(ARGS)"
+//   ObjectCount             read-only: objects of the library alive now
 //   Void0 ... Void15        methods taking exactly 0 ... 15 arguments, returning nothing
 //   Sum(...), Concat(...)   0 to 15 arguments converted to numbers / texts: the sum / the text
 //   Raise([text]), RaiseLater()  raise an object exception; its description is the text, else
