@@ -10,6 +10,7 @@
 #include "host/app.h"
 #include "res/strings.h"
 #include "support/env_guard.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using family_double::g_log;
@@ -26,14 +27,9 @@ constexpr char GARBAGE[] = QJ_SOURCE_DIR "/tests/lang/lang_tests.cmake";
 class LanguageModuleTest : public testing::Test {
 protected:
     void SetUp() override {
-        char szTemplate[] = "/tmp/qjlangtest-XXXXXX";
-        m_dir = mkdtemp(szTemplate);
-        m_store.Set((m_dir / "no-store.ini").string());
         for (CEnvGuard* pKey : {&m_lang, &m_admin, &m_home, &m_chome}) pKey->Set("");
         family_double::Reset();
     }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     // Puts a language module and its configuration file into dir/sub/lang.
     fs::path Install(const std::string& strDir, const char* pszSub, const char* pszModule,
                      const char* pszCfg = "[LG]\nExtension = so\n") const {
@@ -45,8 +41,9 @@ protected:
     }
     std::string Home(const char* pszName) const { return (m_dir / pszName).string(); }
 
-    fs::path m_dir;
-    CEnvGuard m_store{"QJ_ENV_FILE"};
+    const CTempDir m_temp{"qjlangtest"};
+    const fs::path& m_dir = m_temp.Path();
+    CEnvGuard m_store{"QJ_ENV_FILE", m_temp / "no-store.ini"};
     CEnvGuard m_lang{"QJLg"};
     CEnvGuard m_admin{"QJLGAdmin"};
     CEnvGuard m_home{"QJHome"};
