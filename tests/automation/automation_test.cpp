@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <string>
 
 #include "automation/sample_server/sample_server.h"
@@ -132,73 +131,57 @@ TEST_F(AutomationTest, TheRegistryFileDefaultsToTheUsersConfiguration) {
               E_FAIL);
 }
 
-TEST(VariantChangeType, TextsConvertToNumbersLikeAutomation) {
-    const struct {
-        const char* pszText;
-        HRESULT hr;
-        int32_t nValue;
-    } kCases[] = {
-        {" \t-2147483648 \r\n", S_OK, INT32_MIN},
-        {"2.5", S_OK, 2},  // halves round to even
-        {"3.5", S_OK, 4},
-        {"-2.5", S_OK, -2},
-        {"2.50001", S_OK, 3},
-        {".6", S_OK, 1},
-        {"5.", S_OK, 5},
-        {"2147483648", DISP_E_OVERFLOW, 0},
-        {"99999999999999999999999", DISP_E_OVERFLOW, 0},
-        {"   ", DISP_E_TYPEMISMATCH, 0},
-        {"99999999999999999999x", DISP_E_TYPEMISMATCH, 0},
-        {".", DISP_E_TYPEMISMATCH, 0},
-        {nullptr, DISP_E_TYPEMISMATCH, 0},
-    };
-    for (const auto& c : kCases) {
-        VARIANT var;
-        VariantInit(&var);
-        var.vt = VT_BSTR;
-        var.bstrVal = SysAllocString(c.pszText);
-        VARIANT number;
-        VariantInit(&number);
-        const char* pszLabel = c.pszText ? c.pszText : "(null)";
-        EXPECT_EQ(VariantChangeType(&number, &var, 0, VT_I4), c.hr) << pszLabel;
-        EXPECT_EQ(number.vt, c.hr == S_OK ? VT_I4 : VT_EMPTY) << pszLabel;
-        EXPECT_EQ(number.lVal, c.nValue) << pszLabel;
-        VariantClear(&var);
-    }
-}
-
-TEST(VariantChangeType, OtherTypesConvertInPlaceOrStayUnchanged) {
+// Conversions in place, as the interpreter makes them: texts to numbers as automation reads
+// them, halves rounded to even; a failed conversion leaves the variant as it was.
+TEST(VariantChangeType, ConvertsLikeAutomationOrLeavesTheVariantUnchanged) {
     const struct {
         VARTYPE vtFrom;
-        int32_t nValue;  // lVal or boolVal
+        const char* pszText;  // a text's text; for other types the number (lVal or boolVal)
         VARTYPE vtTo;
         HRESULT hr;
-        const char* pszText;  // the text of a conversion to VT_BSTR, else the number as text
+        const char* pszResult;  // the converted value as text
     } kCases[] = {
-        {VT_EMPTY, 0, VT_I4, S_OK, "0"},
-        {VT_I4, INT32_MIN, VT_BSTR, S_OK, "-2147483648"},
-        {VT_BOOL, VARIANT_TRUE, VT_I4, S_OK, "-1"},
-        {VT_BOOL, VARIANT_TRUE, VT_BSTR, S_OK, "-1"},
-        {VT_NULL, 0, VT_I4, DISP_E_TYPEMISMATCH, ""},
-        {VT_I4, 1, VT_BOOL, DISP_E_BADVARTYPE, ""},
-        {99, 0, VT_I4, DISP_E_BADVARTYPE, ""},
+        {VT_BSTR, " \t-2147483648 \r\n", VT_I4, S_OK, "-2147483648"},
+        {VT_BSTR, "2.5", VT_I4, S_OK, "2"},
+        {VT_BSTR, "3.5", VT_I4, S_OK, "4"},
+        {VT_BSTR, "-2.5", VT_I4, S_OK, "-2"},
+        {VT_BSTR, "2.50001", VT_I4, S_OK, "3"},
+        {VT_BSTR, ".6", VT_I4, S_OK, "1"},
+        {VT_BSTR, "5.", VT_I4, S_OK, "5"},
+        {VT_BSTR, "2147483648", VT_I4, DISP_E_OVERFLOW, ""},
+        {VT_BSTR, "99999999999999999999999", VT_I4, DISP_E_OVERFLOW, ""},
+        {VT_BSTR, "   ", VT_I4, DISP_E_TYPEMISMATCH, ""},
+        {VT_BSTR, "99999999999999999999x", VT_I4, DISP_E_TYPEMISMATCH, ""},
+        {VT_BSTR, ".", VT_I4, DISP_E_TYPEMISMATCH, ""},
+        {VT_BSTR, nullptr, VT_I4, DISP_E_TYPEMISMATCH, ""},
+        {VT_EMPTY, "0", VT_I4, S_OK, "0"},
+        {VT_I4, "-2147483648", VT_BSTR, S_OK, "-2147483648"},
+        {VT_BOOL, "-1", VT_I4, S_OK, "-1"},
+        {VT_BOOL, "-1", VT_BSTR, S_OK, "-1"},
+        {VT_NULL, "0", VT_I4, DISP_E_TYPEMISMATCH, ""},
+        {VT_I4, "1", VT_BOOL, DISP_E_BADVARTYPE, ""},
+        {99, "0", VT_I4, DISP_E_BADVARTYPE, ""},
     };
     for (const auto& c : kCases) {
         VARIANT var;
         VariantInit(&var);
         var.vt = c.vtFrom;
-        if (c.vtFrom == VT_BOOL)
-            var.boolVal = static_cast<VARIANT_BOOL>(c.nValue);
+        if (c.vtFrom == VT_BSTR)
+            var.bstrVal = SysAllocString(c.pszText);
+        else if (c.vtFrom == VT_BOOL)
+            var.boolVal = static_cast<VARIANT_BOOL>(std::stoi(c.pszText));
         else
-            var.lVal = c.nValue;
-        const std::string strLabel = std::to_string(c.vtFrom) + " to " + std::to_string(c.vtTo);
+            var.lVal = std::stoi(c.pszText);
+        const std::string strLabel =
+            std::to_string(c.vtFrom) + " " + (c.pszText ? c.pszText : "(null)");
         EXPECT_EQ(VariantChangeType(&var, &var, 0, c.vtTo), c.hr) << strLabel;
         EXPECT_EQ(var.vt, c.hr == S_OK ? c.vtTo : c.vtFrom) << strLabel;
-        if (c.hr != S_OK) continue;
-        const std::string strValue = var.vt == VT_I4
-                                         ? std::to_string(var.lVal)
-                                         : std::string(var.bstrVal, SysStringLen(var.bstrVal));
-        EXPECT_EQ(strValue, c.pszText) << strLabel;
+        if (c.hr == S_OK) {
+            EXPECT_EQ(var.vt == VT_I4 ? std::to_string(var.lVal)
+                                      : std::string(var.bstrVal, SysStringLen(var.bstrVal)),
+                      c.pszResult)
+                << strLabel;
+        }
         VariantClear(&var);
     }
 }
