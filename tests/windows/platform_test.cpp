@@ -1,6 +1,6 @@
 // The Windows side of the platform layer against the real system: the string table resource
-// against its source, the system's message texts, the message pump, and automation objects
-// that wine brings, with each kind of failure the interpreter turns into a script error.
+// against its source, the system's message texts, the message pump, and the registration of a
+// class. Objects that wine brings are driven by the scripts in windows/cases.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -61,27 +61,9 @@ TEST(WindowsPlatformTest, PumpDispatchesAtMostItsCountAndLeavesQuitToTheHost) {
     EXPECT_EQ(msg.wParam, 7u);
 }
 
-class SystemObjectTest : public ::testing::Test {
-protected:
-    // Invokes a method of the object by name; the failure the object gives is thrown.
-    void Call(CAutoObject& object, const char* pszName, const CAutoArgs& args,
-              CAutoResult& result) {
-        int32_t nDispId = 0;
-        ASSERT_EQ(object.GetDispId(pszName, nDispId), AUTO_S_OK) << pszName;
-        object.Invoke(nDispId, AUTO_DISPATCH_METHOD, AUTO_VT_VARIANT, result, args);
-    }
-};
-
-TEST_F(SystemObjectTest, CreationFailsWithTheSystemsStatus) {
-    CAutoObject object;
-    EXPECT_EQ(object.CreateDispatch("No.Such.Class"), AUTO_CO_E_CLASSSTRING);
-    EXPECT_FALSE(object.IsCreated());
-    EXPECT_EQ(object.CreateDispatch(nullptr), AUTO_CO_E_CLASSSTRING);
-}
-
 // A class registered with a module that is missing cannot be created: a failure status, never
 // a crash (the status is the system's choice: wine answers "class not registered").
-TEST_F(SystemObjectTest, ClassWithAMissingModuleFailsToBeCreated) {
+TEST(WindowsPlatformTest, ClassWithAMissingModuleFailsToBeCreated) {
     constexpr CLSID CLSID_MISSING = {
         0x0F1E2D3C, 0x4B5A, 0x6978, {0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0xE1, 0xF0}};
     ASSERT_EQ(WriteClassRegistration("QJTest.Missing", CLSID_MISSING, "C:\\no such\\module.dll"),
@@ -92,50 +74,6 @@ TEST_F(SystemObjectTest, ClassWithAMissingModuleFailsToBeCreated) {
     EXPECT_FALSE(object.IsCreated());
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "QJTest.Missing");
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}");
-}
-
-TEST_F(SystemObjectTest, DictionaryTakesTextsAndNumbersAndReportsFailures) {
-    CAutoObject dict;
-    ASSERT_EQ(dict.CreateDispatch("Scripting.Dictionary"), AUTO_S_OK);
-    CAutoResult result;
-    CAutoArgs add;
-    add.AddText("key");
-    add.AddNumber(42);
-    Call(dict, "Add", add, result);
-    CAutoArgs item;
-    item.AddText("key");
-    Call(dict, "Exists", item, result);
-    ASSERT_EQ(result.ChangeType(AUTO_VT_I4), AUTO_S_OK);
-    EXPECT_EQ(result.GetNumber(), -1);
-    int32_t nDispId = 0;
-    EXPECT_EQ(dict.GetDispId("NoSuchMember", nDispId), AUTO_DISP_E_UNKNOWNNAME);
-    // A wrong argument count, and a key that is there already, each come back as a failure.
-    CAutoArgs one;
-    one.AddText("other");
-    try {
-        Call(dict, "Add", one, result);
-        ADD_FAILURE() << "Add with one argument";
-    } catch (const CAutoException& e) {
-        EXPECT_EQ(e.m_sc, AUTO_DISP_E_BADPARAMCOUNT);
-    }
-    EXPECT_ANY_THROW(Call(dict, "Add", add, result));
-}
-
-TEST_F(SystemObjectTest, FileSystemObjectTextsAndItsExceptions) {
-    CAutoObject fso;
-    ASSERT_EQ(fso.CreateDispatch("Scripting.FileSystemObject"), AUTO_S_OK);
-    CAutoResult result;
-    CAutoArgs path;
-    path.AddText("C:\\some\\dir\\file.txt");
-    Call(fso, "GetFileName", path, result);
-    EXPECT_EQ(result.GetType(), AUTO_VT_BSTR);
-    EXPECT_EQ(result.GetText(), "file.txt");
-    EXPECT_LT(result.ChangeType(AUTO_VT_I4), 0);  // no number
-    EXPECT_EQ(result.GetText(), "file.txt");
-    CAutoArgs missing;
-    missing.AddText("C:\\no such folder\\no such file.txt");
-    EXPECT_THROW(Call(fso, "DeleteFile", missing, result), CAutoDispatchException);
-    EXPECT_EQ(result.GetType(), AUTO_VT_EMPTY);
 }
 
 }  // namespace
