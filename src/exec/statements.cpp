@@ -30,6 +30,10 @@ constexpr char LITERAL_NAME[] = "Literal";
 // How a Null text argument is shown in a trace line.
 constexpr char NULL_TEXT[] = "NULL";
 
+// Every string holds room for at least this many characters and its terminating zero.
+constexpr size_t SHORT_LINE = 15;
+static_assert(std::string().capacity() >= SHORT_LINE);
+
 // The line array holds one empty element after the file's own lines.
 int32_t FileLineCount(const CScriptEngine& engine) {
     return static_cast<int32_t>(engine.m_arrLines.size()) - 1;
@@ -198,10 +202,9 @@ void CScriptEngine::CopyLine(int32_t nLine) {
     // The loader keeps every line within the buffer; the bound only guards the copy.
     const std::string& strLine = m_arrLines[static_cast<size_t>(nLine)];
     const size_t nLen = std::min(strLine.size(), static_cast<size_t>(MAX_LINE));
-    // Most lines are short: a string holds room for at least SHORT_LINE characters and its
-    // terminating zero, so one fixed-size copy, made inline, takes the whole line.
-    constexpr size_t SHORT_LINE = 15;
-    if (nLen <= SHORT_LINE && strLine.capacity() >= SHORT_LINE) {
+    // Most lines are short, and a string never holds room for fewer than SHORT_LINE characters
+    // and its terminating zero: one fixed-size copy, made inline, takes the whole line.
+    if (nLen <= SHORT_LINE) {
         std::memcpy(m_szLine, strLine.data(), SHORT_LINE + 1);
     } else {
         std::memcpy(m_szLine, strLine.data(), nLen);
