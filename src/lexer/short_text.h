@@ -20,8 +20,8 @@ inline uint32_t Load32(const char* p) {
     return n;
 }
 
-// The bytes of a text of up to seven bytes, or a digest of its words, as one number: equal
-// texts give equal numbers, and texts of up to seven bytes and the same length give equal
+// The bytes of a text of up to eight bytes, or a digest of its words, as one number: equal
+// texts give equal numbers, and texts of up to eight bytes and the same length give equal
 // numbers only when they are equal.
 inline uint64_t Fold(const char* p, size_t n) {
     if (n >= 8) {

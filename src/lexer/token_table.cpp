@@ -65,12 +65,25 @@ constexpr FixedIndex MakeFixedIndex() {
 
 constexpr FixedIndex s_fixedIndex = MakeFixedIndex();
 
+// The folds of the fixed texts, in the order of the table: a token is compared with a fixed text
+// by its fold. Filled when the module loads, before anything is lexed.
+const std::array<uint64_t, std::size(s_aTokens)> s_aTokenFolds = [] {
+    std::array<uint64_t, std::size(s_aTokens)> folds{};
+    for (size_t i = 0; i < folds.size(); ++i)
+        folds[i] = short_text::Fold(s_aTokens[i].text.data(), s_aTokens[i].text.size());
+    return folds;
+}();
+
 // The code of a fixed text, or 0 when the text is none of them.
 int32_t FixedTokenCode(std::string_view text) {
     if (text.size() > MAX_FIXED_LEN) return 0;
-    for (int8_t nEntry : s_fixedIndex[static_cast<unsigned char>(text[0])][text.size()]) {
+    const Candidates& candidates = s_fixedIndex[static_cast<unsigned char>(text[0])][text.size()];
+    if (candidates[0] < 0) return 0;
+    const uint64_t nFold = short_text::Fold(text.data(), text.size());
+    for (int8_t nEntry : candidates) {
         if (nEntry < 0) break;
-        if (SameText(s_aTokens[nEntry].text, text)) return s_aTokens[nEntry].nCode;
+        if (s_aTokenFolds[nEntry] == nFold && SameFoldedText(s_aTokens[nEntry].text, text))
+            return s_aTokens[nEntry].nCode;
     }
     return 0;
 }
