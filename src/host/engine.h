@@ -175,9 +175,8 @@ private:
     // The general case of GetToken, character by character: literals, escape sequences,
     // comments, text glued to quotes.
     [[gnu::noinline]] int32_t CutToken(char* pTokenStart, CTokenText& text);
-    // ClassifyToken of a token made only of plain characters, given the character classes
-    // that all of them share.
-    int32_t ClassifyPlainRun(std::string_view text, uint8_t nSharedClasses) const;
+    // ClassifyToken of a run of letters, digits and "_" that starts with a letter or "_".
+    int32_t ClassifyName(std::string_view text) const;
     // ClassifyToken of an operator or punctuation token: one character, or one and "=".
     int32_t ClassifyOperator(std::string_view text) const;
     // Reports a failure that is not a script error as an internal error; returns 0.

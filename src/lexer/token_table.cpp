@@ -128,15 +128,12 @@ int32_t CScriptEngine::ClassifyToken(std::string_view text) const {
     return AllOf(text, chartab::IDENT) ? TK_IDENT : TK_INVALID;
 }
 
-int32_t CScriptEngine::ClassifyPlainRun(std::string_view text, uint8_t nSharedClasses) const {
-    // A plain run holds no sign, quote or operator, so only these rules can apply.
-    if ((nSharedClasses & chartab::DIGIT) != 0) return TK_NUMBER;
-    if (chartab::Is(text.front(), chartab::DIGIT)) return TK_INVALID;
-    // No fixed text is a single plain character.
+int32_t CScriptEngine::ClassifyName(std::string_view text) const {
+    // No fixed text is a single character of a name.
     if (text.size() > 1) {
         if (int32_t nFixed = FixedTokenCode(text)) return nFixed;
     }
-    return (nSharedClasses & chartab::IDENT) != 0 ? TK_IDENT : TK_INVALID;
+    return TK_IDENT;
 }
 
 int32_t CScriptEngine::ClassifyOperator(std::string_view text) const {
