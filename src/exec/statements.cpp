@@ -228,9 +228,10 @@ bool CScriptEngine::RunMain() {
         explicit DepthGuard(int& n) : nDepth(++n) {}
         ~DepthGuard() { --nDepth; }
     } guard(m_nDepth);
-    // A host thread with a small stack reaches its end before the depth limit: stop first.
-    const char chProbe = 0;
-    if (m_nDepth > MAX_NESTING || (m_pStackLimit != nullptr && &chProbe < m_pStackLimit))
+    // A host thread with a small stack reaches its end before the depth limit: stop first. Only
+    // the address of the probe is taken, never its value.
+    char chProbe;
+    if (m_nDepth > MAX_NESTING || reinterpret_cast<uintptr_t>(&chProbe) < m_nStackLimit)
         Raise("Nesting too deep", ERR_BLOCK);
 
     CTokenText& strToken = m_tokFirst;

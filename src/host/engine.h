@@ -184,10 +184,10 @@ private:
     // Clears the run's data and flags and reports the end message.
     void EndRun() noexcept;
     void CopyLine(int32_t nLine);
-    // Nesting depth of RunBlock calls, and the lowest stack address a nested block may use,
-    // against scripts that would exhaust the stack.
+    // Nesting depth of RunBlock calls, and the lowest stack address a nested block may use
+    // (0 where the stack is not known), against scripts that would exhaust the stack.
     int m_nDepth = 0;
-    const char* m_pStackLimit = nullptr;
+    uintptr_t m_nStackLimit = 0;
 };
 
 // The engine of the module, used by the exports; and the engine through which records raise.
