@@ -37,7 +37,8 @@ public:
     // hashes they hold.
     void Add(const Entry& entry) {
         if (2 * (m_nUsed + 1) > m_aSlots.size()) Rehash(2 * m_aSlots.size());
-        Place(Slot{HashText(entry.first), &entry});
+        const uint64_t nFold = short_text::Fold(entry.first.data(), entry.first.size());
+        Place(Slot{HashFold(nFold, entry.first.size()), nFold, &entry});
         ++m_nUsed;
     }
     // Removes an entry the table is about to delete. The slots after it in its run move back
@@ -60,14 +61,15 @@ public:
         m_aSlots[i] = Slot{};
         --m_nUsed;
     }
-    // The entry of the name, or null when the table has no such name.
+    // The entry of the name, or null when the table has no such name. A slot holds the fold
+    // of its name, which for most names decides without a look at the name's bytes.
     const Entry* Find(std::string_view name) const {
-        const uint64_t nHash = HashText(name);
+        const uint64_t nFold = short_text::Fold(name.data(), name.size());
         const size_t nMask = Mask();
-        for (size_t i = nHash & nMask;; i = (i + 1) & nMask) {
+        for (size_t i = HashFold(nFold, name.size()) & nMask;; i = (i + 1) & nMask) {
             const Slot& slot = m_aSlots[i];
             if (slot.pEntry == nullptr) return nullptr;
-            if (slot.nHash == nHash && SameText(slot.pEntry->first, name)) return slot.pEntry;
+            if (slot.nFold == nFold && SameFoldedText(slot.pEntry->first, name)) return slot.pEntry;
         }
     }
 
@@ -75,6 +77,7 @@ private:
     static constexpr size_t MIN_SLOTS = 256;
     struct Slot {
         uint64_t nHash = 0;
+        uint64_t nFold = 0;
         const Entry* pEntry = nullptr;
     };
 

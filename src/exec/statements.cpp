@@ -30,6 +30,10 @@ constexpr char LITERAL_NAME[] = "Literal";
 // How a Null text argument is shown in a trace line.
 constexpr char NULL_TEXT[] = "NULL";
 
+// Every string holds room for at least this many characters and its terminating zero: the
+// room a string of the standard libraries the module is built with keeps within itself.
+constexpr size_t SHORT_LINE = 15;
+
 // The line array holds one empty element after the file's own lines.
 int32_t FileLineCount(const CScriptEngine& engine) {
     return static_cast<int32_t>(engine.m_arrLines.size()) - 1;
@@ -198,10 +202,9 @@ void CScriptEngine::CopyLine(int32_t nLine) {
     // The loader keeps every line within the buffer; the bound only guards the copy.
     const std::string& strLine = m_arrLines[static_cast<size_t>(nLine)];
     const size_t nLen = std::min(strLine.size(), static_cast<size_t>(MAX_LINE));
-    // Most lines are short: a string holds room for at least SHORT_LINE characters and its
-    // terminating zero, so one fixed-size copy, made inline, takes the whole line.
-    constexpr size_t SHORT_LINE = 15;
-    if (nLen <= SHORT_LINE && strLine.capacity() >= SHORT_LINE) {
+    // Most lines are short, and a string never holds room for fewer than SHORT_LINE characters
+    // and its terminating zero: one fixed-size copy, made inline, takes the whole line.
+    if (nLen <= SHORT_LINE) {
         std::memcpy(m_szLine, strLine.data(), SHORT_LINE + 1);
     } else {
         std::memcpy(m_szLine, strLine.data(), nLen);
@@ -225,9 +228,10 @@ bool CScriptEngine::RunMain() {
         explicit DepthGuard(int& n) : nDepth(++n) {}
         ~DepthGuard() { --nDepth; }
     } guard(m_nDepth);
-    // A host thread with a small stack reaches its end before the depth limit: stop first.
-    const char chProbe = 0;
-    if (m_nDepth > MAX_NESTING || (m_pStackLimit != nullptr && &chProbe < m_pStackLimit))
+    // A host thread with a small stack reaches its end before the depth limit: stop first. Only
+    // the address of the probe is taken, never its value.
+    char chProbe;
+    if (m_nDepth > MAX_NESTING || reinterpret_cast<uintptr_t>(&chProbe) < m_nStackLimit)
         Raise("Nesting too deep", ERR_BLOCK);
 
     CTokenText& strToken = m_tokFirst;

@@ -33,14 +33,15 @@ bool IsEmptyText(const char* psz) {
     return psz == nullptr || *psz == '\0';
 }
 
-// The lowest stack address a nested block of a run that starts here may use, or null when the
+// The lowest stack address a nested block of a run that starts here may use, or 0 when the
 // thread's stack cannot be found.
-[[gnu::noinline]] const char* BlockStackLimit() {
+[[gnu::noinline]] uintptr_t BlockStackLimit() {
     const char* pBottom = platform::StackBottom();
-    if (pBottom == nullptr) return nullptr;
+    if (pBottom == nullptr) return 0;
     const char chHere = 0;
-    const auto nLeft = reinterpret_cast<uintptr_t>(&chHere) - reinterpret_cast<uintptr_t>(pBottom);
-    return pBottom + std::clamp<uintptr_t>(nLeft / 2, MIN_STACK_RESERVE, STACK_RESERVE);
+    const auto nBottom = reinterpret_cast<uintptr_t>(pBottom);
+    const uintptr_t nLeft = reinterpret_cast<uintptr_t>(&chHere) - nBottom;
+    return nBottom + std::clamp<uintptr_t>(nLeft / 2, MIN_STACK_RESERVE, STACK_RESERVE);
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -83,7 +84,7 @@ int CScriptEngine::Run(const char* pszScript, const char* pszOptions, const char
     m_bSimulate = m_bCheckOnly = m_bError = m_bLogAsError = false;
     m_bCancel = false;
     m_nDepth = 0;
-    m_pStackLimit = BlockStackLimit();
+    m_nStackLimit = BlockStackLimit();
     m_pszPos = m_szLine;
     try {
         m_strScript = pszScript != nullptr ? pszScript : "";

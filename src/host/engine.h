@@ -175,9 +175,8 @@ private:
     // The general case of GetToken, character by character: literals, escape sequences,
     // comments, text glued to quotes.
     [[gnu::noinline]] int32_t CutToken(char* pTokenStart, CTokenText& text);
-    // ClassifyToken of a token made only of plain characters, given the character classes
-    // that all of them share.
-    int32_t ClassifyPlainRun(std::string_view text, uint8_t nSharedClasses) const;
+    // ClassifyToken of a run of letters, digits and "_" that starts with a letter or "_".
+    int32_t ClassifyName(std::string_view text) const;
     // ClassifyToken of an operator or punctuation token: one character, or one and "=".
     int32_t ClassifyOperator(std::string_view text) const;
     // Reports a failure that is not a script error as an internal error; returns 0.
@@ -185,10 +184,10 @@ private:
     // Clears the run's data and flags and reports the end message.
     void EndRun() noexcept;
     void CopyLine(int32_t nLine);
-    // Nesting depth of RunBlock calls, and the lowest stack address a nested block may use,
-    // against scripts that would exhaust the stack.
+    // Nesting depth of RunBlock calls, and the lowest stack address a nested block may use
+    // (0 where the stack is not known), against scripts that would exhaust the stack.
     int m_nDepth = 0;
-    const char* m_pStackLimit = nullptr;
+    uintptr_t m_nStackLimit = 0;
 };
 
 // The engine of the module, used by the exports; and the engine through which records raise.

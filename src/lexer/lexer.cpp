@@ -30,6 +30,13 @@ int EscapedByte(char ch) {
             return -1;
     }
 }
+// The end of the run of characters of the class that starts with the one at p.
+char* RunEnd(char* p, uint8_t nRunClass) {
+    while (chartab::Is(*++p, nRunClass)) {
+    }
+    return p;
+}
+
 // An unknown escape sequence: the backslash and the character after it, if the line goes on.
 [[noreturn, gnu::noinline, gnu::cold]] void RaiseEscape(CScriptEngine& engine, const char* p) {
     engine.Raise(std::string(p, p[1] != '\0' ? 2 : 1), ERR_ESCAPE_SEQUENCE);
@@ -52,17 +59,17 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
 
     // The token is cut in place: its text is a view of the line.
     char* const pTokenStart = p;
-    uint8_t nClass = chartab::ClassOf(*p);
-    // Most tokens are a run of plain characters ended by a separator, an operator, a
-    // punctuation character or the end of the line: cut and classify them at once.
-    if ((nClass & chartab::PLAIN) != 0) {
-        uint8_t nShared = nClass;
-        while (((nClass = chartab::ClassOf(*++p)) & chartab::PLAIN) != 0) nShared &= nClass;
-        if ((nClass & chartab::GLUE) == 0) {
-            m_pszPos = p;
-            text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
-            return ClassifyPlainRun(text, nShared);
-        }
+    const uint8_t nClass = chartab::ClassOf(*p);
+    // Most tokens are a run of digits, or of letters, digits and "_" that starts with a letter
+    // or "_", ended by a separator, an operator, a punctuation character or the end of the
+    // line: cut and classify them at once. Any other plain character makes the general case.
+    int32_t nRunCode = 0;
+    if ((nClass & chartab::DIGIT) != 0) {
+        p = RunEnd(p, chartab::DIGIT);
+        nRunCode = TK_NUMBER;
+    } else if ((nClass & chartab::IDENT) != 0) {
+        p = RunEnd(p, chartab::IDENT);
+        nRunCode = TK_IDENT;
     } else if ((nClass & (chartab::SINGLE | chartab::PAIR)) != 0) {
         // An operator or punctuation character stands alone, or pairs with a following "=".
         p += (nClass & chartab::PAIR) != 0 && p[1] == '=' ? 2 : 1;
@@ -73,6 +80,11 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
         m_pszPos = p;
         text.SetView(std::string_view());
         return TK_END;
+    }
+    if (nRunCode != 0 && !chartab::Is(*p, chartab::PLAIN | chartab::GLUE)) {
+        m_pszPos = p;
+        text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
+        return nRunCode == TK_IDENT ? ClassifyName(text) : TK_NUMBER;
     }
     return CutToken(pTokenStart, text);
 }

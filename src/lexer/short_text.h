@@ -20,8 +20,8 @@ inline uint32_t Load32(const char* p) {
     return n;
 }
 
-// The bytes of a text of up to seven bytes, or a digest of its words, as one number: equal
-// texts give equal numbers, and texts of up to seven bytes and the same length give equal
+// The bytes of a text of up to eight bytes, or a digest of its words, as one number: equal
+// texts give equal numbers, and texts of up to eight bytes and the same length give equal
 // numbers only when they are equal.
 inline uint64_t Fold(const char* p, size_t n) {
     if (n >= 8) {
@@ -35,6 +35,10 @@ inline uint64_t Fold(const char* p, size_t n) {
     if (n == 0) return 0;
     return Byte(0) | Byte(n / 2) << 8 | Byte(n - 1) << 16;
 }
+
+// Texts of up to this many bytes fold without loss: two of the same length are equal exactly
+// when their folds are.
+constexpr size_t EXACT_FOLD = 8;
 
 }  // namespace short_text
 
@@ -57,13 +61,23 @@ inline bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A hash for the identifier table: the folded text and its length, multiplied into 128 bits
+// A hash for the identifier table from a text's fold and length, multiplied into 128 bits
 // whose halves are folded together, so that every bit of the text reaches the low bits that
 // pick a slot.
-inline size_t HashText(std::string_view text) {
-    const uint64_t nKey = short_text::Fold(text.data(), text.size()) ^ text.size();
+inline size_t HashFold(uint64_t nFold, size_t nLen) {
     const unsigned __int128 nProduct =
-        static_cast<unsigned __int128>(nKey ^ 0x243F6A8885A308D3ull) * 0x9E3779B97F4A7C15ull;
+        static_cast<unsigned __int128>(nFold ^ nLen ^ 0x243F6A8885A308D3ull) *
+        0x9E3779B97F4A7C15ull;
     return static_cast<size_t>(static_cast<uint64_t>(nProduct) ^
                                static_cast<uint64_t>(nProduct >> 64));
+}
+
+inline size_t HashText(std::string_view text) {
+    return HashFold(short_text::Fold(text.data(), text.size()), text.size());
+}
+
+// Whether two texts whose folds are equal are equal: only texts longer than EXACT_FOLD bytes
+// need a look at their bytes.
+inline bool SameFoldedText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (a.size() <= short_text::EXACT_FOLD || SameText(a, b));
 }

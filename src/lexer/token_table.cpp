@@ -65,12 +65,25 @@ constexpr FixedIndex MakeFixedIndex() {
 
 constexpr FixedIndex s_fixedIndex = MakeFixedIndex();
 
+// The folds of the fixed texts, in the order of the table: a token is compared with a fixed text
+// by its fold. Filled when the module loads, before anything is lexed.
+const std::array<uint64_t, std::size(s_aTokens)> s_aTokenFolds = [] {
+    std::array<uint64_t, std::size(s_aTokens)> folds{};
+    for (size_t i = 0; i < folds.size(); ++i)
+        folds[i] = short_text::Fold(s_aTokens[i].text.data(), s_aTokens[i].text.size());
+    return folds;
+}();
+
 // The code of a fixed text, or 0 when the text is none of them.
 int32_t FixedTokenCode(std::string_view text) {
     if (text.size() > MAX_FIXED_LEN) return 0;
-    for (int8_t nEntry : s_fixedIndex[static_cast<unsigned char>(text[0])][text.size()]) {
+    const Candidates& candidates = s_fixedIndex[static_cast<unsigned char>(text[0])][text.size()];
+    if (candidates[0] < 0) return 0;
+    const uint64_t nFold = short_text::Fold(text.data(), text.size());
+    for (int8_t nEntry : candidates) {
         if (nEntry < 0) break;
-        if (SameText(s_aTokens[nEntry].text, text)) return s_aTokens[nEntry].nCode;
+        if (s_aTokenFolds[nEntry] == nFold && SameFoldedText(s_aTokens[nEntry].text, text))
+            return s_aTokens[nEntry].nCode;
     }
     return 0;
 }
@@ -115,15 +128,12 @@ int32_t CScriptEngine::ClassifyToken(std::string_view text) const {
     return AllOf(text, chartab::IDENT) ? TK_IDENT : TK_INVALID;
 }
 
-int32_t CScriptEngine::ClassifyPlainRun(std::string_view text, uint8_t nSharedClasses) const {
-    // A plain run holds no sign, quote or operator, so only these rules can apply.
-    if ((nSharedClasses & chartab::DIGIT) != 0) return TK_NUMBER;
-    if (chartab::Is(text.front(), chartab::DIGIT)) return TK_INVALID;
-    // No fixed text is a single plain character.
+int32_t CScriptEngine::ClassifyName(std::string_view text) const {
+    // No fixed text is a single character of a name.
     if (text.size() > 1) {
         if (int32_t nFixed = FixedTokenCode(text)) return nFixed;
     }
-    return (nSharedClasses & chartab::IDENT) != 0 ? TK_IDENT : TK_INVALID;
+    return TK_IDENT;
 }
 
 int32_t CScriptEngine::ClassifyOperator(std::string_view text) const {
