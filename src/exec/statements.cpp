@@ -8,6 +8,7 @@
 // buffers. The rest of a line's work, the lexer included, is compiled into RunBlock itself.
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -205,6 +206,7 @@ void CScriptEngine::CopyLine(int32_t nLine) {
     // Most lines are short, and a string never holds room for fewer than SHORT_LINE characters
     // and its terminating zero: one fixed-size copy, made inline, takes the whole line.
     if (nLen <= SHORT_LINE) {
+        assert(strLine.capacity() >= SHORT_LINE);
         std::memcpy(m_szLine, strLine.data(), SHORT_LINE + 1);
     } else {
         std::memcpy(m_szLine, strLine.data(), nLen);
