@@ -38,7 +38,7 @@ bool FlushFile(const Path& path, std::error_code& ec) {
 
 }  // namespace
 
-bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress,
+bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress, bool& bOnDisk,
                   std::error_code& ec) {
     ProgressFn progress = pfnProgress;
     if (!CopyFileExW(src.c_str(), temp.c_str(), &OnProgress, &progress, nullptr,
@@ -48,7 +48,8 @@ bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgre
         RemoveFile(temp, ecIgnored);
         return false;
     }
-    if (FlushFile(temp, ec)) return true;
+    bOnDisk = FlushFile(temp, ec);
+    if (bOnDisk) return true;
     std::error_code ecIgnored;
     RemoveFile(temp, ecIgnored);
     return false;
