@@ -45,17 +45,17 @@ bool CFileCopier::Add(const Path& source, const CEntry& entry, const Path& targe
                       const char* pszWhat, bool bRemoveSource) {
     Path temp = TempNameFor(target);
     std::error_code ec;
-    bool bDone, bOnDisk = false;
+    bool bDone;
     if (entry.eKind == EKind::Link) {
         bDone = CopyLink(source, temp, ec);
     } else {
         CProgress& progress = m_job.Progress();
         bDone = CopyFileData(
-            source, temp, [&](std::uint64_t n) { progress.FileBytes(n); }, bOnDisk, ec);
+            source, temp, [&](std::uint64_t n) { progress.FileBytes(n); }, ec);
     }
     if (!bDone) return FailCopy(source, target, ec);
     m_job.Progress().FileDone(entry.nSize);
-    m_arrPending.push_back({temp, source, target, pszWhat, bRemoveSource, bOnDisk});
+    m_arrPending.push_back({temp, source, target, pszWhat, bRemoveSource});
     m_nPendingBytes += entry.nSize;
     if (m_arrPending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes) return Commit();
     return true;
@@ -67,9 +67,7 @@ bool CFileCopier::Commit() {
     arrBatch.swap(m_arrPending);
     m_nPendingBytes = 0;
     std::vector<Path> arrDirs;
-    for (const CPending& pending : arrBatch) {
-        if (!pending.bOnDisk) arrDirs.push_back(pending.temp.parent_path());
-    }
+    for (const CPending& pending : arrBatch) arrDirs.push_back(pending.temp.parent_path());
     std::error_code ec;
     bool bFlushed = FlushWrites(arrDirs, ec);
     bool bGoOn = true;

@@ -30,7 +30,6 @@ private:
         Path temp, source, target;
         const char* pszWhat;
         bool bRemoveSource;
-        bool bOnDisk;  // flushed on its own
     };
     Path TempNameFor(const Path& target);
     bool FailCopy(const Path& source, const Path& target, const std::error_code& ec);

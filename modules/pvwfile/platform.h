@@ -23,11 +23,9 @@ bool ReadEntry(const Path& path, bool bFollow, CEntry& entry, std::error_code& e
 void ReadExtraAttributes(const Path& path, CEntry& entry);
 
 // Creates temp (which must not exist) with the data, permissions and modification time of the
-// regular file src. pfnProgress receives the bytes copied so far. bOnDisk says whether the
-// copy was flushed on its own, so that FlushWrites need not cover it. On failure temp is
-// removed.
+// regular file src. pfnProgress receives the bytes copied so far. On failure temp is removed.
 using ProgressFn = std::function<void(std::uint64_t)>;
-bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress, bool& bOnDisk,
+bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress,
                   std::error_code& ec);
 
 // Creates temp as a symbolic link with the same target as the link src.

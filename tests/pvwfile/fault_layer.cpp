@@ -14,7 +14,7 @@
 
 namespace {
 
-std::atomic<dev_t> g_readDev{0}, g_fullDev{0}, g_writebackDev{0};
+std::atomic<dev_t> g_readDev{0}, g_fullDev{0};
 std::atomic<ino_t> g_readIno{0};
 std::atomic<long> g_readOffset{0};
 char g_szVanish[4096];
@@ -31,20 +31,10 @@ bool IsReadFault(int nFd) {
            st.st_dev == g_readDev.load();
 }
 
-// True when nFd is a regular file on the file system dev names.
-bool IsFileOn(int nFd, const std::atomic<dev_t>& dev) {
-    struct stat st;
-    return dev.load() != 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode) &&
-           st.st_dev == dev.load();
-}
-
 bool IsFull(int nFd) {
-    return IsFileOn(nFd, g_fullDev);
-}
-
-dev_t DeviceOf(const std::string& strPath) {
     struct stat st;
-    return stat(strPath.c_str(), &st) == 0 ? st.st_dev : 0;
+    return g_fullDev.load() != 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode) &&
+           st.st_dev == g_fullDev.load();
 }
 
 // Cuts nLen to what may still be read of an armed file before its fault offset; false, with
@@ -73,11 +63,8 @@ void ArmReadError(const std::string& strPath, long nOffset) {
 }
 
 void ArmDiskFull(const std::string& strDir) {
-    g_fullDev = DeviceOf(strDir);
-}
-
-void ArmWritebackError(const std::string& strDir) {
-    g_writebackDev = DeviceOf(strDir);
+    struct stat st;
+    if (stat(strDir.c_str(), &st) == 0) g_fullDev = st.st_dev;
 }
 
 void ArmVanish(const std::string& strPath) {
@@ -88,7 +75,6 @@ void ArmVanish(const std::string& strPath) {
 void Disarm() {
     g_readIno = 0;
     g_fullDev = 0;
-    g_writebackDev = 0;
     g_bVanish = false;
 }
 
@@ -119,24 +105,6 @@ ssize_t copy_file_range(int nIn, off64_t* pInOff, int nOut, off64_t* pOutOff, si
         return -1;
     }
     return ClampRead(nIn, nLen) ? s_pfn(nIn, pInOff, nOut, pOutOff, nLen, nFlags) : -1;
-}
-
-int sync_file_range(int nFd, off64_t nOffset, off64_t nLen, unsigned int nFlags) {
-    static auto s_pfn = Next<int (*)(int, off64_t, off64_t, unsigned)>("sync_file_range");
-    if (IsFileOn(nFd, g_writebackDev)) {
-        errno = EIO;
-        return -1;
-    }
-    return s_pfn(nFd, nOffset, nLen, nFlags);
-}
-
-int fsync(int nFd) {
-    static auto s_pfn = Next<int (*)(int)>("fsync");
-    if (IsFileOn(nFd, g_writebackDev)) {
-        errno = EIO;
-        return -1;
-    }
-    return s_pfn(nFd);
 }
 
 int open(const char* pszPath, int nFlags, ...) {

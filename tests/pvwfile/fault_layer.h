@@ -1,6 +1,5 @@
 // Faults the system cannot be asked for on demand, put between the file library and the C
-// library: this test program defines read, copy_file_range, write, open, sync_file_range and
-// fsync itself, and every
+// library: this test program defines read, copy_file_range, write and open itself, and every
 // call from the library reaches these definitions first. Each passes the call on unless a
 // fault is armed for the file it touches.
 #pragma once
@@ -13,9 +12,6 @@ namespace fault {
 void ArmReadError(const std::string& strPath, long nOffset);
 // Writes to any file on the file system of dir fail with ENOSPC.
 void ArmDiskFull(const std::string& strDir);
-// Flushing a file on the file system of dir to the disk fails with EIO (sync_file_range and
-// fsync), as when the disk reports a write error.
-void ArmWritebackError(const std::string& strDir);
 // The file at path is removed just before the library opens it.
 void ArmVanish(const std::string& strPath);
 void Disarm();

@@ -1,6 +1,5 @@
-// Faults on real files: a read error in the middle of a file, a full target, a write error
-// reported while a large file is written behind, permission denied, a source file that
-// vanishes after the walk. Each ends with the documented result,
+// Faults on real files: a read error in the middle of a file, a full target, permission
+// denied, a source file that vanishes after the walk. Each ends with the documented result,
 // the old target intact, no temporary file left and no source lost.
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -82,24 +81,6 @@ TEST_F(FaultTest, FullTargetKeepsTheOldFileAndTheMovedSource) {
         EXPECT_EQ(Temporaries(Dst()), "");
     }
     EXPECT_NE(Notes().find("No space left on device"), std::string::npos);
-}
-
-TEST_F(FaultTest, LargeFileWrittenBehindArrivesWholeOrNotAtAll) {
-    // Large enough to be written behind in several chunks, with a tail; no two chunks alike.
-    std::string strData((20 << 20) + 12345, '\0');
-    for (size_t i = 0; i < strData.size(); ++i) strData[i] = static_cast<char>(i * 7 + (i >> 20));
-    Make(Src(), {{"big", strData}});
-    Make(Dst(), {{"big", "old"}});
-    fault::ArmWritebackError(D());
-    EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), -3);
-    fault::Disarm();
-    // Compared without printing: a mismatch would print megabytes.
-    EXPECT_TRUE(Read(Dst()) == (Tree{{"big", "old"}}));
-    EXPECT_EQ(Temporaries(Dst()), "");
-    EXPECT_NE(Notes().find("cannot copy " + S() + "/big to " + D() + "/big: Input/output error"),
-              std::string::npos);
-    EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), 1);
-    EXPECT_TRUE(Slurp(Dst() / "big") == strData);
 }
 
 TEST_F(FaultTest, PermissionDenied) {

@@ -1,9 +1,6 @@
 // Copying file data on POSIX: copy_file_range, which shares blocks (a reflink) where the file
 // system can and copies inside the kernel elsewhere; read and write where it is not offered.
-// Written files reach the disk through one syncfs per file system and batch. A large file is
-// written behind instead: the disk writes each finished chunk while the next is copied, and
-// the file is flushed on its own when its copy ends, so that it needs no syncfs, which would
-// also wait for every other process's writes to the file system.
+// Written files reach the disk through one syncfs per file system and batch.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,11 +15,8 @@ namespace pvw {
 
 namespace {
 
-constexpr size_t kChunk = size_t{8} << 20;       // one copy_file_range call
+constexpr size_t kChunk = size_t{64} << 20;      // one copy_file_range call
 constexpr size_t kBufferSize = size_t{1} << 20;  // the read and write fallback
-// Files from this size on are written behind, in chunks of this size.
-constexpr std::uint64_t kWriteBehindFrom = std::uint64_t{8} << 20;
-constexpr std::uint64_t kWriteBehindChunk = std::uint64_t{8} << 20;
 
 std::error_code LastError() {
     return std::error_code(errno, std::generic_category());
@@ -46,40 +40,7 @@ private:
     int m_nFd;
 };
 
-// Starts writing each finished chunk of a large file and waits for the one before it, so that
-// the disk works while the copy goes on and no more than two chunks are ever dirty.
-class CWriteBehind {
-public:
-    CWriteBehind(int nFd, std::uint64_t nSize) : m_nFd(nFd), m_bOn(nSize >= kWriteBehindFrom) {}
-
-    bool Advance(std::uint64_t nDone) {
-        if (!m_bOn || nDone - m_nStarted < kWriteBehindChunk) return true;
-        if (!Range(m_nStarted, nDone, SYNC_FILE_RANGE_WRITE)) return false;
-        unsigned nWait =
-            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
-        if (!Range(m_nWritten, m_nStarted, nWait)) return false;
-        m_nWritten = m_nStarted;
-        m_nStarted = nDone;
-        return true;
-    }
-    bool On() const { return m_bOn; }
-    // Puts the rest of the file, data and attributes, on the disk.
-    bool Finish() { return ::fsync(m_nFd) == 0; }
-
-private:
-    bool Range(std::uint64_t nFrom, std::uint64_t nTo, unsigned nFlags) {
-        return nFrom == nTo || ::sync_file_range(m_nFd, static_cast<off_t>(nFrom),
-                                                 static_cast<off_t>(nTo - nFrom), nFlags) == 0;
-    }
-
-    int m_nFd;
-    bool m_bOn;
-    std::uint64_t m_nWritten = 0;  // on the disk up to here
-    std::uint64_t m_nStarted = 0;  // being written up to here
-};
-
-bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, CWriteBehind& writeBehind,
-                   const ProgressFn& pfnProgress) {
+bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, const ProgressFn& pfnProgress) {
     thread_local std::vector<char> s_buffer(kBufferSize);
     for (;;) {
         ssize_t nRead = ::read(nIn, s_buffer.data(), s_buffer.size());
@@ -95,7 +56,6 @@ bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, CWriteBehind& writeBe
             nOff += nWritten;
         }
         nDone += static_cast<std::uint64_t>(nRead);
-        if (!writeBehind.Advance(nDone)) return false;
         pfnProgress(nDone);
     }
 }
@@ -103,14 +63,12 @@ bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, CWriteBehind& writeBe
 // Copies up to the size the file had when it was opened (a file that grows meanwhile is copied
 // as it was; its newer time brings it to the next equalising), or to its end when it claims no
 // size, as some system files do.
-bool CopyData(int nIn, int nOut, std::uint64_t nSize, CWriteBehind& writeBehind,
-              const ProgressFn& pfnProgress) {
+bool CopyData(int nIn, int nOut, std::uint64_t nSize, const ProgressFn& pfnProgress) {
     std::uint64_t nDone = 0;
     while (nSize == 0 || nDone < nSize) {
         ssize_t n = ::copy_file_range(nIn, nullptr, nOut, nullptr, kChunk, 0);
         if (n > 0) {
             nDone += static_cast<std::uint64_t>(n);
-            if (!writeBehind.Advance(nDone)) return false;
             pfnProgress(nDone);
             continue;
         }
@@ -119,26 +77,21 @@ bool CopyData(int nIn, int nOut, std::uint64_t nSize, CWriteBehind& writeBehind,
         bool bNotOffered = errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
                            errno == EOPNOTSUPP || errno == EPERM;
         if (!bNotOffered || nDone != 0) return false;
-        return ReadWriteCopy(nIn, nOut, nDone, writeBehind, pfnProgress);
+        return ReadWriteCopy(nIn, nOut, nDone, pfnProgress);
     }
     return true;
 }
 
-bool CopyOpenFile(int nIn, const struct stat& st, int nOut, const ProgressFn& pfnProgress,
-                  bool& bOnDisk) {
-    std::uint64_t nSize = static_cast<std::uint64_t>(st.st_size);
-    CWriteBehind writeBehind(nOut, nSize);
-    if (!CopyData(nIn, nOut, nSize, writeBehind, pfnProgress)) return false;
+bool CopyOpenFile(int nIn, const struct stat& st, int nOut, const ProgressFn& pfnProgress) {
+    if (!CopyData(nIn, nOut, static_cast<std::uint64_t>(st.st_size), pfnProgress)) return false;
     if (fchmod(nOut, st.st_mode & 07777) != 0) return false;
     struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (futimens(nOut, times) != 0) return false;
-    bOnDisk = writeBehind.On();
-    return !bOnDisk || writeBehind.Finish();
+    return futimens(nOut, times) == 0;
 }
 
 }  // namespace
 
-bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress, bool& bOnDisk,
+bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress,
                   std::error_code& ec) {
     // Non-blocking, so that a FIFO put in the file's place since the walk cannot hang us.
     CFd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
@@ -156,9 +109,7 @@ bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgre
         ec = LastError();
         return false;
     }
-    if (CopyOpenFile(in.Get(), st, out.Get(), pfnProgress, bOnDisk) && out.Close() == 0) {
-        return true;
-    }
+    if (CopyOpenFile(in.Get(), st, out.Get(), pfnProgress) && out.Close() == 0) return true;
     ec = LastError();
     ::unlink(temp.c_str());
     return false;

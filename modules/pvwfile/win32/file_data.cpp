@@ -38,7 +38,7 @@ bool FlushFile(const Path& path, std::error_code& ec) {
 
 }  // namespace
 
-bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress, bool& bOnDisk,
+bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress,
                   std::error_code& ec) {
     ProgressFn progress = pfnProgress;
     if (!CopyFileExW(src.c_str(), temp.c_str(), &OnProgress, &progress, nullptr,
@@ -48,8 +48,7 @@ bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgre
         RemoveFile(temp, ecIgnored);
         return false;
     }
-    bOnDisk = FlushFile(temp, ec);
-    if (bOnDisk) return true;
+    if (FlushFile(temp, ec)) return true;
     std::error_code ecIgnored;
     RemoveFile(temp, ecIgnored);
     return false;
