@@ -1,7 +1,8 @@
-// Safe copies with batched commits.
+// Safe copies with batched commits, each batch flushed while the next one is copied.
 #include "file_copier.h"
 
 #include <atomic>
+#include <chrono>
 #include <random>
 
 #include "platform.h"
@@ -30,19 +31,25 @@ Path CFileCopier::TempNameFor(const Path& target) {
 }
 
 bool CFileCopier::FailCopy(const Path& source, const Path& target, const std::error_code& ec) {
+    bool bGoOn = FinishFlush();  // its files are reported first
     // A source that vanished since the walk is no failure: there is nothing left to copy.
     CEntry still;
     std::error_code ecSource;
     if (!ReadEntry(source, false, still, ecSource) &&
         ecSource == std::errc::no_such_file_or_directory) {
         m_job.Note("skipped (vanished since the walk)", source);
-        return true;
+        return bGoOn;
     }
-    return m_job.Fail(("copy " + source.string() + " to").c_str(), target, ec);
+    return m_job.Fail(("copy " + source.string() + " to").c_str(), target, ec) && bGoOn;
 }
 
 bool CFileCopier::Add(const Path& source, const CEntry& entry, const Path& target,
                       const char* pszWhat, bool bRemoveSource) {
+    // The previous batch is reported as soon as it is on the disk.
+    if (m_flush.valid() && m_flush.wait_for(std::chrono::seconds(0)) == std::future_status::ready &&
+        !FinishFlush()) {
+        return false;
+    }
     Path temp = TempNameFor(target);
     std::error_code ec;
     bool bDone;
@@ -57,19 +64,40 @@ bool CFileCopier::Add(const Path& source, const CEntry& entry, const Path& targe
     m_job.Progress().FileDone(entry.nSize);
     m_arrPending.push_back({temp, source, target, pszWhat, bRemoveSource});
     m_nPendingBytes += entry.nSize;
-    if (m_arrPending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes) return Commit();
+    if (m_arrPending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes) {
+        bool bGoOn = FinishFlush();
+        StartFlush();
+        return bGoOn;
+    }
     return true;
 }
 
-bool CFileCopier::Commit() {
-    if (m_arrPending.empty()) return !m_job.Stopped();
-    std::vector<CPending> arrBatch;
-    arrBatch.swap(m_arrPending);
+void CFileCopier::StartFlush() {
+    m_arrFlushing = std::move(m_arrPending);
+    m_arrPending.clear();
     m_nPendingBytes = 0;
     std::vector<Path> arrDirs;
-    for (const CPending& pending : arrBatch) arrDirs.push_back(pending.temp.parent_path());
-    std::error_code ec;
-    bool bFlushed = FlushWrites(arrDirs, ec);
+    for (const CPending& pending : m_arrFlushing) arrDirs.push_back(pending.temp.parent_path());
+    m_flush = std::async(std::launch::async, [arrDirs = std::move(arrDirs)] {
+        std::error_code ec;
+        FlushWrites(arrDirs, ec);
+        return ec;
+    });
+}
+
+bool CFileCopier::Commit() {
+    bool bGoOn = FinishFlush();
+    if (m_arrPending.empty()) return bGoOn && !m_job.Stopped();
+    StartFlush();
+    return FinishFlush() && bGoOn;
+}
+
+bool CFileCopier::FinishFlush() {
+    if (!m_flush.valid()) return true;
+    std::error_code ec = m_flush.get();
+    bool bFlushed = !ec;
+    std::vector<CPending> arrBatch;
+    arrBatch.swap(m_arrFlushing);
     bool bGoOn = true;
     for (const CPending& pending : arrBatch) {
         std::error_code ecStep;
