@@ -45,7 +45,7 @@ bool CFileCopier::FailCopy(const Path& source, const Path& target, const std::er
 
 bool CFileCopier::Add(const Path& source, const CEntry& entry, const Path& target,
                       const char* pszWhat, bool bRemoveSource) {
-    // The previous batch is reported as soon as it is on the disk.
+    // The previous batch is reported as soon as it is in place.
     if (m_flush.valid() && m_flush.wait_for(std::chrono::seconds(0)) == std::future_status::ready &&
         !FinishFlush()) {
         return false;
@@ -62,7 +62,7 @@ bool CFileCopier::Add(const Path& source, const CEntry& entry, const Path& targe
     }
     if (!bDone) return FailCopy(source, target, ec);
     m_job.Progress().FileDone(entry.nSize);
-    m_arrPending.push_back({temp, source, target, pszWhat, bRemoveSource});
+    m_arrPending.push_back({temp, source, target, pszWhat, bRemoveSource, {}, {}});
     m_nPendingBytes += entry.nSize;
     if (m_arrPending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes) {
         bool bGoOn = FinishFlush();
@@ -76,13 +76,26 @@ void CFileCopier::StartFlush() {
     m_arrFlushing = std::move(m_arrPending);
     m_arrPending.clear();
     m_nPendingBytes = 0;
+    m_flush = std::async(std::launch::async, [&arrBatch = m_arrFlushing] { PutInPlace(arrBatch); });
+}
+
+// On the second thread: flushes the batch, then renames each copy into place (and removes the
+// source of a move), keeping every failure for the report.
+void CFileCopier::PutInPlace(std::vector<CPending>& arrBatch) {
     std::vector<Path> arrDirs;
-    for (const CPending& pending : m_arrFlushing) arrDirs.push_back(pending.temp.parent_path());
-    m_flush = std::async(std::launch::async, [arrDirs = std::move(arrDirs)] {
-        std::error_code ec;
-        FlushWrites(arrDirs, ec);
-        return ec;
-    });
+    for (const CPending& pending : arrBatch) arrDirs.push_back(pending.temp.parent_path());
+    std::error_code ecFlush;
+    bool bFlushed = FlushWrites(arrDirs, ecFlush);
+    for (CPending& pending : arrBatch) {
+        std::error_code ecIgnored;
+        if (!bFlushed) {
+            pending.ecWrite = ecFlush;
+        } else if (ReplaceEntry(pending.temp, pending.target, pending.ecWrite)) {
+            if (pending.bRemoveSource) RemoveFile(pending.source, pending.ecRemove);
+            continue;
+        }
+        RemoveFile(pending.temp, ecIgnored);
+    }
 }
 
 bool CFileCopier::Commit() {
@@ -94,20 +107,18 @@ bool CFileCopier::Commit() {
 
 bool CFileCopier::FinishFlush() {
     if (!m_flush.valid()) return true;
-    std::error_code ec = m_flush.get();
-    bool bFlushed = !ec;
+    m_flush.get();
     std::vector<CPending> arrBatch;
     arrBatch.swap(m_arrFlushing);
     bool bGoOn = true;
     for (const CPending& pending : arrBatch) {
-        std::error_code ecStep;
-        if (!bFlushed || !ReplaceEntry(pending.temp, pending.target, ecStep)) {
-            RemoveFile(pending.temp, ecStep);
-            bGoOn = m_job.Fail("write", pending.target, bFlushed ? ecStep : ec) && bGoOn;
+        if (pending.ecWrite) {
+            bGoOn = m_job.Fail("write", pending.target, pending.ecWrite) && bGoOn;
             continue;
         }
-        if (pending.bRemoveSource && !RemoveFile(pending.source, ecStep)) {
-            bGoOn = m_job.Fail("remove the moved source", pending.source, ecStep) && bGoOn;
+        if (pending.ecRemove) {
+            bGoOn =
+                m_job.Fail("remove the moved source", pending.source, pending.ecRemove) && bGoOn;
         }
         m_job.Acted(pending.pszWhat, pending.source, &pending.target);
     }

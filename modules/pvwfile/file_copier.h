@@ -1,8 +1,8 @@
 // Copies files so that nothing is ever lost: each copy is written under a temporary name in
 // the target's directory, and only once the data is on the disk is it renamed over the real
 // name. Copies are committed in batches, so that one flush of the file system serves many
-// files; a batch is flushed on a second thread while the next one is copied, then renamed into
-// place and reported, batch after batch in order. The source of a move is removed only after
+// files; a batch is flushed and renamed into place on a second thread while the next one is
+// copied, then reported, batch after batch in order. The source of a move is removed only after
 // its copy has been committed.
 #pragma once
 
@@ -33,11 +33,14 @@ private:
         Path temp, source, target;
         const char* pszWhat;
         bool bRemoveSource;
+        std::error_code ecWrite, ecRemove;  // why it was not renamed, or its source not removed
     };
     Path TempNameFor(const Path& target);
-    // Starts flushing the pending batch on a second thread, while the next one is copied.
+    // Starts flushing the pending batch and renaming it into place on a second thread, while
+    // the next one is copied.
     void StartFlush();
-    // Waits for the batch being flushed, then renames it into place and reports it.
+    static void PutInPlace(std::vector<CPending>& arrBatch);
+    // Waits for the batch being put in place, then reports it.
     bool FinishFlush();
     bool FailCopy(const Path& source, const Path& target, const std::error_code& ec);
 
@@ -45,7 +48,7 @@ private:
     std::vector<CPending> m_arrPending;
     std::uint64_t m_nPendingBytes = 0;
     std::vector<CPending> m_arrFlushing;
-    std::future<std::error_code> m_flush;
+    std::future<void> m_flush;
 };
 
 }  // namespace pvw
