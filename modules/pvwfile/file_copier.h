@@ -1,10 +1,13 @@
 // Copies files so that nothing is ever lost: each copy is written under a temporary name in
 // the target's directory, and only once the data is on the disk is it renamed over the real
 // name. Copies are committed in batches, so that one flush of the file system serves many
-// files. The source of a move is removed only after its copy has been committed.
+// files; a batch is flushed and renamed into place on a second thread while the next one is
+// copied, then reported, batch after batch in order. The source of a move is removed only after
+// its copy has been committed.
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <vector>
 
 #include "job.h"
@@ -22,7 +25,7 @@ public:
     // when committed. False when the operation must stop.
     bool Add(const Path& source, const CEntry& entry, const Path& target, const char* pszWhat,
              bool bRemoveSource);
-    // Flushes what was written and renames every pending copy into place.
+    // Flushes what was written and renames every copy into place.
     bool Commit();
 
 private:
@@ -30,13 +33,22 @@ private:
         Path temp, source, target;
         const char* pszWhat;
         bool bRemoveSource;
+        std::error_code ecWrite, ecRemove;  // why it was not renamed, or its source not removed
     };
     Path TempNameFor(const Path& target);
+    // Starts flushing the pending batch and renaming it into place on a second thread, while
+    // the next one is copied.
+    void StartFlush();
+    static void PutInPlace(std::vector<CPending>& arrBatch);
+    // Waits for the batch being put in place, then reports it.
+    bool FinishFlush();
     bool FailCopy(const Path& source, const Path& target, const std::error_code& ec);
 
     CJob& m_job;
     std::vector<CPending> m_arrPending;
     std::uint64_t m_nPendingBytes = 0;
+    std::vector<CPending> m_arrFlushing;
+    std::future<void> m_flush;
 };
 
 }  // namespace pvw
