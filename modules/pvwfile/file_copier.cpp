@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <random>
+#include <system_error>
 
 #include "platform.h"
 
@@ -76,7 +77,16 @@ void CFileCopier::StartFlush() {
     m_arrFlushing = std::move(m_arrPending);
     m_arrPending.clear();
     m_nPendingBytes = 0;
-    m_flush = std::async(std::launch::async, [&arrBatch = m_arrFlushing] { PutInPlace(arrBatch); });
+    try {
+        m_flush =
+            std::async(std::launch::async, [&arrBatch = m_arrFlushing] { PutInPlace(arrBatch); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the batch is put in place here, which is only slower.
+        PutInPlace(m_arrFlushing);
+        std::promise<void> done;
+        done.set_value();
+        m_flush = done.get_future();
+    }
 }
 
 // On the second thread: flushes the batch, then renames each copy into place (and removes the
