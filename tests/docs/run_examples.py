@@ -1,0 +1,164 @@
+#!/usr/bin/env python3
+"""Every example in docs/ works. The scripts of the language reference (its code blocks and
+the example column of its tables) are completed into whole scripts and checked with -o C; those
+that act on nothing outside a folder of their own then run for real there, on the folder the
+reference describes, and what the reference says they give ("gives 3", "// n is 3",
+"turns `007` into `7`") is compared with the trace. The C examples of embedding.md compile.
+Undeclared names follow the reference's habit: str... and s are Strings, obj... objects of the
+sample server, all others Numbers.
+Arguments: qjintp, the sample server library, the source folder, a C compiler."""
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+qjintp, server, src, cc = [os.path.abspath(a) if os.sep in a else a for a in sys.argv[1:5]]
+doc = open(f"{src}/docs/language.md", encoding="utf-8").read()
+registry = open(f"{src}/src/builtins/registry.cpp", encoding="utf-8").read()
+KNOWN = set(re.findall(r'^\s*\{"(\w+)",', registry, re.M)) | {
+    "Declare", "EndDeclare", "Main", "EndMain", "Proc", "EndProc", "If", "EndIf", "While",
+    "EndWhile", "Return", "Number", "String", "Object", "TRUE", "FALSE", "Null", "Esc", "NoEsc"}
+# Actions and drives reach beyond any folder; Exit ends a run with status 1.
+CHECK_ONLY = {"ActRun", "ActIDRun", "Dismount", "CloseMeldStart", "Exit"}
+LITERAL = r'"(?:\\.|[^"\\])*"'
+
+
+def examples():
+    """(place, lines, {line index: (name, value)}, {name: first value}) for every example."""
+    for m in re.finditer(r"^( *)```\n(.*?)^ *```", doc, re.M | re.S):
+        lines = [line.strip() for line in m.group(2).splitlines()]
+        claims = {i: c.groups() for i, line in enumerate(lines)
+                  if (c := re.search(r"//.*\b(\w+) is (-?\d+)\b", line))}
+        yield f"block at line {doc.count(chr(10), 0, m.start()) + 1}", lines, claims, {}
+    header = ""
+    for number, row in enumerate(doc.splitlines(), 1):
+        if not row.startswith("|"):
+            header = ""
+            continue
+        header = header or row
+        cell = row.rstrip(" |").split(" | ")[-1]
+        code = re.findall(r"`([^`]*)`", cell)
+        if not header.rstrip(" |").endswith("Example") or row == header or not code:
+            continue
+        gives = re.search(r"` gives `?(-?[^`\s]+)", cell)
+        turns = re.search(r"turns `([^`]*)` into `([^`]*)`", cell)
+        statement = code[0]
+        target = re.match(r"(\w+) = |\w+\((\w+)", statement)
+        claims, first = {}, {}
+        if gives:
+            claims[0] = (target.group(1), gives.group(1))
+        elif turns:
+            claims[0] = (target.group(2), turns.group(2))
+            first[target.group(2)] = turns.group(1)
+        yield f"table row at line {number}", [statement], claims, first
+
+
+def build(lines, claims, first):
+    """The whole script and {script line: expected trace text after "(line): "}."""
+    text = [re.sub(r"//.*", "", re.sub(LITERAL, '""', line)) for line in lines]
+    declared = {m.group(1) for t in text if (m := re.match(r"(?:Number|String|Object) (\w+)", t))}
+    procs = {m.group(1) for t in text if (m := re.match(r"Proc (\w+)", t))}
+    used = {w for t in text for w in re.findall(r"(?<![.\w])([A-Za-z_]\w*)", t)}
+    header = ["Declare"]
+    kinds = {}
+    for name in sorted(used - KNOWN - declared - procs):
+        if re.fullmatch(r"Param\d+", name):
+            continue
+        if name.startswith("obj"):
+            header.append(f'Object {name}("QJSample.Server")')
+        elif name.startswith("str") or name in ("s", "t"):
+            kinds[name] = "Str"
+            header.append(f'String {name} = "{first.get(name, "")}"')
+        else:
+            kinds[name] = "Num"
+            header.append(f"Number {name} = 0")
+    header.append("EndDeclare")
+    whole = "Main" in text
+    body, expected = [], {}
+    for i, line in enumerate(lines):
+        body.append(line)
+        if i in claims:
+            name, value = claims[i]
+            kind = kinds.get(name, "Num" if value.lstrip("-").isdigit() else "Str")
+            body.append(f"DebugPrint{kind}({name})")
+            expected[len(header) + len(body) + (0 if whole else 1)] = (
+                f"{name} = {value}" if kind == "Num" else f'{name} = "{value}"')
+    if whole:
+        return "\n".join(header + body) + "\n", expected
+    if all(t == "" or t.startswith(("Number", "String", "Object", "#", "Declare", "EndDeclare"))
+           for t in text):
+        if "Declare" not in text:
+            body = ["Declare", *body, "EndDeclare"]
+        return "\n".join([*body, *header, "Main", "EndMain"]) + "\n", {}
+    if procs:
+        return "\n".join([*header, "Main", *sorted(procs), "EndMain", *body]) + "\n", {}
+    return "\n".join([*header, "Main", *body, "EndMain"]) + "\n", expected
+
+
+def fixture(work):
+    """The folder the reference's file examples work on."""
+    root = tempfile.mkdtemp(dir=work)
+    os.makedirs(f"{root}/photos/2025")
+    os.makedirs(f"{root}/backup")
+    for name in ("a.jpg", "b.png", "notes.txt", "2025/c.jpg"):
+        with open(f"{root}/photos/{name}", "w") as f:
+            f.write(name)
+    old = time.time() - 100 * 86400
+    os.utime(f"{root}/photos/notes.txt", (old, old))
+    return root
+
+
+def acts_at_home(script):
+    """True when the script may run for real: no action or drive, and file names that stay in
+    the folder it runs in."""
+    literals = [s.strip('"') for s in re.findall(LITERAL, script)]
+    far = [s for s in literals if s.startswith(("/", "\\", "~")) or ".." in s or ":" in s]
+    return not (set(re.findall(r"\w+", script)) & CHECK_ONLY) and not (
+        far and re.search(r"\bPVW", script))
+
+
+def run(script_path, cwd, options):
+    return subprocess.run([qjintp, *options, script_path, "Ada", ""], cwd=cwd, text=True,
+                          capture_output=True, timeout=60)
+
+
+problems = []
+with tempfile.TemporaryDirectory() as work:
+    for name in ("QJ_TRACE", "QJ_LOG", "QJ_CLASSES", "QJ_ACTION_PARAM"):
+        os.environ.pop(name, None)
+    os.environ.update(XDG_CONFIG_HOME=f"{work}/config", QJ_ENV_FILE=f"{work}/env.ini")
+    subprocess.run([qjintp, "--register", server], check=True, capture_output=True)
+    count = 0
+    for count, (place, lines, claims, first) in enumerate(examples(), 1):
+        script, expected = build(lines, claims, first)
+        path = f"{work}/ex{count}.scr"
+        with open(path, "w") as f:
+            f.write(script)
+        checked = run(path, work, ["-o", "C"])
+        if checked.returncode != 0 or checked.stderr:
+            problems.append(f"{place}: -o C ends with {checked.returncode}: {checked.stderr}")
+            continue
+        if not acts_at_home(script):
+            continue
+        done = run(path, fixture(work), [])
+        if done.returncode != 0 or done.stderr:
+            problems.append(f"{place}: the run ends with {done.returncode}: {done.stderr}")
+        for line, text in expected.items():
+            if f"ex{count}.scr ({line}): {text}\n" not in done.stdout:
+                problems.append(f"{place}: does not give {text}")
+    if count < 60:
+        problems.append(f"only {count} examples found")
+
+    embedding = open(f"{src}/docs/embedding.md", encoding="utf-8").read()
+    for i, block in enumerate(re.findall(r"^```c\n(.*?)^```", embedding, re.M | re.S)):
+        compiled = subprocess.run([cc, "-fsyntax-only", "-Wall", "-Wextra", "-Werror", "-x", "c",
+                                   f"-I{src}/include", "-"], input=block, text=True,
+                                  capture_output=True)
+        if compiled.returncode != 0:
+            problems.append(f"embedding.md C example {i + 1}: {compiled.stderr}")
+
+for problem in problems:
+    print("FAIL:", problem)
+sys.exit(1 if problems else 0)
