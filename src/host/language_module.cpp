@@ -17,6 +17,9 @@ constexpr int HOME_SIZE = 260;
 constexpr char WRONG_VERSION_TEXT[] =
     "The language file is the wrong version - now using default language.\n"
     "Please download the current language file.";
+constexpr char NOT_A_PLAIN_NAME_TEXT[] =
+    "The language name is not a plain name - now using default language.\n"
+    "A language name holds letters, digits, '-', '_' and '.', and no \"..\".";
 
 // The directories that may hold a language, in the order they are tried: the home's
 // system/lg, the client home's bin/lg, and the home's system/lg once more (at the root
@@ -29,6 +32,19 @@ std::vector<std::string> LanguageDirs(const std::string& strHome, const std::str
     if (!strCHome.empty()) dirs.push_back(strCHome + sep + "bin" + sep + "lg" + sep);
     dirs.push_back(strSystem);
     return dirs;
+}
+
+// A language name becomes part of the paths searched, so it must name an entry of the
+// language directory itself: no separator, no "..", no drive, nothing a file name cannot hold.
+bool IsPlainName(const std::string& strName) {
+    if (strName.front() == '.' || strName.find("..") != std::string::npos) return false;
+    for (unsigned char c : strName) {
+        bool bNameChar = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                         (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
+                         c >= 0x80;  // 0x80 and up: letters of the code page
+        if (!bNameChar) return false;
+    }
+    return true;
 }
 
 // The first of the files that exists, or the empty text.
@@ -84,6 +100,10 @@ int CLanguageModule::Load(int bAdmin, const char* pszBase, int nMsgId) {
 
     std::string strLang = ReadKey(bAdmin ? "QJLGAdmin" : "QJLg", LANGUAGE_SIZE);
     if (strLang.empty()) return 0;
+    if (!IsPlainName(strLang)) {
+        ShowNotice(NOT_A_PLAIN_NAME_TEXT);
+        return 0;
+    }
     std::string strHome = ReadKey("QJHome", HOME_SIZE);
     std::string strCHome = ReadKey("QJCHome", HOME_SIZE);
     if (strHome.empty() && strCHome.empty()) return 0;
@@ -124,10 +144,7 @@ int CLanguageModule::TakeModule(platform::ModuleHandle hModule, int nMsgId) {
     }
     if (pfnVersion() != LG_VERSION) {
         std::string strText = nMsgId != -1 ? LoadResString(nMsgId) : std::string();
-        if (strText.empty()) strText = WRONG_VERSION_TEXT;
-        bool bNamed = g_pApp != nullptr && !g_pApp->m_strAppName.empty();
-        platform::ShowNotice(bNamed ? g_pApp->m_strAppName : LoadResString(IDS_SOURCE_NAME),
-                             strText);
+        ShowNotice(strText.empty() ? WRONG_VERSION_TEXT : strText);
         platform::CloseModule(hModule);
         return 0;
     }
@@ -141,6 +158,11 @@ int CLanguageModule::TakeModule(platform::ModuleHandle hModule, int nMsgId) {
         }
     }
     return 1;
+}
+
+void CLanguageModule::ShowNotice(const std::string& strText) {
+    bool bNamed = g_pApp != nullptr && !g_pApp->m_strAppName.empty();
+    platform::ShowNotice(bNamed ? g_pApp->m_strAppName : LoadResString(IDS_SOURCE_NAME), strText);
 }
 
 void CLanguageModule::Restore(int bRestoreResources, int bRestoreHelp) {

@@ -20,6 +20,7 @@ public:
     // "QJLg") and the module base name (this module's own file's when null). nMsgId names
     // the string shown when the module found has the wrong version (-1: a fixed text).
     // Returns 1 when a language module of the right version is now current, otherwise 0.
+    // A language name that is not a plain file name is refused with a notice.
     int Load(int bAdmin, const char* pszBase, int nMsgId);
     // Undoes an earlier load: the resources and the application's name, and the help path.
     void Restore(int bRestoreResources, int bRestoreHelp);
@@ -31,6 +32,8 @@ private:
     // Switches to a loaded module of the right version, or shows the wrong-version notice
     // and unloads it. Returns 1 when switched.
     int TakeModule(platform::ModuleHandle hModule, int nMsgId);
+    // Tells the user why the module's own texts stay in use, under the application's name.
+    static void ShowNotice(const std::string& strText);
 
     std::string m_strOldHelpPath;  // the help path before a language help file was set
     std::string m_strOldAppName;   // the application's name before the translated one

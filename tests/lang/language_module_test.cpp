@@ -123,6 +123,26 @@ TEST_F(LanguageModuleTest, OnlyVersionThreeIsTaken) {
     }
 }
 
+TEST_F(LanguageModuleTest, ANameThatIsNoPlainNameLoadsNothing) {
+    // A module of the right version planted outside the language home: only a name that climbs
+    // out of home/system/lg reaches it, and loading it would write the marker.
+    Install("planted", "x", QJ_TEST_LANG_planted);
+    fs::create_directories(m_dir / "home" / "system" / "lg");
+    const fs::path marker = m_dir / "marker";
+    CEnvGuard markerKey{"QJ_TEST_LG_MARKER", marker.string()};
+    m_home.Set(Home("home"));
+    for (const char* pszLang : {"../../../planted/x/de", "de/../de", "de\\de", ".de", "d:e"}) {
+        m_lang.Set(pszLang);
+        g_log.clear();
+        CLanguageModule language;
+        EXPECT_EQ(language.Load(0, BASE, -1), 0) << pszLang;
+        EXPECT_FALSE(fs::exists(marker)) << pszLang;
+        ASSERT_EQ(g_log.size(), 1u) << pszLang;
+        EXPECT_NE(g_log[0].strText.find("not a plain name"), std::string::npos) << pszLang;
+    }
+    EXPECT_STREQ(FindResString(6), OWN_UNKNOWN_IDENT);
+}
+
 TEST_F(LanguageModuleTest, TextsTheModuleLacksComeFromTheOwnTable) {
     fs::path lg = Install("home", "system/lg", QJ_TEST_LANG_v3);
     fs::create_directories(lg / "de" / "help");
