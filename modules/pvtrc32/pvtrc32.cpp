@@ -1,15 +1,24 @@
-// The trace module: every text exactly as formatted, on the trace sink (QJ_TRACE, else stdout).
+// The trace module: every text as formatted, on the trace sink (QJ_TRACE, else stdout), with
+// lines longer than QJ_TRACE_LINE_MAX cut: a call's trace line shows its arguments' texts,
+// which a script can make as long as it likes.
 #include "family/pvtrc32.h"
 
 #include <cstdarg>
+#include <cstdlib>
 #include <string>
 
 #include "../sink/sink.h"
+#include "line_cut.h"
 
 namespace {
 CSink& TraceSink() {
     static CSink s_sink("QJ_TRACE", stdout);
     return s_sink;
+}
+
+std::size_t TraceLineLimit() {
+    static const std::size_t s_nLimit = pvtrc::LineLimit(std::getenv("QJ_TRACE_LINE_MAX"));
+    return s_nLimit;
 }
 }  // namespace
 
@@ -25,6 +34,7 @@ void PVTrace(int, const char*, const char* pszFormat, ...) {
     if (nLen > 0) {
         std::string strText(static_cast<size_t>(nLen), '\0');
         std::vsnprintf(strText.data(), strText.size() + 1, pszFormat, args);
+        pvtrc::CutLongLines(strText, TraceLineLimit());
         sink.Write(strText.c_str());
     }
     va_end(args);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The host's command line as a user meets it: help and version, values after the script,
-# a script on standard input, --quiet, --timeout, and --register with the sample server.
+# a script on standard input, --quiet, --timeout, --register with the sample server, and the
+# trace's line limit.
 # Arguments: qjintp, the sample server library.
 set -u
 qjintp=$1
@@ -57,4 +58,11 @@ check register-no-entry 1 '' 'no DllRegisterServer entry' "$qjintp" --register "
 check register 0 'registered' '' "$qjintp" --register "$server"
 grep -q "^QJSample.Server {" "$XDG_CONFIG_HOME/qjintp/classes" || { echo "FAIL register: no line"; fail=1; }
 check object-after-register 0 'Literal = 5|n = 5' '' "$qjintp" object.scr
+# A text of 10,240 bytes, and one of two lines whose first is cut inside a UTF-8 character.
+printf 'Declare\nNumber n = 0\nString s = "0123456789"\nString u = "\303\251\303\251\\nab"\nEndDeclare\nMain\nWhile (n != 10)\nConcat(s, s)\nn += 1\nEndWhile\nDebugPrintStr(s)\nDebugPrintStr(u)\nEndMain\n' >long.scr
+check trace-line-cut 0 '^long\.scr \(11\): s = "0123[0-9]+ \[\.\.\. 2069 bytes left out\]$' '' "$qjintp" long.scr
+check trace-line-uncut 0 '^long\.scr \(11\): s = "[0-9]+"$' '' env QJ_TRACE_LINE_MAX=0 "$qjintp" long.scr
+check trace-line-whole-character 0 '^long\.scr \(12\): u = " \[\.\.\. 4 bytes left out\]$' '' \
+  env QJ_TRACE_LINE_MAX=21 "$qjintp" long.scr
+grep -qx 'ab"' stdout || { echo "FAIL trace-line-whole-character: the second line was cut"; fail=1; }
 exit $fail

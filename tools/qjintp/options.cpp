@@ -149,5 +149,7 @@ const char* HelpText() {
            "Exit status: 0 when the script ran to its end; 1 when it failed, was cancelled or\n"
            "ended through Exit; 2 for a usage error.\n"
            "The environment variables QJ_TRACE and QJ_LOG name the trace and log files when\n"
-           "--trace and --log are not given; QJ_CLASSES names the class registry file.\n";
+           "--trace and --log are not given; QJ_CLASSES names the class registry file.\n"
+           "A trace line longer than QJ_TRACE_LINE_MAX bytes (8192 when not set, 0: no limit)\n"
+           "is cut and ends in \"[... N bytes left out]\".\n";
 }
