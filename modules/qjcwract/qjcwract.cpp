@@ -1,8 +1,9 @@
 // The action module: runs programs and the actions of the actions file, never through a shell,
 // and brings their output back; lists and unmounts file systems.
 //
-// A program is a path or a name searched on PATH; its arguments are split into words as a shell
-// would split them, with nothing expanded. Kind 0 runs the program, kind 1 opens it as a
+// A program is a path or a name searched on PATH, where a match only through the current
+// directory is refused; its arguments are split into words as a shell would split them, with
+// nothing expanded. Kind 0 runs the program, kind 1 opens it as a
 // document with the desktop's opener (which takes the document alone, so the arguments are
 // not passed). Waiting programs have their standard output and standard error captured, and
 // are killed with their whole process group when the time-out passes or the owner's cancel

@@ -164,6 +164,48 @@ TEST_F(ActionTest, DocumentsOpenWithTheDesktopsOpener) {
     EXPECT_STREQ(m_szOut, "1 notes.txt in /");
 }
 
+// A bare name runs only from an absolute folder of PATH: a match through an empty, "." or other
+// relative element is whatever lies in the folder the script runs in. "@" stands for the
+// scratch folder, which is the current directory here and holds qj-here and abs/qj-here.
+TEST_F(ActionTest, BareNameFoundOnlyThroughTheCurrentDirectoryIsRefused) {
+    struct {
+        const char* pszPath;
+        const char* pszProgram;
+        int nResult;
+        const char* pszOutput;
+        const char* pszTrace;
+    } cases[] = {
+        {":/usr/bin:/bin", "qj-here", 0, "",
+         "found only relative to the current directory, as "
+         "\"./qj-here\", which is not searched"},
+        {"/usr/bin:.", "qj-here", 0, "", "as \"./qj-here\""},
+        {"abs", "qj-here", 0, "", "as \"abs/qj-here\""},
+        {".:@/abs", "qj-here", 1, "abs", "exited with status 0"},
+        {"/usr/bin", "./qj-here", 1, "here", "exited with status 0"},
+    };
+    std::filesystem::create_directory(m_dir / "abs");
+    std::ofstream(m_dir / "qj-here") << "#!/bin/sh\necho here\n";
+    std::ofstream(m_dir / "abs" / "qj-here") << "#!/bin/sh\necho abs\n";
+    for (const char* pszName : {"qj-here", "abs/qj-here"})
+        std::filesystem::permissions(m_dir / pszName, std::filesystem::perms::owner_all);
+    const std::filesystem::path oldDir = std::filesystem::current_path();
+    const std::string strOldPath = std::getenv("PATH");
+    std::filesystem::current_path(m_dir);
+    for (const auto& c : cases) {
+        std::string strPath = c.pszPath;
+        if (std::size_t nAt = strPath.find('@'); nAt != std::string::npos)
+            strPath.replace(nAt, 1, m_dir.string());
+        ::setenv("PATH", strPath.c_str(), 1);
+        std::size_t nTraceBefore = NewTrace().size();
+        EXPECT_EQ(m_action.ActRun(0, c.pszProgram, "", nullptr, 1, m_szOut, 5000), c.nResult)
+            << c.pszPath;
+        EXPECT_STREQ(m_szOut, c.pszOutput) << c.pszPath;
+        EXPECT_NE(NewTrace().find(c.pszTrace, nTraceBefore), std::string::npos) << NewTrace();
+    }
+    ::setenv("PATH", strOldPath.c_str(), 1);
+    std::filesystem::current_path(oldDir);
+}
+
 size_t OpenDescriptors() {
     auto entries = std::filesystem::directory_iterator("/proc/self/fd");
     return static_cast<size_t>(std::distance(begin(entries), end(entries)));

@@ -32,8 +32,9 @@ private:
     int m_fd = -1;
 };
 
-// The path of the program to run: a name without "/" is searched on PATH, a relative path is
-// taken from the caller's current directory. False with the reason when there is none.
+// The path of the program to run: a name without "/" is searched in the absolute folders of
+// PATH (a match only through an empty, "." or other relative element is refused), a relative
+// path is taken from the caller's current directory. False with the reason when there is none.
 bool FindProgram(const std::string& strProgram, std::string& strPath, std::string& strReason);
 
 // A started program: the leader of its own process group; with its output pipe when waited for.

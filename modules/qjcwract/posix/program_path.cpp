@@ -63,14 +63,25 @@ bool FindProgram(const std::string& strProgram, std::string& strPath, std::strin
     }
     const char* pszPath = std::getenv("PATH");
     std::string_view rest = pszPath != nullptr ? pszPath : DEFAULT_PATH;
+    std::string strRelative;  // the first match through a relative element
     while (true) {
         std::size_t nColon = rest.find(':');
         std::string strDir(rest.substr(0, nColon));
         // An empty element of PATH stands for the current directory.
-        strPath = (strDir.empty() ? CurrentDirectory() : strDir) + "/" + strProgram;
-        if (IsRunnableFile(strPath)) return true;
+        strPath = (strDir.empty() ? std::string(".") : strDir) + "/" + strProgram;
+        // A match relative to whatever folder the script runs in may be anybody's program.
+        if (IsRunnableFile(strPath)) {
+            if (strPath[0] == '/') return true;
+            if (strRelative.empty()) strRelative = strPath;
+        }
         if (nColon == std::string_view::npos) break;
         rest = rest.substr(nColon + 1);
+    }
+    if (!strRelative.empty()) {
+        strReason = "program \"" + strProgram + "\" was found only relative to the current " +
+                    "directory, as \"" + strRelative + "\", which is not searched; give that " +
+                    "path to run it";
+        return false;
     }
     strReason = "program \"" + strProgram + "\" not found on PATH";
     return false;
