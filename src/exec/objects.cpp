@@ -1,6 +1,7 @@
 // Object variables: the automation object a declaration creates, and the member accesses on it
 // in statements and assignments. A member is resolved on the live object before its arguments
 // are read, in every run mode, so that an unknown member is found by a check run too.
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -156,7 +157,9 @@ int32_t TakeResult(CScriptEngine& engine, CAutoResult& result, int nResultKind,
         case AUTO_VT_EMPTY:
             return 0;
         case AUTO_VT_BSTR:
+            // Automation texts are counted and may hold a NUL; a script text ends at the first.
             strResult = result.GetText();
+            strResult.resize(std::strlen(strResult.c_str()));
             TraceReturnValue(engine, strLabel, '"' + strResult + '"');
             return 0;
         case AUTO_VT_I4: {

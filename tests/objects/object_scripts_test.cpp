@@ -186,6 +186,18 @@ TEST_F(ObjectScriptTest, TraceShowsCallsAndResults) {
     EXPECT_EQ(run.strLog, ScriptError(L + 4, "'COleDispatchException no' - Internal error"));
 }
 
+// A script text ends at its first NUL: the variable holds what comes before it, and so does
+// the trace, with its closing quote.
+TEST_F(ObjectScriptTest, TextWithANulIsTracedAsTheVariableHoldsIt) {
+    ScriptRun run = Run("s = o.ConcatNul(\"abc\", \"def\")\nDebugPrintStr(s)\n", "");
+    const int L = FIRST_LINE;
+    EXPECT_EQ(BodyTrace(run), (std::vector<std::string>{
+                                  TraceLine(L, R"(o.ConcatNul( "abc", "def" ))"),
+                                  TraceLine(L, R"(o.ConcatNul - Return value: "abc")"),
+                                  TraceLine(L + 1, R"(s = "abc")"),
+                              }));
+}
+
 TEST_F(ObjectScriptTest, EachVariableHasItsOwnObjectReleasedAfterEveryRun) {
     const std::string strTwo =
         "Declare\nObject o(\"QJSample.Server\")\nObject p(\"qjsample.server\")\nNumber n = 0\n";

@@ -28,6 +28,7 @@ enum : DISPID {
     ID_OBJECT_COUNT,
     ID_SUM = 10,
     ID_CONCAT,
+    ID_CONCAT_NUL,
     ID_RAISE,
     ID_RAISE_LATER,
     ID_VOID0 = 100,  // Void0 to Void15 take 100 to 115
@@ -44,6 +45,7 @@ constexpr struct {
     {"ObjectCount", ID_OBJECT_COUNT},
     {"Sum", ID_SUM},
     {"Concat", ID_CONCAT},
+    {"ConcatNul", ID_CONCAT_NUL},
     {"Raise", ID_RAISE},
     {"RaiseLater", ID_RAISE_LATER},
 };
@@ -236,6 +238,7 @@ HRESULT CSampleServer::InvokeMethod(DISPID id, WORD wFlags, const DISPPARAMS& pa
     switch (id) {
         case ID_SUM:
         case ID_CONCAT:
+        case ID_CONCAT_NUL:
             return SumOrConcat(id, params, pResult, puArgErr);
         case ID_RAISE:
         case ID_RAISE_LATER:
@@ -254,10 +257,11 @@ HRESULT CSampleServer::SumOrConcat(DISPID id, const DISPPARAMS& params, VARIANT*
         HRESULT hr = ConvertArg(params, i, id == ID_SUM ? VT_I4 : VT_BSTR, value, puArgErr);
         if (hr != S_OK) return hr;
         if (id == ID_SUM) nSum += value.lVal;
-        if (id == ID_CONCAT) strText += TextOf(value.bstrVal);
+        if (id == ID_CONCAT_NUL && i != 0) strText.push_back('\0');
+        if (id != ID_SUM) strText += TextOf(value.bstrVal);
         VariantClear(&value);
     }
-    if (id == ID_CONCAT) {
+    if (id != ID_SUM) {
         SetText(pResult, strText);
         return S_OK;
     }

@@ -6,6 +6,8 @@
 //   ObjectCount             read-only: objects of the library alive now
 //   Void0 ... Void15        methods taking exactly 0 ... 15 arguments, returning nothing
 //   Sum(...), Concat(...)   0 to 15 arguments converted to numbers / texts: the sum / the text
+//   ConcatNul(...)          like Concat, with a NUL between the texts (automation texts are
+//                           counted, so a server may answer with one)
 //   Raise([text]), RaiseLater()  raise an object exception; its description is the text, else
 //                           "Sample failure"; RaiseLater's ("Deferred sample failure") is filled
 //                           in only when the caller asks for it
