@@ -2,13 +2,13 @@
 // and brings their output back; lists and unmounts file systems.
 //
 // A program is a path or a name searched on PATH, where a match only through the current
-// directory is refused; its arguments are split into words as a shell would split them, with
-// nothing expanded. Kind 0 runs the program, kind 1 opens it as a
-// document with the desktop's opener (which takes the document alone, so the arguments are
-// not passed). Waiting programs have their standard output and standard error captured, and
-// are killed with their whole process group when the time-out passes or the owner's cancel
-// flag is set. Every action leaves one line in the trace, with the system's reason when it
-// fails.
+// directory is refused; its arguments are split into words as the system's programs expect
+// (as a shell would on POSIX, with nothing expanded; by the command-line rules on Windows).
+// Kind 0 runs the program, kind 1 opens it as a document with the desktop's opener (which
+// takes the document alone, so the arguments are not passed). Waiting programs have their
+// standard output and standard error captured, and are killed with their whole process group
+// when the time-out passes or the owner's cancel flag is set. Every action leaves one line in
+// the trace, with the system's reason when it fails.
 #include "family/qjcwract.h"
 
 #include <cstdlib>

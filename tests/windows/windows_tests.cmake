@@ -34,7 +34,9 @@ add_test(NAME windows_regsvr32 COMMAND ${QJ_WINE} regsvr32 /s ${QJ_MODULE_WINPAT
 set_tests_properties(windows_regsvr32 PROPERTIES FIXTURES_SETUP qjregistered)
 
 # The worked examples, and the cases of objects that wine brings (Scripting.Dictionary,
-# Scripting.FileSystemObject) and of its programs run as actions.
+# Scripting.FileSystemObject) and of its programs run as actions, with qjprintargs.exe to show
+# the words a program receives.
+add_executable(qjprintargs windows/print_args.cpp)
 add_test(NAME windows_system_objects
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/run_golden.sh ${QJ_QJINTP_COMMAND}
                  ${CMAKE_CURRENT_SOURCE_DIR}/windows/cases)

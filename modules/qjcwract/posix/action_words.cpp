@@ -1,5 +1,5 @@
-// Shell-like word splitting of an action's argument text, without expansion.
-#include "action_words.h"
+// Splitting an action's argument text into words the way a shell would, without expansion.
+#include "../action_words.h"
 
 #include <cstring>
 
