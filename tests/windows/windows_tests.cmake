@@ -42,6 +42,10 @@ add_test(NAME windows_system_objects
                  ${CMAKE_CURRENT_SOURCE_DIR}/windows/cases)
 set_tests_properties(qjintp_golden windows_system_objects PROPERTIES
                      FIXTURES_REQUIRED qjregistered)
+# A program found only in the current folder is not run by its bare name.
+add_test(NAME windows_current_folder
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/run_current_folder.sh ${QJ_QJINTP_COMMAND}
+                 $<TARGET_FILE:qjprintargs>)
 
 # A real automation client: a VBScript run by wine's cscript creates the class by its
 # programmatic identifier and runs scripts through it.

@@ -11,44 +11,6 @@ namespace {
 
 using win32::CHandle;
 
-// Room for a path that SearchPath finds.
-constexpr DWORD MAX_PROGRAM_PATH = 32768;
-
-bool EndsWithNoCase(const std::string& strText, const char* pszEnd) {
-    std::size_t nLen = std::strlen(pszEnd);
-    if (strText.size() < nLen) return false;
-    for (std::size_t i = 0; i < nLen; ++i) {
-        if (std::tolower(static_cast<unsigned char>(strText[strText.size() - nLen + i])) !=
-            pszEnd[i])
-            return false;
-    }
-    return true;
-}
-
-// The full path of the program: as given, or searched like the system searches (the
-// application's folder, the current one, the system folders, then PATH), ".exe" added.
-bool FindProgram(const std::string& strProgram, std::string& strPath, std::string& strReason) {
-    if (strProgram.empty()) {
-        strReason = "no program given";
-        return false;
-    }
-    std::string strFound(MAX_PROGRAM_PATH, '\0');
-    DWORD nLen = ::SearchPathA(nullptr, strProgram.c_str(), ".exe", MAX_PROGRAM_PATH,
-                               strFound.data(), nullptr);
-    if (nLen == 0 || nLen >= MAX_PROGRAM_PATH) {
-        strReason = "program \"" + strProgram + "\" not found on PATH";
-        return false;
-    }
-    strFound.resize(nLen);
-    // A batch file would run through the command interpreter, which re-reads its arguments.
-    if (EndsWithNoCase(strFound, ".bat") || EndsWithNoCase(strFound, ".cmd")) {
-        strReason = "\"" + strFound + "\" is a batch file, which only the command interpreter runs";
-        return false;
-    }
-    strPath = strFound;
-    return true;
-}
-
 bool SameNameNoCase(const char* pszEntry, const std::string& strName) {
     for (std::size_t i = 0; i < strName.size(); ++i) {
         if (pszEntry[i] == '\0' || std::toupper(static_cast<unsigned char>(pszEntry[i])) !=
@@ -169,7 +131,7 @@ RunOutcome RunProgram(const RunRequest& request) {
     RunOutcome outcome;
     std::string strPath;
     win32::CWinChild child;
-    if (!FindProgram(request.strProgram, strPath, outcome.strReason) ||
+    if (!win32::FindProgram(request.strProgram, strPath, outcome.strReason) ||
         !StartChild(request, strPath, child, outcome.strReason))
         return outcome;
     if (!request.bWait) {

@@ -35,6 +35,13 @@ private:
 // The system's text for an error code, without its line end.
 std::string SystemMessage(DWORD nError);
 
+// The full path of the program to run, ".exe" added where the name has no extension. A name
+// with a folder in it is taken as given (from the current folder when relative); a bare name
+// is looked for the way the system looks (the application's folder, the system folders, then
+// PATH), but never in the current folder or a relative element of PATH: a match only there is
+// refused. A batch file is refused too. False with the reason when there is none.
+bool FindProgram(const std::string& strProgram, std::string& strPath, std::string& strReason);
+
 // One command line from the program's name and its words, quoted so that the program's start-up
 // code splits it back into exactly those words.
 std::string BuildCommandLine(const std::string& strProgram,
