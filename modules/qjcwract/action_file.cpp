@@ -6,6 +6,7 @@
 
 #include "config_files.h"
 #include "family/qjenv.h"
+#include "ini_text.h"
 
 namespace qjact {
 
@@ -15,14 +16,6 @@ namespace {
 constexpr std::size_t MAX_ACTIONS_FILE = 1024 * 1024;
 // Room for the path that the environment module names.
 constexpr int MAX_PATH_TEXT = 4096;
-
-std::string_view Trim(std::string_view text) {
-    const char* pszBlanks = " \t\r";
-    std::size_t nStart = text.find_first_not_of(pszBlanks);
-    if (nStart == std::string_view::npos) return {};
-    std::size_t nEnd = text.find_last_not_of(pszBlanks);
-    return text.substr(nStart, nEnd - nStart + 1);
-}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -49,26 +42,20 @@ std::string ActionsFilePath() {
         szPath[MAX_PATH_TEXT] = '\0';
         return szPath;
     }
-    return qjconfig::BesideEnvStore("actions.ini");
+    return qjcommon::BesideEnvStore("actions.ini");
 }
 
 bool FindAction(const std::string& strText, const std::string& strId, CActionEntry& entry) {
     bool bFound = false;  // inside the id's section
-    std::string_view rest = strText;
-    while (!rest.empty()) {
-        std::size_t nEnd = rest.find('\n');
-        std::string_view line = Trim(rest.substr(0, nEnd));
-        rest = nEnd == std::string_view::npos ? std::string_view() : rest.substr(nEnd + 1);
-        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-        if (line.front() == '[' && line.back() == ']') {
-            if (bFound) break;  // the first section of an id is the one that counts
-            bFound = EqualsNoCase(Trim(line.substr(1, line.size() - 2)), strId);
-            continue;
+    qjcommon::ReadIni(strText, [&](const qjcommon::CIniLine& line) {
+        if (line.nKind == qjcommon::EIniLine::Section) {
+            if (bFound) return false;  // the first section of an id is the one that counts
+            bFound = EqualsNoCase(line.section, strId);
+        } else if (bFound && line.nKind == qjcommon::EIniLine::Entry) {
+            TakeKey(line.name, line.value, entry);
         }
-        std::size_t nEqual = line.find('=');
-        if (bFound && nEqual != std::string_view::npos)
-            TakeKey(Trim(line.substr(0, nEqual)), Trim(line.substr(nEqual + 1)), entry);
-    }
+        return true;
+    });
     return bFound;
 }
 
@@ -80,7 +67,7 @@ bool LoadAction(const std::string& strId, CActionEntry& entry, std::string& strR
     }
     std::string strText;
     std::string strWhy;
-    if (!qjconfig::ReadSmallFile(strPath, MAX_ACTIONS_FILE, strText, strWhy)) {
+    if (!qjcommon::ReadSmallFile(strPath, MAX_ACTIONS_FILE, strText, strWhy)) {
         strReason = "cannot read the actions file \"" + strPath + "\": " + strWhy;
         return false;
     }

@@ -8,33 +8,8 @@ namespace qjenv {
 namespace {
 constexpr char BLANKS[] = " \t";
 
-std::string Trim(const std::string& strText) {
-    std::size_t nBegin = strText.find_first_not_of(BLANKS);
-    if (nBegin == std::string::npos) return std::string();
-    std::size_t nEnd = strText.find_last_not_of(BLANKS);
-    return strText.substr(nBegin, nEnd - nBegin + 1);
-}
-
 char LowerAscii(char ch) {
     return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-// The name a line gives a value to, or the empty text for comments, sections and lines
-// that name nothing.
-std::string NameOfLine(const std::string& strLine) {
-    std::string strTrimmed = Trim(strLine);
-    if (strTrimmed.empty() || strTrimmed[0] == ';' || strTrimmed[0] == '#' ||
-        strTrimmed[0] == '[') {
-        return std::string();
-    }
-    std::size_t nEqual = strTrimmed.find('=');
-    if (nEqual == std::string::npos) return std::string();
-    std::string strName = Trim(strTrimmed.substr(0, nEqual));
-    return CEnvStore::IsValidName(strName) ? strName : std::string();
-}
-
-std::string ValueOfLine(const std::string& strLine) {
-    return Trim(strLine.substr(strLine.find('=') + 1));
 }
 
 bool HasBreakOrEdgeBlank(const std::string& strText) {
@@ -63,33 +38,24 @@ bool CEnvStore::IsValidValue(const std::string& strValue) {
 
 void CEnvStore::Parse(const std::string& strText) {
     m_lines.clear();
-    m_pszBreak = strText.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-    m_bFinalBreak = strText.empty() || strText.back() == '\n';
-    std::size_t nPos = 0;
-    while (nPos < strText.size()) {
-        std::size_t nEnd = strText.find('\n', nPos);
-        if (nEnd == std::string::npos) nEnd = strText.size();
-        std::string strLine = strText.substr(nPos, nEnd - nPos);
-        if (!strLine.empty() && strLine.back() == '\r') strLine.pop_back();
-        std::string strName = NameOfLine(strLine);
-        m_lines.push_back({std::move(strLine), std::move(strName)});
-        nPos = nEnd + 1;
-    }
+    m_layout = qjcommon::ReadIni(strText, [this](const qjcommon::CIniLine& line) {
+        std::string strName(line.name);
+        if (line.nKind != qjcommon::EIniLine::Entry || !IsValidName(strName)) strName.clear();
+        m_lines.push_back({std::string(line.text), std::move(strName), std::string(line.value)});
+        return true;
+    });
 }
 
 std::string CEnvStore::Text() const {
-    std::string strText;
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        strText += m_lines[i].strText;
-        if (i + 1 < m_lines.size() || m_bFinalBreak) strText += m_pszBreak;
-    }
-    return strText;
+    std::vector<std::string> texts;
+    for (const Line& line : m_lines) texts.push_back(line.strText);
+    return qjcommon::JoinIni(m_layout, texts);
 }
 
 std::optional<std::string> CEnvStore::Find(const std::string& strName) const {
     for (const Line& line : m_lines) {
         if (!line.strName.empty() && SameName(line.strName, strName)) {
-            return ValueOfLine(line.strText);
+            return line.strValue;
         }
     }
     return std::nullopt;
@@ -113,14 +79,15 @@ void CEnvStore::Set(const std::string& strName, const char* pszValue) {
             lines.push_back(std::move(line));
         } else if (!bSet) {
             line.strText = line.strName + "=" + pszValue;
+            line.strValue = pszValue;
             lines.push_back(std::move(line));
             bSet = true;
         }
     }
     if (!bSet) {
         // A file whose last line had no break gets one before the added line.
-        m_bFinalBreak = true;
-        lines.push_back({strName + "=" + pszValue, strName});
+        m_layout.bFinalBreak = true;
+        lines.push_back({strName + "=" + pszValue, strName, pszValue});
     }
     m_lines = std::move(lines);
 }

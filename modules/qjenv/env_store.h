@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ini_text.h"
+
 namespace qjenv {
 
 // A value may be as long as the longest text a script can ask for.
@@ -21,7 +23,8 @@ bool SameName(const std::string& strA, const std::string& strB);
 class CEnvStore {
 public:
     // Takes the lines of a store file: "name=value" lines, ";" and "#" comments, "[section]"
-    // lines (ignored for lookup) and anything else, all kept as they are.
+    // lines (ignored for lookup) and anything else, all kept as they are, and a byte-order
+    // mark before them.
     void Parse(const std::string& strText);
     // The file's text again, with every change made since Parse.
     std::string Text() const;
@@ -42,12 +45,12 @@ public:
 
 private:
     struct Line {
-        std::string strText;  // the line as written, without its line break
-        std::string strName;  // empty for comments, sections and other lines
+        std::string strText;   // the line as written, without its line break
+        std::string strName;   // empty for comments, sections and other lines
+        std::string strValue;  // what the line gives its name
     };
     std::vector<Line> m_lines;
-    const char* m_pszBreak = "\n";  // the file's line break, used for added lines
-    bool m_bFinalBreak = true;      // whether the file's last line ended in a break
+    qjcommon::CIniLayout m_layout;  // kept for the text written back, and added lines
 };
 
 }  // namespace qjenv

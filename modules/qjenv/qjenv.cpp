@@ -2,8 +2,10 @@
 // (an INI-style file, see env_store.h) and overridden by process environment variables of the
 // same name. Names compare without regard to case. Every entry answers before any PVEnvInit,
 // loading the default store on first use; a failure to read or write the store is logged with
-// the system's reason and answered with 0, and never leaves a half-written file. Like the
-// interpreter, the module takes no lock: its callers run on one thread at a time.
+// the system's reason and answered with 0, and never leaves a half-written file. A change is
+// made under the lock file beside the store (<store>.lock), on the store read afresh, so that
+// processes that set values at the same time lose none. A store that is a symbolic link is
+// changed where the link points. Within a process, callers run on one thread at a time.
 #include "family/qjenv.h"
 
 #include <algorithm>
@@ -15,6 +17,8 @@
 #include "env_store.h"
 #include "env_translate.h"
 #include "family/qjclog.h"
+#include "file_lock.h"
+#include "safe_write.h"
 
 using namespace qjenv;
 
@@ -42,7 +46,7 @@ bool FileExists(const std::string& strPath) {
 bool ReadStore(const std::string& strPath, CEnvStore& store) {
     std::string strText, strReason;
     if (strPath.empty()) return false;
-    if (!qjconfig::ReadSmallFile(strPath, MAX_STORE_BYTES, strText, strReason)) {
+    if (!qjcommon::ReadSmallFile(strPath, MAX_STORE_BYTES, strText, strReason)) {
         if (FileExists(strPath))
             LogFailure(strPath, "cannot read the environment store", strReason);
         store.Parse(std::string());
@@ -59,7 +63,7 @@ bool Load(const std::string& strPath) {
 }
 
 LoadedStore& Loaded() {
-    if (!g_loaded) Load(qjconfig::EnvStorePath());
+    if (!g_loaded) Load(qjcommon::EnvStorePath());
     return *g_loaded;
 }
 
@@ -79,22 +83,45 @@ bool CanWrite(const char* pszText, char* pszBuf, int nSize) {
     return pszText != nullptr && pszBuf != nullptr && nSize >= 1;
 }
 
-// Writes the store with one name changed: the file is read afresh, so that lines written by
-// someone else since it was loaded are kept too. Nothing changes unless the write succeeds.
-bool WriteChange(LoadedStore& loaded, const std::string& strName, const char* pszValue) {
-    CEnvStore store;
-    if (!ReadStore(loaded.strPath, store) && FileExists(loaded.strPath)) return false;
-    store.Set(strName, pszValue);
+// Makes the folder of the store's file and takes the lock beside that file.
+bool LockStore(const std::string& strFile, qjcommon::CFileLock& lock) {
     std::error_code ec;
-    std::filesystem::path dir = std::filesystem::path(loaded.strPath).parent_path();
+    std::filesystem::path dir = std::filesystem::path(strFile).parent_path();
     if (!dir.empty()) std::filesystem::create_directories(dir, ec);
     if (ec) {
         LogFailure(dir.string(), "cannot create the folder of the environment store", ec.message());
         return false;
     }
     std::string strReason;
-    if (!qjconfig::WriteFileAtomically(loaded.strPath, store.Text(), strReason)) {
-        LogFailure(loaded.strPath, "cannot write the environment store", strReason);
+    if (lock.Lock(strFile + ".lock", strReason)) return true;
+    LogFailure(strFile, "cannot lock the environment store", strReason);
+    return false;
+}
+
+// Writes the store with one name changed: under the lock, the file is read afresh, so that
+// lines written by someone else since it was loaded are kept too. Nothing changes unless the
+// write succeeds, and no change makes the store larger than it may be read.
+bool WriteChange(LoadedStore& loaded, const std::string& strName, const char* pszValue) {
+    std::string strFile, strReason;
+    if (!qjcommon::ResolveLinks(loaded.strPath, strFile, strReason)) {
+        LogFailure(loaded.strPath, "cannot find the environment store", strReason);
+        return false;
+    }
+    qjcommon::CFileLock lock;
+    if (!LockStore(strFile, lock)) return false;
+    CEnvStore store;
+    if (!ReadStore(strFile, store) && FileExists(strFile)) return false;
+    store.Set(strName, pszValue);
+    std::string strText = store.Text();
+    if (strText.size() > MAX_STORE_BYTES) {
+        LogFailure(strFile, "cannot write the environment store",
+                   "it would grow to " + std::to_string(strText.size()) +
+                       " bytes, past the most that is read of it (" +
+                       std::to_string(MAX_STORE_BYTES) + ")");
+        return false;
+    }
+    if (!qjcommon::WriteFileSafely(strFile, strText, strReason)) {
+        LogFailure(strFile, "cannot write the environment store", strReason);
         return false;
     }
     loaded.store = std::move(store);
@@ -103,7 +130,7 @@ bool WriteChange(LoadedStore& loaded, const std::string& strName, const char* ps
 }  // namespace
 
 int PVEnvInit(const char* pszInit) {
-    return Load(pszInit != nullptr ? pszInit : qjconfig::EnvStorePath()) ? 1 : 0;
+    return Load(pszInit != nullptr ? pszInit : qjcommon::EnvStorePath()) ? 1 : 0;
 }
 
 int PVEnvSet(const char* pszName, const char* pszValue) {

@@ -13,7 +13,7 @@ add_library(qjsample_server SHARED
   ${PROJECT_SOURCE_DIR}/src/platform/posix/variant.cpp
   ${PROJECT_SOURCE_DIR}/src/platform/posix/class_registry.cpp)
 target_include_directories(qjsample_server PRIVATE ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(qjsample_server PRIVATE qjconfig ${CMAKE_DL_LIBS})
+target_link_libraries(qjsample_server PRIVATE qjcommon ${CMAKE_DL_LIBS})
 set_target_properties(qjsample_server PROPERTIES CXX_VISIBILITY_PRESET hidden)
 
 add_dependencies(qjtests qjsample_server)

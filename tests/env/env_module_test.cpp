@@ -1,6 +1,8 @@
 // The environment module through its entries, on real store files in a temporary folder. The
 // ordinary calls of each entry are pinned by the script in env/builtins.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -113,8 +115,9 @@ TEST_F(EnvModuleTest, SetWritesTheFileBackKeepingEveryOtherLine) {
     EXPECT_EQ(Call(PVEnvGet, "QJHOME", 64), std::make_pair(1, std::string("/home/u/qj")));
     EXPECT_EQ(Call(PVEnvGet, "Old", 64).first, 0);
     EXPECT_EQ(Call(PVEnvGet, "new", 64), std::make_pair(1, std::string("a=b;c")));
-    // The temporary file of the atomic write is gone.
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+    // The temporary file of the atomic write is gone; the lock file stays for the next writer.
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
+    EXPECT_TRUE(fs::is_regular_file(m_dir / "env.ini.lock"));
 }
 
 TEST_F(EnvModuleTest, SetKeepsLinesWrittenByOthersAndCreatesAMissingStore) {
@@ -170,5 +173,67 @@ TEST_F(EnvModuleTest, PathsTurnIntoNamesAndBack) {
         EXPECT_EQ(Call(PVEnvStrToRealStr, c.pszOut, 64), std::make_pair(1, std::string(c.pszText)));
     }
     EXPECT_EQ(Call(PVEnvPathStrToEnvStr, nullptr, 64), std::make_pair(0, std::string()));
+}
+
+TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
+    constexpr int PROCESSES = 2, SETS = 1000;
+    pid_t children[PROCESSES];
+    for (int nChild = 0; nChild < PROCESSES; ++nChild) {
+        children[nChild] = fork();
+        ASSERT_GE(children[nChild], 0);
+        if (children[nChild] != 0) continue;
+        int nFailed = 0;
+        for (int i = 0; i < SETS; ++i) {
+            std::string strName = "P" + std::to_string(nChild) + "_" + std::to_string(i);
+            nFailed += PVEnvSet(strName.c_str(), "v") == 1 ? 0 : 1;
+        }
+        _exit(nFailed == 0 ? 0 : 1);
+    }
+    for (pid_t child : children) {
+        int nStatus = 0;
+        EXPECT_EQ(waitpid(child, &nStatus, 0), child);
+        EXPECT_EQ(nStatus, 0);
+    }
+    PVEnvFree();
+    int nFound = 0;
+    for (int nChild = 0; nChild < PROCESSES; ++nChild) {
+        for (int i = 0; i < SETS; ++i) {
+            std::string strName = "P" + std::to_string(nChild) + "_" + std::to_string(i);
+            nFound += Call(PVEnvGet, strName.c_str(), 64).first;
+        }
+    }
+    EXPECT_EQ(nFound, PROCESSES * SETS);
+    EXPECT_EQ(Call(PVEnvGet, "Tools", 64), std::make_pair(1, std::string("/opt/qj/tools")));
+}
+
+TEST_F(EnvModuleTest, AStoreThatIsALinkIsChangedWhereItPoints) {
+    fs::create_directory(m_dir / "real");
+    fs::rename(m_store, m_dir / "real" / "env.ini");
+    fs::create_symlink("real/env.ini", m_store);
+    EXPECT_EQ(PVEnvSet("New", "1"), 1);
+    EXPECT_TRUE(fs::is_symlink(m_store));
+    EXPECT_EQ(ReadText(m_dir / "real" / "env.ini"), STORE_TEXT + std::string("New=1\n"));
+}
+
+TEST_F(EnvModuleTest, ASetThatWouldOutgrowTheReadableStoreIsRefused) {
+    const std::string strText = "; " + std::string(1024 * 1024 - 20000, 'x') + "\nA=1\n";
+    WriteStore(strText);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(PVEnvSet("Big", std::string(32000, 'y').c_str()), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("past the most that is read of it"),
+              std::string::npos);
+    EXPECT_TRUE(ReadText(m_store) == strText);  // not printed: a megabyte
+    EXPECT_EQ(PVEnvSet("Small", std::string(10000, 'y').c_str()), 1);
+}
+
+TEST_F(EnvModuleTest, AByteOrderMarkIsNoPartOfTheFirstNameAndIsKept) {
+    WriteStore(
+        "\xEF\xBB\xBF"
+        "First=1\n");
+    EXPECT_EQ(Call(PVEnvGet, "First", 64), std::make_pair(1, std::string("1")));
+    EXPECT_EQ(PVEnvSet("Second", "2"), 1);
+    EXPECT_EQ(ReadText(m_store),
+              "\xEF\xBB\xBF"
+              "First=1\nSecond=2\n");
 }
 }  // namespace

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "config_files.h"
+#include "safe_write.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ std::optional<std::vector<std::string>> ReadRegistryLines(const std::string& str
     }
     std::string strText;
     std::string strReason;
-    if (!qjconfig::ReadSmallFile(strPath, MAX_REGISTRY_BYTES, strText, strReason))
+    if (!qjcommon::ReadSmallFile(strPath, MAX_REGISTRY_BYTES, strText, strReason))
         return std::nullopt;
     std::vector<std::string> arrLines;
     std::istringstream in(strText);
@@ -173,7 +174,7 @@ std::string GuidToString(const GUID& guid) {
 std::string GetClassRegistryPath() {
     const char* pszFile = std::getenv("QJ_CLASSES");
     if (pszFile && *pszFile) return pszFile;
-    std::string strDir = qjconfig::ConfigDir();
+    std::string strDir = qjcommon::ConfigDir();
     return strDir.empty() ? strDir : strDir + "/classes";
 }
 
@@ -219,7 +220,7 @@ HRESULT WriteClassRegistration(const char* pszProgId, REFCLSID clsid, const char
     std::filesystem::path path(strPath);
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     std::string strReason;
-    return qjconfig::WriteFileAtomically(strPath, strContent, strReason) ? S_OK : E_FAIL;
+    return qjcommon::WriteFileSafely(strPath, strContent, strReason) ? S_OK : E_FAIL;
 }
 
 HRESULT GetClassObjectOfProgId(const char* pszProgId, IClassFactory** ppFactory) {

@@ -6,12 +6,12 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstddef>
 
 #include "config_files.h"
 #include "family/lang_module.h"
 #include "family/qjclog.h"
+#include "ini_text.h"
 #include "platform/host_platform.h"
 
 namespace platform {
@@ -23,13 +23,6 @@ const char ENV_MODULE_NAME[] = "libqjenv.so";
 namespace {
 // A language's configuration file holds a few lines.
 constexpr std::size_t MAX_PROFILE_BYTES = 64 * 1024;
-
-std::string Trim(const std::string& strText) {
-    std::size_t nBegin = strText.find_first_not_of(" \t\r");
-    if (nBegin == std::string::npos) return std::string();
-    return strText.substr(nBegin, strText.find_last_not_of(" \t\r") - nBegin + 1);
-}
-
 }  // namespace
 
 ModuleHandle OpenModule(const std::string& strPath) {
@@ -77,28 +70,18 @@ bool FileExists(const std::string& strPath) {
 
 std::string ReadProfileString(const std::string& strFile, const char* pszSection,
                               const char* pszKey, int nSize) {
-    std::string strText, strReason;
-    if (nSize < 1 || !qjconfig::ReadSmallFile(strFile, MAX_PROFILE_BYTES, strText, strReason)) {
+    std::string strText, strReason, strValue;
+    if (nSize < 1 || !qjcommon::ReadSmallFile(strFile, MAX_PROFILE_BYTES, strText, strReason)) {
         return std::string();
     }
-    bool bInSection = false;
-    std::size_t nPos = 0;
-    while (nPos < strText.size()) {
-        std::size_t nEnd = std::min(strText.find('\n', nPos), strText.size());
-        std::string strLine = Trim(strText.substr(nPos, nEnd - nPos));
-        nPos = nEnd + 1;
-        if (!strLine.empty() && strLine.front() == '[' && strLine.back() == ']') {
-            bInSection =
-                CompareNoCase(Trim(strLine.substr(1, strLine.size() - 2)).c_str(), pszSection) == 0;
-            continue;
-        }
-        std::size_t nEqual = strLine.find('=');
-        if (!bInSection || nEqual == std::string::npos) continue;
-        if (CompareNoCase(Trim(strLine.substr(0, nEqual)).c_str(), pszKey) == 0) {
-            return Trim(strLine.substr(nEqual + 1)).substr(0, static_cast<std::size_t>(nSize) - 1);
-        }
-    }
-    return std::string();
+    qjcommon::ReadIni(strText, [&](const qjcommon::CIniLine& line) {
+        bool bFound = line.nKind == qjcommon::EIniLine::Entry &&
+                      CompareNoCase(std::string(line.section).c_str(), pszSection) == 0 &&
+                      CompareNoCase(std::string(line.name).c_str(), pszKey) == 0;
+        if (bFound) strValue = line.value.substr(0, static_cast<std::size_t>(nSize) - 1);
+        return !bFound;
+    });
+    return strValue;
 }
 
 bool LoadModuleString(ModuleHandle hModule, int nId, std::string& strText) {

@@ -3,7 +3,7 @@
 
 #include "../config_files.h"
 
-namespace qjconfig {
+namespace qjcommon {
 
 std::string ConfigDir() {
     const char* pszAppData = std::getenv("APPDATA");
@@ -11,4 +11,4 @@ std::string ConfigDir() {
     return std::string();
 }
 
-}  // namespace qjconfig
+}  // namespace qjcommon

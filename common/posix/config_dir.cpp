@@ -3,7 +3,7 @@
 
 #include "../config_files.h"
 
-namespace qjconfig {
+namespace qjcommon {
 
 std::string ConfigDir() {
     const char* pszXdg = std::getenv("XDG_CONFIG_HOME");
@@ -13,4 +13,4 @@ std::string ConfigDir() {
     return std::string();
 }
 
-}  // namespace qjconfig
+}  // namespace qjcommon

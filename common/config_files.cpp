@@ -1,4 +1,4 @@
-// Paths of the family's configuration files, bounded reads and atomic writes.
+// Paths of the family's configuration files, and bounded reads of them.
 #include "config_files.h"
 
 #include <cerrno>
@@ -6,12 +6,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
-namespace qjconfig {
+namespace qjcommon {
 
 std::string EnvStorePath() {
     const char* pszFile = std::getenv("QJ_ENV_FILE");
@@ -58,44 +57,4 @@ bool ReadSmallFile(const std::string& strPath, std::size_t nMaxBytes, std::strin
     return true;
 }
 
-namespace {
-std::string TemporaryName(const fs::path& target) {
-    std::random_device random;
-    return target.string() + ".tmp" + std::to_string(random() % 1000000);
-}
-}  // namespace
-
-bool WriteFileAtomically(const std::string& strPath, const std::string& strText,
-                         std::string& strReason) {
-    fs::path target(strPath);
-    std::string strTemp = TemporaryName(target);
-    {
-        std::ofstream file(strTemp, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            strReason = std::strerror(errno);
-            return false;
-        }
-        file.write(strText.data(), static_cast<std::streamsize>(strText.size()));
-        file.flush();
-        if (!file) {
-            strReason = std::strerror(errno);
-            file.close();
-            std::remove(strTemp.c_str());
-            return false;
-        }
-    }
-    std::error_code ec;
-    // The new file keeps the permissions of the one it replaces (a store kept private stays so).
-    fs::file_status oldStatus = fs::status(target, ec);
-    if (!ec && fs::is_regular_file(oldStatus))
-        fs::permissions(strTemp, oldStatus.permissions(), ec);
-    fs::rename(strTemp, target, ec);
-    if (ec) {
-        strReason = ec.message();
-        fs::remove(strTemp, ec);
-        return false;
-    }
-    return true;
-}
-
-}  // namespace qjconfig
+}  // namespace qjcommon

@@ -1,11 +1,11 @@
-// Where the family's configuration files live, and how they are read and written: a file of
-// ours is read only when it is a regular file of bounded size, and written atomically.
+// Where the family's configuration files live, and how they are read: a file of ours is read
+// only when it is a regular file of bounded size (safe_write.h writes it).
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-namespace qjconfig {
+namespace qjcommon {
 
 // The folder that holds the family's configuration: $XDG_CONFIG_HOME/qjintp, else
 // ~/.config/qjintp on POSIX; %APPDATA%\QJIntp32 on Windows. Empty when none can be named.
@@ -22,9 +22,4 @@ std::string BesideEnvStore(const char* pszName);
 bool ReadSmallFile(const std::string& strPath, std::size_t nMaxBytes, std::string& strText,
                    std::string& strReason);
 
-// Writes strText to a temporary file in the same directory, flushes it and renames it
-// over strPath: readers see the old file or the new one, never a part. False with the reason.
-bool WriteFileAtomically(const std::string& strPath, const std::string& strText,
-                         std::string& strReason);
-
-}  // namespace qjconfig
+}  // namespace qjcommon

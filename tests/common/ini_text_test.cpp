@@ -1,0 +1,64 @@
+// The INI reader: how each line is read, and a text written back as it was read.
+#include "ini_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace qjcommon;
+
+namespace {
+
+// What the reader makes of a text: one "kind section|name|value" row per line.
+std::vector<std::string> Rows(const std::string& strText) {
+    std::vector<std::string> rows;
+    ReadIni(strText, [&](const CIniLine& line) {
+        const char* pszKinds[] = {"blank", "comment", "section", "entry", "other"};
+        rows.push_back(std::string(pszKinds[static_cast<int>(line.nKind)]) + " " +
+                       std::string(line.section) + "|" + std::string(line.name) + "|" +
+                       std::string(line.value));
+        return true;
+    });
+    return rows;
+}
+
+TEST(IniText, ReadsEachLineInItsSection) {
+    EXPECT_EQ(
+        Rows("\xEF\xBB\xBF"
+             "top = 1\r\n"
+             "; a = b\r\n"
+             "  [ One ] \r\n"
+             "\tName =  a = b \r\n"
+             "\r\n"
+             "[half\n"
+             "= no name\n"
+             "no value\n"
+             "#[Two]\n"
+             "last="),
+        (std::vector<std::string>{
+            "entry |top|1", "comment ||", "section One||", "entry One|Name|a = b", "blank One||",
+            "other One||", "other One||", "other One||", "comment One||", "entry One|last|"}));
+}
+
+TEST(IniText, StopsWhenAskedTo) {
+    int nLines = 0;
+    ReadIni("a=1\nb=2\nc=3\n", [&](const CIniLine& line) { return ++nLines, line.name != "b"; });
+    EXPECT_EQ(nLines, 2);
+}
+
+TEST(IniText, WritesTheLinesBackInTheLayoutTheyCameIn) {
+    for (const char* pszText : {"", "a=1\n",
+                                "\xEF\xBB\xBF"
+                                "a=1\r\n; note\r\n",
+                                "a=1\nb", "\xEF\xBB\xBF"}) {
+        std::vector<std::string> lines;
+        CIniLayout layout = ReadIni(pszText, [&](const CIniLine& line) {
+            lines.emplace_back(line.text);
+            return true;
+        });
+        EXPECT_EQ(JoinIni(layout, lines), pszText);
+    }
+}
+
+}  // namespace
