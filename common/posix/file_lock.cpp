@@ -1,4 +1,6 @@
-// The lock file on POSIX: flock on a file opened without following a link.
+// The lock file on POSIX: flock on a file opened without following a link. The file holds no
+// data, and a lock needs no more than reading it: every user who may change the file beside
+// it can then take the lock, whoever made the lock file.
 #include "../file_lock.h"
 
 #include <fcntl.h>
@@ -15,7 +17,7 @@ CFileLock::~CFileLock() {
 }
 
 bool CFileLock::Lock(const std::string& strPath, std::string& strReason) {
-    int nFd = ::open(strPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    int nFd = ::open(strPath.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (nFd < 0) {
         strReason = "cannot open the lock file \"" + strPath + "\": " + std::strerror(errno);
         return false;

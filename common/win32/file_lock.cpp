@@ -1,4 +1,5 @@
-// The lock file on Windows: LockFileEx on the first byte of a file that every writer opens.
+// The lock file on Windows: LockFileEx on the first byte of a file that every writer opens for
+// reading alone, so that whoever may change the file beside it can take the lock.
 #include "../file_lock.h"
 
 #include <windows.h>
@@ -16,10 +17,9 @@ CFileLock::~CFileLock() {
 }
 
 bool CFileLock::Lock(const std::string& strPath, std::string& strReason) {
-    HANDLE hFile =
-        ::CreateFileA(strPath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE hFile = ::CreateFileA(
+        strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         strReason =
             "cannot open the lock file \"" + strPath + "\": " + SystemReason(::GetLastError());
