@@ -43,7 +43,10 @@ TEST(IniText, ReadsEachLineInItsSection) {
 
 TEST(IniText, StopsWhenAskedTo) {
     int nLines = 0;
-    ReadIni("a=1\nb=2\nc=3\n", [&](const CIniLine& line) { return ++nLines, line.name != "b"; });
+    ReadIni("a=1\nb=2\nc=3\n", [&](const CIniLine& line) {
+        ++nLines;
+        return line.name != "b";
+    });
     EXPECT_EQ(nLines, 2);
 }
 
