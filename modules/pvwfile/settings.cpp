@@ -12,6 +12,8 @@ namespace {
 std::mutex g_lock;
 CSettings g_settings;
 std::atomic<bool> g_bCancel{false};
+// Hosts call PVWBreak from signal handlers: the request must be a plain store.
+static_assert(std::atomic<bool>::is_always_lock_free);
 }  // namespace
 
 CSettings SnapshotSettings() {

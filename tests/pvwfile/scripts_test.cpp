@@ -1,6 +1,13 @@
-// Scripts that drive the library through qjintp, and the backup example, on real trees.
+// Scripts that drive the library through qjintp, the host's cancel, and the backup example,
+// on real trees.
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+#include <vector>
 
 #include "tree_fixture.h"
 
@@ -8,21 +15,30 @@ namespace {
 
 class ScriptTest : public CTreeTest {
 protected:
-    // Runs qjintp on the script text in the test's folder; answers its exit status.
-    int Run(const std::string& strScript, const std::string& strParams = "") {
+    // Starts qjintp on the script text in the test's folder, with more options before it.
+    pid_t Start(const std::string& strScript, const std::string& strParams,
+                std::vector<const char*> arrArgs = {}) {
         Write(m_root / "t.scr", strScript);
+        arrArgs.insert(arrArgs.begin(), QJINTP);
+        for (const char* pszArg : {"-p", strParams.c_str(), "t.scr"}) arrArgs.push_back(pszArg);
+        arrArgs.push_back(nullptr);
         pid_t pid = fork();
         if (pid == 0) {
             setenv("QJ_TRACE", (m_root / "trace").c_str(), 1);
             setenv("QJ_LOG", (m_root / "log").c_str(), 1);
-            if (chdir(m_root.c_str()) == 0)
-                execl(QJINTP, QJINTP, "-p", strParams.c_str(), "t.scr",
-                      static_cast<char*>(nullptr));
+            if (chdir(m_root.c_str()) == 0) execv(QJINTP, const_cast<char**>(arrArgs.data()));
             _exit(127);
         }
+        return pid;
+    }
+    static int Wait(pid_t pid) {
         int nStatus = 0;
         waitpid(pid, &nStatus, 0);
         return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+    }
+    // Runs qjintp on the script text; answers its exit status.
+    int Run(const std::string& strScript, const std::string& strParams = "") {
+        return Wait(Start(strScript, strParams));
     }
     std::string Trace() const { return Slurp(m_root / "trace"); }
 };
@@ -42,6 +58,53 @@ TEST_F(ScriptTest, ScriptsDriveTheLibrary) {
     EXPECT_NE(Trace().find("PVWCopy: would copy src/a.txt -> dst/a.txt"), std::string::npos);
     EXPECT_NE(Trace().find("PVWCopy - Return value: 2\n"), std::string::npos) << Trace();
     EXPECT_NE(Trace().find("PVWCopy - Return value: 1\n"), std::string::npos) << Trace();
+}
+
+// Ctrl-C and the time limit reach a running copy: it stops at its next file with -4, every copy
+// in place complete, and the run ends at its next line. The library's lines go to a pipe of one
+// page that is read only once the cancel has come, so the copy is still running then.
+TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
+    const struct {
+        const char* pszName;
+        std::vector<const char*> arrOptions;
+    } cases[] = {{"SIGINT", {}}, {"time limit", {"--timeout", "1"}}};
+    const int kFiles = 5000;
+    for (int i = 0; i < kFiles; ++i)
+        Write(Src() / ("d" + std::to_string(i % 100)) / ("f" + std::to_string(i)), "x");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        fs::remove_all(Dst());
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        fcntl(fds[1], F_SETPIPE_SZ, 4096);
+        const pid_t pid = Start("Declare\nNumber n = 0\nEndDeclare\nMain\nPVWSetNotifyWindow(" +
+                                    std::to_string(fds[1]) +
+                                    ")\nn = PVWCopy(Param1, Param2, 1, Null)\nDebugPrintNum(n)\n"
+                                    "EndMain\n",
+                                "\"src\" \"dst\"", c.arrOptions);
+        close(fds[1]);
+        char szBuf[4096];
+        ASSERT_EQ(read(fds[0], szBuf, 1), 1);  // the copy is under way
+        if (c.arrOptions.empty())
+            kill(pid, SIGINT);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        while (read(fds[0], szBuf, sizeof szBuf) > 0) {
+        }
+        close(fds[0]);
+        EXPECT_EQ(Wait(pid), 1);
+        EXPECT_NE(Trace().find("PVWCopy - Return value: -4\n"), std::string::npos);
+        EXPECT_EQ(Trace().find("DebugPrintNum"), std::string::npos);
+        int nCopied = 0;
+        for (const auto& [strName, strContent] : Read(Dst())) {
+            if (strContent == "<dir>") continue;
+            EXPECT_EQ(strContent, "x") << strName;
+            ++nCopied;
+        }
+        EXPECT_LT(nCopied, kFiles / 2);
+        EXPECT_EQ(Temporaries(Dst()), "");
+        fs::remove(m_root / "trace");
+    }
 }
 
 TEST_F(ScriptTest, BackupExampleBacksUpAndSaysWhatItDid) {

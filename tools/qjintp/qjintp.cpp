@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "family/pvtrc32.h"
+#include "family/pvwfile.h"
 #include "family/qjclog.h"
 #include "host_os.h"
 #include "options.h"
@@ -36,12 +37,21 @@ int Fail(const std::string& strProblem) {
     return EXIT_RUN_FAILED;
 }
 
+// Cancels the run at its next line, and a running file operation at its next file: the
+// interpreter never stops the file library itself, so the host asks both. Each only sets a
+// flag, which is safe in a signal handler. A break that no file operation takes stays with the
+// library for its next operation; qjintp makes one run per process, so it reaches no later run.
+void CancelRun() {
+    QJIPBreak();
+    PVWBreak();
+}
+
 extern "C" void OnSignal(int) {
-    // The first SIGINT or SIGTERM cancels the run at its next line; a run that cannot get there
-    // (it waits on a write, say) is ended by the second, which finds the default action.
+    // The first SIGINT or SIGTERM cancels the run; a run that cannot get to its next line (it
+    // waits on a write, say) is ended by the second, which finds the default action.
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    QJIPBreak();
+    CancelRun();
 }
 
 void InstallSignalHandlers() {
@@ -53,7 +63,7 @@ void InstallSignalHandlers() {
 
 void OnTimeUp() {
     g_bTimedOut = true;
-    QJIPBreak();
+    CancelRun();
 }
 
 // Points the trace or log module at a file given on the command line. The module opens it
