@@ -1,6 +1,8 @@
 // Reporting, counting and stopping of one operation.
 #include "job.h"
 
+#include <cstdio>
+
 #include "family/pvtrc32.h"
 #include "platform.h"
 
@@ -8,7 +10,34 @@ namespace pvw {
 
 namespace {
 const char* const kSource = "pvwfile";
+
+// A name may hold any byte but the separator. Control characters are written as escapes, so
+// that a name can never break its line or forge another; a backslash is doubled where it can
+// be part of a name, so that an escape never reads like a name.
+std::string Escaped(const std::string& strLine) {
+    std::string strOut;
+    strOut.reserve(strLine.size());
+    for (const char c : strLine) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\' && Path::preferred_separator != '\\') {
+            strOut += "\\\\";
+        } else if (c == '\n') {
+            strOut += "\\n";
+        } else if (c == '\r') {
+            strOut += "\\r";
+        } else if (c == '\t') {
+            strOut += "\\t";
+        } else if (u < 0x20 || u == 0x7f) {
+            char szHex[8];
+            std::snprintf(szHex, sizeof szHex, "\\x%02x", u);
+            strOut += szHex;
+        } else {
+            strOut += c;
+        }
+    }
+    return strOut;
 }
+}  // namespace
 
 CJob::CJob(const char* pszOperation, int nFlags)
     : m_strOperation(pszOperation),
@@ -16,7 +45,8 @@ CJob::CJob(const char* pszOperation, int nFlags)
       m_settings(SnapshotSettings()),
       m_progress(m_settings.bShowProgress) {}
 
-void CJob::Line(const std::string& strLine) {
+void CJob::Line(const std::string& strText) {
+    const std::string strLine = Escaped(strText);
     PVTrace(4, kSource, "%s\n", strLine.c_str());
     if (m_settings.nNotifyTarget > 0) NotifyHost(m_settings.nNotifyTarget, strLine);
 }

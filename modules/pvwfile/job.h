@@ -55,7 +55,8 @@ public:
     int Finish();
 
 private:
-    void Line(const std::string& strLine);
+    // Every line goes out here, each control character in it escaped.
+    void Line(const std::string& strText);
 
     std::string m_strOperation;
     int m_nFlags;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "family/pvwfile.h"
@@ -57,6 +58,18 @@ TEST_F(SafetyTest, LinksStayLinksAndSpecialFilesAreSkipped) {
     EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), 3);
     EXPECT_EQ(Read(Dst()), (Tree{{"f", "1"}, {"dangling", "@nowhere"}, {"abs", "@/etc"}}));
     EXPECT_NE(Notes().find("skipped special file " + S() + "/fifo"), std::string::npos);
+}
+
+// A name with a line feed or an escape sequence in it stays on its one line of the trace.
+TEST_F(SafetyTest, ControlCharactersInNamesAreEscaped) {
+    Make(Src(), {{"a\nb", "1"}, {"e\x1b[2J", "2"}, {"back\\n", "3"}});
+    ASSERT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), 3);
+    const std::string strNotes = Notes();
+    for (const char* pszShown : {"a\\nb", "e\\x1b[2J", "back\\\\n"}) {
+        const std::string strLine = S() + "/" + pszShown + " -> " + D() + "/" + pszShown + "\n";
+        EXPECT_NE(strNotes.find(strLine), std::string::npos) << pszShown;
+    }
+    EXPECT_EQ(std::count(strNotes.begin(), strNotes.end(), '\n'), 4) << strNotes;  // and the sum
 }
 
 TEST_F(SafetyTest, EqualiseNeverFollowsALinkOutOfTheTarget) {
