@@ -1,15 +1,15 @@
 # The Windows build's tests under wine64: the programs run through the cross-compiling
 # emulator, in a wine prefix of the build folder's own that the build prepares once, without
-# prompts. QJIntp32.dll is registered there with regsvr32 before the tests that create its
+# prompts, with plain user folders where wine would link them to the home folder. QJIntp32.dll is registered there with regsvr32 before the tests that create its
 # class: the script cases, and the VBScript client that wine's cscript runs.
 
 set(QJ_WINE ${CMAKE_CROSSCOMPILING_EMULATOR})
 set(QJ_WINE_READY ${QJ_WINEPREFIX}/qj-prepared)
 find_program(QJ_WINESERVER NAMES wineserver wineserver64 PATHS /usr/lib/wine REQUIRED)
 add_custom_command(OUTPUT ${QJ_WINE_READY}
-  COMMAND ${QJ_WINE} wineboot --init
-  COMMAND /usr/bin/env WINEPREFIX=${QJ_WINEPREFIX} ${QJ_WINESERVER} -w
+  COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh ${QJ_WINEPREFIX} ${QJ_WINESERVER} ${QJ_WINE}
   COMMAND ${CMAKE_COMMAND} -E touch ${QJ_WINE_READY}
+  DEPENDS ${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh
   COMMENT "Preparing the wine prefix ${QJ_WINEPREFIX}" VERBATIM)
 add_custom_target(qjwineprefix ALL DEPENDS ${QJ_WINE_READY})
 # The unit tests are listed by running them, which needs the prefix. The core they link reads
