@@ -69,3 +69,9 @@ string(REPLACE "/" "\\" QJ_HOME_WINPATH "Z:${CMAKE_BINARY_DIR}/qjhome")
 add_test(NAME windows_translated
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/lang/run_translated.sh ${QJ_QJINTP_COMMAND}
                  ${QJ_HOME_WINPATH} WINDOWS-1252)
+
+# The file library's deletions on a target holding Unix links to a folder beside it, which
+# wine shows as plain folders and files: what they lead to must come out unchanged.
+add_test(NAME windows_file_links
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/links/run_link_safety.sh ${QJ_QJINTP_COMMAND}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/links)

@@ -1,8 +1,7 @@
 // Copying files on Windows: CopyFileEx (which keeps times and attributes and copies links as
 // links), then FlushFileBuffers on the new file, so that it is on the disk before its rename.
-#include <windows.h>
-
-#include "../platform.h"
+// A removal acts through a handle proven to be the entry itself.
+#include "in_place.h"
 #include "win_error.h"
 
 namespace pvw {
@@ -84,11 +83,23 @@ bool IsCrossDevice(const std::error_code& ec) {
     return ec.category() == std::system_category() && ec.value() == ERROR_NOT_SAME_DEVICE;
 }
 
+// Through a handle proven to be the entry itself: wine removes what a Unix link leads to when
+// asked to remove the link.
 bool RemoveFile(const Path& path, std::error_code& ec) {
-    DWORD nAttr = MakeWritable(path);
-    bool bDirLink = nAttr != INVALID_FILE_ATTRIBUTES && (nAttr & FILE_ATTRIBUTE_DIRECTORY);
-    if (bDirLink ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str())) return true;
-    ec = LastWinError();
+    HANDLE hFile = OpenInPlace(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ec);
+    if (hFile == INVALID_HANDLE_VALUE) return false;
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof basic)) {
+        ec = LastWinError();
+    } else if ((basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkHandle(hFile)) {
+        ec = std::make_error_code(std::errc::is_a_directory);
+    } else {
+        if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) {
+            SetAttributesByHandle(hFile, basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY);
+        }
+        return DeleteByHandle(hFile, ec);
+    }
+    CloseHandle(hFile);
     return false;
 }
 

@@ -1,11 +1,11 @@
 // Reading directories and entries on Windows: FindFirstFileEx gives size, time and attributes
 // with each name, so a listing costs no call per file. Symbolic links and junctions are
 // links; other reparse points (cloud placeholders, deduplicated files) are what they hold.
-#include <windows.h>
-
+// An entry that resolves to another place without being such a link (wine shows a Unix link
+// so) is special: it is reported and never entered, copied or removed.
 #include <cctype>
 
-#include "../platform.h"
+#include "in_place.h"
 #include "win_error.h"
 
 namespace pvw {
@@ -20,10 +20,7 @@ std::int64_t FileTimeToNs(const FILETIME& ft) {
 
 void FillEntry(DWORD nAttr, DWORD nReparseTag, const FILETIME& ftWrite, DWORD nSizeHigh,
                DWORD nSizeLow, CEntry& entry) {
-    bool bLink =
-        (nAttr & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-        (nReparseTag == IO_REPARSE_TAG_SYMLINK || nReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
-    if (bLink) {
+    if (IsLinkTag(nAttr, nReparseTag)) {
         entry.eKind = EKind::Link;
     } else if (nAttr & FILE_ATTRIBUTE_DIRECTORY) {
         entry.eKind = EKind::Dir;
@@ -40,6 +37,16 @@ void FillEntry(DWORD nAttr, DWORD nReparseTag, const FILETIME& ftWrite, DWORD nS
     if (nAttr & FILE_ATTRIBUTE_HIDDEN) entry.nAttrib |= ATTR_H;
     if (nAttr & FILE_ATTRIBUTE_SYSTEM) entry.nAttrib |= ATTR_S;
     if (nAttr & FILE_ATTRIBUTE_ARCHIVE) entry.nAttrib |= ATTR_A;
+}
+
+// wine marks its Unix links as reparse points of no link tag; whether such an entry is the
+// place its name says takes opening it.
+bool LeadsElsewhere(const Path& path, const CEntry& entry, DWORD nAttr) {
+    if (!(nAttr & FILE_ATTRIBUTE_REPARSE_POINT) || entry.eKind == EKind::Link) return false;
+    std::error_code ec;
+    HANDLE hFile = OpenInPlace(path, FILE_READ_ATTRIBUTES, ec);
+    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
+    return ec == std::errc::too_many_symbolic_link_levels;
 }
 
 }  // namespace
@@ -67,6 +74,9 @@ bool ListDirectory(const Path& dir, std::vector<CEntry>& arrEntries, std::error_
         }
         FillEntry(data.dwFileAttributes, data.dwReserved0, data.ftLastWriteTime, data.nFileSizeHigh,
                   data.nFileSizeLow, entry);
+        if (LeadsElsewhere(dir / strWide, entry, data.dwFileAttributes)) {
+            entry.eKind = EKind::Special;
+        }
         arrEntries.push_back(std::move(entry));
     } while (FindNextFileW(hFind, &data));
     if (bOk && GetLastError() != ERROR_NO_MORE_FILES) {
