@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -48,6 +49,14 @@ bool ClampRead(int nFd, size_t& nLen) {
     }
     nLen = std::min<size_t>(nLen, g_readOffset.load() - nPos);
     return true;
+}
+
+// Whether pszName inside the directory nDirFd is the file armed to vanish.
+bool IsVanishing(int nDirFd, const char* pszName) {
+    char szDir[4096];
+    std::string strLink = "/proc/self/fd/" + std::to_string(nDirFd);
+    ssize_t nLen = readlink(strLink.c_str(), szDir, sizeof szDir - 1);
+    return nLen > 0 && std::string(szDir, static_cast<size_t>(nLen)) + "/" + pszName == g_szVanish;
 }
 
 }  // namespace
@@ -107,8 +116,9 @@ ssize_t copy_file_range(int nIn, off64_t* pInOff, int nOut, off64_t* pOutOff, si
     return ClampRead(nIn, nLen) ? s_pfn(nIn, pInOff, nOut, pOutOff, nLen, nFlags) : -1;
 }
 
-int open(const char* pszPath, int nFlags, ...) {
-    static auto s_pfn = Next<int (*)(const char*, int, ...)>("open");
+// The library opens the files it copies by name inside a directory it holds open.
+int openat(int nDirFd, const char* pszName, int nFlags, ...) {
+    static auto s_pfn = Next<int (*)(int, const char*, int, ...)>("openat");
     mode_t nMode = 0;
     if (nFlags & (O_CREAT | O_TMPFILE)) {
         va_list args;
@@ -116,8 +126,8 @@ int open(const char* pszPath, int nFlags, ...) {
         nMode = static_cast<mode_t>(va_arg(args, int));
         va_end(args);
     }
-    if (g_bVanish.load() && std::strcmp(pszPath, g_szVanish) == 0) unlink(pszPath);
-    return s_pfn(pszPath, nFlags, nMode);
+    if (g_bVanish.load() && IsVanishing(nDirFd, pszName)) unlinkat(nDirFd, pszName, 0);
+    return s_pfn(nDirFd, pszName, nFlags, nMode);
 }
 
 }  // extern "C"

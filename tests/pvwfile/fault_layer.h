@@ -1,5 +1,5 @@
 // Faults the system cannot be asked for on demand, put between the file library and the C
-// library: this test program defines read, copy_file_range, write and open itself, and every
+// library: this test program defines read, copy_file_range, write and openat itself, and every
 // call from the library reaches these definitions first. Each passes the call on unless a
 // fault is armed for the file it touches.
 #pragma once
