@@ -5,10 +5,11 @@
 
 namespace pvw {
 
-bool ChangeAttributes(const Path& path, const CEntry&, unsigned nSet, unsigned nClear,
-                      Path& newPath, std::error_code& ec) {
-    newPath = path;
-    HANDLE hFile = OpenInPlace(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, ec);
+bool ChangeAttributes(DirHandle dir, const std::string& strName, const CEntry&, unsigned nSet,
+                      unsigned nClear, std::string& strNewName, std::error_code& ec) {
+    strNewName = strName;
+    HANDLE hFile =
+        OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, EShare::Brief, ec);
     if (hFile == INVALID_HANDLE_VALUE) return false;
     FILE_BASIC_INFO basic;
     bool bOk = GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof basic);

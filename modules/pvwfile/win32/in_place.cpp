@@ -1,4 +1,4 @@
-// Proving on Windows that a handle is the entry its name says.
+// Naming an entry inside an open directory on Windows, and proving that a handle is that entry.
 #include "in_place.h"
 
 #include "win_error.h"
@@ -11,6 +11,8 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
+
+constexpr std::int64_t kEpochDiff = 116444736000000000LL;  // 1601 to 1970 in 100 ns
 
 class CElsewhereCategory : public std::error_category {
 public:
@@ -28,6 +30,12 @@ public:
 std::error_code LeadsElsewhereError() {
     static const CElsewhereCategory s_category;
     return std::error_code(1, s_category);
+}
+
+std::wstring ChildPath(DirHandle dir, const std::string& strName) {
+    std::wstring strPath = WinDir(dir).strFinal;
+    if (strPath.empty() || strPath.back() != L'\\') strPath += L'\\';
+    return strPath + Path(strName).wstring();
 }
 
 bool FinalPath(HANDLE hFile, std::wstring& strPath, std::error_code& ec) {
@@ -48,30 +56,20 @@ bool FinalPath(HANDLE hFile, std::wstring& strPath, std::error_code& ec) {
     }
 }
 
-HANDLE OpenInPlace(const Path& path, DWORD nAccess, std::error_code& ec) {
-    constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    HANDLE hDir = CreateFileW(path.parent_path().c_str(), FILE_READ_ATTRIBUTES, kShare, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (hDir == INVALID_HANDLE_VALUE) {
-        ec = LastWinError();
-        return hDir;
-    }
-    std::wstring strExpected;
-    bool bDir = FinalPath(hDir, strExpected, ec);
-    CloseHandle(hDir);
-    if (!bDir) return INVALID_HANDLE_VALUE;
-    if (strExpected.empty() || strExpected.back() != L'\\') strExpected += L'\\';
-    strExpected += path.filename().wstring();
+HANDLE OpenInPlace(DirHandle dir, const std::string& strName, DWORD nAccess, EShare eShare,
+                   std::error_code& ec) {
+    std::wstring strPath = ChildPath(dir, strName);
     // wine opens what a Unix link leads to even with FILE_FLAG_OPEN_REPARSE_POINT, and shows
     // the link as a plain folder or file; only the final path tells it apart.
-    HANDLE hFile = CreateFileW(path.c_str(), nAccess, kShare, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE hFile =
+        CreateFileW(strPath.c_str(), nAccess, static_cast<DWORD>(eShare), nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
         ec = LastWinError();
         return hFile;
     }
     std::wstring strFinal;
-    if (FinalPath(hFile, strFinal, ec) && SamePath(strFinal, strExpected)) return hFile;
+    if (FinalPath(hFile, strFinal, ec) && SamePath(strFinal, strPath)) return hFile;
     if (!ec) ec = LeadsElsewhereError();
     CloseHandle(hFile);
     return INVALID_HANDLE_VALUE;
@@ -103,6 +101,24 @@ bool DeleteByHandle(HANDLE hFile, std::error_code& ec) {
     if (!bOk) ec = LastWinError();
     CloseHandle(hFile);
     return bOk;
+}
+
+CIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber,
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+std::int64_t FileTimeToNs(const FILETIME& ft) {
+    std::int64_t n = (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return (n - kEpochDiff) * 100;
+}
+
+FILETIME NsToFileTime(std::int64_t nTime) {
+    std::int64_t n = nTime / 100 + kEpochDiff;
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(n & 0xffffffff);
+    ft.dwHighDateTime = static_cast<DWORD>(n >> 32);
+    return ft;
 }
 
 }  // namespace pvw

@@ -1,0 +1,94 @@
+// Open directories on Windows: handles held without FILE_SHARE_DELETE below the roots, and the
+// directories made, removed and finished inside them.
+#include "in_place.h"
+#include "win_error.h"
+
+namespace pvw {
+
+namespace {
+
+constexpr DWORD kDirAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+
+bool Adopt(HANDLE hDir, DirHandle& dir, std::error_code& ec) {
+    BY_HANDLE_FILE_INFORMATION info;
+    std::wstring strFinal;
+    if (!GetFileInformationByHandle(hDir, &info)) {
+        ec = LastWinError();
+    } else if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ec = std::make_error_code(std::errc::not_a_directory);
+    } else if (FinalPath(hDir, strFinal, ec)) {
+        dir = reinterpret_cast<DirHandle>(new CWinDir{hDir, std::move(strFinal)});
+        return true;
+    }
+    CloseHandle(hDir);
+    return false;
+}
+
+}  // namespace
+
+bool OpenRootDir(const Path& path, DirHandle& dir, std::error_code& ec) {
+    HANDLE hDir = CreateFileW(path.c_str(), kDirAccess, static_cast<DWORD>(EShare::Held), nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hDir != INVALID_HANDLE_VALUE) return Adopt(hDir, dir, ec);
+    ec = LastWinError();
+    return false;
+}
+
+bool OpenChildDir(DirHandle dir, const std::string& strName, DirHandle& child,
+                  std::error_code& ec) {
+    HANDLE hDir = OpenInPlace(dir, strName, kDirAccess, EShare::Held, ec);
+    if (hDir == INVALID_HANDLE_VALUE) return false;
+    if (!IsLinkHandle(hDir)) return Adopt(hDir, child, ec);
+    CloseHandle(hDir);
+    ec = LeadsElsewhereError();
+    return false;
+}
+
+void CloseDir(DirHandle dir) {
+    const CWinDir* pDir = &WinDir(dir);
+    CloseHandle(pDir->hDir);
+    delete pDir;
+}
+
+bool DirIdentity(DirHandle dir, CIdentity& id, std::error_code& ec) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(WinDir(dir).hDir, &info)) {
+        ec = LastWinError();
+        return false;
+    }
+    id = IdentityOf(info);
+    return true;
+}
+
+bool MakeDirAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
+    if (CreateDirectoryW(ChildPath(dir, strName).c_str(), nullptr)) return true;
+    ec = LastWinError();
+    return false;
+}
+
+bool RemoveDirAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
+    HANDLE hDir = OpenInPlace(dir, strName, DELETE | FILE_READ_ATTRIBUTES, EShare::Brief, ec);
+    if (hDir == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(hDir, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkHandle(hDir)) {
+        return DeleteByHandle(hDir, ec);
+    }
+    CloseHandle(hDir);
+    ec = std::make_error_code(std::errc::not_a_directory);
+    return false;
+}
+
+// Windows folders have no permission bits of ours to give.
+bool SetDirModeAndTime(DirHandle dir, const std::string& strName, const CEntry& entry,
+                       std::error_code& ec) {
+    HANDLE hDir = OpenInPlace(dir, strName, FILE_WRITE_ATTRIBUTES, EShare::Brief, ec);
+    if (hDir == INVALID_HANDLE_VALUE) return false;
+    FILETIME ftWrite = NsToFileTime(entry.nTime);
+    bool bOk = SetFileTime(hDir, nullptr, nullptr, &ftWrite);
+    if (!bOk) ec = LastWinError();
+    CloseHandle(hDir);
+    return bOk;
+}
+
+}  // namespace pvw
