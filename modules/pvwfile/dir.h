@@ -32,8 +32,6 @@ public:
     Path GetPath() const;
     // The names from its root down to it, "/"-separated ("" for a root).
     std::string RelPath() const;
-    const DirPtr& Parent() const { return m_pParent; }
-    const std::string& Name() const { return m_strName; }
     // The identity found when the directory was first opened or listed.
     CIdentity Identity() const;
 

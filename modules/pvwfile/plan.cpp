@@ -217,10 +217,10 @@ void CExecutor::MakeDir(const CStep& step) {
 void CExecutor::FinishMadeDirs() {
     for (CDir* pDir : m_arrMade) {
         const CEntry* pModel = pDir->Model();
-        if (pModel == nullptr || !pDir->Parent()) continue;
+        if (pModel == nullptr) continue;
         std::error_code ec;
-        CDir::CHeld parent = pDir->Parent()->Hold(ec);
-        if (!parent || !SetDirModeAndTime(parent.Get(), pDir->Name(), *pModel, ec)) {
+        CDir::CHeld held = pDir->Hold(ec);
+        if (!held || !SetDirModeAndTime(held.Get(), *pModel, ec)) {
             m_job.Fail("set the permissions and time of", pDir->GetPath(), ec);
         }
     }

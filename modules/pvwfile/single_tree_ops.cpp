@@ -69,6 +69,7 @@ int DeleteFiles(const char* pszDir, int nFlags, const char* pszPatterns) {
         job.Stop(RES_ARGUMENT, "the directory must be named");
         return job.Finish();
     }
+    if (RefuseSystemRoot(job, Path(pszDir))) return job.Finish();
     // Deleting a whole tree waits for the host's yes; the files of one directory do not.
     CPlanOptions options{job.Settings().bAnswerYesForDelete || !job.Option(OPT_SUBDIRS)};
     return RunOnTree(job, pszDir, pszPatterns, EStep::Delete, options);

@@ -208,6 +208,11 @@ int TreeOperation(ETreeOp eOp, const char* pszSource, const char* pszTarget, int
         return job.Finish();
     }
     Path source(pszSource), target(pszTarget);
+    // Equalising deletes in the target, moving in the source.
+    if ((eOp == ETreeOp::Equalize && RefuseSystemRoot(job, target)) ||
+        (eOp == ETreeOp::Move && RefuseSystemRoot(job, source))) {
+        return job.Finish();
+    }
     std::error_code ecSame;
     if (std::filesystem::equivalent(source, target, ecSame)) {
         job.Stop(RES_TARGET, "the target " + target.string() + " is the source itself");

@@ -243,8 +243,11 @@ void CTreeWalk::VisitOne(CPair& pair, std::unique_ptr<CPair> pThen) {
         if (pThen) VisitOne(*pThen);
         return;
     }
-    if (pair.pSource != nullptr)
-        pair.sourceSub = CDir::Child(pair.sourceDir, strName, pair.pSource);
+    // A source directory that is not there still names where reports say it would be.
+    if (pair.sourceDir) {
+        const CEntry* pListed = IsDir(pair.pSource) ? pair.pSource : nullptr;
+        pair.sourceSub = CDir::Child(pair.sourceDir, pair.strSourceName, pListed);
+    }
     if (m_bHaveTarget) {
         // A target directory still to be made is bound to whatever is made under its name.
         const CEntry* pListed = IsDir(pair.pTarget) ? pair.pTarget : nullptr;

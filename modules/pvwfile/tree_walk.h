@@ -28,7 +28,7 @@ struct CPair {
     bool bInTheWay = false;
 
     // The paths, for reports; made when asked for, so that a deep tree keeps no path per level.
-    Path Source() const { return sourceDir->GetPath() / strSourceName; }
+    Path Source() const { return sourceDir ? sourceDir->GetPath() / strSourceName : Path(); }
     Path Target() const { return targetDir ? targetDir->GetPath() / strTargetName : Path(); }
     // "/"-separated path below the roots.
     std::string Rel() const;

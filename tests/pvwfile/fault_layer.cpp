@@ -19,6 +19,11 @@ std::atomic<dev_t> g_readDev{0}, g_fullDev{0};
 std::atomic<ino_t> g_readIno{0};
 std::atomic<long> g_readOffset{0};
 char g_szVanish[4096];
+char g_szChange[4096];
+std::atomic<dev_t> g_changeDev{0};
+std::atomic<ino_t> g_changeIno{0};
+std::atomic<int> g_nChanges{0};
+std::atomic<bool> g_bChangeOnRename{false};
 std::atomic<bool> g_bVanish{false};
 
 template <typename Fn>
@@ -36,6 +41,22 @@ bool IsFull(int nFd) {
     struct stat st;
     return g_fullDev.load() != 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode) &&
            st.st_dev == g_fullDev.load();
+}
+
+void AppendToArmed() {
+    int nOut = open(g_szChange, O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (nOut >= 0 && pwrite(nOut, "+", 1, 0) == 1) close(nOut);
+}
+
+// Appends a byte to the armed file through a descriptor of its own.
+void MaybeChange(int nFd) {
+    struct stat st;
+    if (g_nChanges.load() <= 0 || fstat(nFd, &st) != 0 || st.st_ino != g_changeIno.load() ||
+        st.st_dev != g_changeDev.load()) {
+        return;
+    }
+    --g_nChanges;
+    AppendToArmed();
 }
 
 // Cuts nLen to what may still be read of an armed file before its fault offset; false, with
@@ -81,7 +102,23 @@ void ArmVanish(const std::string& strPath) {
     g_bVanish = true;
 }
 
+void ArmChange(const std::string& strPath, int nTimes) {
+    struct stat st;
+    if (stat(strPath.c_str(), &st) != 0) return;
+    std::strncpy(g_szChange, strPath.c_str(), sizeof g_szChange - 1);
+    g_changeDev = st.st_dev;
+    g_changeIno = st.st_ino;
+    g_nChanges = nTimes;
+}
+
+void ArmChangeOnRename(const std::string& strPath) {
+    std::strncpy(g_szChange, strPath.c_str(), sizeof g_szChange - 1);
+    g_bChangeOnRename = true;
+}
+
 void Disarm() {
+    g_nChanges = 0;
+    g_bChangeOnRename = false;
     g_readIno = 0;
     g_fullDev = 0;
     g_bVanish = false;
@@ -93,6 +130,7 @@ extern "C" {
 
 ssize_t read(int nFd, void* pBuf, size_t nLen) {
     static auto s_pfn = Next<ssize_t (*)(int, void*, size_t)>("read");
+    MaybeChange(nFd);
     return ClampRead(nFd, nLen) ? s_pfn(nFd, pBuf, nLen) : -1;
 }
 
@@ -113,6 +151,7 @@ ssize_t copy_file_range(int nIn, off64_t* pInOff, int nOut, off64_t* pOutOff, si
         errno = ENOSPC;
         return -1;
     }
+    MaybeChange(nIn);
     return ClampRead(nIn, nLen) ? s_pfn(nIn, pInOff, nOut, pOutOff, nLen, nFlags) : -1;
 }
 
@@ -128,6 +167,13 @@ int openat(int nDirFd, const char* pszName, int nFlags, ...) {
     }
     if (g_bVanish.load() && IsVanishing(nDirFd, pszName)) unlinkat(nDirFd, pszName, 0);
     return s_pfn(nDirFd, pszName, nFlags, nMode);
+}
+
+int renameat(int nFromDir, const char* pszFrom, int nToDir, const char* pszTo) {
+    static auto s_pfn = Next<int (*)(int, const char*, int, const char*)>("renameat");
+    int nResult = s_pfn(nFromDir, pszFrom, nToDir, pszTo);
+    if (nResult == 0 && g_bChangeOnRename.load()) AppendToArmed();
+    return nResult;
 }
 
 }  // extern "C"

@@ -14,6 +14,10 @@ void ArmReadError(const std::string& strPath, long nOffset);
 void ArmDiskFull(const std::string& strDir);
 // The file at path is removed just before the library opens it.
 void ArmVanish(const std::string& strPath);
+// The file at path grows by a byte as the library reads it, the first nTimes it reads.
+void ArmChange(const std::string& strPath, int nTimes);
+// The file at path grows by a byte whenever the library has renamed a copy into place.
+void ArmChangeOnRename(const std::string& strPath);
 void Disarm();
 
 }  // namespace fault

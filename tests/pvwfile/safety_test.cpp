@@ -89,6 +89,22 @@ TEST_F(SafetyTest, NestedRootsAreNotWalkedAsPartOfTheOtherTree) {
     EXPECT_FALSE(fs::exists(m_root / "other"));
 }
 
+// Safe even were the refusal missing: simulation is on, so nothing is changed, and no
+// subdirectory is entered. The refusal comes before the walk: nothing is even planned.
+TEST_F(SafetyTest, TheFileSystemRootIsRefusedByEveryOperationThatDeletes) {
+    Make(Src(), {{"a", "1"}});
+    fs::create_directory_symlink("/", m_root / "root");
+    PVWSetSimulation(1);
+    for (const std::string& strRoot :
+         {std::string("/"), std::string("/tmp/.."), (m_root / "root").string()}) {
+        SCOPED_TRACE(strRoot);
+        EXPECT_EQ(PVWEqualize(S().c_str(), strRoot.c_str(), 0, nullptr), -2);
+        EXPECT_EQ(PVWDelete(strRoot.c_str(), 0, nullptr), -2);
+        EXPECT_EQ(PVWMove(strRoot.c_str(), D().c_str(), 0, nullptr), -2);
+    }
+    EXPECT_EQ(Notes().find(": would "), std::string::npos);  // no file was even planned
+}
+
 TEST_F(SafetyTest, EqualiseWithoutItsSourceTouchesNothing) {
     Make(Dst(), kTarget);
     PVWSetAnswerYesForDelete(1);

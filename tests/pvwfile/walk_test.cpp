@@ -1,9 +1,11 @@
 // What the walk promises on hostile or extreme trees: a directory swapped for a link between
 // the walk and the action makes the action fail and never takes it elsewhere; paths longer than
-// the system's limit are copied; no depth of tree exhausts a small stack.
+// the system's limit are copied; no depth of tree exhausts a small stack; deleting stops at
+// another file system mounted inside the tree.
 #include <fcntl.h>
 #include <pthread.h>
 #include <stdio.h>
+#include <sys/mount.h>
 
 #include <atomic>
 #include <functional>
@@ -91,4 +93,21 @@ TEST_F(WalkTest, ADeepTreeIsWalkedOnASmallStack) {
     EXPECT_EQ(ChainLeaf(Dst(), "d", nDepth), "deep");
     RemoveChain(Src(), "d", nDepth);
     RemoveChain(Dst(), "d", nDepth);
+}
+
+TEST_F(WalkTest, DeletingLeavesAnotherFileSystemMountedInsideAlone) {
+    Make(Src(), {{"a", "1"}});
+    Make(Dst(), {{"mnt", "<dir>"}, {"old", "o"}});
+    if (mount("tmpfs", (Dst() / "mnt").c_str(), "tmpfs", 0, "size=1m") != 0) {
+        GTEST_SKIP() << "no file system may be mounted here";
+    }
+    Write(Dst() / "mnt/kept", "k");
+    PVWSetAnswerYesForDelete(1);
+    PVWSetProcessEmptyDirs(1);
+    EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), 2);  // a copied, old deleted
+    EXPECT_EQ(PVWDelete(D().c_str(), 1, nullptr), 1);                 // a
+    EXPECT_EQ(Slurp(Dst() / "mnt/kept"), "k");
+    EXPECT_NE(Notes().find("left alone (another file system is mounted there) " + D() + "/mnt"),
+              std::string::npos);
+    umount2((Dst() / "mnt").c_str(), MNT_DETACH);
 }

@@ -60,21 +60,17 @@ bool RemoveDirAt(DirHandle dir, const std::string& strName, std::error_code& ec)
     return false;
 }
 
-bool SetDirModeAndTime(DirHandle dir, const std::string& strName, const CEntry& entry,
-                       std::error_code& ec) {
-    // Through a descriptor of the directory itself, so that a link put in its place is never
-    // followed.
-    int nFd = ::openat(static_cast<int>(dir), strName.c_str(), kDirFlags | O_NOFOLLOW);
+bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec) {
     std::int64_t nSec = entry.nTime / 1000000000, nNsec = entry.nTime % 1000000000;
     if (nNsec < 0) {
         nNsec += 1000000000;
         --nSec;
     }
     struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(nSec), nNsec}};
-    bool bOk = nFd >= 0 && fchmod(nFd, entry.nMode & 07777) == 0 && futimens(nFd, times) == 0;
-    if (!bOk) ec = LastError();
-    if (nFd >= 0) ::close(nFd);
-    return bOk;
+    int nFd = static_cast<int>(dir);
+    if (fchmod(nFd, entry.nMode & 07777) == 0 && futimens(nFd, times) == 0) return true;
+    ec = LastError();
+    return false;
 }
 
 }  // namespace pvw
