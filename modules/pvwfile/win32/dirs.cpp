@@ -7,7 +7,10 @@ namespace pvw {
 
 namespace {
 
+// A directory's time is set through its own handle, which asks for FILE_WRITE_ATTRIBUTES; a
+// directory that refuses it (a source the user may only read) is opened without it.
 constexpr DWORD kDirAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kDirWriteAccess = kDirAccess | FILE_WRITE_ATTRIBUTES;
 
 bool Adopt(HANDLE hDir, DirHandle& dir, std::error_code& ec) {
     BY_HANDLE_FILE_INFORMATION info;
@@ -24,11 +27,18 @@ bool Adopt(HANDLE hDir, DirHandle& dir, std::error_code& ec) {
     return false;
 }
 
+HANDLE OpenRoot(const Path& path, DWORD nAccess) {
+    return CreateFileW(path.c_str(), nAccess, static_cast<DWORD>(EShare::Held), nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 }  // namespace
 
 bool OpenRootDir(const Path& path, DirHandle& dir, std::error_code& ec) {
-    HANDLE hDir = CreateFileW(path.c_str(), kDirAccess, static_cast<DWORD>(EShare::Held), nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE hDir = OpenRoot(path, kDirWriteAccess);
+    if (hDir == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        hDir = OpenRoot(path, kDirAccess);
+    }
     if (hDir != INVALID_HANDLE_VALUE) return Adopt(hDir, dir, ec);
     ec = LastWinError();
     return false;
@@ -36,7 +46,11 @@ bool OpenRootDir(const Path& path, DirHandle& dir, std::error_code& ec) {
 
 bool OpenChildDir(DirHandle dir, const std::string& strName, DirHandle& child,
                   std::error_code& ec) {
-    HANDLE hDir = OpenInPlace(dir, strName, kDirAccess, EShare::Held, ec);
+    HANDLE hDir = OpenInPlace(dir, strName, kDirWriteAccess, EShare::Held, ec);
+    if (hDir == INVALID_HANDLE_VALUE && ec == std::errc::permission_denied) {
+        ec.clear();
+        hDir = OpenInPlace(dir, strName, kDirAccess, EShare::Held, ec);
+    }
     if (hDir == INVALID_HANDLE_VALUE) return false;
     if (!IsLinkHandle(hDir)) return Adopt(hDir, child, ec);
     CloseHandle(hDir);
@@ -80,15 +94,11 @@ bool RemoveDirAt(DirHandle dir, const std::string& strName, std::error_code& ec)
 }
 
 // Windows folders have no permission bits of ours to give.
-bool SetDirModeAndTime(DirHandle dir, const std::string& strName, const CEntry& entry,
-                       std::error_code& ec) {
-    HANDLE hDir = OpenInPlace(dir, strName, FILE_WRITE_ATTRIBUTES, EShare::Brief, ec);
-    if (hDir == INVALID_HANDLE_VALUE) return false;
+bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec) {
     FILETIME ftWrite = NsToFileTime(entry.nTime);
-    bool bOk = SetFileTime(hDir, nullptr, nullptr, &ftWrite);
-    if (!bOk) ec = LastWinError();
-    CloseHandle(hDir);
-    return bOk;
+    if (SetFileTime(WinDir(dir).hDir, nullptr, nullptr, &ftWrite)) return true;
+    ec = LastWinError();
+    return false;
 }
 
 }  // namespace pvw

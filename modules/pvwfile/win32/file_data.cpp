@@ -159,6 +159,8 @@ bool IsCrossDevice(const std::error_code& ec) {
     return ec.category() == std::system_category() && ec.value() == ERROR_NOT_SAME_DEVICE;
 }
 
+// Through a handle proven to be the entry itself: wine removes what a Unix link leads to when
+// asked to remove the link.
 bool RemoveFileAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
     HANDLE hFile = OpenInPlace(dir, strName, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                EShare::Brief, ec);
