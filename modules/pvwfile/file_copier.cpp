@@ -1,36 +1,24 @@
 // Safe copies with batched commits, each batch flushed while the next one is copied.
 #include "file_copier.h"
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
-#include <random>
 #include <set>
 #include <system_error>
 
 #include "platform.h"
+#include "temp_names.h"
 
 namespace pvw {
 
 namespace {
-// A batch is committed when it holds this many files or bytes.
+// A batch is committed when it holds this many files (or fewer, as locks allow) or bytes.
 constexpr size_t kBatchFiles = 1024;
 constexpr std::uint64_t kBatchBytes = std::uint64_t{256} << 20;
-// Leaves room in a 255-byte name for the temporary name's prefix and suffix.
-constexpr size_t kMaxTempStem = 200;
-
-unsigned TempSalt() {
-    static const unsigned s_nSalt = std::random_device{}();
-    return s_nSalt;
-}
 }  // namespace
 
-std::string CFileCopier::TempNameFor(const std::string& strTarget) {
-    std::string strStem = strTarget.substr(0, kMaxTempStem);
-    // The counter is shared, so that operations on other threads never pick the same name.
-    static std::atomic<unsigned> s_nCounter{0};
-    return "." + strStem + ".pvw" + std::to_string(TempSalt() % 100000) + "-" +
-           std::to_string(++s_nCounter);
-}
+CFileCopier::CFileCopier(CJob& job)
+    : m_job(job), m_nBatchFiles(std::min(kBatchFiles, MaxLockedTemps() / 2)) {}
 
 bool CFileCopier::FailCopy(const CStep& step, const std::error_code& ec) {
     bool bGoOn = FinishFlush();  // its files are reported first
@@ -47,7 +35,7 @@ bool CFileCopier::FailCopy(const CStep& step, const std::error_code& ec) {
 }
 
 bool CFileCopier::CopyOne(const CStep& step, const std::string& strTemp, CEntry& copied,
-                          std::error_code& ec) {
+                          TempLock& lock, std::error_code& ec) {
     CDir::CHeld source = step.sourceDir->Hold(ec);
     CDir::CHeld target = source ? step.targetDir->Hold(ec) : CDir::CHeld();
     if (!target) return false;
@@ -58,7 +46,7 @@ bool CFileCopier::CopyOne(const CStep& step, const std::string& strTemp, CEntry&
     CProgress& progress = m_job.Progress();
     return CopyFileData(
         source.Get(), step.strSourceName, target.Get(), strTemp,
-        [&](std::uint64_t n) { progress.FileBytes(n); }, copied, ec);
+        [&](std::uint64_t n) { progress.FileBytes(n); }, copied, lock, ec);
 }
 
 bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource) {
@@ -69,10 +57,11 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
     }
     std::string strTemp = TempNameFor(step.strTargetName);
     CEntry copied;
+    TempLock lock = -1;  // a link's temporary has none
     std::error_code ec;
     // A source written to while it was read is read once more; a second change gives up.
-    if (!CopyOne(step, strTemp, copied, ec) &&
-        (ec != LibError(ELibError::SourceChanged) || !CopyOne(step, strTemp, copied, ec))) {
+    if (!CopyOne(step, strTemp, copied, lock, ec) &&
+        (ec != LibError(ELibError::SourceChanged) || !CopyOne(step, strTemp, copied, lock, ec))) {
         return FailCopy(step, ec);
     }
     m_job.Progress().FileDone(copied.nSize);
@@ -84,12 +73,13 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
                             step.source,
                             step.target,
                             copied,
+                            lock,
                             pszWhat,
                             bRemoveSource,
                             {},
                             {}});
     m_nPendingBytes += copied.nSize;
-    if (m_arrPending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes) {
+    if (m_arrPending.size() >= m_nBatchFiles || m_nPendingBytes >= kBatchBytes) {
         bool bGoOn = FinishFlush();
         StartFlush();
         return bGoOn;
@@ -150,10 +140,12 @@ void CFileCopier::PutInPlace(std::vector<CPending>& arrBatch) {
             pending.ecWrite = ecFlush;
         } else if (dir && ReplaceEntryAt(dir.Get(), pending.strTemp, dir.Get(),
                                          pending.strTargetName, pending.ecWrite)) {
+            ReleaseTemp(pending.lock);
             if (pending.bRemoveSource) RemoveMovedSource(pending);
             continue;
         }
         if (dir) RemoveFileAt(dir.Get(), pending.strTemp, ecIgnored);
+        ReleaseTemp(pending.lock);
     }
 }
 

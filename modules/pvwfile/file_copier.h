@@ -13,12 +13,13 @@
 
 #include "job.h"
 #include "plan.h"
+#include "platform.h"
 
 namespace pvw {
 
 class CFileCopier {
 public:
-    explicit CFileCopier(CJob& job) : m_job(job) {}
+    explicit CFileCopier(CJob& job);
     ~CFileCopier() { Commit(); }
     CFileCopier(const CFileCopier&) = delete;
     CFileCopier& operator=(const CFileCopier&) = delete;
@@ -35,12 +36,12 @@ private:
         std::string strSourceName, strTargetName, strTemp;
         Path source, target;
         CEntry copied;  // the source as it was copied: a move removes only that
+        TempLock lock;  // held until the temporary is renamed into place or removed
         const char* pszWhat;
         bool bRemoveSource;
         std::error_code ecWrite, ecRemove;  // why it was not renamed, or its source not removed
     };
-    static std::string TempNameFor(const std::string& strTarget);
-    bool CopyOne(const CStep& step, const std::string& strTemp, CEntry& copied,
+    bool CopyOne(const CStep& step, const std::string& strTemp, CEntry& copied, TempLock& lock,
                  std::error_code& ec);
     // Starts flushing the pending batch and renaming it into place on a second thread, while
     // the next one is copied.
@@ -52,6 +53,7 @@ private:
     bool FailCopy(const CStep& step, const std::error_code& ec);
 
     CJob& m_job;
+    size_t m_nBatchFiles;  // each temporary of this and the batch being flushed holds its lock
     std::vector<CPending> m_arrPending;
     std::uint64_t m_nPendingBytes = 0;
     std::vector<CPending> m_arrFlushing;

@@ -71,10 +71,31 @@ bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec);
 // source are read before and after the copy: when they differ the copy fails with
 // LibError(ELibError::SourceChanged). copied receives the source as it was copied, nDev and nIno
 // included. On failure strTemp is removed.
+// On success lock holds the temporary's lock (see TempLock).
 using ProgressFn = std::function<void(std::uint64_t)>;
+using TempLock = std::intptr_t;
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
                   const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
-                  std::error_code& ec);
+                  TempLock& lock, std::error_code& ec);
+
+// A temporary file's lock, held by its writer from the moment it is created until the
+// temporary has been renamed into place or removed, so that a temporary whose writer is gone
+// (killed, or crashed) can be told from one being written. POSIX: a shared flock taken on the
+// created descriptor at once and kept on a second descriptor of the file after the data is
+// written. Windows: a handle of the file held open without FILE_SHARE_DELETE, so that nobody
+// can delete it meanwhile. ReleaseTemp lets go of it.
+void ReleaseTemp(TempLock lock);
+
+// Removes the temporary strName of dir when no writer holds its lock, and true. False with ec
+// empty when a writer still holds it (it is left alone), with ec set on failure. A temporary
+// link, which cannot be locked, is never removed. POSIX: an exclusive flock taken without
+// waiting, then unlinkat. Windows: a delete that fails with a sharing violation while the
+// writer's handle is open.
+bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code& ec);
+
+// How many temporaries an operation may hold locked at once: well under the process's limit
+// of open descriptors (or handles), whatever the host does besides.
+size_t MaxLockedTemps();
 
 // Creates strTemp inside tempDir as a symbolic link with the same target as the link strSource
 // of sourceDir.

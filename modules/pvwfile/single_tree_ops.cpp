@@ -37,8 +37,12 @@ int RunOnTree(CJob& job, const char* pszRoot, const char* pszPatterns, EStep eSt
               const CPlanOptions& options) {
     CFilter filter(job.Settings(), pszPatterns);
     CCollector collector(eStep, eStep == EStep::Delete && job.Settings().bProcessEmptyDirs);
-    // Deleting stays on the tree's own file system; changing attributes may cross.
-    CTreeWalk walk(job, filter, job.Option(OPT_SUBDIRS), eStep == EStep::Delete, collector);
+    // Deleting stays on the tree's own file system, and clears what interrupted runs left;
+    // changing attributes may cross.
+    CWalkOptions walkOptions;
+    walkOptions.bRecurse = job.Option(OPT_SUBDIRS);
+    walkOptions.bOneFileSystem = walkOptions.bSweepTemps = eStep == EStep::Delete;
+    CTreeWalk walk(job, filter, walkOptions, collector);
     if (walk.Run(Path(pszRoot), Path()) && !job.Stopped()) {
         ExecutePlan(job, collector.m_arrSteps, options);
     }

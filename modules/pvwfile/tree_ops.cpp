@@ -220,7 +220,11 @@ int TreeOperation(ETreeOp eOp, const char* pszSource, const char* pszTarget, int
     }
     CFilter filter(job.Settings(), pszPatterns);
     CPlanner planner(job, eOp);
-    CTreeWalk walk(job, filter, job.Option(OPT_SUBDIRS), eOp == ETreeOp::Equalize, planner);
+    CWalkOptions options;
+    options.bRecurse = job.Option(OPT_SUBDIRS);
+    options.bOneFileSystem = eOp == ETreeOp::Equalize;
+    options.bSweepTemps = eOp != ETreeOp::ScanDifference;
+    CTreeWalk walk(job, filter, options, planner);
     if (!walk.Run(source, target) || job.Stopped()) return job.Finish();
     bool bChanges = eOp != ETreeOp::ScanDifference;
     ExecutePlan(job, planner.Steps(), CPlanOptions{job.Settings().bAnswerYesForDelete},

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform.h"
+#include "temp_names.h"
 
 namespace pvw {
 
@@ -82,7 +83,7 @@ bool CTreeWalk::Run(const Path& source, const Path& target) {
         return false;
     }
     if (m_bHaveTarget) m_pTargetRoot->SetModel(root);
-    if (m_bHaveTarget && m_bRecurse) {
+    if (m_bHaveTarget && m_options.bRecurse) {
         m_strSkipRel = NestedRel(source, target);
         m_strSkipTargetRel = NestedRel(target, source);
     }
@@ -127,9 +128,30 @@ bool CTreeWalk::ListSides(CFrame& frame) {
         frame.arrSource.clear();
         frame.arrTarget.clear();
     }
+    bool bSweep = m_options.bSweepTemps && !m_job.Simulating();
+    LeaveOutTemps(frame.arrSource, dir.sourceSub, bSweep && !m_bHaveTarget);
+    LeaveOutTemps(frame.arrTarget, dir.targetSub, bSweep);
     SortByKey(frame.arrSource, frame.arrSourceKeys);
     SortByKey(frame.arrTarget, frame.arrTargetKeys);
     return bSourceOk && bTargetOk;
+}
+
+// The library's own temporaries are never the user's files; those whose writer is gone are
+// removed when bSweep.
+void CTreeWalk::LeaveOutTemps(std::vector<CEntry>& arrEntries, const DirPtr& pDir, bool bSweep) {
+    auto itTemps = std::partition(arrEntries.begin(), arrEntries.end(),
+                                  [](const CEntry& entry) { return !IsTempName(entry.strName); });
+    for (auto it = itTemps; bSweep && it != arrEntries.end(); ++it) {
+        std::error_code ec;
+        CDir::CHeld held = pDir->Hold(ec);
+        if (held && RemoveStaleTemp(held.Get(), it->strName, ec)) {
+            m_job.Note("removed a temporary left by an interrupted run",
+                       pDir->GetPath() / it->strName);
+        } else if (ec) {
+            m_job.Fail("remove the temporary", pDir->GetPath() / it->strName, ec);
+        }
+    }
+    arrEntries.erase(itTemps, arrEntries.end());
 }
 
 bool CTreeWalk::NextPair(CFrame& frame, CPair& pair) {
@@ -218,7 +240,7 @@ bool CTreeWalk::Wanted(CPair& half) {
     bool bSource = half.pSource != nullptr;
     const CEntry& entry = bSource ? *half.pSource : *half.pTarget;
     if (entry.eKind == EKind::Dir) {
-        return m_bRecurse && m_filter.AcceptDir(entry.strName, half.Rel());
+        return m_options.bRecurse && m_filter.AcceptDir(entry.strName, half.Rel());
     }
     CEntry copy = entry;
     return m_filter.AcceptFile(bSource ? *half.sourceDir : *half.targetDir, copy);
@@ -237,8 +259,8 @@ void CTreeWalk::VisitOne(CPair& pair, std::unique_ptr<CPair> pThen) {
     const std::string& strName = (pair.pSource != nullptr ? pair.pSource : pair.pTarget)->strName;
     // Neither root is walked as part of the other's tree: a target inside the source is not
     // copied into itself, and a source inside the target is not the target's to delete.
-    std::string strRel = m_bRecurse ? pair.Rel() : std::string();
-    if (!m_bRecurse || strRel == m_strSkipRel || strRel == m_strSkipTargetRel ||
+    std::string strRel = m_options.bRecurse ? pair.Rel() : std::string();
+    if (!m_options.bRecurse || strRel == m_strSkipRel || strRel == m_strSkipTargetRel ||
         !m_filter.AcceptDir(strName, strRel) || OnOtherFileSystem(pair)) {
         if (pThen) VisitOne(*pThen);
         return;
@@ -265,7 +287,7 @@ void CTreeWalk::VisitOne(CPair& pair, std::unique_ptr<CPair> pThen) {
 // changes, is a mount point: what is mounted there is not the tree's to change.
 bool CTreeWalk::OnOtherFileSystem(const CPair& pair) {
     const CEntry* pEntry = m_bHaveTarget ? pair.pTarget : pair.pSource;
-    if (!m_bOneFileSystem || !IsDir(pEntry) || pEntry->id.nDev == 0) return false;
+    if (!m_options.bOneFileSystem || !IsDir(pEntry) || pEntry->id.nDev == 0) return false;
     const DirPtr& parent = m_bHaveTarget ? pair.targetDir : pair.sourceDir;
     std::uint64_t nParentDev = parent->Identity().nDev;
     if (nParentDev == 0 || nParentDev == pEntry->id.nDev) return false;

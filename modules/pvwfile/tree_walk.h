@@ -55,17 +55,19 @@ public:
     }
 };
 
+struct CWalkOptions {
+    bool bRecurse = false;
+    // A directory on another file system than its parent is left alone (on the target's side,
+    // or the one tree's without a target).
+    bool bOneFileSystem = false;
+    // Temporaries whose writer is gone are removed on that same side.
+    bool bSweepTemps = false;
+};
+
 class CTreeWalk {
 public:
-    // bOneFileSystem: a directory on another file system than its parent is left alone (on
-    // the target's side, or the one tree's without a target).
-    CTreeWalk(CJob& job, const CFilter& filter, bool bRecurse, bool bOneFileSystem,
-              CTreeVisitor& visitor)
-        : m_job(job),
-          m_filter(filter),
-          m_bRecurse(bRecurse),
-          m_bOneFileSystem(bOneFileSystem),
-          m_visitor(visitor) {}
+    CTreeWalk(CJob& job, const CFilter& filter, const CWalkOptions& options, CTreeVisitor& visitor)
+        : m_job(job), m_filter(filter), m_options(options), m_visitor(visitor) {}
 
     // Walks source (a directory or one file) against the target directory (an empty path
     // when there is no target side). False, with nothing visited, when the source is missing
@@ -87,6 +89,7 @@ private:
     bool ReadRoot(const Path& source, bool bFollow, CEntry& root);
     bool Listed(const Path& dir, bool bOk, const std::error_code& ec, bool bMissingIsEmpty);
     bool ListSides(CFrame& frame);
+    void LeaveOutTemps(std::vector<CEntry>& arrEntries, const DirPtr& pDir, bool bSweep);
     bool NextPair(CFrame& frame, CPair& pair);
     void Walk();
     void Leave();
@@ -98,7 +101,7 @@ private:
 
     CJob& m_job;
     const CFilter& m_filter;
-    bool m_bRecurse, m_bOneFileSystem;
+    CWalkOptions m_options;
     CTreeVisitor& m_visitor;
     bool m_bHaveTarget = false;
     DirPtr m_pTargetRoot;

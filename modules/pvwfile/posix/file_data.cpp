@@ -2,6 +2,7 @@
 // system can and copies inside the kernel elsewhere; read and write where it is not offered.
 // Written files reach the disk through one syncfs per file system and batch.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,12 @@ public:
         if (m_nFd >= 0) ::close(m_nFd);
     }
     int Get() const { return m_nFd; }
+    // Hands the descriptor over to the caller.
+    int Release() {
+        int nFd = m_nFd;
+        m_nFd = -1;
+        return nFd;
+    }
     // Closes now, so that a late write error (NFS reports them here) is not lost.
     int Close() {
         int nResult = ::close(m_nFd);
@@ -104,7 +111,7 @@ void FillCopied(const struct stat& st, const std::string& strName, CEntry& copie
 
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
                   const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
-                  std::error_code& ec) {
+                  TempLock& lock, std::error_code& ec) {
     // Non-blocking, so that a FIFO put in the file's place since the walk cannot hang us.
     CFd in(::openat(static_cast<int>(sourceDir), strSource.c_str(),
                     O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
@@ -124,11 +131,18 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
         ec = LastError();
         return false;
     }
+    // The writer's lock, taken at once and kept on a descriptor of its own once the written
+    // one is closed, until the temporary is renamed into place.
+    CFd held(flock(out.Get(), LOCK_SH) == 0
+                 ? ::openat(nTempDir, strTemp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)
+                 : -1);
     struct stat after;
-    if (CopyOpenFile(in.Get(), st, out.Get(), pfnProgress) && fstat(in.Get(), &after) == 0 &&
+    if (held.Get() >= 0 && flock(held.Get(), LOCK_SH) == 0 &&
+        CopyOpenFile(in.Get(), st, out.Get(), pfnProgress) && fstat(in.Get(), &after) == 0 &&
         out.Close() == 0) {
         if (SameState(st, after)) {
             FillCopied(after, strSource, copied);
+            lock = held.Release();
             return true;
         }
         ec = LibError(ELibError::SourceChanged);
