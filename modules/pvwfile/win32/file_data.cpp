@@ -1,8 +1,9 @@
-// Copying, reading, renaming and removing files on Windows: CopyFileEx (which keeps times and
-// attributes and copies links as links), then FlushFileBuffers on the new file, so that it is
-// on the disk before its rename. Files are named inside open directories; a removal acts
-// through a handle proven to be the entry itself.
+// Copying, reading, renaming and removing files on Windows: a file's data is copied through
+// handles into a temporary made for it, flushed to the disk before its rename, and given the
+// source's time and attributes; links are copied as links by CopyFileEx. Files are named
+// inside open directories; a removal acts through a handle proven to be the entry itself.
 #include <algorithm>
+#include <vector>
 
 #include "in_place.h"
 #include "win_error.h"
@@ -11,30 +12,18 @@ namespace pvw {
 
 namespace {
 
-DWORD CALLBACK OnProgress(LARGE_INTEGER, LARGE_INTEGER nDone, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-                          DWORD, HANDLE, HANDLE, LPVOID pData) {
-    (*static_cast<const ProgressFn*>(pData))(static_cast<std::uint64_t>(nDone.QuadPart));
-    return PROGRESS_CONTINUE;
-}
+constexpr DWORD kChunk = DWORD{1} << 20;
 
-// Clears the read-only attribute; answers the attributes it found (INVALID_FILE_ATTRIBUTES
-// when there is no such file).
-DWORD MakeWritable(const std::wstring& strPath) {
-    DWORD nAttr = GetFileAttributesW(strPath.c_str());
-    if (nAttr != INVALID_FILE_ATTRIBUTES && (nAttr & FILE_ATTRIBUTE_READONLY)) {
-        SetFileAttributesW(strPath.c_str(), nAttr & ~FILE_ATTRIBUTE_READONLY);
-    }
-    return nAttr;
-}
-
-bool FlushFile(const std::wstring& strPath, std::error_code& ec) {
-    DWORD nAttr = MakeWritable(strPath);
-    HANDLE hFile = CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool bOk = hFile != INVALID_HANDLE_VALUE && FlushFileBuffers(hFile);
-    if (!bOk) ec = LastWinError();
-    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
-    if (nAttr != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(strPath.c_str(), nAttr);
+// Clears the read-only attribute of strName in dir, through a handle proven to be the entry.
+bool MakeWritable(DirHandle dir, const std::string& strName) {
+    std::error_code ec;
+    HANDLE hFile =
+        OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, EShare::Brief, ec);
+    if (hFile == INVALID_HANDLE_VALUE) return false;
+    FILE_BASIC_INFO basic;
+    bool bOk = GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof basic) &&
+               SetAttributesByHandle(hFile, basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY);
+    CloseHandle(hFile);
     return bOk;
 }
 
@@ -53,15 +42,33 @@ void FillCopied(const BY_HANDLE_FILE_INFORMATION& info, const std::string& strNa
     copied.id = IdentityOf(info);
 }
 
-// Copies the data of the open source by its name; answers the source's state after the copy.
-bool CopyOpenSource(HANDLE hSource, const std::wstring& strSource, const std::wstring& strTemp,
-                    const ProgressFn& pfnProgress, BY_HANDLE_FILE_INFORMATION& after,
-                    std::error_code& ec) {
-    ProgressFn progress = pfnProgress;
-    if (CopyFileExW(strSource.c_str(), strTemp.c_str(), &OnProgress, &progress, nullptr,
-                    COPY_FILE_FAIL_IF_EXISTS) &&
-        GetFileInformationByHandle(hSource, &after)) {
-        return FlushFile(strTemp, ec);
+bool CopyData(HANDLE hIn, HANDLE hOut, const ProgressFn& pfnProgress, std::error_code& ec) {
+    std::vector<char> buffer(kChunk);
+    std::uint64_t nDone = 0;
+    for (;;) {
+        DWORD nRead = 0, nWritten = 0;
+        if (!ReadFile(hIn, buffer.data(), kChunk, &nRead, nullptr)) break;
+        if (nRead == 0) return true;
+        if (!WriteFile(hOut, buffer.data(), nRead, &nWritten, nullptr)) break;
+        nDone += nRead;
+        pfnProgress(nDone);
+    }
+    ec = LastWinError();
+    return false;
+}
+
+// The data, then on the disk, then the source's time and attributes; answers the source's
+// state after the copy.
+bool CopyOpenFile(HANDLE hIn, const BY_HANDLE_FILE_INFORMATION& before, HANDLE hOut,
+                  const ProgressFn& pfnProgress, BY_HANDLE_FILE_INFORMATION& after,
+                  std::error_code& ec) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    if (!CopyData(hIn, hOut, pfnProgress, ec)) return false;
+    if (FlushFileBuffers(hOut) && SetFileTime(hOut, nullptr, nullptr, &before.ftLastWriteTime) &&
+        SetAttributesByHandle(hOut, before.dwFileAttributes & kKept) &&
+        GetFileInformationByHandle(hIn, &after)) {
+        return true;
     }
     ec = LastWinError();
     return false;
@@ -71,28 +78,38 @@ bool CopyOpenSource(HANDLE hSource, const std::wstring& strSource, const std::ws
 
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
                   const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
-                  std::error_code& ec) {
-    std::wstring strSourcePath = ChildPath(sourceDir, strSource);
-    // Held open while it is copied, so that its state after the copy is the same file's.
-    HANDLE hSource =
-        CreateFileW(strSourcePath.c_str(), FILE_READ_ATTRIBUTES, static_cast<DWORD>(EShare::Brief),
-                    nullptr, OPEN_EXISTING, 0, nullptr);
+                  TempLock& lock, std::error_code& ec) {
+    HANDLE hIn = CreateFileW(ChildPath(sourceDir, strSource).c_str(), GENERIC_READ,
+                             static_cast<DWORD>(EShare::Brief), nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     BY_HANDLE_FILE_INFORMATION before, after;
-    if (hSource == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(hSource, &before)) {
+    if (hIn == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(hIn, &before)) {
         ec = LastWinError();
-        if (hSource != INVALID_HANDLE_VALUE) CloseHandle(hSource);
+        if (hIn != INVALID_HANDLE_VALUE) CloseHandle(hIn);
         return false;
     }
-    bool bCopied =
-        CopyOpenSource(hSource, strSourcePath, ChildPath(tempDir, strTemp), pfnProgress, after, ec);
-    CloseHandle(hSource);
+    // The temporary's handle is its lock (see RemoveStaleTemp). CREATE_NEW never opens what a
+    // link in its place leads to.
+    HANDLE hOut = CreateFileW(
+        ChildPath(tempDir, strTemp).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+        static_cast<DWORD>(EShare::Brief), nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hOut == INVALID_HANDLE_VALUE) {
+        ec = LastWinError();
+        CloseHandle(hIn);
+        return false;
+    }
+    bool bCopied = CopyOpenFile(hIn, before, hOut, pfnProgress, after, ec);
+    CloseHandle(hIn);
     if (bCopied && SameState(before, after)) {
         FillCopied(after, strSource, copied);
+        lock = reinterpret_cast<TempLock>(hOut);
         return true;
     }
     if (bCopied) ec = LibError(ELibError::SourceChanged);
+    // Removed through its own handle, read-only or not.
+    SetAttributesByHandle(hOut, FILE_ATTRIBUTE_NORMAL);
     std::error_code ecIgnored;
-    RemoveFileAt(tempDir, strTemp, ecIgnored);
+    DeleteByHandle(hOut, ecIgnored);
     return false;
 }
 
@@ -146,8 +163,7 @@ bool ReplaceEntryAt(DirHandle fromDir, const std::string& strFrom, DirHandle toD
     DWORD nFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     if (MoveFileExW(strFromPath.c_str(), strToPath.c_str(), nFlags)) return true;
     // A read-only target refuses to be replaced; the caller has decided it may be.
-    if (GetLastError() == ERROR_ACCESS_DENIED &&
-        MakeWritable(strToPath) != INVALID_FILE_ATTRIBUTES &&
+    if (GetLastError() == ERROR_ACCESS_DENIED && MakeWritable(toDir, strTo) &&
         MoveFileExW(strFromPath.c_str(), strToPath.c_str(), nFlags)) {
         return true;
     }

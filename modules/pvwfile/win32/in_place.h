@@ -24,10 +24,12 @@ inline const CWinDir& WinDir(DirHandle dir) {
     return *reinterpret_cast<const CWinDir*>(dir);
 }
 
-// Handles held while the operation goes on, and handles used at once and closed.
+// Handles held while the operation goes on, handles used at once and closed, and the one
+// handle there may be, which fails while any other is open.
 enum class EShare : DWORD {
     Held = FILE_SHARE_READ | FILE_SHARE_WRITE,
     Brief = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    None = 0,
 };
 
 // The path that names strName inside dir.
