@@ -75,3 +75,8 @@ add_test(NAME windows_translated
 add_test(NAME windows_file_links
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/links/run_link_safety.sh ${QJ_QJINTP_COMMAND}
                  ${CMAKE_CURRENT_SOURCE_DIR}/windows/links)
+
+# The file library's equalise and delete of nested folders, under wine.
+add_test(NAME windows_file_trees
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/trees/run_trees.sh ${QJ_QJINTP_COMMAND}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/trees/trees.scr)

@@ -1,5 +1,6 @@
 // Open directories on Windows: handles held without FILE_SHARE_DELETE below the roots, and the
 // directories made, removed and finished inside them.
+#include "held_dirs.h"
 #include "in_place.h"
 #include "win_error.h"
 
@@ -20,7 +21,9 @@ bool Adopt(HANDLE hDir, DirHandle& dir, std::error_code& ec) {
     } else if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         ec = std::make_error_code(std::errc::not_a_directory);
     } else if (FinalPath(hDir, strFinal, ec)) {
-        dir = reinterpret_cast<DirHandle>(new CWinDir{hDir, std::move(strFinal)});
+        auto* pDir = new CWinDir{hDir, std::move(strFinal), IdentityOf(info)};
+        AddHeldDir(pDir);
+        dir = reinterpret_cast<DirHandle>(pDir);
         return true;
     }
     CloseHandle(hDir);
@@ -59,12 +62,11 @@ bool OpenChildDir(DirHandle dir, const std::string& strName, DirHandle& child,
 }
 
 void CloseDir(DirHandle dir) {
-    const CWinDir* pDir = &WinDir(dir);
-    CloseHandle(pDir->hDir);
-    delete pDir;
+    CloseHeldDir(&WinDir(dir));
 }
 
 bool DirIdentity(DirHandle dir, CIdentity& id, std::error_code& ec) {
+    auto guard = LockHeldDirs();
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(WinDir(dir).hDir, &info)) {
         ec = LastWinError();
@@ -80,8 +82,29 @@ bool MakeDirAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
     return false;
 }
 
+namespace {
+
+// Ends this process's holds on the directory strName of dir, which is about to be removed.
+bool ReleaseHoldsOn(DirHandle dir, const std::string& strName) {
+    std::error_code ec;
+    HANDLE hDir = OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES, EShare::Brief, ec);
+    if (hDir == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool bRead = GetFileInformationByHandle(hDir, &info);
+    CloseHandle(hDir);
+    return bRead && ReleaseHolds(IdentityOf(info));
+}
+
+}  // namespace
+
 bool RemoveDirAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
-    HANDLE hDir = OpenInPlace(dir, strName, DELETE | FILE_READ_ATTRIBUTES, EShare::Brief, ec);
+    constexpr DWORD kAccess = DELETE | FILE_READ_ATTRIBUTES;
+    HANDLE hDir = OpenInPlace(dir, strName, kAccess, EShare::Brief, ec);
+    if (hDir == INVALID_HANDLE_VALUE && ec == std::errc::device_or_resource_busy &&
+        ReleaseHoldsOn(dir, strName)) {
+        ec.clear();
+        hDir = OpenInPlace(dir, strName, kAccess, EShare::Brief, ec);
+    }
     if (hDir == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
     if (GetFileInformationByHandle(hDir, &info) &&
@@ -96,6 +119,7 @@ bool RemoveDirAt(DirHandle dir, const std::string& strName, std::error_code& ec)
 // Windows folders have no permission bits of ours to give.
 bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec) {
     FILETIME ftWrite = NsToFileTime(entry.nTime);
+    auto guard = LockHeldDirs();
     if (SetFileTime(WinDir(dir).hDir, nullptr, nullptr, &ftWrite)) return true;
     ec = LastWinError();
     return false;

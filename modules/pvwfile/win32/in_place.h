@@ -16,12 +16,13 @@
 namespace pvw {
 
 struct CWinDir {
-    HANDLE hDir;
+    HANDLE hDir;            // INVALID_HANDLE_VALUE once the directory is being removed
     std::wstring strFinal;  // "\\?\" form, which no path length limit applies to
+    CIdentity id;
 };
 
-inline const CWinDir& WinDir(DirHandle dir) {
-    return *reinterpret_cast<const CWinDir*>(dir);
+inline CWinDir& WinDir(DirHandle dir) {
+    return *reinterpret_cast<CWinDir*>(dir);
 }
 
 // Handles held while the operation goes on, handles used at once and closed, and the one

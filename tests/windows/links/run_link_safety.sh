@@ -7,10 +7,7 @@
 set -u
 qjintp=$1
 cases=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-
-winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+. "$(dirname "$0")/../file_scratch.sh"
 snapshot() { (cd "$1" && find . -printf '%p %y %s %m\n' | sort && cat keep.txt sub/deep.txt) 2>&1; }
 
 fail=0
