@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs an equalise and a delete of nested folders through qjintp.exe under wine: the target
-# must come out equal to the source (folders it alone has removed with their files), and the
-# deleted tree empty. Everything lives in a temporary folder made here.
+# must come out equal to the source (folders it alone has removed with their files, a stale
+# temporary removed), and the deleted tree empty. Everything lives in a temporary folder made here.
 set -u
 qjintp=$1
 script=$2
@@ -13,6 +13,7 @@ touch -d 2000-01-01 "$dir/tgt/keep/deep/k.txt"
 echo g >"$dir/tgt/gone/g.txt"
 echo h >"$dir/tgt/gone/sub/h.txt"
 echo x >"$dir/tgt/x.txt"
+echo t >"$dir/tgt/keep/.k.txt.pvw1-1"  # a temporary whose writer is gone
 echo c >"$dir/del/a/b/c.txt"
 echo d >"$dir/del/d.txt"
 params="\"$(winpath "$dir/src")\" \"$(winpath "$dir/tgt")\" \"$(winpath "$dir/del")\""
