@@ -35,6 +35,17 @@ HANDLE OpenRoot(const Path& path, DWORD nAccess) {
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
+// Ends this process's holds on the directory strName of dir, which is about to be removed.
+bool ReleaseHoldsOn(DirHandle dir, const std::string& strName) {
+    std::error_code ec;
+    HANDLE hDir = OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES, EShare::Brief, ec);
+    if (hDir == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool bRead = GetFileInformationByHandle(hDir, &info);
+    CloseHandle(hDir);
+    return bRead && ReleaseHolds(IdentityOf(info));
+}
+
 }  // namespace
 
 bool OpenRootDir(const Path& path, DirHandle& dir, std::error_code& ec) {
@@ -81,21 +92,6 @@ bool MakeDirAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
     ec = LastWinError();
     return false;
 }
-
-namespace {
-
-// Ends this process's holds on the directory strName of dir, which is about to be removed.
-bool ReleaseHoldsOn(DirHandle dir, const std::string& strName) {
-    std::error_code ec;
-    HANDLE hDir = OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES, EShare::Brief, ec);
-    if (hDir == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    bool bRead = GetFileInformationByHandle(hDir, &info);
-    CloseHandle(hDir);
-    return bRead && ReleaseHolds(IdentityOf(info));
-}
-
-}  // namespace
 
 bool RemoveDirAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
     constexpr DWORD kAccess = DELETE | FILE_READ_ATTRIBUTES;
