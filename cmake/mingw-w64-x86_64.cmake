@@ -16,10 +16,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Test programs and the host run through wine's 64-bit loader, in a wine prefix of the build
 # folder's own, quietly, and without the .NET and HTML engines whose installers would ask.
+# wine sees an empty home folder of the build's own: a prefix it makes links its user folders
+# to the home folder, and writes menu entries there, so neither ever reaches the real one.
 find_program(QJ_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(QJ_WINE64)
   set(QJ_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env WINEPREFIX=${QJ_WINEPREFIX} WINEDEBUG=-all
+  set(QJ_WINEHOME ${CMAKE_BINARY_DIR}/winehome)
+  file(MAKE_DIRECTORY ${QJ_WINEHOME})
+  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env -u XDG_CONFIG_HOME -u XDG_DATA_HOME
+      HOME=${QJ_WINEHOME} WINEPREFIX=${QJ_WINEPREFIX} WINEDEBUG=-all
       WINEDLLOVERRIDES=mscoree,mshtml= ${QJ_WINE64})
 endif()
 

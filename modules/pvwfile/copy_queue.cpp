@@ -21,7 +21,15 @@ std::vector<CQueued> g_arrQueue;
 
 // One queued copy as a plan step; false when the source cannot be copied.
 bool MakeStep(CJob& job, const CQueued& queued, CStep& step) {
-    step = CStep{EStep::Copy, Path(queued.strSource), Path(queued.strTarget), {}};
+    Path sourcePath(queued.strSource), targetPath(queued.strTarget);
+    step = CStep{EStep::Copy,
+                 CDir::Root(sourcePath.parent_path()),
+                 CDir::Root(targetPath.parent_path()),
+                 sourcePath.filename().string(),
+                 targetPath.filename().string(),
+                 sourcePath,
+                 targetPath,
+                 {}};
     std::error_code ec;
     if (!ReadEntry(step.source, false, step.entry, ec)) {
         job.Fail("read", step.source, ec);

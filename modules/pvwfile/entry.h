@@ -16,6 +16,13 @@ enum class EKind { File, Dir, Link, Special };
 // name that begins with "."; S and A live in an extended attribute where there is one.
 enum : unsigned { ATTR_R = 1, ATTR_H = 2, ATTR_S = 4, ATTR_A = 8 };
 
+// Which file system object an entry is: device and inode on POSIX, volume and file index on
+// Windows.
+struct CIdentity {
+    std::uint64_t nDev = 0, nIno = 0;
+    bool operator==(const CIdentity&) const = default;
+};
+
 struct CEntry {
     std::string strName;
     EKind eKind = EKind::File;
@@ -23,6 +30,7 @@ struct CEntry {
     std::int64_t nTime = 0;  // last modification, nanoseconds since 1970-01-01 UTC
     unsigned nAttrib = 0;    // R and H always; S and A only after ReadExtraAttributes
     unsigned nMode = 0;      // permission bits on POSIX, 0 on Windows
+    CIdentity id;            // 0 where the listing cannot tell
 };
 
 }  // namespace pvw

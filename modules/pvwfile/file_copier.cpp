@@ -1,71 +1,85 @@
 // Safe copies with batched commits, each batch flushed while the next one is copied.
 #include "file_copier.h"
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
-#include <random>
+#include <set>
 #include <system_error>
 
 #include "platform.h"
+#include "temp_names.h"
 
 namespace pvw {
 
 namespace {
-// A batch is committed when it holds this many files or bytes.
+// A batch is committed when it holds this many files (or fewer, as locks allow) or bytes.
 constexpr size_t kBatchFiles = 1024;
 constexpr std::uint64_t kBatchBytes = std::uint64_t{256} << 20;
-// Leaves room in a 255-byte name for the temporary name's prefix and suffix.
-constexpr size_t kMaxTempStem = 200;
-
-unsigned TempSalt() {
-    static const unsigned s_nSalt = std::random_device{}();
-    return s_nSalt;
-}
 }  // namespace
 
-Path CFileCopier::TempNameFor(const Path& target) {
-    std::string strStem = target.filename().string().substr(0, kMaxTempStem);
-    // The counter is shared, so that operations on other threads never pick the same name.
-    static std::atomic<unsigned> s_nCounter{0};
-    return target.parent_path() / ("." + strStem + ".pvw" + std::to_string(TempSalt() % 100000) +
-                                   "-" + std::to_string(++s_nCounter));
-}
+CFileCopier::CFileCopier(CJob& job)
+    : m_job(job), m_nBatchFiles(std::min(kBatchFiles, MaxLockedTemps() / 2)) {}
 
-bool CFileCopier::FailCopy(const Path& source, const Path& target, const std::error_code& ec) {
+bool CFileCopier::FailCopy(const CStep& step, const std::error_code& ec) {
     bool bGoOn = FinishFlush();  // its files are reported first
     // A source that vanished since the walk is no failure: there is nothing left to copy.
     CEntry still;
     std::error_code ecSource;
-    if (!ReadEntry(source, false, still, ecSource) &&
+    CDir::CHeld dir = step.sourceDir->Hold(ecSource);
+    if (dir && !ReadEntryAt(dir.Get(), step.strSourceName, still, ecSource) &&
         ecSource == std::errc::no_such_file_or_directory) {
-        m_job.Note("skipped (vanished since the walk)", source);
+        m_job.Note("skipped (vanished since the walk)", step.source);
         return bGoOn;
     }
-    return m_job.Fail(("copy " + source.string() + " to").c_str(), target, ec) && bGoOn;
+    return m_job.Fail(("copy " + step.source.string() + " to").c_str(), step.target, ec) && bGoOn;
 }
 
-bool CFileCopier::Add(const Path& source, const CEntry& entry, const Path& target,
-                      const char* pszWhat, bool bRemoveSource) {
+bool CFileCopier::CopyOne(const CStep& step, const std::string& strTemp, CEntry& copied,
+                          TempLock& lock, std::error_code& ec) {
+    CDir::CHeld source = step.sourceDir->Hold(ec);
+    CDir::CHeld target = source ? step.targetDir->Hold(ec) : CDir::CHeld();
+    if (!target) return false;
+    if (step.entry.eKind == EKind::Link) {
+        copied = step.entry;
+        return CopyLink(source.Get(), step.strSourceName, target.Get(), strTemp, ec);
+    }
+    CProgress& progress = m_job.Progress();
+    return CopyFileData(
+        source.Get(), step.strSourceName, target.Get(), strTemp,
+        [&](std::uint64_t n) { progress.FileBytes(n); }, copied, lock, ec);
+}
+
+bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource) {
     // The previous batch is reported as soon as it is in place.
     if (m_flush.valid() && m_flush.wait_for(std::chrono::seconds(0)) == std::future_status::ready &&
         !FinishFlush()) {
         return false;
     }
-    Path temp = TempNameFor(target);
+    std::string strTemp = TempNameFor(step.strTargetName);
+    CEntry copied;
+    TempLock lock = -1;  // a link's temporary has none
     std::error_code ec;
-    bool bDone;
-    if (entry.eKind == EKind::Link) {
-        bDone = CopyLink(source, temp, ec);
-    } else {
-        CProgress& progress = m_job.Progress();
-        bDone = CopyFileData(
-            source, temp, [&](std::uint64_t n) { progress.FileBytes(n); }, ec);
+    // A source written to while it was read is read once more; a second change gives up.
+    if (!CopyOne(step, strTemp, copied, lock, ec) &&
+        (ec != LibError(ELibError::SourceChanged) || !CopyOne(step, strTemp, copied, lock, ec))) {
+        return FailCopy(step, ec);
     }
-    if (!bDone) return FailCopy(source, target, ec);
-    m_job.Progress().FileDone(entry.nSize);
-    m_arrPending.push_back({temp, source, target, pszWhat, bRemoveSource, {}, {}});
-    m_nPendingBytes += entry.nSize;
-    if (m_arrPending.size() >= kBatchFiles || m_nPendingBytes >= kBatchBytes) {
+    m_job.Progress().FileDone(copied.nSize);
+    m_arrPending.push_back({step.sourceDir,
+                            step.targetDir,
+                            step.strSourceName,
+                            step.strTargetName,
+                            strTemp,
+                            step.source,
+                            step.target,
+                            copied,
+                            lock,
+                            pszWhat,
+                            bRemoveSource,
+                            {},
+                            {}});
+    m_nPendingBytes += copied.nSize;
+    if (m_arrPending.size() >= m_nBatchFiles || m_nPendingBytes >= kBatchBytes) {
         bool bGoOn = FinishFlush();
         StartFlush();
         return bGoOn;
@@ -89,22 +103,49 @@ void CFileCopier::StartFlush() {
     }
 }
 
+// A moved source is removed only while it is still the file that was copied: one written to,
+// or put in its place, since then stays where it is.
+void CFileCopier::RemoveMovedSource(CPending& pending) {
+    CDir::CHeld dir = pending.sourceDir->Hold(pending.ecRemove);
+    CEntry now;
+    if (!dir || !ReadEntryAt(dir.Get(), pending.strSourceName, now, pending.ecRemove)) return;
+    if (now.id != pending.copied.id || now.nSize != pending.copied.nSize ||
+        now.nTime != pending.copied.nTime) {
+        pending.ecRemove = LibError(ELibError::SourceChangedSinceCopy);
+        return;
+    }
+    RemoveFileAt(dir.Get(), pending.strSourceName, pending.ecRemove);
+}
+
 // On the second thread: flushes the batch, then renames each copy into place (and removes the
 // source of a move), keeping every failure for the report.
 void CFileCopier::PutInPlace(std::vector<CPending>& arrBatch) {
-    std::vector<Path> arrDirs;
-    for (const CPending& pending : arrBatch) arrDirs.push_back(pending.temp.parent_path());
+    // One directory per file system is enough to flush it, and few are held at once.
+    std::vector<CDir::CHeld> arrHeld;
+    std::vector<DirHandle> arrDirs;
+    std::set<std::uint64_t> devices;
     std::error_code ecFlush;
-    bool bFlushed = FlushWrites(arrDirs, ecFlush);
+    for (const CPending& pending : arrBatch) {
+        if (!devices.insert(pending.targetDir->Identity().nDev).second) continue;
+        arrHeld.push_back(pending.targetDir->Hold(ecFlush));
+        if (!arrHeld.back()) break;
+        arrDirs.push_back(arrHeld.back().Get());
+    }
+    bool bFlushed = !ecFlush && FlushWrites(arrDirs, ecFlush);
+    arrHeld.clear();
     for (CPending& pending : arrBatch) {
         std::error_code ecIgnored;
+        CDir::CHeld dir = pending.targetDir->Hold(pending.ecWrite);
         if (!bFlushed) {
             pending.ecWrite = ecFlush;
-        } else if (ReplaceEntry(pending.temp, pending.target, pending.ecWrite)) {
-            if (pending.bRemoveSource) RemoveFile(pending.source, pending.ecRemove);
+        } else if (dir && ReplaceEntryAt(dir.Get(), pending.strTemp, dir.Get(),
+                                         pending.strTargetName, pending.ecWrite)) {
+            ReleaseTemp(pending.lock);
+            if (pending.bRemoveSource) RemoveMovedSource(pending);
             continue;
         }
-        RemoveFile(pending.temp, ecIgnored);
+        if (dir) RemoveFileAt(dir.Get(), pending.strTemp, ecIgnored);
+        ReleaseTemp(pending.lock);
     }
 }
 

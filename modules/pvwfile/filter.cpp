@@ -37,14 +37,16 @@ CFilter::CFilter(const CSettings& settings, const char* pszPatterns)
     }
 }
 
-bool CFilter::AcceptFile(const Path& path, CEntry& entry) const {
+bool CFilter::AcceptFile(CDir& dir, CEntry& entry) const {
     const std::string& strName = entry.strName;
     if (!m_arrPatterns.empty() && !MatchAny(m_arrPatterns, strName)) return false;
     if (!m_arrInclude.empty() && !MatchAny(m_arrInclude, strName)) return false;
     if (MatchAny(m_arrExclude, strName)) return false;
     if (entry.nTime < m_nNewerThan || entry.nTime >= m_nOlderThan) return false;
     if (((m_nIncludeAttrib | m_nExcludeAttrib) & (ATTR_S | ATTR_A)) != 0) {
-        ReadExtraAttributes(path, entry);
+        std::error_code ec;
+        CDir::CHeld held = dir.Hold(ec);
+        if (held) ReadExtraAttributes(held.Get(), entry.strName, entry);
     }
     if (m_nIncludeAttrib != 0 && (entry.nAttrib & m_nIncludeAttrib) == 0) return false;
     return (entry.nAttrib & m_nExcludeAttrib) == 0;

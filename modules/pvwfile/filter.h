@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "entry.h"
+#include "dir.h"
 #include "settings.h"
 
 namespace pvw {
@@ -14,8 +14,8 @@ class CFilter {
 public:
     CFilter(const CSettings& settings, const char* pszPatterns);
 
-    // A file or link named entry.strName at path; reads S and A only when a filter needs them.
-    bool AcceptFile(const Path& path, CEntry& entry) const;
+    // A file or link named entry.strName in dir; reads S and A only when a filter needs them.
+    bool AcceptFile(CDir& dir, CEntry& entry) const;
     // A directory at strRelPath (relative to the tree's root, "/" separated).
     bool AcceptDir(const std::string& strName, const std::string& strRelPath) const;
 

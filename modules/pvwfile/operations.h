@@ -2,6 +2,8 @@
 // acted on, or one of the RES_ codes of job.h.
 #pragma once
 
+#include "job.h"
+
 namespace pvw {
 
 enum class ETreeOp { Copy, Update, Move, Equalize, ScanDifference };
@@ -13,6 +15,10 @@ int ChangeAttrib(const char* pszSource, const char* pszChange, int nFlags, const
 int CreateDirectory(const char* pszPath);
 void QueueCopy(const char* pszSource, const char* pszTarget, int nFlags);
 int RunCopyQueue(const char* pszJob);
+
+// True, with the operation stopped with RES_TARGET, when path is the root of the file system;
+// checked before anything is walked by every operation that deletes.
+bool RefuseSystemRoot(CJob& job, const Path& path);
 
 // A required text argument that is Null or empty.
 inline bool Missing(const char* psz) {

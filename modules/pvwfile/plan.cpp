@@ -30,27 +30,28 @@ public:
     CExecutor(CJob& job, const CPlanOptions& options)
         : m_job(job), m_options(options), m_copier(job) {}
 
-    void Run(const std::vector<CStep>& arrSteps, const Path& targetRoot);
+    void Run(const std::vector<CStep>& arrSteps, const DirPtr& targetRoot);
 
 private:
     bool CheckReserve(const Path& target, std::uint64_t nBytes);
-    bool MakeTargetRoot(const Path& root);
-    bool EnsureParent(const Path& target);
+    bool MakeTargetRoot(CDir& root);
+    bool EnsureDir(CDir& dir);
     void Copy(const CStep& step);
     void Move(const CStep& step);
     void Delete(const CStep& step);
-    void DeleteDir(const Path& dir, bool bEmptiedByMove);
+    void DeleteDir(CDir& parent, const std::string& strName, const Path& dir, bool bEmptiedByMove);
     void MakeDir(const CStep& step);
     void ChangeAttrib(const CStep& step);
     bool MayReplace(const CStep& step);
+    void FinishMadeDirs();
 
     CJob& m_job;
     const CPlanOptions& m_options;
     CFileCopier m_copier;
-    Path m_lastParent;  // the last directory known to exist
+    std::vector<CDir*> m_arrMade;  // directories made here, kept alive by the plan's steps
 };
 
-void CExecutor::Run(const std::vector<CStep>& arrSteps, const Path& targetRoot) {
+void CExecutor::Run(const std::vector<CStep>& arrSteps, const DirPtr& targetRoot) {
     std::uint64_t nFiles = 0, nBytes = 0, nCopyBytes = 0;
     Path firstTarget;
     for (const CStep& step : arrSteps) {
@@ -63,7 +64,7 @@ void CExecutor::Run(const std::vector<CStep>& arrSteps, const Path& targetRoot) 
     }
     // Refuse before the first file when the whole copy would undercut the reserve.
     if (!firstTarget.empty() && !CheckReserve(firstTarget, nCopyBytes)) return;
-    if (!targetRoot.empty() && !MakeTargetRoot(targetRoot)) return;
+    if (targetRoot && !MakeTargetRoot(*targetRoot)) return;
     m_job.Progress().Begin(nFiles, nBytes);
     for (const CStep& step : arrSteps) {
         if (m_job.CheckCancel() || m_job.Stopped()) break;
@@ -82,10 +83,12 @@ void CExecutor::Run(const std::vector<CStep>& arrSteps, const Path& targetRoot) 
                 if (m_copier.Commit()) Delete(step);
                 break;
             case EStep::DeleteDir:
-                DeleteDir(step.target, false);
+                DeleteDir(*step.targetDir, step.strTargetName, step.target, false);
                 break;
             case EStep::RemoveSourceDir:
-                if (m_copier.Commit()) DeleteDir(step.source, true);
+                if (m_copier.Commit()) {
+                    DeleteDir(*step.sourceDir, step.strSourceName, step.source, true);
+                }
                 break;
             case EStep::ChangeAttrib:
                 ChangeAttrib(step);
@@ -96,6 +99,7 @@ void CExecutor::Run(const std::vector<CStep>& arrSteps, const Path& targetRoot) 
         }
     }
     m_copier.Commit();
+    FinishMadeDirs();
 }
 
 bool CExecutor::CheckReserve(const Path& target, std::uint64_t nBytes) {
@@ -113,27 +117,18 @@ bool CExecutor::CheckReserve(const Path& target, std::uint64_t nBytes) {
     return false;
 }
 
-bool CExecutor::MakeTargetRoot(const Path& root) {
+bool CExecutor::MakeTargetRoot(CDir& root) {
     std::error_code ec;
-    if (m_job.Simulating() || std::filesystem::is_directory(root, ec) ||
-        std::filesystem::create_directories(root, ec)) {
-        return true;
-    }
-    m_job.Stop(RES_TARGET, "cannot create target " + root.string() + ": " +
-                               (ec ? ec.message() : "a file of that name is in the way"));
+    if (m_job.Simulating() || root.Hold(ec, &m_arrMade)) return true;
+    m_job.Stop(RES_TARGET, "cannot create target " + root.GetPath().string() + ": " + ec.message());
     return false;
 }
 
-bool CExecutor::EnsureParent(const Path& target) {
-    Path parent = target.parent_path();
-    if (parent == m_lastParent) return true;
+// Makes dir, and the directories above it, where they are missing.
+bool CExecutor::EnsureDir(CDir& dir) {
     std::error_code ec;
-    if (m_job.Simulating() || std::filesystem::is_directory(parent, ec) ||
-        std::filesystem::create_directories(parent, ec)) {
-        m_lastParent = parent;
-        return true;
-    }
-    m_job.Fail("create directory", parent, ec);
+    if (dir.Hold(ec, &m_arrMade)) return true;
+    m_job.Fail("create directory", dir.GetPath(), ec);
     return false;
 }
 
@@ -149,8 +144,8 @@ void CExecutor::Copy(const CStep& step) {
         m_job.Acted("would copy", step.source, &step.target);
         return;
     }
-    if (!CheckReserve(step.target, step.entry.nSize) || !EnsureParent(step.target)) return;
-    m_copier.Add(step.source, step.entry, step.target, "copied", false);
+    if (!CheckReserve(step.target, step.entry.nSize) || !EnsureDir(*step.targetDir)) return;
+    m_copier.Add(step, "copied", false);
 }
 
 void CExecutor::Move(const CStep& step) {
@@ -159,15 +154,18 @@ void CExecutor::Move(const CStep& step) {
         m_job.Acted("would move", step.source, &step.target);
         return;
     }
-    if (!EnsureParent(step.target)) return;
+    if (!EnsureDir(*step.targetDir)) return;
     std::error_code ec;
-    if (ReplaceEntry(step.source, step.target, ec)) {
+    CDir::CHeld source = step.sourceDir->Hold(ec);
+    CDir::CHeld target = step.targetDir->Hold(ec);
+    if (source && target &&
+        ReplaceEntryAt(source.Get(), step.strSourceName, target.Get(), step.strTargetName, ec)) {
         m_job.Progress().FileDone(step.entry.nSize);
         m_job.Acted("moved", step.source, &step.target);
     } else if (!IsCrossDevice(ec)) {
         m_job.Fail(("move " + step.source.string() + " to").c_str(), step.target, ec);
     } else if (CheckReserve(step.target, step.entry.nSize)) {
-        m_copier.Add(step.source, step.entry, step.target, "moved", true);
+        m_copier.Add(step, "moved", true);
     }
 }
 
@@ -178,7 +176,8 @@ void CExecutor::Delete(const CStep& step) {
         m_job.Note("would delete (PVWSetAnswerYesForDelete 1 deletes)", step.target);
     } else {
         std::error_code ec;
-        if (RemoveFile(step.target, ec)) {
+        CDir::CHeld dir = step.targetDir->Hold(ec);
+        if (dir && RemoveFileAt(dir.Get(), step.strTargetName, ec)) {
             m_job.Acted("deleted", step.target);
         } else if (ec != std::errc::no_such_file_or_directory) {
             m_job.Fail("delete", step.target, ec);
@@ -186,44 +185,68 @@ void CExecutor::Delete(const CStep& step) {
     }
 }
 
-void CExecutor::DeleteDir(const Path& dir, bool bEmptiedByMove) {
+void CExecutor::DeleteDir(CDir& parent, const std::string& strName, const Path& dir,
+                          bool bEmptiedByMove) {
     if (m_job.Simulating() || !(bEmptiedByMove || m_options.bConfirmedDelete)) {
         m_job.Note("would delete directory", dir);
         return;
     }
     std::error_code ec;
-    if (std::filesystem::remove(dir, ec)) {
+    CDir::CHeld held = parent.Hold(ec);
+    if (held && RemoveDirAt(held.Get(), strName, ec)) {
         m_job.Note("deleted directory", dir);
-    } else if (ec && ec != std::errc::directory_not_empty && ec != std::errc::file_exists) {
+    } else if (ec != std::errc::directory_not_empty && ec != std::errc::file_exists &&
+               ec != std::errc::no_such_file_or_directory) {
         m_job.Fail("delete directory", dir, ec);
     }
 }
 
 void CExecutor::MakeDir(const CStep& step) {
-    std::error_code ec;
     if (m_job.Simulating()) {
         m_job.Note("would create directory", step.target);
-    } else if (std::filesystem::create_directories(step.target, ec)) {
+        return;
+    }
+    size_t nMadeBefore = m_arrMade.size();
+    if (EnsureDir(*step.targetSub) && m_arrMade.size() != nMadeBefore) {
         m_job.Note("created directory", step.target);
-    } else if (ec) {
-        m_job.Fail("create directory", step.target, ec);
+    }
+}
+
+// The directories made here take their source's permissions and time now that everything in
+// them is in place (a new entry would move the time again).
+void CExecutor::FinishMadeDirs() {
+    for (CDir* pDir : m_arrMade) {
+        const CEntry* pModel = pDir->Model();
+        if (pModel == nullptr) continue;
+        std::error_code ec;
+        CDir::CHeld held = pDir->Hold(ec);
+        if (!held || !SetDirModeAndTime(held.Get(), *pModel, ec)) {
+            m_job.Fail("set the permissions and time of", pDir->GetPath(), ec);
+        }
     }
 }
 
 void CExecutor::ChangeAttrib(const CStep& step) {
     if (step.entry.eKind == EKind::Link) return;  // a link has no attributes of its own here
+    std::error_code ec;
+    CDir::CHeld dir = step.sourceDir->Hold(ec);
+    if (!dir) {
+        m_job.Fail("change attributes of", step.source, ec);
+        return;
+    }
     CEntry entry = step.entry;
-    ReadExtraAttributes(step.source, entry);
+    ReadExtraAttributes(dir.Get(), step.strSourceName, entry);
     if (((entry.nAttrib | m_options.nSet) & ~m_options.nClear) == entry.nAttrib) return;
     if (m_job.Simulating()) {
         m_job.Acted("would change attributes of", step.source);
         return;
     }
-    Path newPath;
-    std::error_code ec;
-    if (!ChangeAttributes(step.source, entry, m_options.nSet, m_options.nClear, newPath, ec)) {
+    std::string strNewName;
+    if (!ChangeAttributes(dir.Get(), step.strSourceName, entry, m_options.nSet, m_options.nClear,
+                          strNewName, ec)) {
         m_job.Fail("change attributes of", step.source, ec);
-    } else if (newPath != step.source) {
+    } else if (strNewName != step.strSourceName) {
+        Path newPath = step.source.parent_path() / strNewName;
         m_job.Acted("changed attributes, now", step.source, &newPath);
     } else {
         m_job.Acted("changed attributes of", step.source);
@@ -233,7 +256,7 @@ void CExecutor::ChangeAttrib(const CStep& step) {
 }  // namespace
 
 void ExecutePlan(CJob& job, const std::vector<CStep>& arrSteps, const CPlanOptions& options,
-                 const Path& targetRoot) {
+                 const DirPtr& targetRoot) {
     CExecutor(job, options).Run(arrSteps, targetRoot);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "dir.h"
 #include "job.h"
 
 namespace pvw {
@@ -21,12 +22,17 @@ enum class EStep {
     Report,           // a difference, counted and reported
 };
 
+// Each side of a step is a name inside a directory held from the walk; the paths are for
+// reports. A step on one tree (Delete, DeleteDir, ChangeAttrib of that tree) names it on both.
 struct CStep {
     EStep eStep;
+    DirPtr sourceDir, targetDir;
+    std::string strSourceName, strTargetName;
     Path source, target;
     CEntry entry;                   // the source's (the file's, for Delete and ChangeAttrib)
     bool bTargetReadOnly = false;   // an existing target with attribute R
     const char* pszWhat = nullptr;  // for Report: new, changed, missing
+    DirPtr targetSub = nullptr;     // for MakeDir: the directory to make
 };
 
 struct CPlanOptions {
@@ -35,8 +41,9 @@ struct CPlanOptions {
 };
 
 // Carries out the plan, first making the target root when one is named; the job holds the
-// result.
+// result. Directories it makes take their source's permissions and time at the end, once their
+// content is in place.
 void ExecutePlan(CJob& job, const std::vector<CStep>& arrSteps, const CPlanOptions& options,
-                 const Path& targetRoot = Path());
+                 const DirPtr& targetRoot = nullptr);
 
 }  // namespace pvw

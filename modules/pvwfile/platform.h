@@ -1,6 +1,11 @@
-// What differs between POSIX and Windows in the file library: listing, copying file data,
-// links, attributes, flushing to disk and the notification channel. posix/ and win32/ hold
-// one implementation each; every function answers false with the system's reason in ec.
+// What differs between POSIX and Windows in the file library: open directories and the
+// entries inside them, copying file data, links, attributes, flushing to disk and the
+// notification channel. posix/ and win32/ hold one implementation each; every function answers
+// false with the system's reason in ec.
+//
+// Everything below a root is reached by name relative to a directory held open since the walk
+// found it, never by a full path: a directory that is swapped for a link (or a junction, or
+// anything else) after the walk must make the action on it fail, never redirect it elsewhere.
 #pragma once
 
 #include <cstdint>
@@ -10,43 +15,126 @@
 #include <vector>
 
 #include "entry.h"
+#include "lib_errors.h"
 
 namespace pvw {
 
-// The entries of a directory, "." and ".." left out, in no particular order.
-bool ListDirectory(const Path& dir, std::vector<CEntry>& arrEntries, std::error_code& ec);
+// An open directory: a descriptor on POSIX, a HANDLE on Windows (both fit, and both use -1
+// for none).
+using DirHandle = std::intptr_t;
+inline constexpr DirHandle kNoDir = -1;
 
-// One entry; links are followed only when bFollow (for the roots a caller names).
+// Opens the directory a caller named; links are followed, for the roots only. POSIX: an
+// O_DIRECTORY | O_CLOEXEC descriptor. Windows: FILE_FLAG_BACKUP_SEMANTICS, shared for reading
+// and writing but not FILE_SHARE_DELETE, so that it cannot be renamed or removed while held.
+bool OpenRootDir(const Path& path, DirHandle& dir, std::error_code& ec);
+
+// Opens the directory strName inside dir without following a link: it fails, and never
+// redirects, when the name is no longer a plain directory of dir. POSIX: openat with
+// O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC. Windows: FILE_FLAG_OPEN_REPARSE_POINT |
+// FILE_FLAG_BACKUP_SEMANTICS, held without FILE_SHARE_DELETE; a reparse point, or a handle
+// whose final path (GetFinalPathNameByHandleW) is not the final path of dir plus strName,
+// fails with ELOOP's meaning (ERROR_CANT_ACCESS_FILE will do).
+bool OpenChildDir(DirHandle dir, const std::string& strName, DirHandle& child, std::error_code& ec);
+
+void CloseDir(DirHandle dir);
+
+// The identity of an open directory: device and inode on POSIX, volume serial number and file
+// index on Windows. Used to prove that a directory opened again is the one the walk saw.
+bool DirIdentity(DirHandle dir, CIdentity& id, std::error_code& ec);
+
+// The entries of the open directory, "." and ".." left out, in no particular order; links not
+// followed. nDev and nIno of each entry as DirIdentity would give them, or 0 where listing
+// cannot tell (a 0 is never taken for another file system).
+bool ListDirectory(DirHandle dir, std::vector<CEntry>& arrEntries, std::error_code& ec);
+
+// One entry by name inside dir, links not followed.
+bool ReadEntryAt(DirHandle dir, const std::string& strName, CEntry& entry, std::error_code& ec);
+
+// One entry by full path, for the roots a caller names; links are followed only when bFollow.
 bool ReadEntry(const Path& path, bool bFollow, CEntry& entry, std::error_code& ec);
 
 // Adds the S and A bits, which cost a system call per file, to entry.nAttrib.
-void ReadExtraAttributes(const Path& path, CEntry& entry);
+void ReadExtraAttributes(DirHandle dir, const std::string& strName, CEntry& entry);
 
-// Creates temp (which must not exist) with the data, permissions and modification time of the
-// regular file src. pfnProgress receives the bytes copied so far. On failure temp is removed.
+// Creates the directory strName inside dir, open to its owner only; its final permissions and
+// time are set once its content is in place.
+bool MakeDirAt(DirHandle dir, const std::string& strName, std::error_code& ec);
+
+// Gives the open directory the permission bits and modification time of entry (Windows: the
+// time only, which asks for FILE_WRITE_ATTRIBUTES on the directories it opens).
+bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec);
+
+// Creates strTemp inside tempDir (it must not exist, and is never reached through a link) with
+// the data, permissions and modification time of the regular file strSource of sourceDir.
+// pfnProgress receives the bytes copied so far. The size and modification time of the open
+// source are read before and after the copy: when they differ the copy fails with
+// LibError(ELibError::SourceChanged). copied receives the source as it was copied, nDev and nIno
+// included. On failure strTemp is removed.
+// On success lock holds the temporary's lock (see TempLock).
 using ProgressFn = std::function<void(std::uint64_t)>;
-bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress,
-                  std::error_code& ec);
+using TempLock = std::intptr_t;
+bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
+                  const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
+                  TempLock& lock, std::error_code& ec);
 
-// Creates temp as a symbolic link with the same target as the link src.
-bool CopyLink(const Path& src, const Path& temp, std::error_code& ec);
+// A temporary file's lock, held by its writer from the moment it is created until the
+// temporary has been renamed into place or removed, so that a temporary whose writer is gone
+// (killed, or crashed) can be told from one being written. POSIX: a shared flock taken on the
+// created descriptor at once and kept on a second descriptor of the file after the data is
+// written. Windows: a handle of the file held open without FILE_SHARE_DELETE, so that nobody
+// can delete it meanwhile. ReleaseTemp lets go of it.
+void ReleaseTemp(TempLock lock);
+
+// Removes the temporary strName of dir when no writer holds its lock, and true. False with ec
+// empty when a writer still holds it (it is left alone), with ec set on failure. A temporary
+// link, which cannot be locked, is never removed. POSIX: an exclusive flock taken without
+// waiting, then unlinkat. Windows: a delete that fails with a sharing violation while the
+// writer's handle is open.
+bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code& ec);
+
+// How many temporaries an operation may hold locked at once: well under the process's limit
+// of open descriptors (or handles), whatever the host does besides.
+size_t MaxLockedTemps();
+
+// Creates strTemp inside tempDir as a symbolic link with the same target as the link strSource
+// of sourceDir.
+bool CopyLink(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
+              const std::string& strTemp, std::error_code& ec);
+
+// The path a link holds.
+bool ReadLinkAt(DirHandle dir, const std::string& strName, std::string& strTarget,
+                std::error_code& ec);
+
+// A regular file opened for reading by name inside dir, a link not followed; nothing else is
+// read. -1 with ec on failure. ReadSome answers the bytes read (0 at the end, -1 with ec).
+std::intptr_t OpenReadAt(DirHandle dir, const std::string& strName, std::error_code& ec);
+long ReadSome(std::intptr_t file, char* pBuffer, size_t nSize, std::error_code& ec);
+void CloseFile(std::intptr_t file);
 
 // Makes every file written so far in these directories durable, so that a rename after it
 // never puts an incomplete file under a real name.
-bool FlushWrites(const std::vector<Path>& arrDirs, std::error_code& ec);
+bool FlushWrites(const std::vector<DirHandle>& arrDirs, std::error_code& ec);
 
-// Renames from over to (which may exist and be read-only); atomic on one file system.
-bool ReplaceEntry(const Path& from, const Path& to, std::error_code& ec);
+// Renames strFrom of fromDir over strTo of toDir (which may exist and be read-only); atomic on
+// one file system. Neither name is resolved through a link.
+bool ReplaceEntryAt(DirHandle fromDir, const std::string& strFrom, DirHandle toDir,
+                    const std::string& strTo, std::error_code& ec);
 
 // True when ec says a rename failed only because the two paths are on different file systems.
 bool IsCrossDevice(const std::error_code& ec);
 
-// Removes a file or link (read-only ones too).
-bool RemoveFile(const Path& path, std::error_code& ec);
+// Removes the file or link strName of dir (read-only ones too); a link is removed, never what
+// it points to.
+bool RemoveFileAt(DirHandle dir, const std::string& strName, std::error_code& ec);
 
-// Sets and clears attribute bits; a change of H may rename the file, newPath says where it is.
-bool ChangeAttributes(const Path& path, const CEntry& entry, unsigned nSet, unsigned nClear,
-                      Path& newPath, std::error_code& ec);
+// Removes the empty directory strName of dir; a link in its place is not followed.
+bool RemoveDirAt(DirHandle dir, const std::string& strName, std::error_code& ec);
+
+// Sets and clears attribute bits of strName in dir; a change of H may rename the file,
+// strNewName says what it is called then.
+bool ChangeAttributes(DirHandle dir, const std::string& strName, const CEntry& entry, unsigned nSet,
+                      unsigned nClear, std::string& strNewName, std::error_code& ec);
 
 // Sends one line to the host's notification target (a descriptor, or a window on Windows).
 void NotifyHost(int nTarget, const std::string& strLine);

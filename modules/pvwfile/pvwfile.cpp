@@ -1,10 +1,14 @@
 // The family's file library: copies, updates, moves, equalises, compares and deletes files
 // and trees, and keeps the settings and filters for these operations. What it promises:
-// a copy appears under its real name only once it is complete and on the disk; a move removes
-// a source only after its copy is complete; equalising deletes nothing when the source cannot
-// be read, nothing outside the target and nothing excluded; links are copied as links and
-// special files skipped; every file acted on and every failure, with the system's reason, is
-// reported through the trace module.
+// a copy appears under its real name only once it is complete and on the disk, and a source
+// that changed while it was read is never put in place; a move removes a source only after its
+// copy is complete, and only while it is unchanged; equalising deletes nothing when the source
+// cannot be read, nothing outside the target and nothing excluded; every action below a root
+// happens inside a directory held open since the walk, so a link swapped in meanwhile makes it
+// fail rather than reach elsewhere; nothing is deleted in the file system's root or on another
+// file system mounted inside a tree; links are copied as links and special files skipped; every
+// file acted on and every failure, with the system's reason, is reported through the trace
+// module.
 #include "family/pvwfile.h"
 
 #include "operations.h"

@@ -1,8 +1,6 @@
 // The second thread of a walk.
 #include "side_lister.h"
 
-#include "platform.h"
-
 namespace pvw {
 
 CSideLister::CSideLister() : m_thread([this] { Loop(); }) {}
@@ -16,10 +14,10 @@ CSideLister::~CSideLister() {
     m_thread.join();
 }
 
-void CSideLister::Start(const Path& dir) {
+void CSideLister::Start(const DirPtr& pDir) {
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        m_dir = dir;
+        m_pDir = pDir;
         m_arrEntries.clear();
         m_ec.clear();
         m_eState = EState::Requested;
@@ -42,11 +40,12 @@ void CSideLister::Loop() {
         m_changed.wait(
             guard, [this] { return m_eState == EState::Requested || m_eState == EState::Quit; });
         if (m_eState == EState::Quit) return;
-        Path dir = m_dir;
+        DirPtr pDir = std::move(m_pDir);
         std::vector<CEntry> arrEntries;
         std::error_code ec;
         guard.unlock();
-        bool bOk = ListDirectory(dir, arrEntries, ec);
+        bool bOk = pDir->List(arrEntries, ec);
+        pDir.reset();
         guard.lock();
         m_arrEntries.swap(arrEntries);
         m_ec = ec;

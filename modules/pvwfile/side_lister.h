@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "entry.h"
+#include "dir.h"
 
 namespace pvw {
 
@@ -20,7 +20,7 @@ public:
     CSideLister& operator=(const CSideLister&) = delete;
 
     // Begins listing dir; every Start is followed by one Wait.
-    void Start(const Path& dir);
+    void Start(const DirPtr& pDir);
     // The listing's entries; false with the system's reason when it failed.
     bool Wait(std::vector<CEntry>& arrEntries, std::error_code& ec);
 
@@ -31,7 +31,7 @@ private:
     std::mutex m_lock;
     std::condition_variable m_changed;
     EState m_eState = EState::Idle;
-    Path m_dir;
+    DirPtr m_pDir;
     std::vector<CEntry> m_arrEntries;
     std::error_code m_ec;
     bool m_bOk = false;

@@ -14,18 +14,21 @@ class CCollector : public CTreeVisitor {
 public:
     CCollector(EStep eStep, bool bEmptyDirs) : m_eStep(eStep), m_bEmptyDirs(bEmptyDirs) {}
 
-    void Entry(const CPair& pair) override {
-        CStep step{m_eStep, pair.source, pair.source, *pair.pSource};
-        m_arrSteps.push_back(std::move(step));
-    }
+    void Entry(const CPair& pair) override { Add(m_eStep, pair); }
     bool EnterDir(const CPair&) override { return true; }
     void LeaveDir(const CPair& pair) override {
-        if (m_bEmptyDirs) m_arrSteps.push_back({EStep::DeleteDir, pair.source, pair.source, {}});
+        if (m_bEmptyDirs) Add(EStep::DeleteDir, pair);
     }
 
     std::vector<CStep> m_arrSteps;
 
 private:
+    // The one tree's entry on both sides of the step.
+    void Add(EStep eStep, const CPair& pair) {
+        m_arrSteps.push_back({eStep, pair.sourceDir, pair.sourceDir, pair.strSourceName,
+                              pair.strSourceName, pair.Source(), pair.Source(), *pair.pSource});
+    }
+
     EStep m_eStep;
     bool m_bEmptyDirs;
 };
@@ -34,7 +37,12 @@ int RunOnTree(CJob& job, const char* pszRoot, const char* pszPatterns, EStep eSt
               const CPlanOptions& options) {
     CFilter filter(job.Settings(), pszPatterns);
     CCollector collector(eStep, eStep == EStep::Delete && job.Settings().bProcessEmptyDirs);
-    CTreeWalk walk(job, filter, job.Option(OPT_SUBDIRS), collector);
+    // Deleting stays on the tree's own file system, and clears what interrupted runs left;
+    // changing attributes may cross.
+    CWalkOptions walkOptions;
+    walkOptions.bRecurse = job.Option(OPT_SUBDIRS);
+    walkOptions.bOneFileSystem = walkOptions.bSweepTemps = eStep == EStep::Delete;
+    CTreeWalk walk(job, filter, walkOptions, collector);
     if (walk.Run(Path(pszRoot), Path()) && !job.Stopped()) {
         ExecutePlan(job, collector.m_arrSteps, options);
     }
@@ -65,6 +73,7 @@ int DeleteFiles(const char* pszDir, int nFlags, const char* pszPatterns) {
         job.Stop(RES_ARGUMENT, "the directory must be named");
         return job.Finish();
     }
+    if (RefuseSystemRoot(job, Path(pszDir))) return job.Finish();
     // Deleting a whole tree waits for the host's yes; the files of one directory do not.
     CPlanOptions options{job.Settings().bAnswerYesForDelete || !job.Option(OPT_SUBDIRS)};
     return RunOnTree(job, pszDir, pszPatterns, EStep::Delete, options);

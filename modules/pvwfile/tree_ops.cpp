@@ -1,6 +1,6 @@
 // Copy, update, move, equalise and scan: one walk of the two trees makes the plan, which is
 // then carried out.
-#include <cstdio>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -29,29 +29,46 @@ const char* OperationName(ETreeOp eOp) {
     return "";
 }
 
-// Byte for byte; a link compares by the path it holds.
-bool SameContents(const Path& a, const Path& b, EKind eKind, std::error_code& ec) {
-    if (eKind == EKind::Link) {
-        Path targetA = std::filesystem::read_symlink(a, ec);
-        return !ec && targetA == std::filesystem::read_symlink(b, ec) && !ec;
+// Fills the buffer, short only at the end of the file; -1 on failure.
+long ReadFull(std::intptr_t file, std::vector<char>& buffer, std::error_code& ec) {
+    size_t nDone = 0;
+    while (nDone < buffer.size()) {
+        long n = ReadSome(file, buffer.data() + nDone, buffer.size() - nDone, ec);
+        if (n < 0) return -1;
+        if (n == 0) break;
+        nDone += static_cast<size_t>(n);
     }
-    std::unique_ptr<FILE, int (*)(FILE*)> fileA(std::fopen(a.string().c_str(), "rb"), &std::fclose);
-    std::unique_ptr<FILE, int (*)(FILE*)> fileB(std::fopen(b.string().c_str(), "rb"), &std::fclose);
-    if (!fileA || !fileB) {
-        ec.assign(errno, std::generic_category());
-        return false;
-    }
+    return static_cast<long>(nDone);
+}
+
+bool SameFileData(DirHandle dirA, const std::string& strA, DirHandle dirB, const std::string& strB,
+                  std::error_code& ec) {
+    std::intptr_t fileA = OpenReadAt(dirA, strA, ec);
+    std::intptr_t fileB = fileA < 0 ? -1 : OpenReadAt(dirB, strB, ec);
+    bool bSame = fileB >= 0;
     std::vector<char> bufA(1 << 16), bufB(1 << 16);
-    for (;;) {
-        size_t nA = std::fread(bufA.data(), 1, bufA.size(), fileA.get());
-        size_t nB = std::fread(bufB.data(), 1, bufB.size(), fileB.get());
-        if (std::ferror(fileA.get()) || std::ferror(fileB.get())) {
-            ec = std::make_error_code(std::errc::io_error);
-            return false;
-        }
-        if (nA != nB || !std::equal(bufA.begin(), bufA.begin() + nA, bufB.begin())) return false;
-        if (nA == 0) return true;
+    while (bSame) {
+        long nA = ReadFull(fileA, bufA, ec);
+        long nB = nA < 0 ? -1 : ReadFull(fileB, bufB, ec);
+        bSame = nB >= 0 && nA == nB && std::equal(bufA.begin(), bufA.begin() + nA, bufB.begin());
+        if (!bSame || nA == 0) break;
     }
+    if (fileB >= 0) CloseFile(fileB);
+    if (fileA >= 0) CloseFile(fileA);
+    return bSame && !ec;
+}
+
+// Byte for byte; a link compares by the path it holds.
+bool SameContents(const CPair& pair, EKind eKind, std::error_code& ec) {
+    CDir::CHeld dirA = pair.sourceDir->Hold(ec);
+    CDir::CHeld dirB = dirA ? pair.targetDir->Hold(ec) : CDir::CHeld();
+    if (!dirB) return false;
+    if (eKind != EKind::Link) {
+        return SameFileData(dirA.Get(), pair.strSourceName, dirB.Get(), pair.strTargetName, ec);
+    }
+    std::string strA, strB;
+    return ReadLinkAt(dirA.Get(), pair.strSourceName, strA, ec) &&
+           ReadLinkAt(dirB.Get(), pair.strTargetName, strB, ec) && strA == strB;
 }
 
 class CPlanner : public CTreeVisitor {
@@ -61,6 +78,7 @@ public:
     void Entry(const CPair& pair) override;
     bool EnterDir(const CPair& pair) override;
     void LeaveDir(const CPair& pair) override;
+    EConflict Conflict(const CPair& pair) override;
 
     // Copies and moves first, deletions after them.
     std::vector<CStep> Steps() {
@@ -75,14 +93,27 @@ private:
     CJob& m_job;
     ETreeOp m_eOp;
     std::vector<CStep> m_arrSteps, m_arrDeletes;
+    int m_nInTheWay = 0;  // depth inside a target directory that a source file replaces
 };
 
 void CPlanner::Add(EStep eStep, const CPair& pair, const char* pszWhat) {
-    CStep step{eStep, pair.source, pair.target, {}, false, pszWhat};
+    CStep step{eStep,
+               pair.sourceDir,
+               pair.targetDir,
+               pair.strSourceName,
+               pair.strTargetName,
+               pair.Source(),
+               pair.Target(),
+               {},
+               false,
+               pszWhat,
+               pair.targetSub};
     if (pair.pSource != nullptr) step.entry = *pair.pSource;
     if (pair.pTarget != nullptr) step.bTargetReadOnly = (pair.pTarget->nAttrib & ATTR_R) != 0;
+    // What is in the way of a source entry goes before it; other deletions wait for the end.
     bool bDelete = eStep == EStep::Delete || eStep == EStep::DeleteDir;
-    (bDelete ? m_arrDeletes : m_arrSteps).push_back(std::move(step));
+    bool bInTheWay = pair.bInTheWay || m_nInTheWay > 0;
+    (bDelete && !bInTheWay ? m_arrDeletes : m_arrSteps).push_back(std::move(step));
 }
 
 bool CPlanner::Differs(const CPair& pair) {
@@ -94,15 +125,18 @@ bool CPlanner::Differs(const CPair& pair) {
     }
     if (!m_job.Option(OPT_COMPARE_CONTENTS)) return false;
     std::error_code ec;
-    bool bSame = SameContents(pair.source, pair.target, source.eKind, ec);
+    bool bSame = SameContents(pair, source.eKind, ec);
     if (ec) {
-        m_job.Fail(("compare " + pair.source.string() + " with").c_str(), pair.target, ec);
+        m_job.Fail(("compare " + pair.Source().string() + " with").c_str(), pair.Target(), ec);
         return false;
     }
     return !bSame;
 }
 
 void CPlanner::Entry(const CPair& pair) {
+    // A target file that a source directory replaces counts as part of that change, as in
+    // rsync's dry run.
+    if (pair.bInTheWay && m_eOp == ETreeOp::ScanDifference) return;
     if (pair.pSource == nullptr) {
         if (m_eOp == ETreeOp::Equalize) Add(EStep::Delete, pair);
         if (m_eOp == ETreeOp::ScanDifference) Add(EStep::Report, pair, "missing in the source");
@@ -133,6 +167,7 @@ void CPlanner::Entry(const CPair& pair) {
 }
 
 bool CPlanner::EnterDir(const CPair& pair) {
+    if (pair.bInTheWay) ++m_nInTheWay;
     bool bEmptyDirs = m_job.Settings().bProcessEmptyDirs;
     if (pair.pSource == nullptr) {
         // Only equalising and scanning care what the target has beyond the source.
@@ -145,9 +180,22 @@ bool CPlanner::EnterDir(const CPair& pair) {
 }
 
 void CPlanner::LeaveDir(const CPair& pair) {
+    if (pair.bInTheWay) {
+        --m_nInTheWay;
+        if (m_eOp == ETreeOp::Equalize) Add(EStep::DeleteDir, pair);
+        return;
+    }
     if (!m_job.Settings().bProcessEmptyDirs) return;
     if (pair.pSource == nullptr && m_eOp == ETreeOp::Equalize) Add(EStep::DeleteDir, pair);
     if (pair.pSource != nullptr && m_eOp == ETreeOp::Move) Add(EStep::RemoveSourceDir, pair);
+}
+
+// Equalising replaces the target's entry when deletions are confirmed, and otherwise reports
+// what it would delete; scanning counts both sides.
+EConflict CPlanner::Conflict(const CPair&) {
+    if (m_eOp == ETreeOp::ScanDifference) return EConflict::Replace;
+    if (m_eOp != ETreeOp::Equalize) return EConflict::Fail;
+    return m_job.Settings().bAnswerYesForDelete ? EConflict::Replace : EConflict::Target;
 }
 
 }  // namespace
@@ -160,6 +208,11 @@ int TreeOperation(ETreeOp eOp, const char* pszSource, const char* pszTarget, int
         return job.Finish();
     }
     Path source(pszSource), target(pszTarget);
+    // Equalising deletes in the target, moving in the source.
+    if ((eOp == ETreeOp::Equalize && RefuseSystemRoot(job, target)) ||
+        (eOp == ETreeOp::Move && RefuseSystemRoot(job, source))) {
+        return job.Finish();
+    }
     std::error_code ecSame;
     if (std::filesystem::equivalent(source, target, ecSame)) {
         job.Stop(RES_TARGET, "the target " + target.string() + " is the source itself");
@@ -167,11 +220,15 @@ int TreeOperation(ETreeOp eOp, const char* pszSource, const char* pszTarget, int
     }
     CFilter filter(job.Settings(), pszPatterns);
     CPlanner planner(job, eOp);
-    CTreeWalk walk(job, filter, job.Option(OPT_SUBDIRS), planner);
+    CWalkOptions options;
+    options.bRecurse = job.Option(OPT_SUBDIRS);
+    options.bOneFileSystem = eOp == ETreeOp::Equalize;
+    options.bSweepTemps = eOp != ETreeOp::ScanDifference;
+    CTreeWalk walk(job, filter, options, planner);
     if (!walk.Run(source, target) || job.Stopped()) return job.Finish();
     bool bChanges = eOp != ETreeOp::ScanDifference;
     ExecutePlan(job, planner.Steps(), CPlanOptions{job.Settings().bAnswerYesForDelete},
-                bChanges ? target : Path());
+                bChanges ? walk.TargetRoot() : nullptr);
     return job.Finish();
 }
 

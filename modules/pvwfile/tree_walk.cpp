@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform.h"
+#include "temp_names.h"
 
 namespace pvw {
 
@@ -29,7 +30,17 @@ std::string NestedRel(const Path& outer, const Path& inner) {
     return rel.generic_string();
 }
 
+bool IsDir(const CEntry* pEntry) {
+    return pEntry != nullptr && pEntry->eKind == EKind::Dir;
+}
+
 }  // namespace
+
+std::string CPair::Rel() const {
+    bool bSource = pSource != nullptr;
+    std::string strRel = (bSource ? sourceDir : targetDir)->RelPath();
+    return (strRel.empty() ? "" : strRel + "/") + (bSource ? strSourceName : strTargetName);
+}
 
 bool CTreeWalk::ReadRoot(const Path& source, bool bFollow, CEntry& root) {
     std::error_code ec;
@@ -47,30 +58,38 @@ bool CTreeWalk::Run(const Path& source, const Path& target) {
         return false;
     }
     m_bHaveTarget = !target.empty();
+    if (m_bHaveTarget) m_pTargetRoot = CDir::Root(target);
     if (root.eKind != EKind::Dir) {
         // One file: it meets the entry of its name in the target directory.
-        CPair pair{&root, nullptr, source, m_bHaveTarget ? target / root.strName : Path(),
-                   root.strName};
+        CPair pair{&root,         nullptr,      CDir::Root(source.parent_path()),
+                   m_pTargetRoot, root.strName, root.strName};
         CEntry existing;
         std::error_code ec;
-        if (m_bHaveTarget && ReadEntry(pair.target, false, existing, ec)) {
+        if (m_bHaveTarget && ReadEntry(pair.Target(), false, existing, ec)) {
             existing.strName = root.strName;
             pair.pTarget = &existing;
         }
         Visit(pair);
+        Walk();
         return true;
     }
-    std::vector<CEntry> arrSource;
+    CFrame frame;
+    frame.dir.pSource = &root;
+    frame.dir.sourceSub = CDir::Root(source);
+    frame.dir.targetSub = m_pTargetRoot;
     std::error_code ec;
-    if (!ListDirectory(source, arrSource, ec)) {
+    if (!frame.dir.sourceSub->List(frame.arrSource, ec)) {
         m_job.Stop(RES_SOURCE, "cannot read source " + source.string() + ": " + ec.message());
         return false;
     }
-    if (m_bHaveTarget && m_bRecurse) {
+    if (m_bHaveTarget) m_pTargetRoot->SetModel(root);
+    if (m_bHaveTarget && m_options.bRecurse) {
         m_strSkipRel = NestedRel(source, target);
         m_strSkipTargetRel = NestedRel(target, source);
     }
-    Level(source, target, std::string(), arrSource, false, m_bHaveTarget);
+    frame.dir.pSource = nullptr;  // the source's listing is in; only the target's is to come
+    if (ListSides(frame)) m_arrFrames.push_back(std::move(frame));
+    Walk();
     return true;
 }
 
@@ -84,70 +103,155 @@ bool CTreeWalk::Listed(const Path& dir, bool bOk, const std::error_code& ec, boo
     return false;
 }
 
-bool CTreeWalk::ListSides(const Path& source, bool bListSource, std::vector<CEntry>& arrSource,
-                          const Path& target, bool bListTarget, std::vector<CEntry>& arrTarget) {
+// Lists the sides of frame.dir that are there, and sorts both by key.
+bool CTreeWalk::ListSides(CFrame& frame) {
+    const CPair& dir = frame.dir;
+    bool bListSource = dir.pSource != nullptr;
+    bool bListTarget = dir.targetSub && (dir.pTarget != nullptr || m_arrFrames.empty());
     bool bBeside = bListSource && bListTarget;
     if (bBeside) {
         if (!m_pLister) m_pLister = std::make_unique<CSideLister>();
-        m_pLister->Start(target);
+        m_pLister->Start(dir.targetSub);
     }
     std::error_code ecSource, ecTarget;
-    bool bSourceOk = !bListSource || ListDirectory(source, arrSource, ecSource);
+    bool bSourceOk = !bListSource || dir.sourceSub->List(frame.arrSource, ecSource);
     bool bTargetOk = true;
     if (bBeside) {
-        bTargetOk = m_pLister->Wait(arrTarget, ecTarget);
+        bTargetOk = m_pLister->Wait(frame.arrTarget, ecTarget);
     } else if (bListTarget) {
-        bTargetOk = ListDirectory(target, arrTarget, ecTarget);
+        bTargetOk = dir.targetSub->List(frame.arrTarget, ecTarget);
     }
     // Both are reported, and neither side is walked when one cannot be read.
-    bSourceOk = Listed(source, bSourceOk, ecSource, false);
-    bTargetOk = Listed(target, bTargetOk, ecTarget, true);
+    bSourceOk = bSourceOk || Listed(dir.sourceSub->GetPath(), false, ecSource, false);
+    bTargetOk = bTargetOk || Listed(dir.targetSub->GetPath(), false, ecTarget, true);
+    if (!bSourceOk || !bTargetOk) {
+        frame.arrSource.clear();
+        frame.arrTarget.clear();
+    }
+    bool bSweep = m_options.bSweepTemps && !m_job.Simulating();
+    LeaveOutTemps(frame.arrSource, dir.sourceSub, bSweep && !m_bHaveTarget);
+    LeaveOutTemps(frame.arrTarget, dir.targetSub, bSweep);
+    SortByKey(frame.arrSource, frame.arrSourceKeys);
+    SortByKey(frame.arrTarget, frame.arrTargetKeys);
     return bSourceOk && bTargetOk;
 }
 
-void CTreeWalk::Level(const Path& source, const Path& target, const std::string& strRel,
-                      std::vector<CEntry>& arrSource, bool bListSource, bool bListTarget) {
-    if (m_job.CheckCancel()) return;
-    std::vector<CEntry> arrTarget;
-    if (!ListSides(source, bListSource, arrSource, target, bListTarget, arrTarget)) return;
-    std::vector<std::string> arrSourceKeys, arrTargetKeys;
-    SortByKey(arrSource, arrSourceKeys);
-    SortByKey(arrTarget, arrTargetKeys);
-    size_t i = 0, j = 0;
-    while ((i < arrSource.size() || j < arrTarget.size()) && !m_job.Stopped()) {
-        bool bTakeSource =
-            i < arrSource.size() && (j >= arrTarget.size() || arrSourceKeys[i] <= arrTargetKeys[j]);
-        bool bTakeTarget =
-            j < arrTarget.size() && (i >= arrSource.size() || arrTargetKeys[j] <= arrSourceKeys[i]);
-        const CEntry* pSource = bTakeSource ? &arrSource[i++] : nullptr;
-        const CEntry* pTarget = bTakeTarget ? &arrTarget[j++] : nullptr;
-        const std::string& strName = pSource != nullptr ? pSource->strName : pTarget->strName;
-        CPair pair{
-            pSource, pTarget, source / strName,
-            m_bHaveTarget ? target / (pTarget != nullptr ? pTarget->strName : strName) : Path(),
-            strRel.empty() ? strName : strRel + "/" + strName};
-        Visit(pair);
+// The library's own temporaries are never the user's files; those whose writer is gone are
+// removed when bSweep.
+void CTreeWalk::LeaveOutTemps(std::vector<CEntry>& arrEntries, const DirPtr& pDir, bool bSweep) {
+    auto itTemps = std::partition(arrEntries.begin(), arrEntries.end(),
+                                  [](const CEntry& entry) { return !IsTempName(entry.strName); });
+    for (auto it = itTemps; bSweep && it != arrEntries.end(); ++it) {
+        std::error_code ec;
+        CDir::CHeld held = pDir->Hold(ec);
+        if (held && RemoveStaleTemp(held.Get(), it->strName, ec)) {
+            m_job.Note("removed a temporary left by an interrupted run",
+                       pDir->GetPath() / it->strName);
+        } else if (ec) {
+            m_job.Fail("remove the temporary", pDir->GetPath() / it->strName, ec);
+        }
     }
+    arrEntries.erase(itTemps, arrEntries.end());
+}
+
+bool CTreeWalk::NextPair(CFrame& frame, CPair& pair) {
+    size_t& i = frame.i;
+    size_t& j = frame.j;
+    const auto& arrSource = frame.arrSource;
+    const auto& arrTarget = frame.arrTarget;
+    if (i >= arrSource.size() && j >= arrTarget.size()) return false;
+    bool bTakeSource = i < arrSource.size() &&
+                       (j >= arrTarget.size() || frame.arrSourceKeys[i] <= frame.arrTargetKeys[j]);
+    bool bTakeTarget = j < arrTarget.size() &&
+                       (i >= arrSource.size() || frame.arrTargetKeys[j] <= frame.arrSourceKeys[i]);
+    pair.pSource = bTakeSource ? &arrSource[i++] : nullptr;
+    pair.pTarget = bTakeTarget ? &arrTarget[j++] : nullptr;
+    const std::string& strName =
+        pair.pSource != nullptr ? pair.pSource->strName : pair.pTarget->strName;
+    pair.strSourceName = strName;
+    pair.strTargetName = pair.pTarget != nullptr ? pair.pTarget->strName : strName;
+    pair.sourceDir = frame.dir.sourceSub;
+    pair.targetDir = frame.dir.targetSub;
+    return true;
+}
+
+void CTreeWalk::Walk() {
+    while (!m_arrFrames.empty() && !m_job.Stopped()) {
+        CPair pair;
+        if (NextPair(m_arrFrames.back(), pair)) {
+            Visit(pair);
+        } else {
+            Leave();
+        }
+    }
+    m_arrFrames.clear();
+}
+
+void CTreeWalk::Leave() {
+    CFrame frame = std::move(m_arrFrames.back());
+    m_arrFrames.pop_back();
+    if (m_arrFrames.empty()) return;  // the roots
+    m_visitor.LeaveDir(frame.dir);
+    if (frame.pThen) VisitOne(*frame.pThen);
 }
 
 void CTreeWalk::Visit(CPair& pair) {
     for (const CEntry* pEntry : {pair.pSource, pair.pTarget}) {
         if (pEntry != nullptr && pEntry->eKind == EKind::Special) {
-            m_job.Note("skipped special file", pEntry == pair.pSource ? pair.source : pair.target);
+            m_job.Note("skipped special file",
+                       pEntry == pair.pSource ? pair.Source() : pair.Target());
             return;
         }
     }
-    bool bSourceDir = pair.pSource != nullptr && pair.pSource->eKind == EKind::Dir;
-    bool bTargetDir = pair.pTarget != nullptr && pair.pTarget->eKind == EKind::Dir;
-    if (pair.pSource != nullptr && pair.pTarget != nullptr && bSourceDir != bTargetDir) {
-        m_job.Fail("match", bSourceDir ? pair.target : pair.source,
+    if (pair.pSource == nullptr || pair.pTarget == nullptr ||
+        IsDir(pair.pSource) == IsDir(pair.pTarget)) {
+        VisitOne(pair);
+        return;
+    }
+    // A directory on one side only: each side is filtered on its own first, so that an
+    // excluded name never matters.
+    CPair sourceHalf = pair, targetHalf = pair;
+    sourceHalf.pTarget = nullptr;
+    targetHalf.pSource = nullptr;
+    bool bSourceWanted = Wanted(sourceHalf), bTargetWanted = Wanted(targetHalf);
+    if (!bSourceWanted || !bTargetWanted) {
+        if (bSourceWanted || bTargetWanted) VisitOne(bSourceWanted ? sourceHalf : targetHalf);
+        return;
+    }
+    EConflict eConflict = m_visitor.Conflict(pair);
+    if (eConflict == EConflict::Fail) {
+        m_job.Fail("match", IsDir(pair.pSource) ? pair.Target() : pair.Source(),
                    "a directory in one tree has the name of a file in the other");
         return;
     }
-    if (!bSourceDir && !bTargetDir) {
+    targetHalf.bInTheWay = true;
+    std::unique_ptr<CPair> pThen;
+    if (eConflict == EConflict::Replace) pThen = std::make_unique<CPair>(sourceHalf);
+    if (IsDir(targetHalf.pTarget)) {
+        VisitOne(targetHalf, std::move(pThen));  // the source's half follows the directory
+        return;
+    }
+    VisitOne(targetHalf);
+    if (pThen) VisitOne(*pThen);
+}
+
+// Whether the one side of half would be visited at all.
+bool CTreeWalk::Wanted(CPair& half) {
+    bool bSource = half.pSource != nullptr;
+    const CEntry& entry = bSource ? *half.pSource : *half.pTarget;
+    if (entry.eKind == EKind::Dir) {
+        return m_options.bRecurse && m_filter.AcceptDir(entry.strName, half.Rel());
+    }
+    CEntry copy = entry;
+    return m_filter.AcceptFile(bSource ? *half.sourceDir : *half.targetDir, copy);
+}
+
+void CTreeWalk::VisitOne(CPair& pair, std::unique_ptr<CPair> pThen) {
+    if (!IsDir(pair.pSource) && !IsDir(pair.pTarget)) {
         // Filtered by the source's entry when there is one: it decides what the pair becomes.
-        CEntry entry = pair.pSource != nullptr ? *pair.pSource : *pair.pTarget;
-        if (m_filter.AcceptFile(pair.pSource != nullptr ? pair.source : pair.target, entry)) {
+        bool bSource = pair.pSource != nullptr;
+        CEntry entry = bSource ? *pair.pSource : *pair.pTarget;
+        if (m_filter.AcceptFile(bSource ? *pair.sourceDir : *pair.targetDir, entry)) {
             m_visitor.Entry(pair);
         }
         return;
@@ -155,15 +259,50 @@ void CTreeWalk::Visit(CPair& pair) {
     const std::string& strName = (pair.pSource != nullptr ? pair.pSource : pair.pTarget)->strName;
     // Neither root is walked as part of the other's tree: a target inside the source is not
     // copied into itself, and a source inside the target is not the target's to delete.
-    if (!m_bRecurse || pair.strRel == m_strSkipRel || pair.strRel == m_strSkipTargetRel ||
-        !m_filter.AcceptDir(strName, pair.strRel)) {
+    std::string strRel = m_options.bRecurse ? pair.Rel() : std::string();
+    if (!m_options.bRecurse || strRel == m_strSkipRel || strRel == m_strSkipTargetRel ||
+        !m_filter.AcceptDir(strName, strRel) || OnOtherFileSystem(pair)) {
+        if (pThen) VisitOne(*pThen);
         return;
     }
-    if (!m_visitor.EnterDir(pair)) return;
-    std::vector<CEntry> arrSource;
-    Level(pair.source, pair.target, pair.strRel, arrSource, pair.pSource != nullptr,
-          pair.pTarget != nullptr);
-    m_visitor.LeaveDir(pair);
+    // A source directory that is not there still names where reports say it would be.
+    if (pair.sourceDir) {
+        const CEntry* pListed = IsDir(pair.pSource) ? pair.pSource : nullptr;
+        pair.sourceSub = CDir::Child(pair.sourceDir, pair.strSourceName, pListed);
+    }
+    if (m_bHaveTarget) {
+        // A target directory still to be made is bound to whatever is made under its name.
+        const CEntry* pListed = IsDir(pair.pTarget) ? pair.pTarget : nullptr;
+        pair.targetSub = CDir::Child(pair.targetDir, pair.strTargetName, pListed);
+        if (pair.pSource != nullptr) pair.targetSub->SetModel(*pair.pSource);
+    }
+    if (!m_visitor.EnterDir(pair)) {
+        if (pThen) VisitOne(*pThen);
+        return;
+    }
+    Descend(pair, std::move(pThen));
+}
+
+// A directory that lies on another file system than its parent, on the side the operation
+// changes, is a mount point: what is mounted there is not the tree's to change.
+bool CTreeWalk::OnOtherFileSystem(const CPair& pair) {
+    const CEntry* pEntry = m_bHaveTarget ? pair.pTarget : pair.pSource;
+    if (!m_options.bOneFileSystem || !IsDir(pEntry) || pEntry->id.nDev == 0) return false;
+    const DirPtr& parent = m_bHaveTarget ? pair.targetDir : pair.sourceDir;
+    std::uint64_t nParentDev = parent->Identity().nDev;
+    if (nParentDev == 0 || nParentDev == pEntry->id.nDev) return false;
+    m_job.Note("left alone (another file system is mounted there)",
+               m_bHaveTarget ? pair.Target() : pair.Source());
+    return true;
+}
+
+void CTreeWalk::Descend(CPair& pair, std::unique_ptr<CPair> pThen) {
+    if (m_job.CheckCancel()) return;
+    CFrame frame;
+    frame.dir = pair;
+    frame.pThen = std::move(pThen);
+    ListSides(frame);  // a side that cannot be read is reported and walked as empty
+    m_arrFrames.push_back(std::move(frame));
 }
 
 }  // namespace pvw

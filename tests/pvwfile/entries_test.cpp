@@ -15,6 +15,9 @@ class EntryTest : public CTreeTest {};
 
 const Tree kSmall = {{"a.txt", "1"}, {"sub", "<dir>"}, {"sub/b.txt", "2"}, {"l", "@a.txt"}};
 const Tree kNone;
+// Each name is a file in one tree and a directory in the other.
+const Tree kMixedSource = {{"x", "file"}, {"y", "<dir>"}, {"y/inner.txt", "i"}};
+const Tree kMixedTarget = {{"x", "<dir>"}, {"x/inner.txt", "old"}, {"y", "file"}};
 const Tree kOld = {{"a.txt", "old"}, {"extra.txt", "x"}, {"gone", "<dir>"}, {"gone/g.txt", "g"}};
 
 Tree Overlaid(Tree tree, const Tree& over, const char* pszLeftOut = "") {
@@ -66,6 +69,22 @@ TEST_F(EntryTest, EveryEntryOnRealTrees) {
         {"scan counts new, changed and missing", kSmall, kOld,
          [](Str s, Str d) { return PVWScanDifference(s.c_str(), d.c_str(), 1, nullptr); }, 5,
          kSmall, kOld},
+        {"equalise replaces a directory by a file and a file by a directory", kMixedSource,
+         kMixedTarget,
+         [](Str s, Str d) { return DeleteConfirmed() + PVWEqualize(s.c_str(), d.c_str(), 1, 0); },
+         4, kMixedSource, kMixedSource},
+        {"equalise leaves what is in the way unless deletions are confirmed", kMixedSource,
+         kMixedTarget,
+         [](Str s, Str d) { return PVWEqualize(s.c_str(), d.c_str(), 1, nullptr); }, 0,
+         kMixedSource, kMixedTarget},
+        {"scan counts what is in the way as missing and its replacement as new", kMixedSource,
+         kMixedTarget,
+         [](Str s, Str d) { return PVWScanDifference(s.c_str(), d.c_str(), 1, nullptr); }, 3,
+         kMixedSource, kMixedTarget},
+        {"a name the patterns exclude never conflicts", {{"e.md", "s"}, {"a.log", "a"}},
+         {{"e.md", "<dir>"}},
+         [](Str s, Str d) { return PVWCopy(s.c_str(), d.c_str(), 1, "*.log"); }, 1,
+         {{"e.md", "s"}, {"a.log", "a"}}, {{"e.md", "<dir>"}, {"a.log", "a"}}},
         {"delete in one directory", kNone, kOld,
          [](Str, Str d) { return PVWDelete(d.c_str(), 0, "*.txt"); }, 2, kNone,
          {{"gone", "<dir>"}, {"gone/g.txt", "g"}}},
@@ -121,6 +140,26 @@ TEST_F(EntryTest, CopyKeepsTimesAndPermissionsAndUpdateNeverReplacesANewerTarget
     EXPECT_EQ(PVWUpdate(S().c_str(), D().c_str(), 0, nullptr), 2);
     EXPECT_EQ(Read(Dst()),
               (Tree{{"newer-here", "src"}, {"newer-there", "dst"}, {"new", "n"}, {"x", "data"}}));
+}
+
+TEST_F(EntryTest, MadeDirectoriesTakeTheirSourcesPermissionsAndTime) {
+    Make(Src(), {{"private/deep/f", "1"}, {"empty", "<dir>"}});
+    fs::permissions(Src() / "private", fs::perms::owner_all);
+    // Not writable: it is given these bits only once its file is in place.
+    fs::permissions(Src() / "private/deep", fs::perms::owner_read | fs::perms::owner_exec);
+    const char* const kDirs[] = {"", "private", "private/deep", "empty"};
+    for (const char* pszDir : kDirs) SetAge(Src() / pszDir, -86400);
+    PVWSetProcessEmptyDirs(1);
+    ASSERT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), 1);
+    for (const char* pszDir : kDirs) {
+        SCOPED_TRACE(pszDir);
+        struct stat a, b;
+        ASSERT_EQ(stat((Src() / pszDir).c_str(), &a), 0);
+        ASSERT_EQ(stat((Dst() / pszDir).c_str(), &b), 0);
+        EXPECT_EQ(a.st_mode, b.st_mode);
+        EXPECT_EQ(a.st_mtim.tv_sec, b.st_mtim.tv_sec);
+        EXPECT_EQ(a.st_mtim.tv_nsec, b.st_mtim.tv_nsec);
+    }
 }
 
 TEST_F(EntryTest, CompareContentsFindsWhatSizeAndTimeMiss) {

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -18,6 +19,11 @@ std::atomic<dev_t> g_readDev{0}, g_fullDev{0};
 std::atomic<ino_t> g_readIno{0};
 std::atomic<long> g_readOffset{0};
 char g_szVanish[4096];
+char g_szChange[4096];
+std::atomic<dev_t> g_changeDev{0};
+std::atomic<ino_t> g_changeIno{0};
+std::atomic<int> g_nChanges{0};
+std::atomic<bool> g_bChangeOnRename{false};
 std::atomic<bool> g_bVanish{false};
 
 template <typename Fn>
@@ -37,6 +43,22 @@ bool IsFull(int nFd) {
            st.st_dev == g_fullDev.load();
 }
 
+void AppendToArmed() {
+    int nOut = open(g_szChange, O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (nOut >= 0 && pwrite(nOut, "+", 1, 0) == 1) close(nOut);
+}
+
+// Appends a byte to the armed file through a descriptor of its own.
+void MaybeChange(int nFd) {
+    struct stat st;
+    if (g_nChanges.load() <= 0 || fstat(nFd, &st) != 0 || st.st_ino != g_changeIno.load() ||
+        st.st_dev != g_changeDev.load()) {
+        return;
+    }
+    --g_nChanges;
+    AppendToArmed();
+}
+
 // Cuts nLen to what may still be read of an armed file before its fault offset; false, with
 // EIO, once the offset is reached.
 bool ClampRead(int nFd, size_t& nLen) {
@@ -48,6 +70,14 @@ bool ClampRead(int nFd, size_t& nLen) {
     }
     nLen = std::min<size_t>(nLen, g_readOffset.load() - nPos);
     return true;
+}
+
+// Whether pszName inside the directory nDirFd is the file armed to vanish.
+bool IsVanishing(int nDirFd, const char* pszName) {
+    char szDir[4096];
+    std::string strLink = "/proc/self/fd/" + std::to_string(nDirFd);
+    ssize_t nLen = readlink(strLink.c_str(), szDir, sizeof szDir - 1);
+    return nLen > 0 && std::string(szDir, static_cast<size_t>(nLen)) + "/" + pszName == g_szVanish;
 }
 
 }  // namespace
@@ -72,7 +102,23 @@ void ArmVanish(const std::string& strPath) {
     g_bVanish = true;
 }
 
+void ArmChange(const std::string& strPath, int nTimes) {
+    struct stat st;
+    if (stat(strPath.c_str(), &st) != 0) return;
+    std::strncpy(g_szChange, strPath.c_str(), sizeof g_szChange - 1);
+    g_changeDev = st.st_dev;
+    g_changeIno = st.st_ino;
+    g_nChanges = nTimes;
+}
+
+void ArmChangeOnRename(const std::string& strPath) {
+    std::strncpy(g_szChange, strPath.c_str(), sizeof g_szChange - 1);
+    g_bChangeOnRename = true;
+}
+
 void Disarm() {
+    g_nChanges = 0;
+    g_bChangeOnRename = false;
     g_readIno = 0;
     g_fullDev = 0;
     g_bVanish = false;
@@ -84,6 +130,7 @@ extern "C" {
 
 ssize_t read(int nFd, void* pBuf, size_t nLen) {
     static auto s_pfn = Next<ssize_t (*)(int, void*, size_t)>("read");
+    MaybeChange(nFd);
     return ClampRead(nFd, nLen) ? s_pfn(nFd, pBuf, nLen) : -1;
 }
 
@@ -104,11 +151,13 @@ ssize_t copy_file_range(int nIn, off64_t* pInOff, int nOut, off64_t* pOutOff, si
         errno = ENOSPC;
         return -1;
     }
+    MaybeChange(nIn);
     return ClampRead(nIn, nLen) ? s_pfn(nIn, pInOff, nOut, pOutOff, nLen, nFlags) : -1;
 }
 
-int open(const char* pszPath, int nFlags, ...) {
-    static auto s_pfn = Next<int (*)(const char*, int, ...)>("open");
+// The library opens the files it copies by name inside a directory it holds open.
+int openat(int nDirFd, const char* pszName, int nFlags, ...) {
+    static auto s_pfn = Next<int (*)(int, const char*, int, ...)>("openat");
     mode_t nMode = 0;
     if (nFlags & (O_CREAT | O_TMPFILE)) {
         va_list args;
@@ -116,8 +165,15 @@ int open(const char* pszPath, int nFlags, ...) {
         nMode = static_cast<mode_t>(va_arg(args, int));
         va_end(args);
     }
-    if (g_bVanish.load() && std::strcmp(pszPath, g_szVanish) == 0) unlink(pszPath);
-    return s_pfn(pszPath, nFlags, nMode);
+    if (g_bVanish.load() && IsVanishing(nDirFd, pszName)) unlinkat(nDirFd, pszName, 0);
+    return s_pfn(nDirFd, pszName, nFlags, nMode);
+}
+
+int renameat(int nFromDir, const char* pszFrom, int nToDir, const char* pszTo) {
+    static auto s_pfn = Next<int (*)(int, const char*, int, const char*)>("renameat");
+    int nResult = s_pfn(nFromDir, pszFrom, nToDir, pszTo);
+    if (nResult == 0 && g_bChangeOnRename.load()) AppendToArmed();
+    return nResult;
 }
 
 }  // extern "C"

@@ -1,5 +1,5 @@
 // Faults the system cannot be asked for on demand, put between the file library and the C
-// library: this test program defines read, copy_file_range, write and open itself, and every
+// library: this test program defines read, copy_file_range, write and openat itself, and every
 // call from the library reaches these definitions first. Each passes the call on unless a
 // fault is armed for the file it touches.
 #pragma once
@@ -14,6 +14,10 @@ void ArmReadError(const std::string& strPath, long nOffset);
 void ArmDiskFull(const std::string& strDir);
 // The file at path is removed just before the library opens it.
 void ArmVanish(const std::string& strPath);
+// The file at path grows by a byte as the library reads it, the first nTimes it reads.
+void ArmChange(const std::string& strPath, int nTimes);
+// The file at path grows by a byte whenever the library has renamed a copy into place.
+void ArmChangeOnRename(const std::string& strPath);
 void Disarm();
 
 }  // namespace fault

@@ -121,3 +121,39 @@ TEST_F(FaultTest, SourceVanishingAfterTheWalkIsReportedNotFailed) {
     EXPECT_NE(Notes().find("skipped (vanished since the walk) " + S() + "/gone"),
               std::string::npos);
 }
+
+TEST_F(FaultTest, ASourceChangingWhileCopiedIsCopiedAgainOnceThenFails) {
+    const struct {
+        const char* pszName;
+        int nChanges;
+        int nResult;
+    } cases[] = {{"changed once: copied again", 1, 1}, {"changed each time: fails", 2, -3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        fs::remove_all(Src());
+        fs::remove_all(Dst());
+        Make(Src(), {{"f", kBig}});
+        Make(Dst(), {{"f", "old"}});
+        fault::ArmChange((Src() / "f").string(), c.nChanges);
+        EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), c.nResult);
+        fault::Disarm();
+        EXPECT_EQ(Slurp(Dst() / "f"), c.nResult == 1 ? kBig + "+" : "old");
+        EXPECT_EQ(Temporaries(Dst()), "");
+    }
+    EXPECT_NE(Notes().find("the source changed while it was copied"), std::string::npos);
+}
+
+TEST_F(FaultTest, AMoveKeepsASourceThatChangedAfterItWasCopied) {
+    SmallTarget();
+    if (!m_bMounted) GTEST_SKIP() << "a move copies only to another file system";
+    Make(Src(), {{"f", "data"}});
+    fault::ArmChangeOnRename((Src() / "f").string());
+    EXPECT_EQ(PVWMove(S().c_str(), D().c_str(), 0, nullptr), -3);
+    fault::Disarm();
+    EXPECT_EQ(Read(Src()), (Tree{{"f", "data+"}}));
+    EXPECT_EQ(Read(Dst()), (Tree{{"f", "data"}}));
+    EXPECT_NE(Notes().find("cannot remove the moved source " + S() +
+                           "/f: it changed after it was "
+                           "copied, and stays"),
+              std::string::npos);
+}

@@ -1,8 +1,10 @@
 // What the library promises about the data it handles: simulation changes nothing, links stay
 // links, special files are left alone, equalising never reaches outside the target nor runs
 // without its source, a failing file is reported and stops the operation unless errors are
-// ignored, and a cancel stops it between files with every copy made so far complete.
+// ignored, a cancel stops it between files with every copy made so far complete, and the
+// library's temporaries are never taken for the user's files.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,6 +102,40 @@ TEST_F(SafetyTest, NestedRootsAreNotWalkedAsPartOfTheOtherTree) {
     EXPECT_EQ(PVWEqualize(S().c_str(), m_root.string().c_str(), 1, "a;other"), 3);
     EXPECT_EQ(Read(Src()), (Tree{{"a", "1"}, {"backup", "<dir>"}, {"backup/a", "1"}}));
     EXPECT_FALSE(fs::exists(m_root / "other"));
+}
+
+// Safe even were the refusal missing: simulation is on, so nothing is changed, and no
+// subdirectory is entered. The refusal comes before the walk: nothing is even planned.
+TEST_F(SafetyTest, TheFileSystemRootIsRefusedByEveryOperationThatDeletes) {
+    Make(Src(), {{"a", "1"}});
+    fs::create_directory_symlink("/", m_root / "root");
+    PVWSetSimulation(1);
+    for (const std::string& strRoot :
+         {std::string("/"), std::string("/tmp/.."), (m_root / "root").string()}) {
+        SCOPED_TRACE(strRoot);
+        EXPECT_EQ(PVWEqualize(S().c_str(), strRoot.c_str(), 0, nullptr), -2);
+        EXPECT_EQ(PVWDelete(strRoot.c_str(), 0, nullptr), -2);
+        EXPECT_EQ(PVWMove(strRoot.c_str(), D().c_str(), 0, nullptr), -2);
+    }
+    EXPECT_EQ(Notes().find(": would "), std::string::npos);  // no file was even planned
+}
+
+// A temporary is the library's: one whose writer is gone is removed, one being written is left
+// to its writer, and none is ever counted, copied or deleted as a user's file.
+TEST_F(SafetyTest, TemporariesAreNeverUserFilesAndStaleOnesAreRemoved) {
+    Make(Src(), {{"a", "1"}, {".a.pvw1-1", "the source's"}});
+    Make(Dst(),
+         {{"a", "1"}, {".a.pvw2-2", "stale"}, {"sub/.b.pvw3-3", "stale"}, {".c.pvw4-4", "live"}});
+    fs::last_write_time(Dst() / "a", fs::last_write_time(Src() / "a"));
+    int nWriter = open((Dst() / ".c.pvw4-4").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(nWriter, LOCK_SH), 0);
+    PVWSetAnswerYesForDelete(1);
+    EXPECT_EQ(PVWScanDifference(S().c_str(), D().c_str(), 1, nullptr), 0);
+    EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), 0);
+    close(nWriter);
+    EXPECT_EQ(Read(Dst()), (Tree{{"a", "1"}, {"sub", "<dir>"}, {".c.pvw4-4", "live"}}));
+    EXPECT_NE(Notes().find("removed a temporary left by an interrupted run " + D() + "/.a.pvw2-2"),
+              std::string::npos);
 }
 
 TEST_F(SafetyTest, EqualiseWithoutItsSourceTouchesNothing) {

@@ -2,11 +2,13 @@
 #include "tree_fixture.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "family/pvwfile.h"
 
@@ -103,4 +105,57 @@ std::string CTreeTest::Temporaries(const fs::path& dir) {
             strFound += it->path().string() + " ";
     }
     return strFound;
+}
+
+namespace {
+
+// The descriptors of dir and of each directory of the chain below it, top first.
+std::vector<int> OpenChain(const fs::path& dir, const std::string& strName, int nDepth,
+                           bool bMake) {
+    std::vector<int> arrFds{open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    for (int i = 0; i < nDepth && arrFds.back() >= 0; ++i) {
+        if (bMake) mkdirat(arrFds.back(), strName.c_str(), 0755);
+        arrFds.push_back(
+            openat(arrFds.back(), strName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+    return arrFds;
+}
+
+void CloseChain(const std::vector<int>& arrFds) {
+    for (int nFd : arrFds) {
+        if (nFd >= 0) close(nFd);
+    }
+}
+
+}  // namespace
+
+void CTreeTest::MakeChain(const fs::path& dir, const std::string& strName, int nDepth) {
+    fs::create_directories(dir);
+    std::vector<int> arrFds = OpenChain(dir, strName, nDepth, true);
+    ASSERT_GE(arrFds.back(), 0);
+    int nFd = openat(arrFds.back(), "leaf", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(write(nFd, "deep", 4), 4);
+    close(nFd);
+    CloseChain(arrFds);
+}
+
+void CTreeTest::RemoveChain(const fs::path& dir, const std::string& strName, int nDepth) {
+    std::vector<int> arrFds = OpenChain(dir, strName, nDepth, false);
+    if (arrFds.back() >= 0) unlinkat(arrFds.back(), "leaf", 0);
+    for (size_t i = arrFds.size() - 1; i > 0; --i) {
+        if (arrFds[i - 1] >= 0) unlinkat(arrFds[i - 1], strName.c_str(), AT_REMOVEDIR);
+    }
+    CloseChain(arrFds);
+}
+
+std::string CTreeTest::ChainLeaf(const fs::path& dir, const std::string& strName, int nDepth) {
+    std::vector<int> arrFds = OpenChain(dir, strName, nDepth, false);
+    std::string strContent = "<missing>";
+    int nFd = arrFds.back() < 0 ? -1 : openat(arrFds.back(), "leaf", O_RDONLY | O_CLOEXEC);
+    char szBuf[16];
+    ssize_t n = nFd < 0 ? -1 : read(nFd, szBuf, sizeof szBuf);
+    if (n >= 0) strContent.assign(szBuf, static_cast<size_t>(n));
+    if (nFd >= 0) close(nFd);
+    CloseChain(arrFds);
+    return strContent;
 }

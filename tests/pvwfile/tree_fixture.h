@@ -33,6 +33,12 @@ public:
     static void SetAge(const fs::path& path, int nSeconds);
     // Names of leftover temporary files anywhere under dir.
     static std::string Temporaries(const fs::path& dir);
+    // A chain of nDepth directories strName/strName/... below dir, with one file "leaf" at the
+    // bottom, made and removed name by name, so that its paths may exceed the system's limit.
+    static void MakeChain(const fs::path& dir, const std::string& strName, int nDepth);
+    static void RemoveChain(const fs::path& dir, const std::string& strName, int nDepth);
+    // The content of the chain's "leaf", or "<missing>".
+    static std::string ChainLeaf(const fs::path& dir, const std::string& strName, int nDepth);
     // The notification lines the operations sent so far.
     std::string Notes() const { return Slurp(m_root / "notes"); }
 

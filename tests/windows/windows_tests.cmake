@@ -1,15 +1,15 @@
 # The Windows build's tests under wine64: the programs run through the cross-compiling
 # emulator, in a wine prefix of the build folder's own that the build prepares once, without
-# prompts. QJIntp32.dll is registered there with regsvr32 before the tests that create its
+# prompts, with plain user folders where wine would link them to the home folder. QJIntp32.dll is registered there with regsvr32 before the tests that create its
 # class: the script cases, and the VBScript client that wine's cscript runs.
 
 set(QJ_WINE ${CMAKE_CROSSCOMPILING_EMULATOR})
 set(QJ_WINE_READY ${QJ_WINEPREFIX}/qj-prepared)
 find_program(QJ_WINESERVER NAMES wineserver wineserver64 PATHS /usr/lib/wine REQUIRED)
 add_custom_command(OUTPUT ${QJ_WINE_READY}
-  COMMAND ${QJ_WINE} wineboot --init
-  COMMAND /usr/bin/env WINEPREFIX=${QJ_WINEPREFIX} ${QJ_WINESERVER} -w
+  COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh ${QJ_WINEPREFIX} ${QJ_WINESERVER} ${QJ_WINE}
   COMMAND ${CMAKE_COMMAND} -E touch ${QJ_WINE_READY}
+  DEPENDS ${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh
   COMMENT "Preparing the wine prefix ${QJ_WINEPREFIX}" VERBATIM)
 add_custom_target(qjwineprefix ALL DEPENDS ${QJ_WINE_READY})
 # The unit tests are listed by running them, which needs the prefix. The core they link reads
@@ -69,3 +69,14 @@ string(REPLACE "/" "\\" QJ_HOME_WINPATH "Z:${CMAKE_BINARY_DIR}/qjhome")
 add_test(NAME windows_translated
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/lang/run_translated.sh ${QJ_QJINTP_COMMAND}
                  ${QJ_HOME_WINPATH} WINDOWS-1252)
+
+# The file library's deletions on a target holding Unix links to a folder beside it, which
+# wine shows as plain folders and files: what they lead to must come out unchanged.
+add_test(NAME windows_file_links
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/links/run_link_safety.sh ${QJ_QJINTP_COMMAND}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/links)
+
+# The file library's equalise and delete of nested folders, under wine.
+add_test(NAME windows_file_trees
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/trees/run_trees.sh ${QJ_QJINTP_COMMAND}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/trees/trees.scr)

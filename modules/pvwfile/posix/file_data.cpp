@@ -2,6 +2,7 @@
 // system can and copies inside the kernel elsewhere; read and write where it is not offered.
 // Written files reach the disk through one syncfs per file system and batch.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "../platform.h"
+#include "last_error.h"
 
 namespace pvw {
 
@@ -18,10 +20,6 @@ namespace {
 constexpr size_t kChunk = size_t{64} << 20;      // one copy_file_range call
 constexpr size_t kBufferSize = size_t{1} << 20;  // the read and write fallback
 
-std::error_code LastError() {
-    return std::error_code(errno, std::generic_category());
-}
-
 class CFd {
 public:
     explicit CFd(int nFd) : m_nFd(nFd) {}
@@ -29,6 +27,12 @@ public:
         if (m_nFd >= 0) ::close(m_nFd);
     }
     int Get() const { return m_nFd; }
+    // Hands the descriptor over to the caller.
+    int Release() {
+        int nFd = m_nFd;
+        m_nFd = -1;
+        return nFd;
+    }
     // Closes now, so that a late write error (NFS reports them here) is not lost.
     int Close() {
         int nResult = ::close(m_nFd);
@@ -60,9 +64,9 @@ bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, const ProgressFn& pfn
     }
 }
 
-// Copies up to the size the file had when it was opened (a file that grows meanwhile is copied
-// as it was; its newer time brings it to the next equalising), or to its end when it claims no
-// size, as some system files do.
+// Copies up to the size the file had when it was opened (a file that changes meanwhile is
+// caught by its size and time after the copy), or to its end when it claims no size, as some
+// system files do.
 bool CopyData(int nIn, int nOut, std::uint64_t nSize, const ProgressFn& pfnProgress) {
     std::uint64_t nDone = 0;
     while (nSize == 0 || nDone < nSize) {
@@ -89,12 +93,28 @@ bool CopyOpenFile(int nIn, const struct stat& st, int nOut, const ProgressFn& pf
     return futimens(nOut, times) == 0;
 }
 
+bool SameState(const struct stat& a, const struct stat& b) {
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+void FillCopied(const struct stat& st, const std::string& strName, CEntry& copied) {
+    copied.strName = strName;
+    copied.eKind = EKind::File;
+    copied.nSize = static_cast<std::uint64_t>(st.st_size);
+    copied.nTime = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    copied.nMode = st.st_mode & 07777;
+    copied.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 }  // namespace
 
-bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress,
-                  std::error_code& ec) {
+bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
+                  const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
+                  TempLock& lock, std::error_code& ec) {
     // Non-blocking, so that a FIFO put in the file's place since the walk cannot hang us.
-    CFd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    CFd in(::openat(static_cast<int>(sourceDir), strSource.c_str(),
+                    O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     struct stat st;
     if (in.Get() < 0 || fstat(in.Get(), &st) != 0) {
         ec = LastError();
@@ -104,48 +124,98 @@ bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgre
         ec = std::make_error_code(std::errc::not_supported);
         return false;
     }
-    CFd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    int nTempDir = static_cast<int>(tempDir);
+    CFd out(::openat(nTempDir, strTemp.c_str(),
+                     O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (out.Get() < 0) {
         ec = LastError();
         return false;
     }
-    if (CopyOpenFile(in.Get(), st, out.Get(), pfnProgress) && out.Close() == 0) return true;
-    ec = LastError();
-    ::unlink(temp.c_str());
+    // The writer's lock, taken at once and kept on a descriptor of its own once the written
+    // one is closed, until the temporary is renamed into place.
+    CFd held(flock(out.Get(), LOCK_SH) == 0
+                 ? ::openat(nTempDir, strTemp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)
+                 : -1);
+    struct stat after;
+    if (held.Get() >= 0 && flock(held.Get(), LOCK_SH) == 0 &&
+        CopyOpenFile(in.Get(), st, out.Get(), pfnProgress) && fstat(in.Get(), &after) == 0 &&
+        out.Close() == 0) {
+        if (SameState(st, after)) {
+            FillCopied(after, strSource, copied);
+            lock = held.Release();
+            return true;
+        }
+        ec = LibError(ELibError::SourceChanged);
+    } else {
+        ec = LastError();
+    }
+    ::unlinkat(nTempDir, strTemp.c_str(), 0);
     return false;
 }
 
-bool CopyLink(const Path& src, const Path& temp, std::error_code& ec) {
+bool ReadLinkAt(DirHandle dir, const std::string& strName, std::string& strTarget,
+                std::error_code& ec) {
     std::vector<char> target(4096);
-    ssize_t nLen = ::readlink(src.c_str(), target.data(), target.size());
+    ssize_t nLen =
+        ::readlinkat(static_cast<int>(dir), strName.c_str(), target.data(), target.size());
     if (nLen < 0 || static_cast<size_t>(nLen) == target.size()) {
         ec = nLen < 0 ? LastError() : std::make_error_code(std::errc::filename_too_long);
         return false;
     }
-    std::string strTarget(target.data(), static_cast<size_t>(nLen));
+    strTarget.assign(target.data(), static_cast<size_t>(nLen));
+    return true;
+}
+
+bool CopyLink(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
+              const std::string& strTemp, std::error_code& ec) {
+    std::string strTarget;
+    if (!ReadLinkAt(sourceDir, strSource, strTarget, ec)) return false;
+    int nTempDir = static_cast<int>(tempDir);
     struct stat st;
-    if (::symlink(strTarget.c_str(), temp.c_str()) != 0 || lstat(src.c_str(), &st) != 0) {
+    if (::symlinkat(strTarget.c_str(), nTempDir, strTemp.c_str()) != 0 ||
+        fstatat(static_cast<int>(sourceDir), strSource.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         ec = LastError();
-        ::unlink(temp.c_str());
+        ::unlinkat(nTempDir, strTemp.c_str(), 0);
         return false;
     }
     struct timespec times[2] = {st.st_atim, st.st_mtim};
-    utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    utimensat(nTempDir, strTemp.c_str(), times, AT_SYMLINK_NOFOLLOW);
     return true;
 }
 
-bool FlushWrites(const std::vector<Path>& arrDirs, std::error_code& ec) {
+std::intptr_t OpenReadAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
+    int nFd = ::openat(static_cast<int>(dir), strName.c_str(),
+                       O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    struct stat st;
+    if (nFd >= 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode)) return nFd;
+    ec = nFd < 0 ? LastError() : std::make_error_code(std::errc::not_supported);
+    if (nFd >= 0) ::close(nFd);
+    return -1;
+}
+
+long ReadSome(std::intptr_t file, char* pBuffer, size_t nSize, std::error_code& ec) {
+    for (;;) {
+        ssize_t n = ::read(static_cast<int>(file), pBuffer, nSize);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno == EINTR) continue;
+        ec = LastError();
+        return -1;
+    }
+}
+
+void CloseFile(std::intptr_t file) {
+    ::close(static_cast<int>(file));
+}
+
+bool FlushWrites(const std::vector<DirHandle>& arrDirs, std::error_code& ec) {
     std::set<dev_t> done;
-    std::set<Path> seen;
-    for (const Path& dir : arrDirs) {
-        if (!seen.insert(dir).second) continue;
-        CFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (DirHandle dir : arrDirs) {
         struct stat st;
-        if (fd.Get() < 0 || fstat(fd.Get(), &st) != 0) {
+        if (fstat(static_cast<int>(dir), &st) != 0) {
             ec = LastError();
             return false;
         }
-        if (done.insert(st.st_dev).second && ::syncfs(fd.Get()) != 0) {
+        if (done.insert(st.st_dev).second && ::syncfs(static_cast<int>(dir)) != 0) {
             ec = LastError();
             return false;
         }
@@ -153,8 +223,12 @@ bool FlushWrites(const std::vector<Path>& arrDirs, std::error_code& ec) {
     return true;
 }
 
-bool ReplaceEntry(const Path& from, const Path& to, std::error_code& ec) {
-    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+bool ReplaceEntryAt(DirHandle fromDir, const std::string& strFrom, DirHandle toDir,
+                    const std::string& strTo, std::error_code& ec) {
+    if (::renameat(static_cast<int>(fromDir), strFrom.c_str(), static_cast<int>(toDir),
+                   strTo.c_str()) == 0) {
+        return true;
+    }
     ec = LastError();
     return false;
 }
@@ -163,8 +237,8 @@ bool IsCrossDevice(const std::error_code& ec) {
     return ec == std::errc::cross_device_link;
 }
 
-bool RemoveFile(const Path& path, std::error_code& ec) {
-    if (::unlink(path.c_str()) == 0) return true;
+bool RemoveFileAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
+    if (::unlinkat(static_cast<int>(dir), strName.c_str(), 0) == 0) return true;
     ec = LastError();
     return false;
 }

@@ -4,20 +4,19 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "../platform.h"
 #include "attrib_xattr.h"
+#include "last_error.h"
 
 namespace pvw {
 
 namespace {
-
-std::error_code LastError() {
-    return std::error_code(errno, std::generic_category());
-}
 
 void FillEntry(const struct stat& st, CEntry& entry) {
     if (S_ISREG(st.st_mode)) {
@@ -32,6 +31,7 @@ void FillEntry(const struct stat& st, CEntry& entry) {
     entry.nSize = static_cast<std::uint64_t>(st.st_size);
     entry.nTime = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
     entry.nMode = st.st_mode & 07777;
+    entry.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     entry.nAttrib = 0;
     if (entry.eKind != EKind::Link && (st.st_mode & S_IWUSR) == 0) entry.nAttrib |= ATTR_R;
     if (!entry.strName.empty() && entry.strName[0] == '.') entry.nAttrib |= ATTR_H;
@@ -39,13 +39,16 @@ void FillEntry(const struct stat& st, CEntry& entry) {
 
 }  // namespace
 
-bool ListDirectory(const Path& dir, std::vector<CEntry>& arrEntries, std::error_code& ec) {
-    DIR* pDir = opendir(dir.c_str());
+bool ListDirectory(DirHandle dir, std::vector<CEntry>& arrEntries, std::error_code& ec) {
+    // A descriptor of its own for the listing (fdopendir takes it over): the held one stays
+    // with the caller, and no two listings share a read position.
+    int nDirFd = openat(static_cast<int>(dir), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* pDir = nDirFd < 0 ? nullptr : fdopendir(nDirFd);
     if (pDir == nullptr) {
         ec = LastError();
+        if (nDirFd >= 0) close(nDirFd);
         return false;
     }
-    int nDirFd = dirfd(pDir);
     bool bOk = true;
     for (;;) {
         errno = 0;
@@ -75,6 +78,17 @@ bool ListDirectory(const Path& dir, std::vector<CEntry>& arrEntries, std::error_
     return bOk;
 }
 
+bool ReadEntryAt(DirHandle dir, const std::string& strName, CEntry& entry, std::error_code& ec) {
+    struct stat st;
+    if (fstatat(static_cast<int>(dir), strName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        ec = LastError();
+        return false;
+    }
+    entry.strName = strName;
+    FillEntry(st, entry);
+    return true;
+}
+
 bool ReadEntry(const Path& path, bool bFollow, CEntry& entry, std::error_code& ec) {
     struct stat st;
     if ((bFollow ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) != 0) {
@@ -86,9 +100,10 @@ bool ReadEntry(const Path& path, bool bFollow, CEntry& entry, std::error_code& e
     return true;
 }
 
-void ReadExtraAttributes(const Path& path, CEntry& entry) {
+void ReadExtraAttributes(DirHandle dir, const std::string& strName, CEntry& entry) {
+    std::string strPath = EntryPathAt(dir, strName);
     char szValue[8];
-    ssize_t nLen = lgetxattr(path.c_str(), kAttribXattr, szValue, sizeof szValue);
+    ssize_t nLen = lgetxattr(strPath.c_str(), kAttribXattr, szValue, sizeof szValue);
     for (ssize_t i = 0; i < nLen; ++i) {
         if (szValue[i] == 'S') entry.nAttrib |= ATTR_S;
         if (szValue[i] == 'A') entry.nAttrib |= ATTR_A;

@@ -1,33 +1,36 @@
-// Changing attributes on Windows: the file system's own R, H, S and A.
-#include <windows.h>
-
-#include "../platform.h"
+// Changing attributes on Windows: the file system's own R, H, S and A, set through a handle
+// proven to be the entry itself.
+#include "in_place.h"
 #include "win_error.h"
 
 namespace pvw {
 
-bool ChangeAttributes(const Path& path, const CEntry&, unsigned nSet, unsigned nClear,
-                      Path& newPath, std::error_code& ec) {
-    newPath = path;
-    DWORD nAttr = GetFileAttributesW(path.c_str());
-    if (nAttr == INVALID_FILE_ATTRIBUTES) {
-        ec = LastWinError();
-        return false;
+bool ChangeAttributes(DirHandle dir, const std::string& strName, const CEntry&, unsigned nSet,
+                      unsigned nClear, std::string& strNewName, std::error_code& ec) {
+    strNewName = strName;
+    HANDLE hFile =
+        OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, EShare::Brief, ec);
+    if (hFile == INVALID_HANDLE_VALUE) return false;
+    FILE_BASIC_INFO basic;
+    bool bOk = GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof basic);
+    if (bOk) {
+        DWORD nAttr = basic.FileAttributes;
+        const struct {
+            unsigned nBit;
+            DWORD nFlag;
+        } kMap[] = {{ATTR_R, FILE_ATTRIBUTE_READONLY},
+                    {ATTR_H, FILE_ATTRIBUTE_HIDDEN},
+                    {ATTR_S, FILE_ATTRIBUTE_SYSTEM},
+                    {ATTR_A, FILE_ATTRIBUTE_ARCHIVE}};
+        for (const auto& m : kMap) {
+            if (nSet & m.nBit) nAttr |= m.nFlag;
+            if (nClear & m.nBit) nAttr &= ~m.nFlag;
+        }
+        bOk = SetAttributesByHandle(hFile, nAttr);
     }
-    const struct {
-        unsigned nBit;
-        DWORD nFlag;
-    } kMap[] = {{ATTR_R, FILE_ATTRIBUTE_READONLY},
-                {ATTR_H, FILE_ATTRIBUTE_HIDDEN},
-                {ATTR_S, FILE_ATTRIBUTE_SYSTEM},
-                {ATTR_A, FILE_ATTRIBUTE_ARCHIVE}};
-    for (const auto& m : kMap) {
-        if (nSet & m.nBit) nAttr |= m.nFlag;
-        if (nClear & m.nBit) nAttr &= ~m.nFlag;
-    }
-    if (SetFileAttributesW(path.c_str(), nAttr)) return true;
-    ec = LastWinError();
-    return false;
+    if (!bOk) ec = LastWinError();
+    CloseHandle(hFile);
+    return bOk;
 }
 
 }  // namespace pvw

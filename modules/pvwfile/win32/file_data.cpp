@@ -1,79 +1,170 @@
-// Copying files on Windows: CopyFileEx (which keeps times and attributes and copies links as
-// links), then FlushFileBuffers on the new file, so that it is on the disk before its rename.
-#include <windows.h>
+// Copying, reading, renaming and removing files on Windows: a file's data is copied through
+// handles into a temporary made for it, flushed to the disk before its rename, and given the
+// source's time and attributes; links are copied as links by CopyFileEx. Files are named
+// inside open directories; a removal acts through a handle proven to be the entry itself.
+#include <algorithm>
+#include <vector>
 
-#include "../platform.h"
+#include "in_place.h"
 #include "win_error.h"
 
 namespace pvw {
 
 namespace {
 
-DWORD CALLBACK OnProgress(LARGE_INTEGER, LARGE_INTEGER nDone, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-                          DWORD, HANDLE, HANDLE, LPVOID pData) {
-    (*static_cast<const ProgressFn*>(pData))(static_cast<std::uint64_t>(nDone.QuadPart));
-    return PROGRESS_CONTINUE;
-}
+constexpr DWORD kChunk = DWORD{1} << 20;
 
-// Clears the read-only attribute; answers the attributes it found (INVALID_FILE_ATTRIBUTES
-// when there is no such file).
-DWORD MakeWritable(const Path& path) {
-    DWORD nAttr = GetFileAttributesW(path.c_str());
-    if (nAttr != INVALID_FILE_ATTRIBUTES && (nAttr & FILE_ATTRIBUTE_READONLY)) {
-        SetFileAttributesW(path.c_str(), nAttr & ~FILE_ATTRIBUTE_READONLY);
-    }
-    return nAttr;
-}
-
-bool FlushFile(const Path& path, std::error_code& ec) {
-    DWORD nAttr = MakeWritable(path);
-    HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool bOk = hFile != INVALID_HANDLE_VALUE && FlushFileBuffers(hFile);
-    if (!bOk) ec = LastWinError();
-    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
-    if (nAttr != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(path.c_str(), nAttr);
+// Clears the read-only attribute of strName in dir, through a handle proven to be the entry.
+bool MakeWritable(DirHandle dir, const std::string& strName) {
+    std::error_code ec;
+    HANDLE hFile =
+        OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, EShare::Brief, ec);
+    if (hFile == INVALID_HANDLE_VALUE) return false;
+    FILE_BASIC_INFO basic;
+    bool bOk = GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof basic) &&
+               SetAttributesByHandle(hFile, basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY);
+    CloseHandle(hFile);
     return bOk;
 }
 
-}  // namespace
+bool SameState(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
 
-bool CopyFileData(const Path& src, const Path& temp, const ProgressFn& pfnProgress,
-                  std::error_code& ec) {
-    ProgressFn progress = pfnProgress;
-    if (!CopyFileExW(src.c_str(), temp.c_str(), &OnProgress, &progress, nullptr,
-                     COPY_FILE_FAIL_IF_EXISTS)) {
-        ec = LastWinError();
-        std::error_code ecIgnored;
-        RemoveFile(temp, ecIgnored);
-        return false;
+void FillCopied(const BY_HANDLE_FILE_INFORMATION& info, const std::string& strName,
+                CEntry& copied) {
+    copied.strName = strName;
+    copied.eKind = EKind::File;
+    copied.nSize = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    copied.nTime = FileTimeToNs(info.ftLastWriteTime);
+    copied.nMode = 0;
+    copied.id = IdentityOf(info);
+}
+
+bool CopyData(HANDLE hIn, HANDLE hOut, const ProgressFn& pfnProgress, std::error_code& ec) {
+    std::vector<char> buffer(kChunk);
+    std::uint64_t nDone = 0;
+    for (;;) {
+        DWORD nRead = 0, nWritten = 0;
+        if (!ReadFile(hIn, buffer.data(), kChunk, &nRead, nullptr)) break;
+        if (nRead == 0) return true;
+        if (!WriteFile(hOut, buffer.data(), nRead, &nWritten, nullptr)) break;
+        nDone += nRead;
+        pfnProgress(nDone);
     }
-    if (FlushFile(temp, ec)) return true;
-    std::error_code ecIgnored;
-    RemoveFile(temp, ecIgnored);
+    ec = LastWinError();
     return false;
 }
 
-bool CopyLink(const Path& src, const Path& temp, std::error_code& ec) {
-    if (CopyFileExW(src.c_str(), temp.c_str(), nullptr, nullptr, nullptr,
-                    COPY_FILE_COPY_SYMLINK | COPY_FILE_FAIL_IF_EXISTS)) {
+// The data, then on the disk, then the source's time and attributes; answers the source's
+// state after the copy.
+bool CopyOpenFile(HANDLE hIn, const BY_HANDLE_FILE_INFORMATION& before, HANDLE hOut,
+                  const ProgressFn& pfnProgress, BY_HANDLE_FILE_INFORMATION& after,
+                  std::error_code& ec) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    if (!CopyData(hIn, hOut, pfnProgress, ec)) return false;
+    if (FlushFileBuffers(hOut) && SetFileTime(hOut, nullptr, nullptr, &before.ftLastWriteTime) &&
+        SetAttributesByHandle(hOut, before.dwFileAttributes & kKept) &&
+        GetFileInformationByHandle(hIn, &after)) {
         return true;
     }
     ec = LastWinError();
     return false;
 }
 
+}  // namespace
+
+bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
+                  const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
+                  TempLock& lock, std::error_code& ec) {
+    HANDLE hIn = CreateFileW(ChildPath(sourceDir, strSource).c_str(), GENERIC_READ,
+                             static_cast<DWORD>(EShare::Brief), nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    BY_HANDLE_FILE_INFORMATION before, after;
+    if (hIn == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(hIn, &before)) {
+        ec = LastWinError();
+        if (hIn != INVALID_HANDLE_VALUE) CloseHandle(hIn);
+        return false;
+    }
+    // The temporary's handle is its lock (see RemoveStaleTemp). CREATE_NEW never opens what a
+    // link in its place leads to.
+    HANDLE hOut = CreateFileW(
+        ChildPath(tempDir, strTemp).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+        static_cast<DWORD>(EShare::Brief), nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hOut == INVALID_HANDLE_VALUE) {
+        ec = LastWinError();
+        CloseHandle(hIn);
+        return false;
+    }
+    bool bCopied = CopyOpenFile(hIn, before, hOut, pfnProgress, after, ec);
+    CloseHandle(hIn);
+    if (bCopied && SameState(before, after)) {
+        FillCopied(after, strSource, copied);
+        lock = reinterpret_cast<TempLock>(hOut);
+        return true;
+    }
+    if (bCopied) ec = LibError(ELibError::SourceChanged);
+    // Removed through its own handle, read-only or not.
+    SetAttributesByHandle(hOut, FILE_ATTRIBUTE_NORMAL);
+    std::error_code ecIgnored;
+    DeleteByHandle(hOut, ecIgnored);
+    return false;
+}
+
+bool CopyLink(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
+              const std::string& strTemp, std::error_code& ec) {
+    if (CopyFileExW(ChildPath(sourceDir, strSource).c_str(), ChildPath(tempDir, strTemp).c_str(),
+                    nullptr, nullptr, nullptr, COPY_FILE_COPY_SYMLINK | COPY_FILE_FAIL_IF_EXISTS)) {
+        return true;
+    }
+    ec = LastWinError();
+    return false;
+}
+
+std::intptr_t OpenReadAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
+    HANDLE hFile = OpenInPlace(dir, strName, GENERIC_READ, EShare::Brief, ec);
+    if (hFile == INVALID_HANDLE_VALUE) return -1;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(hFile, &info) &&
+        !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
+        !IsLinkHandle(hFile)) {
+        return reinterpret_cast<std::intptr_t>(hFile);
+    }
+    ec = std::make_error_code(std::errc::not_supported);
+    CloseHandle(hFile);
+    return -1;
+}
+
+long ReadSome(std::intptr_t file, char* pBuffer, size_t nSize, std::error_code& ec) {
+    DWORD nRead = 0;
+    DWORD nWant = static_cast<DWORD>(std::min<size_t>(nSize, DWORD{1} << 30));
+    if (ReadFile(reinterpret_cast<HANDLE>(file), pBuffer, nWant, &nRead, nullptr)) {
+        return static_cast<long>(nRead);
+    }
+    ec = LastWinError();
+    return -1;
+}
+
+void CloseFile(std::intptr_t file) {
+    CloseHandle(reinterpret_cast<HANDLE>(file));
+}
+
 // Each file was flushed as it was copied.
-bool FlushWrites(const std::vector<Path>&, std::error_code&) {
+bool FlushWrites(const std::vector<DirHandle>&, std::error_code&) {
     return true;
 }
 
-bool ReplaceEntry(const Path& from, const Path& to, std::error_code& ec) {
+// A rename replaces the name itself, on Windows as under wine, never what a link there leads to.
+bool ReplaceEntryAt(DirHandle fromDir, const std::string& strFrom, DirHandle toDir,
+                    const std::string& strTo, std::error_code& ec) {
+    std::wstring strFromPath = ChildPath(fromDir, strFrom), strToPath = ChildPath(toDir, strTo);
     DWORD nFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (MoveFileExW(from.c_str(), to.c_str(), nFlags)) return true;
+    if (MoveFileExW(strFromPath.c_str(), strToPath.c_str(), nFlags)) return true;
     // A read-only target refuses to be replaced; the caller has decided it may be.
-    if (GetLastError() == ERROR_ACCESS_DENIED && MakeWritable(to) != INVALID_FILE_ATTRIBUTES &&
-        MoveFileExW(from.c_str(), to.c_str(), nFlags)) {
+    if (GetLastError() == ERROR_ACCESS_DENIED && MakeWritable(toDir, strTo) &&
+        MoveFileExW(strFromPath.c_str(), strToPath.c_str(), nFlags)) {
         return true;
     }
     ec = LastWinError();
@@ -84,11 +175,24 @@ bool IsCrossDevice(const std::error_code& ec) {
     return ec.category() == std::system_category() && ec.value() == ERROR_NOT_SAME_DEVICE;
 }
 
-bool RemoveFile(const Path& path, std::error_code& ec) {
-    DWORD nAttr = MakeWritable(path);
-    bool bDirLink = nAttr != INVALID_FILE_ATTRIBUTES && (nAttr & FILE_ATTRIBUTE_DIRECTORY);
-    if (bDirLink ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str())) return true;
-    ec = LastWinError();
+// Through a handle proven to be the entry itself: wine removes what a Unix link leads to when
+// asked to remove the link.
+bool RemoveFileAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
+    HANDLE hFile = OpenInPlace(dir, strName, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                               EShare::Brief, ec);
+    if (hFile == INVALID_HANDLE_VALUE) return false;
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof basic)) {
+        ec = LastWinError();
+    } else if ((basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkHandle(hFile)) {
+        ec = std::make_error_code(std::errc::is_a_directory);
+    } else {
+        if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) {
+            SetAttributesByHandle(hFile, basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY);
+        }
+        return DeleteByHandle(hFile, ec);
+    }
+    CloseHandle(hFile);
     return false;
 }
 

@@ -1,29 +1,20 @@
 // Reading directories and entries on Windows: FindFirstFileEx gives size, time and attributes
 // with each name, so a listing costs no call per file. Symbolic links and junctions are
 // links; other reparse points (cloud placeholders, deduplicated files) are what they hold.
-#include <windows.h>
-
+// An entry that resolves to another place without being such a link (wine shows a Unix link
+// so) is special: it is reported and never entered, copied or removed.
 #include <cctype>
 
-#include "../platform.h"
+#include "in_place.h"
 #include "win_error.h"
 
 namespace pvw {
 
 namespace {
 
-std::int64_t FileTimeToNs(const FILETIME& ft) {
-    // 100-ns intervals since 1601-01-01 to nanoseconds since 1970-01-01.
-    std::int64_t n = (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    return (n - 116444736000000000LL) * 100;
-}
-
 void FillEntry(DWORD nAttr, DWORD nReparseTag, const FILETIME& ftWrite, DWORD nSizeHigh,
                DWORD nSizeLow, CEntry& entry) {
-    bool bLink =
-        (nAttr & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-        (nReparseTag == IO_REPARSE_TAG_SYMLINK || nReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
-    if (bLink) {
+    if (IsLinkTag(nAttr, nReparseTag)) {
         entry.eKind = EKind::Link;
     } else if (nAttr & FILE_ATTRIBUTE_DIRECTORY) {
         entry.eKind = EKind::Dir;
@@ -42,11 +33,25 @@ void FillEntry(DWORD nAttr, DWORD nReparseTag, const FILETIME& ftWrite, DWORD nS
     if (nAttr & FILE_ATTRIBUTE_ARCHIVE) entry.nAttrib |= ATTR_A;
 }
 
+bool ResolvesElsewhere(const std::error_code& ec) {
+    return ec == std::errc::too_many_symbolic_link_levels;
+}
+
+// wine marks its Unix links as reparse points of no link tag; whether such an entry is the
+// place its name says takes opening it.
+bool LeadsElsewhere(DirHandle dir, const CEntry& entry, DWORD nAttr) {
+    if (!(nAttr & FILE_ATTRIBUTE_REPARSE_POINT) || entry.eKind == EKind::Link) return false;
+    std::error_code ec;
+    HANDLE hFile = OpenInPlace(dir, entry.strName, FILE_READ_ATTRIBUTES, EShare::Brief, ec);
+    if (hFile != INVALID_HANDLE_VALUE) CloseHandle(hFile);
+    return ResolvesElsewhere(ec);
+}
+
 }  // namespace
 
-bool ListDirectory(const Path& dir, std::vector<CEntry>& arrEntries, std::error_code& ec) {
+bool ListDirectory(DirHandle dir, std::vector<CEntry>& arrEntries, std::error_code& ec) {
     WIN32_FIND_DATAW data;
-    HANDLE hFind = FindFirstFileExW((dir / L"*").c_str(), FindExInfoBasic, &data,
+    HANDLE hFind = FindFirstFileExW(ChildPath(dir, "*").c_str(), FindExInfoBasic, &data,
                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (hFind == INVALID_HANDLE_VALUE) {
         ec = LastWinError();
@@ -67,6 +72,7 @@ bool ListDirectory(const Path& dir, std::vector<CEntry>& arrEntries, std::error_
         }
         FillEntry(data.dwFileAttributes, data.dwReserved0, data.ftLastWriteTime, data.nFileSizeHigh,
                   data.nFileSizeLow, entry);
+        if (LeadsElsewhere(dir, entry, data.dwFileAttributes)) entry.eKind = EKind::Special;
         arrEntries.push_back(std::move(entry));
     } while (FindNextFileW(hFind, &data));
     if (bOk && GetLastError() != ERROR_NO_MORE_FILES) {
@@ -74,6 +80,30 @@ bool ListDirectory(const Path& dir, std::vector<CEntry>& arrEntries, std::error_
         bOk = false;
     }
     FindClose(hFind);
+    return bOk;
+}
+
+bool ReadEntryAt(DirHandle dir, const std::string& strName, CEntry& entry, std::error_code& ec) {
+    entry.strName = strName;
+    HANDLE hFile = OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES, EShare::Brief, ec);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        if (!ResolvesElsewhere(ec)) return false;
+        ec.clear();
+        entry.eKind = EKind::Special;
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    bool bOk = GetFileInformationByHandle(hFile, &info) &&
+               GetFileInformationByHandleEx(hFile, FileAttributeTagInfo, &tag, sizeof tag);
+    if (bOk) {
+        FillEntry(info.dwFileAttributes, tag.ReparseTag, info.ftLastWriteTime, info.nFileSizeHigh,
+                  info.nFileSizeLow, entry);
+        entry.id = IdentityOf(info);
+    } else {
+        ec = LastWinError();
+    }
+    CloseHandle(hFile);
     return bOk;
 }
 
@@ -114,7 +144,7 @@ bool ReadEntry(const Path& path, bool bFollow, CEntry& entry, std::error_code& e
 }
 
 // Windows gives every attribute with the listing.
-void ReadExtraAttributes(const Path&, CEntry&) {}
+void ReadExtraAttributes(DirHandle, const std::string&, CEntry&) {}
 
 std::string NameKey(const std::string& strName) {
     std::string strKey = strName;

@@ -1,0 +1,91 @@
+// A directory held open from the walk: every action below a root names its entry relative to
+// one of these, so that a directory swapped for a link after the walk makes the action fail
+// instead of taking it elsewhere. Only so many are held open at once; one that was closed is
+// opened again from its parent, name by name, and must still be the directory first found.
+#pragma once
+
+#include <list>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform.h"
+
+namespace pvw {
+
+class CDir;
+using DirPtr = std::shared_ptr<CDir>;
+
+class CDir {
+public:
+    // The root a caller named (a link to a directory is followed); opened on first use.
+    static DirPtr Root(const Path& path);
+    // The directory strName inside parent; pListed is its entry as the parent's listing gave
+    // it (its identity binds the directory), or null for one still to be made.
+    static DirPtr Child(const DirPtr& parent, const std::string& strName, const CEntry* pListed);
+    ~CDir();
+    CDir(const CDir&) = delete;
+    CDir& operator=(const CDir&) = delete;
+
+    // Where the directory is, for reports: its root's path and the names below it.
+    Path GetPath() const;
+    // The names from its root down to it, "/"-separated ("" for a root).
+    std::string RelPath() const;
+    // The identity found when the directory was first opened or listed.
+    CIdentity Identity() const;
+
+    // The open directory, kept open while this lives.
+    class CHeld {
+    public:
+        CHeld() = default;
+        CHeld(CHeld&& other) noexcept : m_pDir(other.m_pDir) { other.m_pDir = nullptr; }
+        CHeld& operator=(CHeld&& other) noexcept;
+        ~CHeld() { Release(); }
+        explicit operator bool() const { return m_pDir != nullptr; }
+        DirHandle Get() const;
+
+    private:
+        friend class CDir;
+        explicit CHeld(CDir* pDir) : m_pDir(pDir) {}
+        void Release();
+        CDir* m_pDir = nullptr;
+    };
+
+    // Opens the directory (and those above it) as needed. With pMade, directories that do not
+    // exist yet are made, open to their owner only, and added to pMade.
+    CHeld Hold(std::error_code& ec, std::vector<CDir*>* pMade = nullptr);
+
+    // The entries of the directory, as ListDirectory gives them.
+    bool List(std::vector<CEntry>& arrEntries, std::error_code& ec);
+
+    // The source directory a target directory copies: what a made one takes its permissions
+    // and time from.
+    void SetModel(const CEntry& source) {
+        m_model = source;
+        m_bHasModel = true;
+    }
+    const CEntry* Model() const { return m_bHasModel ? &m_model : nullptr; }
+
+private:
+    CDir(DirPtr pParent, const std::string& strName, const Path& rootPath)
+        : m_pParent(std::move(pParent)), m_strName(strName), m_rootPath(rootPath) {}
+    // The directories from the root down to this one.
+    std::vector<const CDir*> Chain() const;
+    bool OpenOne(std::error_code& ec, std::vector<CDir*>* pMade);
+    void CloseLocked();
+
+    DirPtr m_pParent;  // null for a root
+    std::string m_strName;
+    Path m_rootPath;  // a root's path as the caller named it; empty below a root
+    CEntry m_model;
+    bool m_bHasModel = false;
+    // Guarded by the lock of all open directories.
+    DirHandle m_handle = kNoDir;
+    CIdentity m_id;
+    bool m_bKnown = false;  // m_id is set
+    int m_nHolds = 0;
+    std::list<CDir*>::iterator m_itOpen;
+};
+
+}  // namespace pvw
