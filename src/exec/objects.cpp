@@ -176,8 +176,9 @@ int32_t TakeResult(CScriptEngine& engine, CAutoResult& result, int nResultKind,
 CScriptDispatch::CScriptDispatch(CScriptEngine* pEngine, const char* pszProgId) {
     const int32_t sc = CreateDispatch(pszProgId);
     if (IsCreated()) return;
-    std::string strDescription;
-    if (!GetSystemMessageText(sc, strDescription)) strDescription = DescribeScode(sc);
+    std::string strDescription = GetCreateDescription();
+    if (strDescription.empty() && !GetSystemMessageText(sc, strDescription))
+        strDescription = DescribeScode(sc);
     pEngine->Raise("'" + std::string(pszProgId) + "' - " + strDescription, ERR_CREATE_DISPATCH);
 }
 

@@ -141,6 +141,9 @@ public:
     int32_t CreateDispatch(const char* pszProgId);
     bool IsCreated() const { return m_pDispatch != nullptr; }
     void ReleaseDispatch();
+    // Why the last CreateDispatch failed, in words, where the kind of object says more than
+    // its status; empty otherwise.
+    const std::string& GetCreateDescription() const { return m_strCreateDescription; }
 
     // Resolves one member name in the user's default locale. Returns AUTO_S_OK with the DISPID
     // in nDispId, or the object's failure (AUTO_DISP_E_UNKNOWNNAME for an unknown name).
@@ -156,4 +159,5 @@ public:
 
 private:
     IDispatch* m_pDispatch = nullptr;
+    std::string m_strCreateDescription;
 };
