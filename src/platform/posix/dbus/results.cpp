@@ -144,9 +144,10 @@ CValue ReadValue(sd_bus_message* pMessage, bool bItem) {
                                      [&] { return ReadSequence(pMessage, true); });
         return {items.strText, {}};
     }
-    const std::string strType = cType == SD_BUS_TYPE_ARRAY || cType == SD_BUS_TYPE_VARIANT
-                                    ? std::string(1, cType) + (pszContents ? pszContents : "")
-                                    : std::string(1, cType);
+    const std::string strContents = pszContents ? pszContents : "";
+    std::string strType = std::string(1, cType) + strContents;
+    if (cType == SD_BUS_TYPE_STRUCT) strType = "(" + strContents + ")";
+    if (cType == SD_BUS_TYPE_DICT_ENTRY) strType = "{" + strContents + "}";
     throw CReadFailure{DISP_E_BADVARTYPE,
                        "a value of the D-Bus type '" + strType + "' has no script form"};
 }

@@ -1,0 +1,170 @@
+// D-Bus objects driven through scripts on a private bus: the bus itself, an object nobody here
+// wrote, and the test service for argument and result types, properties and failures.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "dbus/private_bus.h"
+#include "support/script_runner.h"
+
+namespace {
+
+constexpr char BUS_OBJECT[] =
+    "dbus:session/org.freedesktop.DBus/org/freedesktop/DBus:org.freedesktop.DBus";
+constexpr char TEST_OBJECT[] = "dbus:session/org.qjintp.Test/org/qjintp/Test:org.qjintp.Test";
+constexpr int FIRST_LINE = 8;  // of Main's body
+
+// Whether the log starts with the message, taken without its line break: the bus words the
+// ends of some of its messages as it likes.
+bool StartsWith(const std::string& strLog, std::string strMessage) {
+    strMessage.pop_back();
+    return strLog.compare(0, strMessage.size(), strMessage) == 0;
+}
+
+class DBusObjectTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!m_bus.IsRunning()) GTEST_SKIP() << "dbus-daemon is not installed or did not start";
+        ASSERT_EQ(m_service.ReadLine(), "ready");
+    }
+
+    // Runs the body with b the bus and t the test object; s and n are there to assign to.
+    ScriptRun Run(const std::string& strBody, const char* pszOptions = "NT") {
+        return m_runner.Run(
+            std::string("Declare\nObject b(\"") + BUS_OBJECT + "\")\nObject t(\"" + TEST_OBJECT +
+                "\")\nString s = \"\"\nNumber n = 0\nEndDeclare\nMain\n" + strBody + "EndMain\n",
+            pszOptions);
+    }
+
+    // What the body's last line left in s (the body assigns to s) or n (otherwise).
+    std::string Result(const std::string& strBody) {
+        const bool bText =
+            strBody.rfind("s = ", 0) == 0 || strBody.find("\ns = ") != std::string::npos;
+        ScriptRun run = Run(strBody + (bText ? "DebugPrintStr(s)\n" : "DebugPrintNum(n)\n"), "");
+        EXPECT_EQ(run.nResult, 1) << strBody << run.strLog;
+        std::smatch match;
+        std::regex_search(run.strTrace, match,
+                          std::regex(R"re([sn] = "?([^"\n]*)"?\n[^\n]*end of)re"));
+        return match.size() > 1 ? match[1].str() : "(no result)";
+    }
+
+    CPrivateBus m_bus;
+    CChildProcess m_service{{QJ_DBUS_TEST_SERVICE}};
+    ScriptRunner m_runner;
+};
+
+TEST_F(DBusObjectTest, TheBusItselfAnswersAsAnObject) {
+    EXPECT_TRUE(std::regex_match(Result("s = b.GetId()\n"), std::regex("[0-9a-f]{32}")));
+    EXPECT_TRUE(std::regex_search(Result("s = b.ListNames()\n"),
+                                  std::regex("(^|;)org.freedesktop.DBus;.*org.qjintp.Test")));
+    EXPECT_EQ(Result("n = b.NameHasOwner(\"org.qjintp.Test\")\n"), "1");
+    EXPECT_NE(Result("s = b.Features\n"), "");
+    ScriptRun run = Run("s = b.GetNameOwner(\"org.qjintp.Nobody\")\n");
+    EXPECT_EQ(run.strLog, ScriptError(FIRST_LINE,
+                                      "'COleDispatchException org.freedesktop.DBus.Error."
+                                      "NameHasNoOwner: Could not get owner of name "
+                                      "'org.qjintp.Nobody': no such name' - Internal error"));
+}
+
+TEST_F(DBusObjectTest, ArgumentsArriveAsTheMemberDeclaresThem) {
+    const struct {
+        const char* pszCall;
+        const char* pszArrived;
+    } kCases[] = {
+        {R"(t.All(255, "-32768", "65535", "-1", "4294967295", " -9223372036854775808 ",)"
+         R"( "18446744073709551615", 7, "2.5", 12, "/a/b", "a{sv}", 3))",
+         "y:255 n:-32768 q:65535 i:-1 u:4294967295 x:-9223372036854775808 "
+         "t:18446744073709551615 b:1 d:2.5 s:12 o:/a/b g:a{sv} v:i:3"},
+        {"t.Variant(\"x\")", "v:s:x"},
+        {"t.Bool(\"0\")", "b:0"},
+        {"t.Double(3)", "d:3"},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(Result(std::string("s = ") + c.pszCall + "\n"), c.pszArrived) << c.pszCall;
+}
+
+TEST_F(DBusObjectTest, ResultsBecomeNumbersOrTexts) {
+    const struct {
+        const char* pszLine;
+        const char* pszResult;
+    } kCases[] = {
+        {"s = t.Values()",
+         "255;-32768;65535;-7;4294967295;-9223372036854775808;"
+         "18446744073709551615;1;2.5;text;/a/b;a{sv}"},
+        {"s = t.Big()", "18446744073709551615"},
+        {"n = t.Flag()", "1"},
+        {"n = t.Wrapped()", "-5"},
+        {"n = t.Ratio()", "2"},  // rounded half to even
+        {"s = t.List()", "1;2;3"},
+        {"s = t.Map()", "name=qj;size=7"},
+        {"t.label = \"tag\"\ns = t.Label", "tag"},
+        {"t.count = \"-12\"\nn = t.Count", "-12"},
+        {"t.Level = 200\nn = t.level", "200"},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(Result(std::string(c.pszLine) + "\n"), c.pszResult) << c.pszLine;
+}
+
+TEST_F(DBusObjectTest, FailuresEndTheRunWithTheReason) {
+    const char* const INVOKE_FAILED = "'COleException' - Internal error";
+    const struct {
+        const char* pszLine;
+        const char* pszMessage;
+        int nCode;
+    } kCases[] = {
+        {"t.Fail()", "'COleDispatchException org.qjintp.Test.Error.Refused: refused as asked'", 0},
+        {"t.Nested()",
+         "'COleDispatchException a value of the D-Bus type '(ss)' has no script form'", 0},
+        {"t.Fixed = 1", "'COleDispatchException org.freedesktop.DBus.Error.PropertyReadOnly: ", 0},
+        {"n = t.Big()", "'Big' - Type mismatch", 12},
+        {"n = t.Nothing()", "'Nothing' - Assignment from void method", 20},
+        {"t.Nope()", "'Nope' - Identifier unknown in IDispatch interface", 28},
+        {"t.Byte(256)", INVOKE_FAILED, 0},
+        {"t.UInt32(\"-1\")", INVOKE_FAILED, 0},
+        {"t.Int64(\"9223372036854775808\")", INVOKE_FAILED, 0},
+        {"t.Path(\"no/path\")", INVOKE_FAILED, 0},
+        {"t.Double(\"x\")", INVOKE_FAILED, 0},
+        {"t.Strings(\"a\")", INVOKE_FAILED, 0},
+        {"t.Byte(1, 2)", INVOKE_FAILED, 0},
+        {"t.Level = 256", INVOKE_FAILED, 0},
+        // last: the service leaves the bus during the call
+        {"t.Quit()", "'COleDispatchException org.freedesktop.DBus.Error.NoReply: ", 0},
+    };
+    for (const auto& c : kCases) {
+        ScriptRun run = Run(std::string(c.pszLine) + "\n");
+        EXPECT_TRUE(StartsWith(run.strLog, ScriptError(FIRST_LINE, c.pszMessage)))
+            << c.pszLine << ": " << run.strLog;
+        EXPECT_EQ(run.nError, c.nCode) << c.pszLine;
+        EXPECT_EQ(run.nResult, 0) << c.pszLine;
+    }
+}
+
+TEST_F(DBusObjectTest, CreationFailuresSayWhy) {
+    const struct {
+        const char* pszProgId;
+        const char* pszReason;
+    } kCases[] = {
+        {"dbus:session/org.qjintp.Nobody/org/x:a.B",
+         "org.freedesktop.DBus.Error.ServiceUnknown: The name org.qjintp.Nobody was not provided"},
+        {"dbus:session/org.qjintp.Test/org/qjintp/Test:org.qjintp.Other",
+         "the object has no interface 'org.qjintp.Other'"},
+        {"dbus:session/org.qjintp.Test/org/qjintp/Bad:a.B",
+         "the object's introspection data is not well-formed: "},
+        {"dbus:system/org.freedesktop.DBus/org/freedesktop/DBus:org.freedesktop.DBus",
+         "cannot connect to the system bus: "},
+        {"dbus:session/org.qjintp.Test/org//x:a.B", "'/org//x' is no valid object path"},
+        {"dbus:bus/org.qjintp.Test/org/x:a.B", "unknown bus 'bus': the form is dbus:session/"},
+        {"dbus:session/org.qjintp.Test:a.B", "the form is dbus:session/"},
+    };
+    for (const auto& c : kCases) {
+        ScriptRun run = m_runner.Run(std::string("Declare\nObject o(\"") + c.pszProgId +
+                                     "\")\nEndDeclare\nMain\nEndMain\n");
+        EXPECT_TRUE(StartsWith(
+            run.strLog, ScriptError(2, "''" + std::string(c.pszProgId) + "' - " + c.pszReason)))
+            << run.strLog;
+        EXPECT_EQ(run.nError, 27) << c.pszProgId;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+// A D-Bus service for the tests, on the session bus it finds in its environment, as
+// org.qjintp.Test: at /org/qjintp/Test the interface org.qjintp.Test, whose methods tell what
+// arguments arrived, answer values of every type, raise an error or quit during a call, with
+// writable properties; at /org/qjintp/Bad an object whose introspection data is not XML.
+// It writes "ready" when it owns its name, and runs until the bus goes.
+#include <systemd/sd-bus.h>
+
+#include <cinttypes>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct CState {
+    char* pszLabel = nullptr;
+    int32_t nCount = 0;
+    uint8_t nLevel = 0;
+};
+
+// "TYPE:VALUE" of each argument, separated by blanks; a variant as "v:TYPE:VALUE".
+int DescribeArguments(sd_bus_message* pMessage, std::string& strOut) {
+    char cType = 0;
+    const char* pszContents = nullptr;
+    while (sd_bus_message_peek_type(pMessage, &cType, &pszContents) > 0) {
+        strOut += strOut.empty() || strOut.back() == ':' ? "" : " ";
+        strOut += std::string(1, cType) + ":";
+        if (cType == 'v') {
+            int r = sd_bus_message_enter_container(pMessage, 'v', pszContents);
+            if (r >= 0) r = DescribeArguments(pMessage, strOut);
+            if (r >= 0) r = sd_bus_message_exit_container(pMessage);
+            if (r < 0) return r;
+            continue;
+        }
+        union {
+            uint8_t y;
+            int16_t n;
+            uint16_t q;
+            int32_t i;
+            uint32_t u;
+            int64_t x;
+            uint64_t t;
+            int b;
+            double d;
+            const char* psz;
+        } raw = {};
+        const int r = sd_bus_message_read_basic(pMessage, cType, &raw);
+        if (r < 0) return r;
+        char szValue[64];
+        switch (cType) {
+            case 'y':
+                snprintf(szValue, sizeof szValue, "%u", raw.y);
+                break;
+            case 'n':
+                snprintf(szValue, sizeof szValue, "%d", raw.n);
+                break;
+            case 'q':
+                snprintf(szValue, sizeof szValue, "%u", raw.q);
+                break;
+            case 'i':
+                snprintf(szValue, sizeof szValue, "%d", raw.i);
+                break;
+            case 'u':
+                snprintf(szValue, sizeof szValue, "%u", raw.u);
+                break;
+            case 'x':
+                snprintf(szValue, sizeof szValue, "%" PRId64, raw.x);
+                break;
+            case 't':
+                snprintf(szValue, sizeof szValue, "%" PRIu64, raw.t);
+                break;
+            case 'b':
+                snprintf(szValue, sizeof szValue, "%d", raw.b);
+                break;
+            case 'd':
+                snprintf(szValue, sizeof szValue, "%g", raw.d);
+                break;
+            default:
+                strOut += raw.psz;
+                continue;
+        }
+        strOut += szValue;
+    }
+    return 0;
+}
+
+int Describe(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    std::string strOut;
+    const int r = DescribeArguments(pMessage, strOut);
+    return r < 0 ? r : sd_bus_reply_method_return(pMessage, "s", strOut.c_str());
+}
+
+int Values(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "ynqiuxtbdsog", 255, -32768, 65535, -7, 4294967295u,
+                                      INT64_MIN, UINT64_MAX, 1, 2.5, "text", "/a/b", "a{sv}");
+}
+
+int Big(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "t", UINT64_MAX);
+}
+
+int Ratio(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "d", 2.5);
+}
+
+int Flag(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "b", 1);
+}
+
+int Wrapped(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "v", "x", int64_t{-5});
+}
+
+int List(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "ai", 3, 1, 2, 3);
+}
+
+int Map(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "a{sv}", 2, "name", "s", "qj", "size", "u", 7u);
+}
+
+int Nested(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "a(ss)", 1, "a", "b");
+}
+
+int Nothing(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "");
+}
+
+int Fail(sd_bus_message*, void*, sd_bus_error* pError) {
+    return sd_bus_error_set(pError, "org.qjintp.Test.Error.Refused", "refused as asked");
+}
+
+// Leaves the bus in the middle of the call, without a reply.
+[[noreturn]] int Quit(sd_bus_message*, void*, sd_bus_error*) {
+    std::_Exit(0);
+}
+
+const sd_bus_vtable TEST_VTABLE[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD("All", "ynqiuxtbdsogv", "s", Describe, 0),
+    SD_BUS_METHOD("Byte", "y", "s", Describe, 0),
+    SD_BUS_METHOD("Int16", "n", "s", Describe, 0),
+    SD_BUS_METHOD("UInt16", "q", "s", Describe, 0),
+    SD_BUS_METHOD("UInt32", "u", "s", Describe, 0),
+    SD_BUS_METHOD("Int64", "x", "s", Describe, 0),
+    SD_BUS_METHOD("UInt64", "t", "s", Describe, 0),
+    SD_BUS_METHOD("Bool", "b", "s", Describe, 0),
+    SD_BUS_METHOD("Double", "d", "s", Describe, 0),
+    SD_BUS_METHOD("Path", "o", "s", Describe, 0),
+    SD_BUS_METHOD("Signature", "g", "s", Describe, 0),
+    SD_BUS_METHOD("Variant", "v", "s", Describe, 0),
+    SD_BUS_METHOD("Strings", "as", "s", Describe, 0),
+    SD_BUS_METHOD("Values", "", "ynqiuxtbdsog", Values, 0),
+    SD_BUS_METHOD("Big", "", "t", Big, 0),
+    SD_BUS_METHOD("Ratio", "", "d", Ratio, 0),
+    SD_BUS_METHOD("Flag", "", "b", Flag, 0),
+    SD_BUS_METHOD("Wrapped", "", "v", Wrapped, 0),
+    SD_BUS_METHOD("List", "", "ai", List, 0),
+    SD_BUS_METHOD("Map", "", "a{sv}", Map, 0),
+    SD_BUS_METHOD("Nested", "", "a(ss)", Nested, 0),
+    SD_BUS_METHOD("Nothing", "", "", Nothing, 0),
+    SD_BUS_METHOD("Fail", "", "", Fail, 0),
+    SD_BUS_METHOD("Quit", "", "", Quit, 0),
+    SD_BUS_WRITABLE_PROPERTY("Label", "s", nullptr, nullptr, offsetof(CState, pszLabel), 0),
+    SD_BUS_WRITABLE_PROPERTY("Count", "i", nullptr, nullptr, offsetof(CState, nCount), 0),
+    SD_BUS_WRITABLE_PROPERTY("Level", "y", nullptr, nullptr, offsetof(CState, nLevel), 0),
+    SD_BUS_PROPERTY("Fixed", "i", nullptr, offsetof(CState, nCount), 0),
+    SD_BUS_VTABLE_END,
+};
+
+// Answers every call on its path, introspection included, with text that is not XML.
+int BadObject(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    return sd_bus_reply_method_return(pMessage, "s", "<node><interface name=\"a.B\"><method");
+}
+
+}  // namespace
+
+int main() {
+    sd_bus* pBus = nullptr;
+    CState state;
+    if (sd_bus_open_user(&pBus) < 0 ||
+        sd_bus_add_object_vtable(pBus, nullptr, "/org/qjintp/Test", "org.qjintp.Test", TEST_VTABLE,
+                                 &state) < 0 ||
+        sd_bus_add_object(pBus, nullptr, "/org/qjintp/Bad", BadObject, nullptr) < 0 ||
+        sd_bus_request_name(pBus, "org.qjintp.Test", 0) < 0)
+        return 1;
+    std::puts("ready");
+    std::fflush(stdout);
+    for (;;) {
+        int r = sd_bus_process(pBus, nullptr);
+        if (r == 0) r = sd_bus_wait(pBus, UINT64_MAX);
+        if (r < 0) return 0;
+    }
+}
