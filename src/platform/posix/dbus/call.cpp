@@ -11,10 +11,6 @@ namespace {
 // sd-bus waits without end for a call given this time-out.
 constexpr uint64_t NO_TIMEOUT = UINT64_MAX;
 
-std::string DescribeErrno(int nResult) {
-    return std::string("System.Error: ") + std::strerror(-nResult);
-}
-
 }  // namespace
 
 MessagePtr NewCall(sd_bus* pBus, const CObjectAddress& address, const char* pszInterface,
@@ -22,7 +18,9 @@ MessagePtr NewCall(sd_bus* pBus, const CObjectAddress& address, const char* pszI
     sd_bus_message* pCall = nullptr;
     const int nResult = sd_bus_message_new_method_call(
         pBus, &pCall, address.strService.c_str(), address.strPath.c_str(), pszInterface, pszMember);
-    if (nResult < 0) strError = DescribeErrno(nResult);
+    if (nResult < 0)
+        strError = std::string("the call of '") + pszMember +
+                   "' cannot be made: " + std::strerror(-nResult);
     return MessagePtr(nResult < 0 ? nullptr : pCall);
 }
 
@@ -34,7 +32,7 @@ MessagePtr CallAndWait(sd_bus* pBus, sd_bus_message* pCall, std::string& strErro
     if (sd_bus_error_is_set(&error)) {
         strError = std::string(error.name) + ": " + (error.message ? error.message : "");
     } else {
-        strError = DescribeErrno(nResult);
+        strError = std::string("the call failed: ") + std::strerror(-nResult);
     }
     sd_bus_error_free(&error);
     return nullptr;

@@ -27,7 +27,8 @@ MessagePtr NewCall(sd_bus* pBus, const CObjectAddress& address, const char* pszI
 
 // Sends the call and waits for its reply as long as the object needs: a call has no time-out
 // of its own. Null when the object answers with an error, or the call fails on the way (the
-// service leaves the bus, the connection breaks); strError is then "NAME: MESSAGE" of the error.
+// service leaves the bus, the connection breaks); strError then holds the error's
+// "NAME: MESSAGE", or what failed when there is no error reply.
 MessagePtr CallAndWait(sd_bus* pBus, sd_bus_message* pCall, std::string& strError);
 
 }  // namespace qjdbus

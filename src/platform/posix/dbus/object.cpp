@@ -79,10 +79,10 @@ private:
     HRESULT SetProperty(const CMember& member, const VARIANT& value, EXCEPINFO* pExcepInfo);
     // Sends the call and hands its reply's values to pResult (when given).
     HRESULT Send(MessagePtr pCall, VARIANT* pResult, EXCEPINFO* pExcepInfo);
-    MessagePtr NewCall(const char* pszInterface, const char* pszMember) {
-        std::string strError;
-        return qjdbus::NewCall(m_pBus.get(), m_address, pszInterface, pszMember, strError);
-    }
+    // A call of a member of the Properties interface with the interface's and the property's
+    // names as its first arguments; null with the failure in hr.
+    MessagePtr NewPropertiesCall(const char* pszMember, const CMember& member,
+                                 EXCEPINFO* pExcepInfo, HRESULT& hr);
 
     std::atomic<ULONG> m_nRefs{1};
     BusPtr m_pBus;
@@ -132,8 +132,10 @@ HRESULT CObject::Invoke(DISPID dispIdMember, REFIID /*riid*/, LCID /*lcid*/, WOR
 HRESULT CObject::CallMethod(const CMember& member, const DISPPARAMS& params, VARIANT* pResult,
                             EXCEPINFO* pExcepInfo, UINT* puArgErr) {
     if (params.cArgs != member.arrTypes.size()) return DISP_E_BADPARAMCOUNT;
-    MessagePtr pCall = NewCall(m_address.strInterface.c_str(), member.strName.c_str());
-    if (!pCall) return E_OUTOFMEMORY;
+    std::string strError;
+    MessagePtr pCall = NewCall(m_pBus.get(), m_address, m_address.strInterface.c_str(),
+                               member.strName.c_str(), strError);
+    if (!pCall) return Raise(pExcepInfo, strError);
     // The arguments arrive last one first.
     for (UINT i = 0; i < params.cArgs; ++i) {
         const UINT nArg = params.cArgs - 1 - i;
@@ -146,23 +148,35 @@ HRESULT CObject::CallMethod(const CMember& member, const DISPPARAMS& params, VAR
     return Send(std::move(pCall), pResult, pExcepInfo);
 }
 
-HRESULT CObject::GetProperty(const CMember& member, VARIANT* pResult, EXCEPINFO* pExcepInfo) {
-    MessagePtr pCall = NewCall(PROPERTIES_INTERFACE, "Get");
-    if (!pCall || sd_bus_message_append(pCall.get(), "ss", m_address.strInterface.c_str(),
-                                        member.strName.c_str()) < 0)
-        return E_OUTOFMEMORY;
-    return Send(std::move(pCall), pResult, pExcepInfo);
+MessagePtr CObject::NewPropertiesCall(const char* pszMember, const CMember& member,
+                                      EXCEPINFO* pExcepInfo, HRESULT& hr) {
+    std::string strError;
+    MessagePtr pCall = NewCall(m_pBus.get(), m_address, PROPERTIES_INTERFACE, pszMember, strError);
+    if (!pCall) {
+        hr = Raise(pExcepInfo, strError);
+        return nullptr;
+    }
+    const int nResult = sd_bus_message_append(pCall.get(), "ss", m_address.strInterface.c_str(),
+                                              member.strName.c_str());
+    hr = nResult >= 0 ? S_OK : E_OUTOFMEMORY;
+    return nResult >= 0 ? std::move(pCall) : nullptr;
 }
 
+HRESULT CObject::GetProperty(const CMember& member, VARIANT* pResult, EXCEPINFO* pExcepInfo) {
+    HRESULT hr = S_OK;
+    MessagePtr pCall = NewPropertiesCall("Get", member, pExcepInfo, hr);
+    return pCall ? Send(std::move(pCall), pResult, pExcepInfo) : hr;
+}
+
+// The value goes in a variant of the property's type; the bus refuses a type that is none.
 HRESULT CObject::SetProperty(const CMember& member, const VARIANT& value, EXCEPINFO* pExcepInfo) {
     const std::string& strType = member.arrTypes[0];
-    MessagePtr pCall = NewCall(PROPERTIES_INTERFACE, "Set");
-    if (!pCall ||
-        sd_bus_message_append(pCall.get(), "ss", m_address.strInterface.c_str(),
-                              member.strName.c_str()) < 0 ||
-        sd_bus_message_open_container(pCall.get(), 'v', strType.c_str()) < 0)
-        return E_OUTOFMEMORY;
-    const HRESULT hr = AppendArgument(pCall.get(), strType, value);
+    HRESULT hr = S_OK;
+    MessagePtr pCall = NewPropertiesCall("Set", member, pExcepInfo, hr);
+    if (!pCall) return hr;
+    const int nOpened = sd_bus_message_open_container(pCall.get(), 'v', strType.c_str());
+    if (nOpened < 0) return nOpened == -ENOMEM ? E_OUTOFMEMORY : DISP_E_BADVARTYPE;
+    hr = AppendArgument(pCall.get(), strType, value);
     if (hr != S_OK) return hr;
     if (sd_bus_message_close_container(pCall.get()) < 0) return E_OUTOFMEMORY;
     return Send(std::move(pCall), nullptr, pExcepInfo);
