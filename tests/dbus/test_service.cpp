@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/posix/dbus/basic_value.h"
+
 namespace {
 
 struct CState {
@@ -34,18 +36,7 @@ int DescribeArguments(sd_bus_message* pMessage, std::string& strOut) {
             if (r < 0) return r;
             continue;
         }
-        union {
-            uint8_t y;
-            int16_t n;
-            uint16_t q;
-            int32_t i;
-            uint32_t u;
-            int64_t x;
-            uint64_t t;
-            int b;
-            double d;
-            const char* psz;
-        } raw = {};
+        qjdbus::UBasicValue raw = {};
         const int r = sd_bus_message_read_basic(pMessage, cType, &raw);
         if (r < 0) return r;
         char szValue[64];

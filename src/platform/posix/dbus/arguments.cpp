@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/posix/dbus/basic_value.h"
+
 namespace qjdbus {
 
 namespace {
@@ -76,16 +78,7 @@ HRESULT AppendInteger(sd_bus_message* pMessage, const CIntegerType& type, const 
     HRESULT hr = ReadWhole(value, nValue);
     if (hr != S_OK) return hr;
     if (nValue < type.nMin || nValue > type.nMax) return DISP_E_OVERFLOW;
-    // Every integer type is read from the start of the eight bytes in the machine's order.
-    union {
-        uint8_t y;
-        int16_t n;
-        uint16_t q;
-        int32_t i;
-        uint32_t u;
-        int64_t x;
-        uint64_t t;
-    } raw = {};
+    UBasicValue raw = {};
     switch (type.cType) {
         case 'y':
             raw.y = static_cast<uint8_t>(nValue);

@@ -8,6 +8,8 @@
 #include <optional>
 #include <utility>
 
+#include "platform/posix/dbus/basic_value.h"
+
 namespace qjdbus {
 
 namespace {
@@ -46,18 +48,7 @@ CValue Whole(T nValue) {
 }
 
 CValue ReadBasic(sd_bus_message* pMessage, char cType) {
-    union {
-        uint8_t y;
-        int16_t n;
-        uint16_t q;
-        int32_t i;
-        uint32_t u;
-        int64_t x;
-        uint64_t t;
-        int b;
-        double d;
-        const char* psz;
-    } raw = {};
+    UBasicValue raw = {};
     Check(sd_bus_message_read_basic(pMessage, cType, &raw));
     switch (cType) {
         case 'y':
