@@ -1,9 +1,9 @@
 // Fuzz target: whole runs. The input's first line is the option string, its second line the
 // parameter string, the rest the script. The family modules are the recording doubles of the
-// unit tests, and the sample automation server answers object declarations. A watchdog
-// cancels any run that takes longer than its budget, so an endless loop ends with the cancel
-// error like any other run; what it cannot end, a built-in that never returns, is a hang that
-// the fuzzer reports.
+// unit tests, and the sample automation server answers object declarations (D-Bus objects find
+// no bus). A watchdog cancels any run that takes longer than its budget, so an endless loop ends
+// with the cancel error like any other run; what it cannot end, a built-in that never returns,
+// is a hang that the fuzzer reports.
 //
 // After every run the engine must be idle again and hold only the built-ins and constants.
 #include <chrono>
@@ -109,6 +109,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::ofstream(g_strDir + "/classes")
         << "QJSample.Server {5A3C1E20-7B4D-4F6A-9C2E-1D8B0F3A6E51} " QJ_FUZZ_SAMPLE_SERVER "\n";
     setenv("QJ_CLASSES", (g_strDir + "/classes").c_str(), 1);
+    // A fuzzed "dbus:" declaration must not reach a bus of the machine.
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + g_strDir + "/no-bus").c_str(), 1);
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + g_strDir + "/no-bus").c_str(), 1);
     g_pState = new CFuzzState();
     g_pState->strScript = g_strDir + "/t.scr";
     return 0;
