@@ -1,6 +1,7 @@
 // The environment module: named values of the product family, kept in the environment store
 // (an INI-style file, see env_store.h) and overridden by process environment variables of the
-// same name. Names compare without regard to case. Every entry answers before any PVEnvInit,
+// same name; QJHome, named by neither, is the language home installed beside the module (see
+// env_default.h). Names compare without regard to case. Every entry answers before any PVEnvInit,
 // loading the default store on first use; a failure to read or write the store is logged with
 // the system's reason and answered with 0, and never leaves a half-written file. A change is
 // made under the lock file beside the store (<store>.lock), on the store read afresh, so that
@@ -13,6 +14,7 @@
 #include <system_error>
 
 #include "config_files.h"
+#include "env_default.h"
 #include "env_platform.h"
 #include "env_store.h"
 #include "env_translate.h"
@@ -69,7 +71,8 @@ LoadedStore& Loaded() {
 
 std::optional<std::string> Lookup(const std::string& strName) {
     if (std::optional<std::string> value = ProcessValue(strName)) return value;
-    return Loaded().store.Find(strName);
+    if (std::optional<std::string> value = Loaded().store.Find(strName)) return value;
+    return DefaultValue(strName);
 }
 
 // Copies at most nSize - 1 characters and a zero.

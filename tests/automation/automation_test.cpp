@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "automation/sample_server/sample_server.h"
+#include "sample_server/sample_server.h"
 #include "platform/posix/automation_server.h"
 #include "support/env_guard.h"
 #include "support/temp_dir.h"

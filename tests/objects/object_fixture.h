@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "automation/sample_server/sample_server.h"
+#include "sample_server/sample_server.h"
 #include "support/env_guard.h"
 #include "support/temp_dir.h"
 

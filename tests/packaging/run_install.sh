@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, moves the tree elsewhere, and from there only
-# runs a script, builds a C host with pkg-config and another with find_package and runs both,
-# renders the man page and asks the bash completion; then makes the Debian package, reads its
-# dependencies and runs qjintp from the unpacked package.
+# runs a script, in German too, and the automation example, builds a C host with pkg-config
+# and another with find_package and runs both, follows the README's links, renders the man page
+# and asks the bash completion; then makes the Debian packages, has lintian check them, reads
+# their dependencies and runs qjintp, in German too, from the unpacked packages.
 # Arguments: the build folder, the C compiler.
 set -u
 build=$1
@@ -10,7 +11,8 @@ cc=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-unset LD_LIBRARY_PATH QJ_TRACE QJ_LOG QJ_CLASSES
+unset LD_LIBRARY_PATH QJ_TRACE QJ_LOG QJHome QJCHome QJLg
+export XDG_CONFIG_HOME=$work/config QJ_ENV_FILE=$work/env.ini QJ_CLASSES=$work/classes
 fail=0
 failed() { echo "FAIL: $*"; fail=1; }
 
@@ -18,16 +20,30 @@ cmake --install "$build" --prefix "$work/first" >/dev/null || { echo "FAIL: inst
 mv "$work/first" "$work/moved"  # the tree must not depend on where it was installed
 prefix=$work/moved
 libdir=$(dirname "$(find "$prefix" -name 'libQJIntp32.so.*.*.*')")
-for file in bin/qjintp include/qjintp32.h share/man/man1/qjintp.1 \
-  share/bash-completion/completions/qjintp share/doc/qjintp32/language.md \
-  share/doc/qjintp32/embedding.md share/doc/qjintp32/copyright share/doc/qjintp32/examples/hello.scr; do
+doc=$prefix/share/doc/qjintp
+for file in bin/qjintp include/qjintp32.h share/man/man1/qjintp.1.gz \
+  share/bash-completion/completions/qjintp share/doc/qjintp/copyright; do
   [ -f "$prefix/$file" ] || failed "not installed: $file"
+done
+for link in $(grep -oE '\]\([^)#:]+\)' "$doc/README.md" | sed -E 's/^\]\((.*)\)$/\1/'); do
+  [ -e "$doc/$link" ] || failed "the installed README's link goes nowhere: $link"
 done
 readelf -d "$libdir/libQJIntp32.so.2" | grep -q 'SONAME.*\[libQJIntp32\.so\.2\]' || failed "soname"
 
 printf 'Main\nDebugPrintStr(Param1)\nEndMain\n' >"$work/t.scr"
+printf 'Main\nfoo\nEndMain\n' >"$work/bad.scr"
 out=$("$prefix/bin/qjintp" "$work/t.scr" installed 2>&1) || failed "qjintp: $out"
 [[ $out == *'Param1 = "installed"'* ]] || failed "qjintp output: $out"
+# German texts from the installed language home, with QJHome set by no one.
+german() {  # qjintp
+  (cd "$work" && QJLg=de "$1" -q bad.scr 2>&1)
+}
+[[ $(german "$prefix/bin/qjintp") == *'Unbekannter Bezeichner'* ]] ||
+  failed "QJLg=de in the installed tree: $(german "$prefix/bin/qjintp")"
+"$prefix/bin/qjintp" --register "$(find "$prefix" -name libqjsample_server.so)" >/dev/null ||
+  failed "registering the installed sample server"
+out=$(cd "$doc/examples" && "$prefix/bin/qjintp" automation.scr 2>&1)
+[[ $out == *'The answer is 42'* ]] || failed "the automation example: $out"
 
 export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046  # pkg-config's words are meant to split
@@ -44,9 +60,9 @@ else
   failed "find_package host did not build: $(tail -5 "$work/cm.log")"
 fi
 
-warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/qjintp.1" 2>&1)
+warnings=$(zcat "$prefix/share/man/man1/qjintp.1.gz" | groff -man -Tutf8 -ww -z 2>&1)
 [ -z "$warnings" ] || failed "man page: $warnings"
-page=$(MANWIDTH=80 man -l "$prefix/share/man/man1/qjintp.1" 2>/dev/null)
+page=$(MANWIDTH=80 man -l "$prefix/share/man/man1/qjintp.1.gz" 2>/dev/null)
 [[ $page == *'qjintp - run a QJIntp32 script'*'--timeout SECONDS'* ]] || failed "man page rendering"
 
 completion=$(bash -c 'source "$1"; COMP_WORDS=(qjintp --ti); COMP_CWORD=1; _qjintp
@@ -56,12 +72,24 @@ completion=$(bash -c 'source "$1"; COMP_WORDS=(qjintp --ti); COMP_CWORD=1; _qjin
 if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
   (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1) ||
     failed "cpack: $(tail -5 "$work/cpack.log")"
-  deb=$(find "$work/deb" -maxdepth 1 -name '*.deb' | head -1)
-  depends=$(dpkg-deb -f "$deb" Depends 2>/dev/null)
-  [[ $depends == *libc6* && $depends == *libstdc++6* ]] || failed "package dependencies: $depends"
-  dpkg-deb -x "$deb" "$work/root" || failed "unpacking the package"
+  debs=$(find "$work/deb" -maxdepth 1 -name '*.deb' | sort)
+  names=$(for deb in $debs; do dpkg-deb -f "$deb" Package; done | tr '\n' ' ')
+  [ "$names" = "libqjintp32-2 libqjintp32-dev qjintp " ] || failed "packages: $names"
+  depends=$(dpkg-deb -f "$work/deb/qjintp_"*.deb Depends 2>/dev/null)
+  [[ $depends == *libqjintp32-2*libc6* && $depends == *libstdc++6* ]] ||
+    failed "package dependencies: $depends"
+  if command -v lintian >/dev/null; then
+    # shellcheck disable=SC2086  # one word per package
+    verdict=$(lintian $debs 2>&1 | grep -E '^[EW]: ')
+    [ -z "$verdict" ] || failed "lintian: $verdict"
+  else
+    echo "run_install: lintian missing, the packages not checked"
+  fi
+  for deb in $debs; do dpkg-deb -x "$deb" "$work/root" || failed "unpacking $deb"; done
   out=$("$work/root/usr/bin/qjintp" -q "$work/t.scr" x 2>&1) || failed "packaged qjintp: $out"
+  [[ $(german "$work/root/usr/bin/qjintp") == *'Unbekannter Bezeichner'* ]] ||
+    failed "QJLg=de from the package: $(german "$work/root/usr/bin/qjintp")"
 else
-  echo "run_install: dpkg-deb or dpkg-shlibdeps missing, Debian package not tested"
+  echo "run_install: dpkg-deb or dpkg-shlibdeps missing, Debian packages not tested"
 fi
 exit $fail

@@ -41,7 +41,7 @@ params.scr|Ada x|1|Error converting to numeric value
 procedures.scr||0|procedures.scr \(22\): nCount = 15
 environment.scr||0|environment.scr \(18\): strDir = "/var/tmp/qjintp-example"
 backup.scr|/nonexistent/qjintp-example /nonexistent/qjintp-backup|1|backup failed with result -1
-automation.scr||0|automation.scr \(19\): strText = "The answer is 42"
+automation.scr||0|automation.scr \(21\): strText = "The answer is 42"
 dbus.scr||0|dbus.scr \(15\): strNames = "org.freedesktop.DBus;:1.[0-9]+"
 '
 ran=""

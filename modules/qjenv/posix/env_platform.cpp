@@ -1,6 +1,8 @@
-// The process environment and path comparison on POSIX: paths compare byte by byte, "/"
-// separates directories.
+// The process environment, path comparison and the module's own folder on POSIX: paths
+// compare byte by byte, "/" separates directories.
 #include "../env_platform.h"
+
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +29,15 @@ std::optional<std::string> ProcessValue(const std::string& strName) {
 bool IsDirPrefix(const std::string& strPath, const std::string& strDir) {
     if (strDir.empty() || strPath.compare(0, strDir.size(), strDir) != 0) return false;
     return strPath.size() == strDir.size() || strDir.back() == '/' || strPath[strDir.size()] == '/';
+}
+
+std::string OwnFolder() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || info.dli_fname == nullptr)
+        return std::string();
+    std::string strPath = info.dli_fname;
+    std::size_t nSep = strPath.rfind('/');
+    return nSep == std::string::npos ? std::string() : strPath.substr(0, nSep);
 }
 
 }  // namespace qjenv

@@ -1,5 +1,5 @@
-// The process environment and path comparison on Windows: paths compare without regard to
-// case, and "\" and "/" both separate directories.
+// The process environment, path comparison and the module's own folder on Windows: paths
+// compare without regard to case, and "\" and "/" both separate directories.
 #include "../env_platform.h"
 
 #include <windows.h>
@@ -38,6 +38,20 @@ bool IsDirPrefix(const std::string& strPath, const std::string& strDir) {
     }
     return strPath.size() == strDir.size() || IsSeparator(strDir.back()) ||
            IsSeparator(strPath[strDir.size()]);
+}
+
+std::string OwnFolder() {
+    HMODULE hModule = nullptr;
+    if (!GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&OwnFolder), &hModule))
+        return std::string();
+    char szPath[MAX_PATH] = {};
+    DWORD nLen = GetModuleFileNameA(hModule, szPath, MAX_PATH);
+    if (nLen == 0 || nLen >= MAX_PATH) return std::string();
+    std::string strPath(szPath, nLen);
+    std::size_t nSep = strPath.find_last_of("\\/");
+    return nSep == std::string::npos ? std::string() : strPath.substr(0, nSep);
 }
 
 }  // namespace qjenv

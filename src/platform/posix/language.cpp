@@ -18,7 +18,7 @@ namespace platform {
 
 const char PATH_SEPARATOR = '/';
 const char OWN_MODULE_EXTENSION[] = ".so";
-const char ENV_MODULE_NAME[] = "libqjenv.so";
+const char ENV_MODULE_NAME[] = QJ_ENV_MODULE_FILE;  // by soname: the installed file
 
 namespace {
 // A language's configuration file holds a few lines.
