@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # An interrupt (the host's QJIPBreak) while an action waits ends the action and the run at
-# once: qjintp fails within seconds, the program is killed and the trace says why.
+# once: qjintp ends within seconds with an interrupt's status, the program is killed and the
+# trace says why.
 set -u
 qjintp=$1
 script=$2
@@ -14,7 +15,7 @@ kill -INT "$host"
 wait "$host"
 status=$?
 fail=0
-[ "$status" = 1 ] || { echo "exit status $status, expected 1"; fail=1; }
+[ "$status" = 130 ] || { echo "exit status $status, expected 130"; fail=1; }
 [ $((SECONDS - start)) -le 3 ] || { echo "took $((SECONDS - start)) s to end"; fail=1; }
 grep -q 'ActRun "sh": killed with its process group, the run was cancelled' "$out" ||
   { echo "no cancel line in the trace"; fail=1; }

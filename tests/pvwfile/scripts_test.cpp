@@ -67,7 +67,8 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
     const struct {
         const char* pszName;
         std::vector<const char*> arrOptions;
-    } cases[] = {{"SIGINT", {}}, {"time limit", {"--timeout", "1"}}};
+        int nStatus;  // qjintp's exit status
+    } cases[] = {{"SIGINT", {}, 130}, {"time limit", {"--timeout", "1"}, 124}};
     const int kFiles = 5000;
     for (int i = 0; i < kFiles; ++i)
         Write(Src() / ("d" + std::to_string(i % 100)) / ("f" + std::to_string(i)), "x");
@@ -92,7 +93,7 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
         while (read(fds[0], szBuf, sizeof szBuf) > 0) {
         }
         close(fds[0]);
-        EXPECT_EQ(Wait(pid), 1);
+        EXPECT_EQ(Wait(pid), c.nStatus);
         EXPECT_NE(Trace().find("PVWCopy - Return value: -4\n"), std::string::npos);
         EXPECT_EQ(Trace().find("DebugPrintNum"), std::string::npos);
         int nCopied = 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The host's command line as a user meets it: help and version, values after the script,
-# a script on standard input, --quiet, --timeout, --register with the sample server, and the
-# trace's line limit.
+# a script on standard input, --quiet, --timeout and the signals with their exit statuses,
+# output files that cannot be opened, --register with the sample server, and the trace's line
+# limit.
 # Arguments: qjintp, the sample server library.
 set -u
 qjintp=$1
@@ -50,8 +51,41 @@ check quiet 0 '' '' "$qjintp" --quiet params.scr a b
 check quiet-keeps-errors 1 '' 'Unknown identifier' "$qjintp" -q - <<<$'Main\nnope\nEndMain'
 check timeout-needs-seconds 2 '' '--timeout needs a whole number' "$qjintp" --timeout 0 loop.scr
 SECONDS=0
-check timeout 1 '' 'time limit \(1 s\) was reached' "$qjintp" -q --timeout 1 loop.scr
+check timeout 124 '' 'time limit \(1 s\) was reached' "$qjintp" -q --timeout 1 loop.scr
 [ "$SECONDS" -le 5 ] || { echo "FAIL timeout: the run took $SECONDS s"; fail=1; }
+# A script that never comes: the time limit and an interrupt end the reading too.
+exec 3< <(exec sleep 30 2>/dev/null)
+writer=$!
+SECONDS=0
+check timeout-reading 124 '' 'time limit \(1 s\) was reached' "$qjintp" --timeout 1 - <&3
+[ "$SECONDS" -le 5 ] || { echo "FAIL timeout-reading: took $SECONDS s"; fail=1; }
+ready() {  # a file with text in it, or a folder with a file in it
+  if [ -d "$1" ]; then [ -n "$(ls "$1")" ]; else [ -s "$1" ]; fi
+}
+signalled() {  # name, signal, status, what shows that the run started, qjintp's arguments
+  local name=$1 signal=$2 status=$3 started=$4
+  shift 4
+  rm -f stdout  # the last run's text must not pass for this one's start
+  "$qjintp" "$@" >stdout 2>stderr <&3 &
+  local pid=$! tries=0
+  until ready "$started" || [ $((tries += 1)) -gt 100 ]; do sleep 0.1; done
+  kill -"$signal" "$pid"
+  wait "$pid"
+  local actual=$?
+  [ "$actual" = "$status" ] || { echo "FAIL $name: status $actual (expected $status)"; fail=1; }
+}
+for signal in INT:130 TERM:143; do
+  signalled "SIG${signal%:*}" "${signal%:*}" "${signal#*:}" stdout loop.scr
+  grep -q 'cancelled by user' stderr || { echo "FAIL SIG${signal%:*}: $(cat stderr)"; fail=1; }
+done
+signalled sigint-reading INT 130 "$TMPDIR" -
+[ -z "$(ls "$TMPDIR")" ] || { echo "FAIL sigint-reading: temporary file left behind"; fail=1; }
+kill "$writer"
+exec 3<&-
+check trace-variable-unopenable 2 '' "cannot open QJ_TRACE file '$work/no/t'" \
+  env QJ_TRACE="$work/no/t" "$qjintp" params.scr
+check log-variable-unopenable 2 '' "cannot open QJ_LOG file '$work/no/l'" \
+  env QJ_LOG="$work/no/l" "$qjintp" params.scr
 check object-before-register 1 '' 'Error creating IDispatch' "$qjintp" -q object.scr
 check register-missing 1 '' 'cannot register nope.so' "$qjintp" --register nope.so
 check register-no-entry 1 '' 'no DllRegisterServer entry' "$qjintp" --register "$(dirname "$qjintp")/libqjclog.so"

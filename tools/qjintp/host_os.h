@@ -20,6 +20,10 @@ bool CallRegisterServer(const std::string& strLibrary, long& nStatus, std::strin
 void StartTimer(unsigned nSeconds, void (*pfnExpire)());
 void StopTimer();
 
+// While bEnd is set, SIGINT, SIGTERM and the timer end a wait for input (the read fails)
+// rather than letting it go on, so that a script that never comes cannot outlast them.
+void EndWaitsOnSignals(bool bEnd);
+
 // A closed standard output or error stays unusable: a file opened later must not take its
 // place, and writes to it must still fail.
 void KeepClosedStreamsClosed();

@@ -1,11 +1,13 @@
 // qjintp: runs one script through the interpreter module, the way a host of the family does.
 //   qjintp [OPTION]... SCRIPT [VALUE]...      (qjintp --help lists the options)
 // Exit status: 0 when the run returned 1, 1 when it returned 0 or its trace or log output was
-// lost, 2 for a usage error.
+// lost, 2 for a usage error; a run cancelled by the time limit 124, by SIGINT 130 and by
+// SIGTERM 143, as shells and timeout(1) have it.
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -23,8 +25,18 @@
 namespace {
 constexpr int EXIT_RUN_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
+constexpr int EXIT_TIME_LIMIT = 124;
+constexpr int EXIT_INTERRUPTED = 130;  // 128 + SIGINT
+constexpr int EXIT_TERMINATED = 143;   // 128 + SIGTERM
 
-std::atomic<bool> g_bTimedOut{false};
+// The exit status of what cancelled the run first; 0 while nothing has.
+std::atomic<int> g_nCancelStatus{0};
+
+// Notes what cancelled the run, unless something did before; safe in a signal handler.
+void NoteCancel(int nStatus) {
+    int nNone = 0;
+    g_nCancelStatus.compare_exchange_strong(nNone, nStatus);
+}
 
 int Usage(const std::string& strProblem) {
     std::fprintf(stderr, "qjintp: %s\n%sTry 'qjintp --help' for the options.\n", strProblem.c_str(),
@@ -46,7 +58,8 @@ void CancelRun() {
     PVWBreak();
 }
 
-extern "C" void OnSignal(int) {
+extern "C" void OnSignal(int nSignal) {
+    NoteCancel(nSignal == SIGINT ? EXIT_INTERRUPTED : EXIT_TERMINATED);
     // The first SIGINT or SIGTERM cancels the run; a run that cannot get to its next line (it
     // waits on a write, say) is ended by the second, which finds the default action.
     std::signal(SIGINT, SIG_DFL);
@@ -62,7 +75,7 @@ void InstallSignalHandlers() {
 }
 
 void OnTimeUp() {
-    g_bTimedOut = true;
+    NoteCancel(EXIT_TIME_LIMIT);
     CancelRun();
 }
 
@@ -81,11 +94,23 @@ std::string UseOutputFile(const char* pszOption, const char* pszVariable,
     return {};
 }
 
-// --trace and --log name the files of the trace and log modules; --quiet sends the trace nowhere.
+// The file an option names, else the one its environment variable names, checked alike.
+std::string CheckOutputFile(const char* pszOption, const char* pszVariable,
+                            const std::string& strGiven) {
+    if (!strGiven.empty()) return UseOutputFile(pszOption, pszVariable, strGiven);
+    const char* pszInherited = std::getenv(pszVariable);
+    return UseOutputFile(pszVariable, pszVariable, pszInherited ? pszInherited : "");
+}
+
+// --trace and --log (or QJ_TRACE and QJ_LOG) name the files of the trace and log modules;
+// --quiet sends the trace nowhere.
 std::string DirectOutput(const CCommandLine& cmd) {
-    std::string strProblem = UseOutputFile("--trace", "QJ_TRACE", cmd.strTrace);
-    if (strProblem.empty()) strProblem = UseOutputFile("--log", "QJ_LOG", cmd.strLog);
-    if (cmd.bQuiet) platform::SetProcessEnv("QJ_TRACE", NullDevice());
+    std::string strProblem;
+    if (cmd.bQuiet)
+        platform::SetProcessEnv("QJ_TRACE", NullDevice());
+    else
+        strProblem = CheckOutputFile("--trace", "QJ_TRACE", cmd.strTrace);
+    if (strProblem.empty()) strProblem = CheckOutputFile("--log", "QJ_LOG", cmd.strLog);
     return strProblem;
 }
 
@@ -126,18 +151,42 @@ int Register(const std::string& strLibrary) {
     return 0;
 }
 
+// The status of a run that did not end well: what cancelled it, else a plain failure.
+int FailedRunStatus(const CCommandLine& cmd) {
+    const int nCancelStatus = g_nCancelStatus;
+    if (nCancelStatus == EXIT_TIME_LIMIT)
+        std::fprintf(stderr, "qjintp: run cancelled: the time limit (%u s) was reached\n",
+                     cmd.nTimeoutSeconds);
+    return nCancelStatus != 0 ? nCancelStatus : EXIT_RUN_FAILED;
+}
+
+// Copies a script from standard input. The time limit and the signals count from the start:
+// they end the wait for input too, and the temporary file goes with stdinScript.
+bool ReadStdinScript(CStdinScript& stdinScript) {
+    std::string strReason;
+    EndWaitsOnSignals(true);
+    bool bCopied = stdinScript.Copy(g_nCancelStatus, strReason);
+    EndWaitsOnSignals(false);
+    if (g_nCancelStatus != 0) {
+        if (g_nCancelStatus != EXIT_TIME_LIMIT)
+            std::fprintf(stderr, "qjintp: cancelled while reading the script\n");
+        return false;
+    }
+    if (!bCopied) Fail(strReason);
+    return bCopied;
+}
+
 int Run(const CCommandLine& cmd) {
     std::string strProblem = DirectOutput(cmd);
     if (!strProblem.empty()) return Usage(strProblem);
+    InstallSignalHandlers();
+    if (cmd.nTimeoutSeconds > 0) StartTimer(cmd.nTimeoutSeconds, OnTimeUp);
     CStdinScript stdinScript;
     std::string strScript = cmd.strScript;
     if (strScript == "-") {
-        std::string strReason;
-        if (!stdinScript.Copy(strReason)) return Fail(strReason);
+        if (!ReadStdinScript(stdinScript)) return FailedRunStatus(cmd);
         strScript = stdinScript.Path();
     }
-    InstallSignalHandlers();
-    if (cmd.nTimeoutSeconds > 0) StartTimer(cmd.nTimeoutSeconds, OnTimeUp);
     std::string strOptions = RunOptions(cmd);
     int nResult =
         QJIPInterpret(strScript.c_str(), strOptions.empty() ? nullptr : strOptions.c_str(),
@@ -145,10 +194,7 @@ int Run(const CCommandLine& cmd) {
     if (cmd.nTimeoutSeconds > 0) StopTimer();
     const bool bLost = ReportLostOutput();
     if (nResult == 1 && !bLost) return 0;
-    if (g_bTimedOut)
-        std::fprintf(stderr, "qjintp: run cancelled: the time limit (%u s) was reached\n",
-                     cmd.nTimeoutSeconds);
-    return EXIT_RUN_FAILED;
+    return FailedRunStatus(cmd);
 }
 }  // namespace
 

@@ -2,6 +2,7 @@
 // copied into a temporary file that lives as long as this object.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 class CStdinScript {
@@ -11,8 +12,9 @@ public:
     CStdinScript& operator=(const CStdinScript&) = delete;
     ~CStdinScript();
 
-    // Copies standard input; false with the reason when it cannot be done.
-    bool Copy(std::string& strReason);
+    // Copies standard input; false with the reason when it cannot be done, and false as soon
+    // as nStop is no longer 0.
+    bool Copy(const std::atomic<int>& nStop, std::string& strReason);
     const std::string& Path() const { return m_strPath; }
 
 private:

@@ -68,6 +68,18 @@ void StopTimer() {
     alarm(0);
 }
 
+void EndWaitsOnSignals(bool bEnd) {
+    for (int nSignal : {SIGINT, SIGTERM, SIGALRM}) {
+        struct sigaction action = {};
+        if (sigaction(nSignal, nullptr, &action) != 0) continue;
+        if (bEnd)
+            action.sa_flags &= ~SA_RESTART;
+        else
+            action.sa_flags |= SA_RESTART;
+        sigaction(nSignal, &action, nullptr);
+    }
+}
+
 // /dev/null opened for reading takes a closed stream's number: writes to it fail.
 void KeepClosedStreamsClosed() {
     for (int nStream : {STDOUT_FILENO, STDERR_FILENO}) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 namespace {
@@ -17,9 +18,12 @@ std::string SystemReason(DWORD nError) {
 
 void (*g_pfnExpire)() = nullptr;
 HANDLE g_hTimer = nullptr;
+// The thread whose wait for input the timer ends; null while none waits.
+std::atomic<HANDLE> g_hWaitingThread{nullptr};
 
 VOID CALLBACK OnTimer(PVOID, BOOLEAN) {
     g_pfnExpire();
+    if (HANDLE hThread = g_hWaitingThread) CancelSynchronousIo(hThread);
 }
 }  // namespace
 
@@ -69,6 +73,17 @@ void StartTimer(unsigned nSeconds, void (*pfnExpire)()) {
 void StopTimer() {
     if (g_hTimer) DeleteTimerQueueTimer(nullptr, g_hTimer, INVALID_HANDLE_VALUE);
     g_hTimer = nullptr;
+}
+
+// Ctrl-C ends a console read by itself; the timer, which runs on a thread of its own, cancels
+// the waiting thread's read.
+void EndWaitsOnSignals(bool bEnd) {
+    HANDLE hThread = nullptr;
+    if (bEnd)
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &hThread, 0,
+                        FALSE, DUPLICATE_SAME_ACCESS);
+    hThread = g_hWaitingThread.exchange(hThread);
+    if (hThread) CloseHandle(hThread);
 }
 
 // The runtime gives a closed standard stream no descriptor that a later file could take.
