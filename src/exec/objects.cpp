@@ -118,6 +118,16 @@ int ReadArguments(CScriptEngine& engine, CMemberAccess& access, CScriptArg* pSlo
     }
 }
 
+// A member access on an object that a check for form alone never created: read, not resolved.
+int32_t ReadAccessForm(CScriptEngine& engine) {
+    CMemberAccess access;
+    access.strMember = ReadMemberName(engine);
+    access.wFlags = PeekAccessFlags(engine);
+    auto pSlots = std::make_unique<CScriptArg[]>(MAX_ARGS);
+    ReadArguments(engine, access, pSlots.get());
+    return 0;
+}
+
 // Invokes the member; every failure of the invocation becomes an internal error.
 void Invoke(CScriptEngine& engine, CScriptDispatch& object, const CMemberAccess& access,
             const CAutoArgs& args, CAutoResult& result) {
@@ -191,6 +201,8 @@ void GetArgValue(const CScriptArg& slot, CAutoArgs& args) {
 }
 
 int32_t CScriptEngine::CallObject(CScriptVar* pObject, std::string& strResult, int nResultKind) {
+    if (m_bFormOnly && pObject != nullptr && pObject->m_nType == VAR_OBJECT)
+        return ReadAccessForm(*this);
     if (pObject == nullptr || !pObject->IsSet() || pObject->m_nType != VAR_OBJECT ||
         pObject->GetDispatch() == nullptr)
         Raise(GetIdentName(pObject), ERR_INTERNAL);

@@ -128,6 +128,9 @@ public:
     std::atomic_flag m_bBusy = ATOMIC_FLAG_INIT;
     bool m_bCheckOnly = false;
     bool m_bSimulate = false;
+    // Set by the editor's check, which must not act: an object declaration creates no object
+    // and a member access is read for its form alone. Not a run option: runs leave it as set.
+    bool m_bFormOnly = false;
     std::atomic<bool> m_bCancel{false};
     bool m_bTrace = true;
     bool m_bLogAsError = false;

@@ -79,7 +79,9 @@ void CScriptEngine::DeclareObject() {
     if (FindIdent(strName) != nullptr) Raise(strName, ERR_REDEFINITION);
 
     auto pVar = std::make_unique<CScriptVar>(VAR_OBJECT);
-    auto pDispatch = std::make_unique<CScriptDispatch>(this, strProgId.c_str());
-    pVar->SetObject(pDispatch.release());
+    if (!m_bFormOnly) {
+        auto pDispatch = std::make_unique<CScriptDispatch>(this, strProgId.c_str());
+        pVar->SetObject(pDispatch.release());
+    }
     SetIdent(strName, std::move(pVar));
 }
