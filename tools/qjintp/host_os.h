@@ -30,3 +30,6 @@ void KeepClosedStreamsClosed();
 
 // A reader of the output that goes away must not end the process.
 void IgnoreBrokenPipes();
+
+// Standard input and output carry bytes unchanged, as the editor protocols' frames need.
+void UseBinaryStandardStreams();

@@ -11,7 +11,7 @@
 
 namespace {
 
-enum : int { OPT_TRACE = 256, OPT_LOG, OPT_TIMEOUT, OPT_REGISTER, OPT_VERSION };
+enum : int { OPT_TRACE = 256, OPT_LOG, OPT_TIMEOUT, OPT_REGISTER, OPT_VERSION, OPT_LSP };
 
 // "+": stop at the first argument that is not an option (the script); ":": report a missing
 // value as ':' so that it gets its own message.
@@ -27,6 +27,7 @@ constexpr option LONG_OPTIONS[] = {
     {"log", required_argument, nullptr, OPT_LOG},
     {"timeout", required_argument, nullptr, OPT_TIMEOUT},
     {"register", required_argument, nullptr, OPT_REGISTER},
+    {"lsp", no_argument, nullptr, OPT_LSP},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -84,6 +85,9 @@ std::string TakeOption(int nOption, const char* pszValue, CCommandLine& cmd) {
             cmd.action = CCommandLine::Action::Register;
             cmd.strLibrary = pszValue;
             break;
+        case OPT_LSP:
+            cmd.action = CCommandLine::Action::LanguageServer;
+            break;
     }
     return {};
 }
@@ -115,7 +119,8 @@ std::string ParseCommandLine(int argc, char** argv, CCommandLine& cmd) {
         if (!strProblem.empty()) return strProblem;
     }
     if (cmd.action != CCommandLine::Action::Run) {
-        if (optind < argc) return "nothing can follow --help, --version or --register LIBRARY";
+        if (optind < argc)
+            return "nothing can follow --help, --version, --register LIBRARY or --lsp";
         return {};
     }
     if (optind >= argc) return "no script given";
@@ -125,7 +130,8 @@ std::string ParseCommandLine(int argc, char** argv, CCommandLine& cmd) {
 
 const char* UsageLines() {
     return "usage: qjintp [OPTION]... SCRIPT [VALUE]...\n"
-           "       qjintp --register LIBRARY\n";
+           "       qjintp --register LIBRARY\n"
+           "       qjintp --lsp\n";
 }
 
 const char* HelpText() {
@@ -144,6 +150,7 @@ const char* HelpText() {
            "                         start (reading a script from standard input included)\n"
            "      --register LIBRARY call the DllRegisterServer entry of an automation\n"
            "                         server library, which records its classes\n"
+           "      --lsp              serve an editor as a language server on stdin and stdout\n"
            "  -h, --help             show this text and exit\n"
            "      --version          show the version and exit\n"
            "\n"

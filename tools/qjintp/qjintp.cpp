@@ -13,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "editor/language_server.h"
 #include "family/pvtrc32.h"
 #include "family/pvwfile.h"
 #include "family/qjclog.h"
@@ -212,6 +213,9 @@ int main(int argc, char** argv) {
             return 0;
         case CCommandLine::Action::Register:
             return Register(cmd.strLibrary);
+        case CCommandLine::Action::LanguageServer:
+            UseBinaryStandardStreams();
+            return RunLanguageServer();
         case CCommandLine::Action::Run:
             break;
     }

@@ -95,3 +95,6 @@ void KeepClosedStreamsClosed() {
 void IgnoreBrokenPipes() {
     std::signal(SIGPIPE, SIG_IGN);
 }
+
+// POSIX streams have no text mode.
+void UseBinaryStandardStreams() {}

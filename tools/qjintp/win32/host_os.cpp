@@ -1,6 +1,8 @@
 // qjintp's calls into Windows.
 #include "../host_os.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <atomic>
@@ -91,3 +93,8 @@ void KeepClosedStreamsClosed() {}
 
 // Windows sends no signal for a pipe whose reader went away; the write fails instead.
 void IgnoreBrokenPipes() {}
+
+void UseBinaryStandardStreams() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
