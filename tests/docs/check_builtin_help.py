@@ -1,0 +1,50 @@
+#!/usr/bin/env python3
+"""The editor tools' help on the built-ins is the one written source of their signatures: it
+names every built-in of the registry in its order, with the registry's parameter types,
+outputs and result, and the language reference gives the same signature and result and
+begins its description with the help's summary.
+Arguments: the source folder."""
+import re
+import sys
+
+src = sys.argv[1]
+doc = open(f"{src}/docs/language.md", encoding="utf-8").read()
+registry = open(f"{src}/src/builtins/registry.cpp", encoding="utf-8").read()
+help_source = open(f"{src}/tools/qjintp/editor/builtin_help.cpp", encoding="utf-8").read()
+LETTER = {"NUM": "N", "STR": "S", "NONE": "none"}
+OUT = "OUT"
+
+
+def fields(row):
+    """The values of a row of C string literals: adjacent literals make one value."""
+    values, current = [], ""
+    for token in re.findall(r'"(?:\\.|[^"\\])*"|,', row):
+        if token == ",":
+            values, current = values + [current], ""
+        else:
+            current += token[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+    return values + [current]
+
+
+rows = re.findall(r'\{"(\w+)",\s*\w+,\s*(\w+),\s*\{([^}]*)\},\s*\{([^}]*)\}\}', registry)
+helps = [fields(m.group(1)) for m in re.finditer(r'^\s*\{("\w+\(.*?)\},$', help_source, re.M | re.S)]
+reference = {m.group(2): m.group(1, 3, 4)
+             for m in re.finditer(r"^\| `((\w+)\([^`]*\))` \| (\w+) \| ([^|]*?) \|", doc, re.M)}
+problems = []
+if [h[0].split("(")[0] for h in helps] != [r[0] for r in rows]:
+    problems.append("the help does not name the registry's built-ins in their order")
+for (name, result, types, marks), (signature, help_result, summary) in zip(rows, helps):
+    params = [p.split() for p in re.search(r"\((.*)\)", signature).group(1).split(", ") if p]
+    outs = [i for i, mark in enumerate(m.strip() for m in marks.split(",")) if mark == OUT]
+    expected = [LETTER[t.strip()] for t in types.split(",") if t.strip()]
+    if [p[0] for p in params] != expected or help_result != LETTER[result]:
+        problems.append(f"{signature} -> {help_result}: the registry has ({', '.join(expected)}) -> {LETTER[result]}")
+    if [i for i, p in enumerate(params) if p[1:] == ["out"]] != outs:
+        problems.append(f"{signature}: the registry's outputs are the parameters {outs}")
+    row = reference.get(signature.split("(")[0])
+    if row is None or row[0] != signature or row[1] != help_result or not row[2].startswith(summary):
+        problems.append(f"{signature} -> {help_result}: the reference has {row and row[0]!r}, {row and row[1]!r}, "
+                        f"and its description does not begin with '{summary}'")
+for problem in problems:
+    print("FAIL:", problem)
+sys.exit(1 if problems else 0)
