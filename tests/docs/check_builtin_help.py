@@ -27,7 +27,8 @@ def fields(row):
 
 
 rows = re.findall(r'\{"(\w+)",\s*\w+,\s*(\w+),\s*\{([^}]*)\},\s*\{([^}]*)\}\}', registry)
-helps = [fields(m.group(1)) for m in re.finditer(r'^\s*\{("\w+\(.*?)\},$', help_source, re.M | re.S)]
+helps = [fields(m.group(1))
+         for m in re.finditer(r'^\s*\{("\w+\(.*?)\},$', help_source, re.M | re.S)]
 reference = {m.group(2): m.group(1, 3, 4)
              for m in re.finditer(r"^\| `((\w+)\([^`]*\))` \| (\w+) \| ([^|]*?) \|", doc, re.M)}
 problems = []
@@ -38,13 +39,15 @@ for (name, result, types, marks), (signature, help_result, summary) in zip(rows,
     outs = [i for i, mark in enumerate(m.strip() for m in marks.split(",")) if mark == OUT]
     expected = [LETTER[t.strip()] for t in types.split(",") if t.strip()]
     if [p[0] for p in params] != expected or help_result != LETTER[result]:
-        problems.append(f"{signature} -> {help_result}: the registry has ({', '.join(expected)}) -> {LETTER[result]}")
+        problems.append(f"{signature} -> {help_result}: the registry has "
+                        f"({', '.join(expected)}) -> {LETTER[result]}")
     if [i for i, p in enumerate(params) if p[1:] == ["out"]] != outs:
         problems.append(f"{signature}: the registry's outputs are the parameters {outs}")
     row = reference.get(signature.split("(")[0])
-    if row is None or row[0] != signature or row[1] != help_result or not row[2].startswith(summary):
-        problems.append(f"{signature} -> {help_result}: the reference has {row and row[0]!r}, {row and row[1]!r}, "
-                        f"and its description does not begin with '{summary}'")
+    if (row is None or row[0] != signature or row[1] != help_result
+            or not row[2].startswith(summary)):
+        problems.append(f"{signature} -> {help_result}: the reference has {row and row[0]!r}, "
+                        f"{row and row[1]!r}, and its description does not begin with '{summary}'")
 for problem in problems:
     print("FAIL:", problem)
 sys.exit(1 if problems else 0)

@@ -44,7 +44,8 @@ def receive():
 
 
 def request(method, line=0, character=0):
-    send(method, {"textDocument": {"uri": URI}, "position": {"line": line, "character": character}}, 1)
+    position = {"line": line, "character": character}
+    send(method, {"textDocument": {"uri": URI}, "position": position}, 1)
     return receive()["result"]
 
 
@@ -55,7 +56,8 @@ def check(what, got, expected):
 
 def diagnostics_of(text, method="textDocument/didChange"):
     if method == "textDocument/didOpen":
-        send(method, {"textDocument": {"uri": URI, "languageId": "qjscript", "version": 1, "text": text}})
+        document = {"uri": URI, "languageId": "qjscript", "version": 1, "text": text}
+        send(method, {"textDocument": document})
     else:
         send(method, {"textDocument": {"uri": URI}, "contentChanges": [{"text": text}]})
     return [(d["range"]["start"]["line"], d["message"]) for d in receive()["params"]["diagnostics"]]
@@ -64,7 +66,8 @@ def diagnostics_of(text, method="textDocument/didChange"):
 send("initialize", {"capabilities": {}}, 0)
 check("hover is offered", receive()["result"]["capabilities"].get("hoverProvider"), True)
 send("initialized", {})
-check("an unknown name", diagnostics_of(SCRIPT.replace("Report\nobj", "Reprot\nobj"), "textDocument/didOpen"),
+check("an unknown name",
+      diagnostics_of(SCRIPT.replace("Report\nobj", "Reprot\nobj"), "textDocument/didOpen"),
       [(7, "'Reprot' - Unknown identifier")])
 check("a built-in with a wrong argument", diagnostics_of(SCRIPT.replace("(nCount)", "(strName)")),
       [(11, "'DebugPrintNum Parameter 1' - Type mismatch")])
@@ -73,7 +76,8 @@ check("the fixed script", diagnostics_of(SCRIPT), [])
 for (line, character), expected in [((6, 12), "GetLenght(S) -> N"), ((6, 2), "Number nCount = 0"),
                                     ((8, 3), "Object objMissing"), ((7, 1), "Proc Report")]:
     hover = request("textDocument/hover", line, character)
-    check(f"hover at {line}:{character}", expected in (hover or {}).get("contents", {}).get("value", ""), True)
+    text = (hover or {}).get("contents", {}).get("value", "")
+    check(f"hover at {line}:{character}", expected in text, True)
 check("hover on nothing", request("textDocument/hover", 6, 7), None)
 
 items = {item["label"]: item for item in request("textDocument/completion", 6, 0)}
