@@ -56,14 +56,27 @@ int32_t FileLineCount(const CScriptEngine& engine) {
     chain.pop_back();
 }
 
-// Runs a procedure's block, starting after its opening line.
+// A procedure's block, starting after its opening line.
+void RunProcBlock(CScriptEngine& engine, CScriptVar* pProc) {
+    engine.m_nCurLine = pProc->GetProcLine();
+    engine.RunBlock(TK_ENDPROC);
+}
+
+// A procedure's block with the debugger told of the call and the return.
+[[gnu::noinline, gnu::cold]] void DebugProc(CScriptEngine& engine, CScriptVar* pProc) {
+    engine.m_pDebugHook->OnEnterProc(pProc);
+    RunProcBlock(engine, pProc);
+    engine.m_pDebugHook->OnLeaveProc();
+}
+
 void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
     if (engine.m_bCheckOnly) {
         CheckProc(engine, pProc);
-        return;
+    } else if (engine.m_pDebugHook != nullptr) {
+        DebugProc(engine, pProc);
+    } else {
+        RunProcBlock(engine, pProc);
     }
-    engine.m_nCurLine = pProc->GetProcLine();
-    engine.RunBlock(TK_ENDPROC);
 }
 
 // A built-in or object call as a statement of its own; its result is dropped.
@@ -243,6 +256,8 @@ bool CScriptEngine::RunMain() {
         if (++i >= nLines) RaiseEndMissing(*this);
         m_nCurLine = i;
         CopyLine(i);
+        // A debugger may keep the run here, and end it through the cancel flag.
+        if (m_pDebugHook != nullptr) m_pDebugHook->OnLine(i);
         if (m_bCancel) Raise("", ERR_CANCELLED);
         PumpMessages(PUMP_MESSAGES);
 
@@ -333,6 +348,8 @@ int32_t CScriptEngine::CallBuiltin(CScriptVar* pFunc, std::string& strResult) {
     const int32_t nResult = ExecBuiltin(pFunc, slots.data(), strResult);
     if (m_bTrace && name != DEBUG_PRINT_NUM && name != DEBUG_PRINT_STR)
         TraceResult(*this, name, pDesc->m_nRetType, nResult, strResult);
+    if (m_pDebugHook != nullptr)
+        m_pDebugHook->OnResult(name, pDesc->m_nRetType, nResult, strResult);
     return nResult;
 }
 

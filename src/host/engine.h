@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "exec/debug_hook.h"
 #include "exec/ident_index.h"
 #include "exec/scriptvar.h"
 #include "family/qjcwract.h"
@@ -172,6 +173,8 @@ public:
     // end; one that is running already is not entered again. These are the procedures running
     // in check mode, innermost last; a run that fails leaves them, so each run starts afresh.
     std::vector<const CScriptVar*> m_arrCheckedProcs;
+    // The debugger attached to the runs of this engine; null for none.
+    CDebugHook* m_pDebugHook = nullptr;
 
 private:
     void RunGuarded(const char* pszScript);

@@ -23,6 +23,7 @@ void CScriptEngine::Raise(const char* pszText, int nCode) {
         m_strError.append(pszText != nullptr ? pszText : "");
         m_strError.append("' - ");
         m_strError.append(pszError);
+        if (m_pDebugHook != nullptr && nCode != ERR_CANCELLED) m_pDebugHook->OnError(m_strError);
     }
     throw CScriptError{m_strError};
 }
