@@ -11,7 +11,7 @@
 
 namespace {
 
-enum : int { OPT_TRACE = 256, OPT_LOG, OPT_TIMEOUT, OPT_REGISTER, OPT_VERSION, OPT_LSP };
+enum : int { OPT_TRACE = 256, OPT_LOG, OPT_TIMEOUT, OPT_REGISTER, OPT_VERSION, OPT_LSP, OPT_DAP };
 
 // "+": stop at the first argument that is not an option (the script); ":": report a missing
 // value as ':' so that it gets its own message.
@@ -28,6 +28,7 @@ constexpr option LONG_OPTIONS[] = {
     {"timeout", required_argument, nullptr, OPT_TIMEOUT},
     {"register", required_argument, nullptr, OPT_REGISTER},
     {"lsp", no_argument, nullptr, OPT_LSP},
+    {"dap", no_argument, nullptr, OPT_DAP},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -88,6 +89,9 @@ std::string TakeOption(int nOption, const char* pszValue, CCommandLine& cmd) {
         case OPT_LSP:
             cmd.action = CCommandLine::Action::LanguageServer;
             break;
+        case OPT_DAP:
+            cmd.action = CCommandLine::Action::DebugAdapter;
+            break;
     }
     return {};
 }
@@ -120,7 +124,7 @@ std::string ParseCommandLine(int argc, char** argv, CCommandLine& cmd) {
     }
     if (cmd.action != CCommandLine::Action::Run) {
         if (optind < argc)
-            return "nothing can follow --help, --version, --register LIBRARY or --lsp";
+            return "nothing can follow --help, --version, --register LIBRARY, --lsp or --dap";
         return {};
     }
     if (optind >= argc) return "no script given";
@@ -131,7 +135,8 @@ std::string ParseCommandLine(int argc, char** argv, CCommandLine& cmd) {
 const char* UsageLines() {
     return "usage: qjintp [OPTION]... SCRIPT [VALUE]...\n"
            "       qjintp --register LIBRARY\n"
-           "       qjintp --lsp\n";
+           "       qjintp --lsp\n"
+           "       qjintp --dap\n";
 }
 
 const char* HelpText() {
@@ -151,6 +156,7 @@ const char* HelpText() {
            "      --register LIBRARY call the DllRegisterServer entry of an automation\n"
            "                         server library, which records its classes\n"
            "      --lsp              serve an editor as a language server on stdin and stdout\n"
+           "      --dap              serve an editor as a debugger on stdin and stdout\n"
            "  -h, --help             show this text and exit\n"
            "      --version          show the version and exit\n"
            "\n"

@@ -5,7 +5,7 @@
 
 // What one command line asks for. A value is set only when its option was given.
 struct CCommandLine {
-    enum class Action { Run, Help, Version, Register, LanguageServer };
+    enum class Action { Run, Help, Version, Register, LanguageServer, DebugAdapter };
     Action action = Action::Run;
     std::string strScript;  // "-": read the script from standard input
     std::string strOptions;

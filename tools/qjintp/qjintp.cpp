@@ -13,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "editor/debug_adapter.h"
 #include "editor/language_server.h"
 #include "family/pvtrc32.h"
 #include "family/pvwfile.h"
@@ -216,6 +217,9 @@ int main(int argc, char** argv) {
         case CCommandLine::Action::LanguageServer:
             UseBinaryStandardStreams();
             return RunLanguageServer();
+        case CCommandLine::Action::DebugAdapter:
+            UseBinaryStandardStreams();
+            return RunDebugAdapter();
         case CCommandLine::Action::Run:
             break;
     }
