@@ -108,6 +108,7 @@ private:
     int m_nParams = 0;
     bool m_bLaunched = false;
     bool m_bConfigured = false;
+    bool m_bNoDebug = false;  // the run goes without the debugger: it never stops
     bool m_bDone = false;
     std::thread m_run;
 };
@@ -185,7 +186,7 @@ void CDebugAdapter::StartRunIfReady() {
     std::string strProblem;  // the run itself reports a script it cannot load
     m_debugger.Prepare(ExecutableLines(m_scratch, m_strProgram, strProblem),
                        m_breakpoints[PathKey(m_strProgram)], m_nParams);
-    m_engine.m_pDebugHook = &m_debugger;
+    if (!m_bNoDebug) m_engine.m_pDebugHook = &m_debugger;
     m_run = std::thread([this] { RunScript(); });
 }
 
@@ -214,6 +215,7 @@ void CDebugAdapter::Launch(const json& args, json&) {
     m_strProgram = args.value("program", "");
     if (m_strProgram.empty()) throw CRequestError("launch needs the script's path as \"program\"");
     m_strOptions = args.value("options", "");
+    m_bNoDebug = args.value("noDebug", false);
     m_strParams = ParamsText(args.value("args", json::array()), m_nParams);
     std::string strReason;
     if (!m_output.Start(strReason)) throw CRequestError(strReason);
