@@ -23,6 +23,7 @@ fs.writeFileSync(program, [
   '',
   'Proc Bump',
   'n += 1',             // line 14
+  'n += 0',
   'EndProc', ''].join('\n'));
 
 function client() {
