@@ -11,6 +11,7 @@ namespace {
 constexpr char PARAM_PREFIX[] = "Param";
 constexpr char NULL_TEXT[] = "NULL";
 constexpr char UNSET_TEXT[] = "(not set)";
+constexpr char OBJECT_TEXT[] = "(automation object)";
 
 const char* TypeName(int32_t nType) {
     switch (nType) {
@@ -31,7 +32,7 @@ std::string ShownValue(CScriptVar& var) {
     if (!var.IsSet()) return UNSET_TEXT;
     if (var.m_nType == VAR_NUMBER) return std::to_string(var.GetNumber());
     if (var.m_nType == VAR_STRING) return Quoted(var.GetString());
-    return var.m_strValue;
+    return OBJECT_TEXT;
 }
 
 // The number of a run parameter's name ("Param3": 3), or 0.
@@ -91,11 +92,15 @@ std::vector<CDebugger::Frame> CDebugger::Frames() {
 std::vector<CDebugger::Value> CDebugger::Values(int nScope) {
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_bStopped) return {};
-    if (nScope == SCOPE_RESULT) {
-        if (m_result.strName.empty()) return {};
-        return {m_result};
+    switch (nScope) {
+        case SCOPE_VARIABLES:
+        case SCOPE_PARAMETERS:
+            return Variables(nScope == SCOPE_PARAMETERS);
+        case SCOPE_RESULT:
+            if (!m_result.strName.empty()) return {m_result};
+            break;
     }
-    return Variables(nScope == SCOPE_PARAMETERS);
+    return {};
 }
 
 std::vector<CDebugger::Value> CDebugger::Variables(bool bParameters) const {
