@@ -1,0 +1,65 @@
+// What a debugger attached to an engine is told of a run, in order, and that a break from the
+// hook ends the run before the line it was told of.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/script_runner.h"
+
+namespace {
+
+constexpr char SCRIPT[] =
+    "Declare\nNumber n = 0\nEndDeclare\n"
+    "Main\nStep\nn = Atoi(\"5\")\nNope\nEndMain\n"
+    "Proc Step\nn += 1\nEndProc\n";
+constexpr int32_t ATOI_LINE = 5;
+
+// Writes down each call; breaks the run at a line when asked to.
+class CRecordingHook : public CDebugHook {
+public:
+    CRecordingHook(CScriptEngine& engine, int32_t nBreakLine)
+        : m_engine(engine), m_nBreakLine(nBreakLine) {}
+    void OnLine(int32_t nLine) override {
+        m_arrEvents.push_back("line " + std::to_string(nLine));
+        if (nLine == m_nBreakLine) m_engine.Break();
+    }
+    void OnEnterProc(const CScriptVar* pProc) override {
+        m_arrEvents.push_back("enter " + std::string(pProc->Name()));
+    }
+    void OnLeaveProc() override { m_arrEvents.push_back("leave"); }
+    void OnResult(std::string_view name, int32_t, int32_t nResult, const std::string&) override {
+        m_arrEvents.push_back(std::string(name) + " " + std::to_string(nResult));
+    }
+    void OnError(const std::string& strError) override { m_arrEvents.push_back(strError); }
+
+    std::vector<std::string> m_arrEvents;
+
+private:
+    CScriptEngine& m_engine;
+    int32_t m_nBreakLine;
+};
+
+TEST(DebugHook, IsToldOfLinesCallsResultsAndTheErrorInRunOrder) {
+    ScriptRunner runner;
+    CRecordingHook hook(runner.Engine(), -1);
+    runner.Engine().m_pDebugHook = &hook;
+    ScriptRun run = runner.Run(SCRIPT);
+    const std::vector<std::string> expected = {
+        "line 4",  "enter Step", "line 9",
+        "line 10", "leave",      "line 5",
+        "Atoi 5",  "line 6",     "'Nope' - Unknown identifier"};
+    EXPECT_EQ(hook.m_arrEvents, expected);
+    EXPECT_EQ(run.nResult, 0);
+}
+
+TEST(DebugHook, ABreakAtALineEndsTheRunBeforeItWithNoErrorStop) {
+    ScriptRunner runner;
+    CRecordingHook hook(runner.Engine(), ATOI_LINE);
+    runner.Engine().m_pDebugHook = &hook;
+    ScriptRun run = runner.Run(SCRIPT);
+    EXPECT_EQ(hook.m_arrEvents.back(), "line 5");
+    EXPECT_EQ(run.nError, ERR_CANCELLED);
+}
+
+}  // namespace
