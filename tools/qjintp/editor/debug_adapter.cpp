@@ -161,6 +161,9 @@ void CDebugAdapter::Dispatch(const json& request) {
     Send(std::move(response));
     // The editor sends its configuration once it knows the session is ready for it.
     if (strCommand == "initialize") SendEvent("initialized", json::object());
+    // The run starts only once the response that made it ready is out, so that no event of
+    // the run comes before it.
+    StartRunIfReady();
 }
 
 void CDebugAdapter::Send(json message) {
@@ -220,7 +223,6 @@ void CDebugAdapter::Launch(const json& args, json&) {
     std::string strReason;
     if (!m_output.Start(strReason)) throw CRequestError(strReason);
     m_bLaunched = true;
-    StartRunIfReady();
 }
 
 void CDebugAdapter::SetBreakpoints(const json& args, json& body) {
@@ -248,7 +250,6 @@ void CDebugAdapter::SetBreakpoints(const json& args, json& body) {
 
 void CDebugAdapter::ConfigurationDone(const json&, json&) {
     m_bConfigured = true;
-    StartRunIfReady();
 }
 
 void CDebugAdapter::Threads(const json&, json& body) {
