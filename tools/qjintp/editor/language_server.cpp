@@ -34,6 +34,8 @@ private:
     void Open(const std::string& strUri, const std::string& strText);
     const COpenScript& Script(const json& params) const;
     json Reply(const json& id, const std::string& strMethod, const json& params);
+    // Answers a request or takes in a notice; false when the answer cannot be written.
+    bool Handle(const json& message);
 
     CMessageStream m_stream;
     CScriptCheck m_check;
@@ -127,20 +129,23 @@ json CLanguageServer::Reply(const json& id, const std::string& strMethod, const 
     return reply;
 }
 
+bool CLanguageServer::Handle(const json& message) {
+    const std::string strMethod = message.at("method").get<std::string>();
+    const json params = message.value("params", json::object());
+    if (message.contains("id")) return m_stream.Write(Reply(message["id"], strMethod, params));
+    Notice(strMethod, params);
+    return true;
+}
+
 int CLanguageServer::Serve() {
     json message;
     std::string strProblem;
     while (!m_bExit && m_stream.Read(message, strProblem)) {
-        const std::string strMethod = message.value("method", "");
-        const json params = message.value("params", json::object());
-        if (message.contains("id")) {
-            if (!m_stream.Write(Reply(message["id"], strMethod, params))) return 1;
-            continue;
-        }
         try {
-            Notice(strMethod, params);
+            if (!Handle(message)) return 1;
         } catch (const json::exception& ex) {
-            std::fprintf(stderr, "qjintp: %s: %s\n", strMethod.c_str(), ex.what());
+            // A message of the wrong form is left unanswered; the editor's next one is read.
+            std::fprintf(stderr, "qjintp: a message is ignored: %s\n", ex.what());
         }
     }
     if (!strProblem.empty()) std::fprintf(stderr, "qjintp: %s\n", strProblem.c_str());
