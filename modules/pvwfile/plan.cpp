@@ -21,7 +21,8 @@ bool FreeBytes(Path path, std::uint64_t& nFree, std::error_code& ec) {
             return true;
         }
         if (ec != std::errc::no_such_file_or_directory || !path.has_relative_path()) return false;
-        path = path.parent_path();
+        // A relative path that runs out of names still to be made lies in the current folder.
+        path = path.has_parent_path() ? path.parent_path() : Path(".");
     }
 }
 

@@ -216,6 +216,16 @@ TEST_F(EntryTest, ResultCodes) {
         {"create Null", [&] { return PVWCreateDirectory(nullptr); }, -6},
         {"cancelled before it starts", [&] { return PVWBreak(), PVWCopy(s, d, 0, nullptr); }, -4},
         {"the cancel was taken", [&] { return PVWCopy(s, d, 0, nullptr); }, 1},
+        {"reserve kept, a relative target still to be made",
+         [&] {
+             PVWSetReservedSpace(1);
+             fs::path cwd = fs::current_path();
+             fs::current_path(m_root);
+             int nResult = PVWCopy(s, "made/below", 0, nullptr);
+             fs::current_path(cwd);
+             return nResult;
+         },
+         1},
         {"reserve undercut",
          [&] {
              PVWSetReservedSpace(0x7fffffff);
