@@ -13,7 +13,7 @@
 
 #include "platform/posix/dbus/arguments.h"
 #include "platform/posix/dbus/call.h"
-#include "platform/posix/dbus/introspection.h"
+#include "platform/posix/dbus/interface_xml.h"
 #include "platform/posix/dbus/results.h"
 
 namespace qjdbus {

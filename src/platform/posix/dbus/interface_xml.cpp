@@ -1,6 +1,6 @@
 // Reading the members of one interface from an object's introspection document with expat,
 // which refuses what is not well-formed XML; the document comes from another program.
-#include "platform/posix/dbus/introspection.h"
+#include "platform/posix/dbus/interface_xml.h"
 
 #include <expat.h>
 

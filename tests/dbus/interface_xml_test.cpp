@@ -1,6 +1,6 @@
 // The members of an interface read from introspection documents, and documents that are no
 // such thing, as a service may hand them out.
-#include "platform/posix/dbus/introspection.h"
+#include "platform/posix/dbus/interface_xml.h"
 
 #include <gtest/gtest.h>
 
