@@ -1,7 +1,7 @@
 // The module's exports for automation clients: its class object, whether it may be unloaded,
 // and the registration of its class.
+#include "family/export.h"
 #include "host/interpreter_class.h"
-#include "platform/export.h"
 
 namespace {
 // An address inside this module, by which the module finds its own path.

@@ -1,7 +1,7 @@
 // The module's plain exports. Nothing a script does may escape them.
-#include "../../include/qjintp32.h"
+#include "family/export.h"
 #include "host/module_engine.h"
-#include "platform/export.h"
+#include "qjintp32.h"
 
 extern "C" QJ_EXPORT int QJIPInterpret(const char* script, const char* options,
                                        const char* params) {

@@ -4,7 +4,7 @@
 set(QJ_TEST_LANG_VARIANTS v2 v3 v4 none planted)
 foreach(variant ${QJ_TEST_LANG_VARIANTS})
   add_library(qjtestlang_${variant} MODULE lang/test_lang_module.cpp)
-  target_include_directories(qjtestlang_${variant} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(qjtestlang_${variant} PRIVATE ${PROJECT_SOURCE_DIR}/include)
   set_target_properties(qjtestlang_${variant} PROPERTIES CXX_VISIBILITY_PRESET hidden)
   if(variant STREQUAL "planted")
     target_compile_definitions(qjtestlang_${variant} PRIVATE TEST_LG_PLANTED TEST_LG_VERSION=3)

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/process_env.h"
+#include "process_env.h"
 #include "qjintp32.h"
 #include "support/temp_dir.h"
 
@@ -197,8 +197,8 @@ int main(int argc, char** argv) {
     const std::string strDir = MakeTempDir("qjstress");
     if (strDir.empty()) return 2;
     g_dir = strDir;
-    platform::SetProcessEnv("QJ_TRACE", (g_dir / "trace").string().c_str());
-    platform::SetProcessEnv("QJ_LOG", (g_dir / "log").string().c_str());
+    qjcommon::SetProcessEnv("QJ_TRACE", (g_dir / "trace").string().c_str());
+    qjcommon::SetProcessEnv("QJ_LOG", (g_dir / "log").string().c_str());
     int nResult = RUN_ALL_TESTS();
     // Windows keeps the trace and log files, which the modules hold open, until the end.
     std::error_code ec;

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/process_env.h"
+#include "process_env.h"
 
 class CEnvGuard {
 public:
@@ -17,17 +17,17 @@ public:
     }
     ~CEnvGuard() {
         if (m_strOld)
-            platform::SetProcessEnv(m_strName.c_str(), m_strOld->c_str());
+            qjcommon::SetProcessEnv(m_strName.c_str(), m_strOld->c_str());
         else
-            platform::UnsetProcessEnv(m_strName.c_str());
+            qjcommon::UnsetProcessEnv(m_strName.c_str());
     }
     CEnvGuard(const CEnvGuard&) = delete;
     CEnvGuard& operator=(const CEnvGuard&) = delete;
 
     void Set(const std::string& strValue) {
-        platform::SetProcessEnv(m_strName.c_str(), strValue.c_str());
+        qjcommon::SetProcessEnv(m_strName.c_str(), strValue.c_str());
     }
-    void Unset() { platform::UnsetProcessEnv(m_strName.c_str()); }
+    void Unset() { qjcommon::UnsetProcessEnv(m_strName.c_str()); }
 
 private:
     std::string m_strName;

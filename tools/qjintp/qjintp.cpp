@@ -20,7 +20,7 @@
 #include "family/qjclog.h"
 #include "host_os.h"
 #include "options.h"
-#include "platform/process_env.h"
+#include "process_env.h"
 #include "qjintp32.h"
 #include "stdin_script.h"
 
@@ -92,7 +92,7 @@ std::string UseOutputFile(const char* pszOption, const char* pszVariable,
         return std::string("cannot open ") + pszOption + " file '" + strPath +
                "': " + std::strerror(errno);
     std::fclose(pFile);
-    platform::SetProcessEnv(pszVariable, strPath.c_str());
+    qjcommon::SetProcessEnv(pszVariable, strPath.c_str());
     return {};
 }
 
@@ -109,7 +109,7 @@ std::string CheckOutputFile(const char* pszOption, const char* pszVariable,
 std::string DirectOutput(const CCommandLine& cmd) {
     std::string strProblem;
     if (cmd.bQuiet)
-        platform::SetProcessEnv("QJ_TRACE", NullDevice());
+        qjcommon::SetProcessEnv("QJ_TRACE", NullDevice());
     else
         strProblem = CheckOutputFile("--trace", "QJ_TRACE", cmd.strTrace);
     if (strProblem.empty()) strProblem = CheckOutputFile("--log", "QJ_LOG", cmd.strLog);

@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <string>
 
+#include "family/export.h"
 #include "platform/automation.h"
-#include "platform/export.h"
 
 using HRESULT = int32_t;
 using SCODE = int32_t;

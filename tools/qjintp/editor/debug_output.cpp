@@ -6,7 +6,7 @@
 #include <chrono>
 
 #include "host_os.h"
-#include "platform/process_env.h"
+#include "process_env.h"
 
 namespace {
 // How often the files are looked at while the run goes on.
@@ -35,7 +35,7 @@ bool CDebugOutput::OpenSource(Source& source, const char* pszVariable, std::stri
     if (pNew == nullptr) return false;
     std::fclose(pNew);
     source.pFile = std::fopen(source.strPath.c_str(), "rb");
-    if (source.pFile == nullptr || !platform::SetProcessEnv(pszVariable, source.strPath.c_str())) {
+    if (source.pFile == nullptr || !qjcommon::SetProcessEnv(pszVariable, source.strPath.c_str())) {
         strReason = "cannot use " + source.strPath + " for the run's output";
         return false;
     }

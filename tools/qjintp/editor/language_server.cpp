@@ -9,7 +9,7 @@
 #include "editor/lsp_features.h"
 #include "editor/message_stream.h"
 #include "host_os.h"
-#include "platform/process_env.h"
+#include "process_env.h"
 #include "qjintp32.h"
 
 using nlohmann::json;
@@ -155,8 +155,8 @@ int CLanguageServer::Serve() {
 int RunLanguageServer() {
     // Standard output carries the protocol alone: the checks' start and end messages and their
     // errors, which the diagnostics carry, go nowhere.
-    platform::SetProcessEnv("QJ_TRACE", NullDevice());
-    platform::SetProcessEnv("QJ_LOG", NullDevice());
+    qjcommon::SetProcessEnv("QJ_TRACE", NullDevice());
+    qjcommon::SetProcessEnv("QJ_LOG", NullDevice());
     CLanguageServer server;
     return server.Serve();
 }

@@ -1,7 +1,7 @@
 // The family's trace module: start and end messages, call traces and debug prints.
 #pragma once
 
-#include "platform/export.h"
+#include "family/export.h"
 
 extern "C" {
 // printf-style trace output at a level (the interpreter traces at level 4).

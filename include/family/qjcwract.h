@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "platform/export.h"
+#include "family/export.h"
 
 // Output buffers are the caller's 32768-byte result buffer, first byte 0 on entry.
 class QJ_EXPORT CActionModule {

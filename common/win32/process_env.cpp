@@ -1,10 +1,10 @@
 // The environment variables of this process, in the runtime library's environment, which
 // every module of the process that reads getenv shares.
-#include "platform/process_env.h"
+#include "../process_env.h"
 
 #include <cstdlib>
 
-namespace platform {
+namespace qjcommon {
 
 bool SetProcessEnv(const char* pszName, const char* pszValue) {
     return _putenv_s(pszName, pszValue) == 0;
@@ -15,4 +15,4 @@ bool UnsetProcessEnv(const char* pszName) {
     return _putenv_s(pszName, "") == 0;
 }
 
-}  // namespace platform
+}  // namespace qjcommon

@@ -2,11 +2,11 @@
 // loads through environment variables.
 #pragma once
 
-namespace platform {
+namespace qjcommon {
 
 // Sets (or replaces) one environment variable of this process. False when it cannot be set.
 bool SetProcessEnv(const char* pszName, const char* pszValue);
 // Removes one environment variable of this process. False when it cannot be removed.
 bool UnsetProcessEnv(const char* pszName);
 
-}  // namespace platform
+}  // namespace qjcommon

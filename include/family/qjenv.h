@@ -1,7 +1,7 @@
 // The family's environment module: named environment values and their translation.
 #pragma once
 
-#include "platform/export.h"
+#include "family/export.h"
 
 extern "C" {
 QJ_EXPORT int PVEnvInit(const char* pszInit);

@@ -3,7 +3,7 @@
 // is then taken from the interpreter's own table.
 #pragma once
 
-#include "platform/export.h"
+#include "family/export.h"
 
 // The layout of texts a language module must have to be used.
 constexpr int LG_VERSION = 3;

@@ -1,9 +1,9 @@
 // The environment variables of this process.
-#include "platform/process_env.h"
+#include "../process_env.h"
 
 #include <cstdlib>
 
-namespace platform {
+namespace qjcommon {
 
 bool SetProcessEnv(const char* pszName, const char* pszValue) {
     return setenv(pszName, pszValue, 1) == 0;
@@ -13,4 +13,4 @@ bool UnsetProcessEnv(const char* pszName) {
     return unsetenv(pszName) == 0;
 }
 
-}  // namespace platform
+}  // namespace qjcommon

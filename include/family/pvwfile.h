@@ -1,7 +1,7 @@
 // The family's file library: copy, move, compare, equalise, update and delete files.
 #pragma once
 
-#include "platform/export.h"
+#include "family/export.h"
 
 extern "C" {
 QJ_EXPORT int PVWScanDifference(const char* pszSource, const char* pszTarget, int nFlags,

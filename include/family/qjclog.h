@@ -1,7 +1,7 @@
 // The family's log module: where script errors end up.
 #pragma once
 
-#include "platform/export.h"
+#include "family/export.h"
 
 extern "C" {
 // Logs an error under a message id ("50000001", or "01000001" for an unreadable script).
