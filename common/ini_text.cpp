@@ -1,18 +1,12 @@
 // Reading INI text line by line, and writing lines back in the layout they were read in.
 #include "ini_text.h"
 
+#include "plain_text.h"
+
 namespace qjcommon {
 
 namespace {
 constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
-constexpr char BLANKS[] = " \t";
-
-std::string_view Trim(std::string_view text) {
-    std::size_t nBegin = text.find_first_not_of(BLANKS);
-    if (nBegin == std::string_view::npos) return {};
-    return text.substr(nBegin, text.find_last_not_of(BLANKS) - nBegin + 1);
-}
-
 // Sorts one line and splits it; a section line also becomes the current section.
 CIniLine ParseLine(std::string_view text, std::string_view& section) {
     CIniLine line{EIniLine::Other, text, section, {}, {}};

@@ -1,16 +1,11 @@
 // Wildcard matching of file names.
 #include "wildcard.h"
 
-#include <cctype>
+#include "plain_text.h"
 
 namespace pvw {
 
-namespace {
-bool SameLetter(char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-}
-}  // namespace
+using qjcommon::SameCharNoCase;
 
 bool MatchWildcard(const std::string& strPattern, const std::string& strName) {
     if (strPattern == "*.*") return true;
@@ -21,7 +16,7 @@ bool MatchWildcard(const std::string& strPattern, const std::string& strName) {
             nStarP = ++p;
             nStarN = n;
         } else if (p < strPattern.size() &&
-                   (strPattern[p] == '?' || SameLetter(strPattern[p], strName[n]))) {
+                   (strPattern[p] == '?' || SameCharNoCase(strPattern[p], strName[n]))) {
             ++p;
             ++n;
         } else if (nStarP != std::string::npos) {

@@ -1,12 +1,12 @@
 // Finding an action in the actions file.
 #include "action_file.h"
 
-#include <cctype>
 #include <string_view>
 
 #include "config_files.h"
 #include "family/qjenv.h"
 #include "ini_text.h"
+#include "plain_text.h"
 
 namespace qjact {
 
@@ -17,15 +17,7 @@ constexpr std::size_t MAX_ACTIONS_FILE = 1024 * 1024;
 // Room for the path that the environment module names.
 constexpr int MAX_PATH_TEXT = 4096;
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
+using qjcommon::EqualsNoCase;
 
 // Sets the entry's field for a key of the section; other keys are left for other readers.
 void TakeKey(std::string_view key, std::string_view value, CActionEntry& entry) {

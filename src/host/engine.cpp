@@ -2,13 +2,13 @@
 #include "host/engine.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <stdexcept>
 
+#include "plain_text.h"
 #include "platform/host_platform.h"
 #include "res/strings.h"
 
@@ -42,16 +42,6 @@ bool IsEmptyText(const char* psz) {
     const auto nBottom = reinterpret_cast<uintptr_t>(pBottom);
     const uintptr_t nLeft = reinterpret_cast<uintptr_t>(&chHere) - nBottom;
     return nBottom + std::clamp<uintptr_t>(nLeft / 2, MIN_STACK_RESERVE, STACK_RESERVE);
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
 }
 }  // namespace
 
@@ -162,7 +152,7 @@ void CScriptEngine::ParseOptions(const char* pszOptions) {
         size_t nSep = options.find_first_of("/-");
         std::string_view token = options.substr(0, nSep);
         for (const Option& option : s_aOptions) {
-            if (EqualsNoCase(token, option.pszName)) {
+            if (qjcommon::EqualsNoCase(token, option.pszName)) {
                 this->*option.pFlag = option.bValue;
                 break;
             }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host/module_engine.h"
-#include "platform/host_platform.h"
+#include "plain_text.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ bool Failed(HRESULT hr) {
 
 DISPID FindMethod(const std::string& strName) {
     for (DISPID id = DISPID_QJIPBREAK; id <= DISPID_QJIPINTERPRET; ++id)
-        if (platform::CompareNoCase(strName.c_str(), METHOD_NAMES[id]) == 0) return id;
+        if (qjcommon::EqualsNoCase(strName, METHOD_NAMES[id])) return id;
     return DISPID_UNKNOWN;
 }
 

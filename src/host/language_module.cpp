@@ -6,7 +6,7 @@
 
 #include "family/lang_module.h"
 #include "host/app.h"
-#include "platform/host_platform.h"
+#include "plain_text.h"
 #include "res/strings.h"
 
 namespace {
@@ -92,8 +92,8 @@ int CLanguageModule::Load(int bAdmin, const char* pszBase, int nMsgId) {
         strBase.erase(0, nSep + 1);
         std::size_t nDot = strBase.rfind('.');
         if (nDot != std::string::npos) {
-            bOwnModuleFile = platform::CompareNoCase(strBase.substr(nDot).c_str(),
-                                                     platform::OWN_MODULE_EXTENSION) == 0;
+            bOwnModuleFile = qjcommon::EqualsNoCase(std::string_view(strBase).substr(nDot),
+                                                    platform::OWN_MODULE_EXTENSION);
             strBase.erase(nDot);
         }
     }

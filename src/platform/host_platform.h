@@ -16,8 +16,9 @@ int PumpWindowMessages(int nMax);
 // text when the time cannot be had or does not fit.
 void FormatLocalTime(char* pszBuf, size_t nSize);
 
-// Compares two texts, ignoring case by the current locale's rules: negative, 0 or positive as
-// the first sorts before, with or after the second. The value is not limited to -1 and 1.
+// Compares two texts for the CompareNoCase built-in, ignoring case by the current locale's
+// rules: negative, 0 or positive as the first sorts before, with or after the second. The value
+// is not limited to -1 and 1. Names the family reads compare with qjcommon::EqualsNoCase.
 int CompareNoCase(const char* pszA, const char* pszB);
 
 // The lowest address of the calling thread's stack, or null when the thread's stack cannot be

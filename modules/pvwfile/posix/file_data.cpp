@@ -12,6 +12,7 @@
 
 #include "../platform.h"
 #include "last_error.h"
+#include "posix/fd.h"
 
 namespace pvw {
 
@@ -20,29 +21,7 @@ namespace {
 constexpr size_t kChunk = size_t{64} << 20;      // one copy_file_range call
 constexpr size_t kBufferSize = size_t{1} << 20;  // the read and write fallback
 
-class CFd {
-public:
-    explicit CFd(int nFd) : m_nFd(nFd) {}
-    ~CFd() {
-        if (m_nFd >= 0) ::close(m_nFd);
-    }
-    int Get() const { return m_nFd; }
-    // Hands the descriptor over to the caller.
-    int Release() {
-        int nFd = m_nFd;
-        m_nFd = -1;
-        return nFd;
-    }
-    // Closes now, so that a late write error (NFS reports them here) is not lost.
-    int Close() {
-        int nResult = ::close(m_nFd);
-        m_nFd = -1;
-        return nResult;
-    }
-
-private:
-    int m_nFd;
-};
+using qjcommon::CFd;
 
 bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, const ProgressFn& pfnProgress) {
     thread_local std::vector<char> s_buffer(kBufferSize);

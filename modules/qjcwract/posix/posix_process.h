@@ -2,35 +2,15 @@
 #pragma once
 
 #include <sys/types.h>
-#include <unistd.h>
 
 #include <string>
 
 #include "../action_platform.h"
+#include "posix/fd.h"
 
 namespace qjact::posix {
 
-// A descriptor of ours, closed when it goes.
-class CFd {
-public:
-    CFd() = default;
-    explicit CFd(int fd) : m_fd(fd) {}
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    ~CFd() { Close(); }
-    int Get() const { return m_fd; }
-    void Reset(int fd) {
-        Close();
-        m_fd = fd;
-    }
-    void Close() {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
+using qjcommon::CFd;
 
 // The path of the program to run: a name without "/" is searched in the absolute folders of
 // PATH (a match only through an empty, "." or other relative element is refused), a relative

@@ -1,8 +1,9 @@
 // Starting a program with CreateProcess: no command interpreter, only the handles meant for it
 // inherited, its standard output and standard error on a pipe of ours when waited for.
-#include <cctype>
 #include <cstring>
+#include <string_view>
 
+#include "plain_text.h"
 #include "win32_action.h"
 
 namespace qjact {
@@ -11,13 +12,10 @@ namespace {
 
 using win32::CHandle;
 
-bool SameNameNoCase(const char* pszEntry, const std::string& strName) {
-    for (std::size_t i = 0; i < strName.size(); ++i) {
-        if (pszEntry[i] == '\0' || std::toupper(static_cast<unsigned char>(pszEntry[i])) !=
-                                       std::toupper(static_cast<unsigned char>(strName[i])))
-            return false;
-    }
-    return pszEntry[strName.size()] == '=';
+// Whether an entry "NAME=value" of an environment block is the variable strName.
+bool SameNameNoCase(std::string_view entry, const std::string& strName) {
+    return entry.size() > strName.size() && entry[strName.size()] == '=' &&
+           qjcommon::EqualsNoCase(entry.substr(0, strName.size()), strName);
 }
 
 // The caller's environment block with the request's variables set (names ignore case here).

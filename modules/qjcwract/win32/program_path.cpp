@@ -2,8 +2,8 @@
 // system searches, without the current folder.
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 
+#include "plain_text.h"
 #include "win32_action.h"
 
 namespace qjact::win32 {
@@ -12,17 +12,6 @@ namespace {
 
 // Room for a path that SearchPath finds.
 constexpr DWORD MAX_PROGRAM_PATH = 32768;
-
-bool EndsWithNoCase(const std::string& strText, const char* pszEnd) {
-    std::size_t nLen = std::strlen(pszEnd);
-    if (strText.size() < nLen) return false;
-    for (std::size_t i = 0; i < nLen; ++i) {
-        if (std::tolower(static_cast<unsigned char>(strText[strText.size() - nLen + i])) !=
-            pszEnd[i])
-            return false;
-    }
-    return true;
-}
 
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
@@ -109,7 +98,7 @@ bool FindProgram(const std::string& strProgram, std::string& strPath, std::strin
         return false;
     }
     // A batch file would run through the command interpreter, which re-reads its arguments.
-    if (EndsWithNoCase(strFound, ".bat") || EndsWithNoCase(strFound, ".cmd")) {
+    if (qjcommon::EndsWithNoCase(strFound, ".bat") || qjcommon::EndsWithNoCase(strFound, ".cmd")) {
         strReason = "\"" + strFound + "\" is a batch file, which only the command interpreter runs";
         return false;
     }

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <cctype>
+#include "plain_text.h"
 
 namespace qjenv {
 
@@ -15,8 +15,7 @@ bool IsSeparator(char ch) {
 
 bool SamePathChar(char a, char b) {
     if (IsSeparator(a) && IsSeparator(b)) return true;
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
+    return qjcommon::SameCharNoCase(a, b);
 }
 }  // namespace
 

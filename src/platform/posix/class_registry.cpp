@@ -3,7 +3,6 @@
 #include "platform/posix/class_registry.h"
 
 #include <dlfcn.h>
-#include <strings.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "config_files.h"
+#include "plain_text.h"
 #include "safe_write.h"
 
 namespace {
@@ -52,7 +52,7 @@ CRegistry& Registry() {
 }
 
 bool SameProgId(const std::string& strProgId, const char* pszProgId) {
-    return strcasecmp(strProgId.c_str(), pszProgId) == 0;
+    return qjcommon::EqualsNoCase(strProgId, pszProgId);
 }
 
 CRegisteredClass* FindRegistered(const char* pszProgId) {
@@ -73,8 +73,9 @@ bool ParseClassLine(const std::string& strLine, CClassLine& line) {
     std::string strClsid;
     if (!(in >> line.strProgId >> strClsid) || line.strProgId[0] == '#') return false;
     if (!GuidFromString(strClsid.c_str(), line.clsid)) return false;
-    std::getline(in >> std::ws, line.strLibrary);
-    line.strLibrary.erase(line.strLibrary.find_last_not_of(" \t\r") + 1);
+    std::string strRest;
+    std::getline(in, strRest);
+    line.strLibrary = qjcommon::Trim(strRest, qjcommon::WHITE_SPACE);
     return !line.strLibrary.empty();
 }
 

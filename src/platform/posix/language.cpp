@@ -12,7 +12,7 @@
 #include "family/lang_module.h"
 #include "family/qjclog.h"
 #include "ini_text.h"
-#include "platform/host_platform.h"
+#include "plain_text.h"
 
 namespace platform {
 
@@ -76,8 +76,8 @@ std::string ReadProfileString(const std::string& strFile, const char* pszSection
     }
     qjcommon::ReadIni(strText, [&](const qjcommon::CIniLine& line) {
         bool bFound = line.nKind == qjcommon::EIniLine::Entry &&
-                      CompareNoCase(std::string(line.section).c_str(), pszSection) == 0 &&
-                      CompareNoCase(std::string(line.name).c_str(), pszKey) == 0;
+                      qjcommon::EqualsNoCase(line.section, pszSection) &&
+                      qjcommon::EqualsNoCase(line.name, pszKey);
         if (bFound) strValue = line.value.substr(0, static_cast<std::size_t>(nSize) - 1);
         return !bFound;
     });

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "plain_text.h"
 #include "platform/posix/dbus/basic_value.h"
 
 namespace qjdbus {
@@ -32,9 +33,7 @@ constexpr CIntegerType INTEGER_TYPES[] = {
 // The text of a VT_BSTR value without its leading and trailing blanks.
 std::string_view TrimmedText(const VARIANT& value) {
     std::string_view text(value.bstrVal ? value.bstrVal : "", SysStringLen(value.bstrVal));
-    const size_t nFirst = text.find_first_not_of(" \t\r\n");
-    if (nFirst == std::string_view::npos) return {};
-    return text.substr(nFirst, text.find_last_not_of(" \t\r\n") - nFirst + 1);
+    return qjcommon::Trim(text, qjcommon::WHITE_SPACE);
 }
 
 // A whole number from a Number or a text; a text holds digits with one optional sign.

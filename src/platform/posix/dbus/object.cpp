@@ -3,14 +3,13 @@
 // are the exceptions it raises.
 #include "platform/posix/dbus/object.h"
 
-#include <strings.h>
-
 #include <atomic>
 #include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "plain_text.h"
 #include "platform/posix/dbus/arguments.h"
 #include "platform/posix/dbus/call.h"
 #include "platform/posix/dbus/interface_xml.h"
@@ -95,9 +94,10 @@ private:
 HRESULT CObject::GetIDsOfNames(REFIID /*riid*/, LPOLESTR* rgszNames, UINT cNames, LCID /*lcid*/,
                                DISPID* rgDispId) {
     if (cNames != 1 || !rgszNames[0]) return DISP_E_UNKNOWNNAME;
-    for (auto compare : {std::strcmp, strcasecmp}) {
+    for (bool bExact : {true, false}) {
         for (size_t i = 0; i < m_arrMembers.size(); ++i) {
-            if (compare(m_arrMembers[i].strName.c_str(), rgszNames[0]) == 0) {
+            const std::string& strName = m_arrMembers[i].strName;
+            if (bExact ? strName == rgszNames[0] : qjcommon::EqualsNoCase(strName, rgszNames[0])) {
                 *rgDispId = static_cast<DISPID>(i);
                 return S_OK;
             }

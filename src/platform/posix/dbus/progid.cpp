@@ -2,19 +2,20 @@
 // interface.
 #include "platform/posix/dbus/progid.h"
 
-#include <strings.h>
+#include "plain_text.h"
 
 namespace qjdbus {
 
 namespace {
-constexpr char PREFIX[] = "dbus:";
-constexpr size_t PREFIX_LENGTH = sizeof PREFIX - 1;
+constexpr std::string_view PREFIX = "dbus:";
+constexpr size_t PREFIX_LENGTH = PREFIX.size();
 constexpr char FORM[] =
     "the form is dbus:session/SERVICE/OBJECT/PATH:INTERFACE (or dbus:system/...)";
 }  // namespace
 
 bool IsObjectProgId(const char* pszProgId) {
-    return pszProgId && strncasecmp(pszProgId, PREFIX, PREFIX_LENGTH) == 0;
+    return pszProgId &&
+           qjcommon::EqualsNoCase(std::string_view(pszProgId).substr(0, PREFIX_LENGTH), PREFIX);
 }
 
 std::optional<CObjectAddress> ParseObjectProgId(const std::string& strProgId,
