@@ -19,7 +19,7 @@ struct CQueued {
 std::mutex g_queueLock;
 std::vector<CQueued> g_arrQueue;
 
-// One queued copy as a plan step; false when the source cannot be copied.
+// One queued copy as a step; false when the source cannot be copied.
 bool MakeStep(CJob& job, const CQueued& queued, CStep& step) {
     Path sourcePath(queued.strSource), targetPath(queued.strTarget);
     step = CStep{EStep::Copy,
@@ -67,23 +67,19 @@ int RunCopyQueue(const char* pszJob) {
     std::string strName = "PVWCopyFiles";
     if (!Missing(pszJob)) strName += " " + std::string(pszJob);
     CJob job(strName.c_str(), 0);
-    std::vector<CStep> arrSteps;
+    CExecutor executor(job, CPlanOptions{false});
     for (const CQueued& queued : arrQueue) {
         CStep step;
         if (Missing(queued.strSource.c_str()) || Missing(queued.strTarget.c_str())) {
-            if (!job.Fail("queue", Path(queued.strSource),
-                          "a source and a target file must be named")) {
-                break;
-            }
+            job.Fail("queue", Path(queued.strSource), "a source and a target file must be named");
         } else if (MakeStep(job, queued, step)) {
             // Option bit 2 of the entry itself allows replacing a read-only target.
             if (queued.nFlags & OPT_OVERWRITE_READONLY) step.bTargetReadOnly = false;
-            arrSteps.push_back(std::move(step));
-        } else if (job.Stopped()) {
-            break;
+            executor.Do(step);
         }
+        if (job.Stopped()) break;
     }
-    if (!job.Stopped()) ExecutePlan(job, arrSteps, CPlanOptions{false});
+    executor.Finish();
     return job.Finish();
 }
 

@@ -17,7 +17,8 @@ namespace pvw {
 class CDir;
 using DirPtr = std::shared_ptr<CDir>;
 
-class CDir {
+// Shared from itself, so that whoever makes a directory through Hold can keep it.
+class CDir : public std::enable_shared_from_this<CDir> {
 public:
     // The root a caller named (a link to a directory is followed); opened on first use.
     static DirPtr Root(const Path& path);

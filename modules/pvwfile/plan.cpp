@@ -1,5 +1,7 @@
-// Carrying out a plan.
+// Taking an operation's steps as the walk finds them.
 #include "plan.h"
+
+#include <algorithm>
 
 #include "file_copier.h"
 #include "platform.h"
@@ -26,81 +28,82 @@ bool FreeBytes(Path path, std::uint64_t& nFree, std::error_code& ec) {
     }
 }
 
-class CExecutor {
-public:
-    CExecutor(CJob& job, const CPlanOptions& options)
-        : m_job(job), m_options(options), m_copier(job) {}
+// Made directories whose content the walk has left wait, at most this many at once, for the
+// copier's commit before they are given their permissions and time.
+constexpr size_t kMaxLeftDirs = 1024;
 
-    void Run(const std::vector<CStep>& arrSteps, const DirPtr& targetRoot);
+}  // namespace
 
-private:
-    bool CheckReserve(const Path& target, std::uint64_t nBytes);
-    bool MakeTargetRoot(CDir& root);
-    bool EnsureDir(CDir& dir);
-    void Copy(const CStep& step);
-    void Move(const CStep& step);
-    void Delete(const CStep& step);
-    void DeleteDir(CDir& parent, const std::string& strName, const Path& dir, bool bEmptiedByMove);
-    void MakeDir(const CStep& step);
-    void ChangeAttrib(const CStep& step);
-    bool MayReplace(const CStep& step);
-    void FinishMadeDirs();
+CExecutor::CExecutor(CJob& job, const CPlanOptions& options, DirPtr targetRoot)
+    : m_job(job),
+      m_options(options),
+      m_pTargetRoot(std::move(targetRoot)),
+      m_pCopier(std::make_unique<CFileCopier>(job)) {}
 
-    CJob& m_job;
-    const CPlanOptions& m_options;
-    CFileCopier m_copier;
-    std::vector<CDir*> m_arrMade;  // directories made here, kept alive by the plan's steps
-};
+CExecutor::~CExecutor() = default;
 
-void CExecutor::Run(const std::vector<CStep>& arrSteps, const DirPtr& targetRoot) {
-    std::uint64_t nFiles = 0, nBytes = 0, nCopyBytes = 0;
-    Path firstTarget;
-    for (const CStep& step : arrSteps) {
-        if (step.eStep != EStep::Copy && step.eStep != EStep::Move) continue;
-        ++nFiles;
-        nBytes += step.entry.nSize;
-        if (step.eStep != EStep::Copy) continue;  // a move may be a rename, needing no space
-        nCopyBytes += step.entry.nSize;
-        if (firstTarget.empty()) firstTarget = step.target;
+void CExecutor::Do(const CStep& step) {
+    if (m_job.CheckCancel() || m_job.Stopped()) return;
+    switch (step.eStep) {
+        case EStep::Copy:
+            Copy(step);
+            break;
+        case EStep::Move:
+            Move(step);
+            break;
+        case EStep::MakeDir:
+            MakeDir(step);
+            break;
+        case EStep::Delete:
+            // Deletions wait for every copy before them to be in place.
+            if (m_pCopier->Commit()) Delete(step);
+            break;
+        case EStep::DeleteDir:
+            DeleteDir(*step.targetDir, step.strTargetName, step.target, false);
+            break;
+        case EStep::RemoveSourceDir:
+            if (m_pCopier->Commit()) {
+                DeleteDir(*step.sourceDir, step.strSourceName, step.source, true);
+            }
+            break;
+        case EStep::ChangeAttrib:
+            ChangeAttrib(step);
+            break;
+        case EStep::Report:
+            m_job.Acted(step.pszWhat, step.source, &step.target);
+            break;
     }
-    // Refuse before the first file when the whole copy would undercut the reserve.
-    if (!firstTarget.empty() && !CheckReserve(firstTarget, nCopyBytes)) return;
-    if (targetRoot && !MakeTargetRoot(*targetRoot)) return;
-    m_job.Progress().Begin(nFiles, nBytes);
-    for (const CStep& step : arrSteps) {
-        if (m_job.CheckCancel() || m_job.Stopped()) break;
-        switch (step.eStep) {
-            case EStep::Copy:
-                Copy(step);
-                break;
-            case EStep::Move:
-                Move(step);
-                break;
-            case EStep::MakeDir:
-                MakeDir(step);
-                break;
-            case EStep::Delete:
-                // Deletions wait for every copy before them to be in place.
-                if (m_copier.Commit()) Delete(step);
-                break;
-            case EStep::DeleteDir:
-                DeleteDir(*step.targetDir, step.strTargetName, step.target, false);
-                break;
-            case EStep::RemoveSourceDir:
-                if (m_copier.Commit()) {
-                    DeleteDir(*step.sourceDir, step.strSourceName, step.source, true);
-                }
-                break;
-            case EStep::ChangeAttrib:
-                ChangeAttrib(step);
-                break;
-            case EStep::Report:
-                m_job.Acted(step.pszWhat, step.source, &step.target);
-                break;
-        }
-    }
-    m_copier.Commit();
-    FinishMadeDirs();
+}
+
+void CExecutor::Later(CStep step) {
+    m_arrLater.push_back(std::move(step));
+}
+
+void CExecutor::LeaveDir(const DirPtr& dir) {
+    // What waits for dir was added since the walk entered it, after everything that waits for
+    // the directories around it.
+    auto itFirst = m_arrLater.end();
+    while (itFirst != m_arrLater.begin() && std::prev(itFirst)->targetDir == dir) --itFirst;
+    for (auto it = itFirst; it != m_arrLater.end(); ++it) Do(*it);
+    m_arrLater.erase(itFirst, m_arrLater.end());
+    auto itMade = std::find(m_arrMade.rbegin(), m_arrMade.rend(), dir);
+    if (itMade == m_arrMade.rend()) return;
+    m_arrLeft.push_back(std::move(*itMade));
+    m_arrMade.erase(std::next(itMade).base());
+    if (m_arrLeft.size() < kMaxLeftDirs) return;
+    m_pCopier->Commit();
+    FinishDirs(m_arrLeft);
+}
+
+void CExecutor::Finish() {
+    // Only the roots' steps wait still, unless the walk stopped early.
+    for (const CStep& step : m_arrLater) Do(step);
+    m_arrLater.clear();
+    if (!m_job.Stopped()) MakeTargetRoot();
+    m_pCopier->Commit();
+    FinishDirs(m_arrLeft);
+    std::reverse(m_arrMade.begin(), m_arrMade.end());  // the innermost first, like the others
+    FinishDirs(m_arrMade);
 }
 
 bool CExecutor::CheckReserve(const Path& target, std::uint64_t nBytes) {
@@ -118,18 +121,30 @@ bool CExecutor::CheckReserve(const Path& target, std::uint64_t nBytes) {
     return false;
 }
 
-bool CExecutor::MakeTargetRoot(CDir& root) {
+// Makes the target root once, so that a root that cannot be made stops the operation as a
+// target that cannot be created.
+bool CExecutor::MakeTargetRoot() {
+    if (!m_pTargetRoot) return true;
+    DirPtr root = std::move(m_pTargetRoot);
     std::error_code ec;
-    if (m_job.Simulating() || root.Hold(ec, &m_arrMade)) return true;
-    m_job.Stop(RES_TARGET, "cannot create target " + root.GetPath().string() + ": " + ec.message());
+    if (m_job.Simulating() || EnsureDir(*root, ec)) return true;
+    m_job.Stop(RES_TARGET,
+               "cannot create target " + root->GetPath().string() + ": " + ec.message());
     return false;
 }
 
-// Makes dir, and the directories above it, where they are missing.
+// Makes dir, and the directories above it, where they are missing; keeps those it made.
+bool CExecutor::EnsureDir(CDir& dir, std::error_code& ec) {
+    std::vector<CDir*> arrMade;
+    bool bHeld = static_cast<bool>(dir.Hold(ec, &arrMade));
+    for (CDir* pMade : arrMade) m_arrMade.push_back(pMade->shared_from_this());
+    return bHeld;
+}
+
 bool CExecutor::EnsureDir(CDir& dir) {
     std::error_code ec;
-    if (dir.Hold(ec, &m_arrMade)) return true;
-    m_job.Fail("create directory", dir.GetPath(), ec);
+    if (MakeTargetRoot() && EnsureDir(dir, ec)) return true;
+    if (ec) m_job.Fail("create directory", dir.GetPath(), ec);
     return false;
 }
 
@@ -146,7 +161,7 @@ void CExecutor::Copy(const CStep& step) {
         return;
     }
     if (!CheckReserve(step.target, step.entry.nSize) || !EnsureDir(*step.targetDir)) return;
-    m_copier.Add(step, "copied", false);
+    m_pCopier->Add(step, "copied", false);
 }
 
 void CExecutor::Move(const CStep& step) {
@@ -166,7 +181,7 @@ void CExecutor::Move(const CStep& step) {
     } else if (!IsCrossDevice(ec)) {
         m_job.Fail(("move " + step.source.string() + " to").c_str(), step.target, ec);
     } else if (CheckReserve(step.target, step.entry.nSize)) {
-        m_copier.Add(step, "moved", true);
+        m_pCopier->Add(step, "moved", true);
     }
 }
 
@@ -213,10 +228,10 @@ void CExecutor::MakeDir(const CStep& step) {
     }
 }
 
-// The directories made here take their source's permissions and time now that everything in
-// them is in place (a new entry would move the time again).
-void CExecutor::FinishMadeDirs() {
-    for (CDir* pDir : m_arrMade) {
+// The directories made here take their source's permissions and time once everything in them is
+// in place (a new entry would move the time again).
+void CExecutor::FinishDirs(std::vector<DirPtr>& arrDirs) {
+    for (const DirPtr& pDir : arrDirs) {
         const CEntry* pModel = pDir->Model();
         if (pModel == nullptr) continue;
         std::error_code ec;
@@ -225,6 +240,7 @@ void CExecutor::FinishMadeDirs() {
             m_job.Fail("set the permissions and time of", pDir->GetPath(), ec);
         }
     }
+    arrDirs.clear();
 }
 
 void CExecutor::ChangeAttrib(const CStep& step) {
@@ -252,13 +268,6 @@ void CExecutor::ChangeAttrib(const CStep& step) {
     } else {
         m_job.Acted("changed attributes of", step.source);
     }
-}
-
-}  // namespace
-
-void ExecutePlan(CJob& job, const std::vector<CStep>& arrSteps, const CPlanOptions& options,
-                 const DirPtr& targetRoot) {
-    CExecutor(job, options).Run(arrSteps, targetRoot);
 }
 
 }  // namespace pvw

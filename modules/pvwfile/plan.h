@@ -1,9 +1,12 @@
-// A plan: the steps an operation will take, made by walking the trees before anything is
-// changed, then carried out in order (copies first, deletions last). Making the plan first
-// lets an operation check the reserved space and refuse to start before touching a file.
+// The steps of an operation, taken as the walk finds them: a copy or a move while its folder is
+// merged, a deletion of what is in the way before the entry that replaces it, and a deletion of
+// a folder's other extras once the walk leaves that folder, when its copies are done. Nothing
+// of a folder is kept once the walk has left it, so that an operation's memory grows with the
+// widest folder and the depth of the tree, never with its number of files.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "dir.h"
@@ -40,10 +43,50 @@ struct CPlanOptions {
     unsigned nSet = 0, nClear = 0;  // for ChangeAttrib
 };
 
-// Carries out the plan, first making the target root when one is named; the job holds the
-// result. Directories it makes take their source's permissions and time at the end, once their
-// content is in place.
-void ExecutePlan(CJob& job, const std::vector<CStep>& arrSteps, const CPlanOptions& options,
-                 const DirPtr& targetRoot = nullptr);
+class CFileCopier;
+
+// Takes the steps of one operation; the job holds the result. Directories it makes take their
+// source's permissions and time once their content is in place.
+class CExecutor {
+public:
+    // targetRoot, when named, is made at the first step that needs it, else at the end.
+    CExecutor(CJob& job, const CPlanOptions& options, DirPtr targetRoot = nullptr);
+    ~CExecutor();
+    CExecutor(const CExecutor&) = delete;
+    CExecutor& operator=(const CExecutor&) = delete;
+
+    // Takes the step now, unless the operation has stopped.
+    void Do(const CStep& step);
+    // Takes the step, a deletion inside step.targetDir, once the walk has left that directory.
+    void Later(CStep step);
+    // The walk has left the target directory dir: what waited for it is done.
+    void LeaveDir(const DirPtr& dir);
+    // After the walk: the steps that waited for the roots, every copy committed, and the
+    // directories made given their permissions and time.
+    void Finish();
+
+private:
+    bool CheckReserve(const Path& target, std::uint64_t nBytes);
+    bool MakeTargetRoot();
+    bool EnsureDir(CDir& dir, std::error_code& ec);
+    bool EnsureDir(CDir& dir);
+    void Copy(const CStep& step);
+    void Move(const CStep& step);
+    void Delete(const CStep& step);
+    void DeleteDir(CDir& parent, const std::string& strName, const Path& dir, bool bEmptiedByMove);
+    void MakeDir(const CStep& step);
+    void ChangeAttrib(const CStep& step);
+    bool MayReplace(const CStep& step);
+    void FinishDirs(std::vector<DirPtr>& arrDirs);
+
+    CJob& m_job;
+    CPlanOptions m_options;
+    DirPtr m_pTargetRoot;  // until it is made
+    std::unique_ptr<CFileCopier> m_pCopier;
+    std::vector<CStep> m_arrLater;  // deletions waiting for the walk to leave their directory
+    // Directories made here that the walk is still inside, the outermost first, and those it
+    // has left, whose content may still wait for its commit.
+    std::vector<DirPtr> m_arrMade, m_arrLeft;
+};
 
 }  // namespace pvw

@@ -1,5 +1,6 @@
-// The progress bar on standard error: files and bytes done of the total, the rate and the time
-// left. Drawn at most ten times a second, and only when standard error is a terminal.
+// The progress line on standard error: files and bytes done so far and the rate (an operation
+// acts as it walks, so no total is known before the end). Drawn at most ten times a second, and
+// only when standard error is a terminal.
 #pragma once
 
 #include <chrono>
@@ -12,7 +13,6 @@ public:
     explicit CProgress(bool bWanted);
     ~CProgress();
 
-    void Begin(std::uint64_t nFiles, std::uint64_t nBytes);
     // Bytes of the current file copied so far.
     void FileBytes(std::uint64_t nBytes);
     void FileDone(std::uint64_t nBytes);
@@ -21,7 +21,7 @@ private:
     void Draw(bool bForce);
 
     bool m_bOn;
-    std::uint64_t m_nTotalFiles = 0, m_nTotalBytes = 0, m_nFiles = 0, m_nBytes = 0, m_nCurrent = 0;
+    std::uint64_t m_nFiles = 0, m_nBytes = 0, m_nCurrent = 0;
     std::chrono::steady_clock::time_point m_start, m_lastDraw;
 };
 

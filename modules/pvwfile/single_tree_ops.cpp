@@ -9,10 +9,11 @@ namespace pvw {
 
 namespace {
 
-// Lists every matching file of one tree as a step of one kind.
+// Takes a step of one kind on every matching file of one tree as the walk finds it.
 class CCollector : public CTreeVisitor {
 public:
-    CCollector(EStep eStep, bool bEmptyDirs) : m_eStep(eStep), m_bEmptyDirs(bEmptyDirs) {}
+    CCollector(CExecutor& executor, EStep eStep, bool bEmptyDirs)
+        : m_executor(executor), m_eStep(eStep), m_bEmptyDirs(bEmptyDirs) {}
 
     void Entry(const CPair& pair) override { Add(m_eStep, pair); }
     bool EnterDir(const CPair&) override { return true; }
@@ -20,15 +21,14 @@ public:
         if (m_bEmptyDirs) Add(EStep::DeleteDir, pair);
     }
 
-    std::vector<CStep> m_arrSteps;
-
 private:
     // The one tree's entry on both sides of the step.
     void Add(EStep eStep, const CPair& pair) {
-        m_arrSteps.push_back({eStep, pair.sourceDir, pair.sourceDir, pair.strSourceName,
-                              pair.strSourceName, pair.Source(), pair.Source(), *pair.pSource});
+        m_executor.Do({eStep, pair.sourceDir, pair.sourceDir, pair.strSourceName,
+                       pair.strSourceName, pair.Source(), pair.Source(), *pair.pSource});
     }
 
+    CExecutor& m_executor;
     EStep m_eStep;
     bool m_bEmptyDirs;
 };
@@ -36,16 +36,16 @@ private:
 int RunOnTree(CJob& job, const char* pszRoot, const char* pszPatterns, EStep eStep,
               const CPlanOptions& options) {
     CFilter filter(job.Settings(), pszPatterns);
-    CCollector collector(eStep, eStep == EStep::Delete && job.Settings().bProcessEmptyDirs);
+    CExecutor executor(job, options);
+    CCollector collector(executor, eStep,
+                         eStep == EStep::Delete && job.Settings().bProcessEmptyDirs);
     // Deleting stays on the tree's own file system, and clears what interrupted runs left;
     // changing attributes may cross.
     CWalkOptions walkOptions;
     walkOptions.bRecurse = job.Option(OPT_SUBDIRS);
     walkOptions.bOneFileSystem = walkOptions.bSweepTemps = eStep == EStep::Delete;
     CTreeWalk walk(job, filter, walkOptions, collector);
-    if (walk.Run(Path(pszRoot), Path()) && !job.Stopped()) {
-        ExecutePlan(job, collector.m_arrSteps, options);
-    }
+    if (walk.Run(Path(pszRoot), nullptr)) executor.Finish();
     return job.Finish();
 }
 

@@ -1,5 +1,5 @@
-// Copy, update, move, equalise and scan: one walk of the two trees makes the plan, which is
-// then carried out.
+// Copy, update, move, equalise and scan: one walk of the two trees, whose steps are taken as
+// each folder is merged.
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -73,18 +73,13 @@ bool SameContents(const CPair& pair, EKind eKind, std::error_code& ec) {
 
 class CPlanner : public CTreeVisitor {
 public:
-    CPlanner(CJob& job, ETreeOp eOp) : m_job(job), m_eOp(eOp) {}
+    CPlanner(CJob& job, ETreeOp eOp, CExecutor& executor)
+        : m_job(job), m_eOp(eOp), m_executor(executor) {}
 
     void Entry(const CPair& pair) override;
     bool EnterDir(const CPair& pair) override;
     void LeaveDir(const CPair& pair) override;
     EConflict Conflict(const CPair& pair) override;
-
-    // Copies and moves first, deletions after them.
-    std::vector<CStep> Steps() {
-        m_arrSteps.insert(m_arrSteps.end(), m_arrDeletes.begin(), m_arrDeletes.end());
-        return std::move(m_arrSteps);
-    }
 
 private:
     bool Differs(const CPair& pair);
@@ -92,7 +87,7 @@ private:
 
     CJob& m_job;
     ETreeOp m_eOp;
-    std::vector<CStep> m_arrSteps, m_arrDeletes;
+    CExecutor& m_executor;
     int m_nInTheWay = 0;  // depth inside a target directory that a source file replaces
 };
 
@@ -110,10 +105,15 @@ void CPlanner::Add(EStep eStep, const CPair& pair, const char* pszWhat) {
                pair.targetSub};
     if (pair.pSource != nullptr) step.entry = *pair.pSource;
     if (pair.pTarget != nullptr) step.bTargetReadOnly = (pair.pTarget->nAttrib & ATTR_R) != 0;
-    // What is in the way of a source entry goes before it; other deletions wait for the end.
+    // What is in the way of a source entry goes before it; the other extras of a directory
+    // wait until its copies are done.
     bool bDelete = eStep == EStep::Delete || eStep == EStep::DeleteDir;
     bool bInTheWay = pair.bInTheWay || m_nInTheWay > 0;
-    (bDelete && !bInTheWay ? m_arrDeletes : m_arrSteps).push_back(std::move(step));
+    if (bDelete && !bInTheWay) {
+        m_executor.Later(std::move(step));
+    } else {
+        m_executor.Do(step);
+    }
 }
 
 bool CPlanner::Differs(const CPair& pair) {
@@ -180,6 +180,7 @@ bool CPlanner::EnterDir(const CPair& pair) {
 }
 
 void CPlanner::LeaveDir(const CPair& pair) {
+    m_executor.LeaveDir(pair.targetSub);
     if (pair.bInTheWay) {
         --m_nInTheWay;
         if (m_eOp == ETreeOp::Equalize) Add(EStep::DeleteDir, pair);
@@ -219,16 +220,17 @@ int TreeOperation(ETreeOp eOp, const char* pszSource, const char* pszTarget, int
         return job.Finish();
     }
     CFilter filter(job.Settings(), pszPatterns);
-    CPlanner planner(job, eOp);
+    DirPtr targetRoot = CDir::Root(target);
+    bool bChanges = eOp != ETreeOp::ScanDifference;
+    CExecutor executor(job, CPlanOptions{job.Settings().bAnswerYesForDelete},
+                       bChanges ? targetRoot : nullptr);
+    CPlanner planner(job, eOp, executor);
     CWalkOptions options;
     options.bRecurse = job.Option(OPT_SUBDIRS);
     options.bOneFileSystem = eOp == ETreeOp::Equalize;
     options.bSweepTemps = eOp != ETreeOp::ScanDifference;
     CTreeWalk walk(job, filter, options, planner);
-    if (!walk.Run(source, target) || job.Stopped()) return job.Finish();
-    bool bChanges = eOp != ETreeOp::ScanDifference;
-    ExecutePlan(job, planner.Steps(), CPlanOptions{job.Settings().bAnswerYesForDelete},
-                bChanges ? walk.TargetRoot() : nullptr);
+    if (walk.Run(source, targetRoot)) executor.Finish();
     return job.Finish();
 }
 

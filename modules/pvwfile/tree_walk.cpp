@@ -49,7 +49,7 @@ bool CTreeWalk::ReadRoot(const Path& source, bool bFollow, CEntry& root) {
     return false;
 }
 
-bool CTreeWalk::Run(const Path& source, const Path& target) {
+bool CTreeWalk::Run(const Path& source, const DirPtr& targetRoot) {
     // A root that is a link to a directory is walked; a link to anything else is copied as
     // the link it is.
     CEntry root;
@@ -57,8 +57,8 @@ bool CTreeWalk::Run(const Path& source, const Path& target) {
         (root.eKind != EKind::Dir && !ReadRoot(source, false, root))) {
         return false;
     }
-    m_bHaveTarget = !target.empty();
-    if (m_bHaveTarget) m_pTargetRoot = CDir::Root(target);
+    m_bHaveTarget = targetRoot != nullptr;
+    m_pTargetRoot = targetRoot;
     if (root.eKind != EKind::Dir) {
         // One file: it meets the entry of its name in the target directory.
         CPair pair{&root,         nullptr,      CDir::Root(source.parent_path()),
@@ -84,8 +84,8 @@ bool CTreeWalk::Run(const Path& source, const Path& target) {
     }
     if (m_bHaveTarget) m_pTargetRoot->SetModel(root);
     if (m_bHaveTarget && m_options.bRecurse) {
-        m_strSkipRel = NestedRel(source, target);
-        m_strSkipTargetRel = NestedRel(target, source);
+        m_strSkipRel = NestedRel(source, targetRoot->GetPath());
+        m_strSkipTargetRel = NestedRel(targetRoot->GetPath(), source);
     }
     frame.dir.pSource = nullptr;  // the source's listing is in; only the target's is to come
     if (ListSides(frame)) m_arrFrames.push_back(std::move(frame));

@@ -69,12 +69,10 @@ public:
     CTreeWalk(CJob& job, const CFilter& filter, const CWalkOptions& options, CTreeVisitor& visitor)
         : m_job(job), m_filter(filter), m_options(options), m_visitor(visitor) {}
 
-    // Walks source (a directory or one file) against the target directory (an empty path
-    // when there is no target side). False, with nothing visited, when the source is missing
-    // or unreadable.
-    bool Run(const Path& source, const Path& target);
-    // The target root, once Run has named it.
-    const DirPtr& TargetRoot() const { return m_pTargetRoot; }
+    // Walks source (a directory or one file) against the target root directory (null when
+    // there is no target side). False, with nothing visited, when the source is missing or
+    // unreadable.
+    bool Run(const Path& source, const DirPtr& targetRoot);
 
 private:
     // One directory level: the listings of both sides, sorted by key, and the next of each.

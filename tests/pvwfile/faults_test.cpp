@@ -22,9 +22,13 @@ protected:
     }
     // A target of 1 MiB: a real tmpfs where this user may mount one, else the fault layer's.
     void SmallTarget() {
+        if (!MountTarget("size=1m")) fault::ArmDiskFull(D());
+    }
+    // A real tmpfs as the target, where this user may mount one.
+    bool MountTarget(const char* pszSize) {
         fs::create_directories(Dst());
-        m_bMounted = mount("tmpfs", Dst().c_str(), "tmpfs", 0, "size=1m") == 0;
-        if (!m_bMounted) fault::ArmDiskFull(D());
+        m_bMounted = mount("tmpfs", Dst().c_str(), "tmpfs", 0, pszSize) == 0;
+        return m_bMounted;
     }
     // Runs fn as an unprivileged user where this process is root, so that permissions hold.
     static int AsUnprivileged(const std::function<int()>& fn) {
@@ -156,4 +160,26 @@ TEST_F(FaultTest, AMoveKeepsASourceThatChangedAfterItWasCopied) {
                            "/f: it changed after it was "
                            "copied, and stays"),
               std::string::npos);
+}
+
+// The reserve is checked at each copy: the copy that would undercut it stops the operation,
+// with the files before it in place and nothing of it written.
+TEST_F(FaultTest, TheReserveIsKeptAtEachCopy) {
+    if (!MountTarget("size=4m")) GTEST_SKIP() << "no file system may be mounted here";
+    Make(Src(), {{"a", "1"}, {"b", kBig}});
+    PVWSetReservedSpace(2);
+    EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), -5);
+    EXPECT_EQ(Read(Dst()), (Tree{{"a", "1"}}));
+    EXPECT_EQ(Temporaries(Dst()), "");
+}
+
+// A folder's extras are deleted once the walk leaves it: a failure in a later folder leaves the
+// folders before it equal to the source's.
+TEST_F(FaultTest, EqualisingDeletesAFoldersExtrasBeforeTheNextFolder) {
+    Make(Src(), {{"a/x", "1"}, {"b/bad", kBig}});
+    Make(Dst(), {{"a/extra", "e"}, {"b/extra", "e"}});
+    fault::ArmReadError((Src() / "b/bad").string(), 1 << 20);
+    PVWSetAnswerYesForDelete(1);
+    EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), -3);
+    EXPECT_EQ(Read(Dst()), (Tree{{"a", "<dir>"}, {"a/x", "1"}, {"b", "<dir>"}, {"b/extra", "e"}}));
 }
