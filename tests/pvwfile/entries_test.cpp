@@ -162,6 +162,20 @@ TEST_F(EntryTest, MadeDirectoriesTakeTheirSourcesPermissionsAndTime) {
     }
 }
 
+// More folders than wait at once for their content's commit: each is given its time after it.
+TEST_F(EntryTest, ManyMadeDirectoriesTakeTheirTimeAfterTheirContent) {
+    const int kDirs = 1100;
+    for (int i = 0; i < kDirs; ++i) Write(Src() / std::to_string(i) / "f", "1");
+    for (int i = 0; i < kDirs; ++i) SetAge(Src() / std::to_string(i), -86400);
+    ASSERT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), kDirs);
+    int nMoved = 0;
+    for (int i = 0; i < kDirs; ++i) {
+        const std::string strDir = std::to_string(i);
+        nMoved += fs::last_write_time(Src() / strDir) != fs::last_write_time(Dst() / strDir);
+    }
+    EXPECT_EQ(nMoved, 0);
+}
+
 TEST_F(EntryTest, CompareContentsFindsWhatSizeAndTimeMiss) {
     Make(Src(), {{"f", "abc"}});
     Make(Dst(), {{"f", "xyz"}});
