@@ -59,12 +59,21 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
     CEntry copied;
     TempLock lock = -1;  // a link's temporary has none
     std::error_code ec;
-    // A source written to while it was read is read once more; a second change gives up.
-    if (!CopyOne(step, strTemp, copied, lock, ec) &&
-        (ec != LibError(ELibError::SourceChanged) || !CopyOne(step, strTemp, copied, lock, ec))) {
+    std::optional<CFirstCopy> first = m_hardLinks.FirstCopy(step);
+    if (first) {
+        copied = first->copied;
+        if (!bRemoveSource) pszWhat = "linked";
+    } else if (!CopyOne(step, strTemp, copied, lock, ec) &&
+               // A source written to while it was read is read once more; a second change
+               // gives up.
+               (ec != LibError(ELibError::SourceChanged) ||
+                !CopyOne(step, strTemp, copied, lock, ec))) {
         return FailCopy(step, ec);
+    } else {
+        m_hardLinks.Copied(step, copied);
     }
-    m_job.Progress().FileDone(copied.nSize);
+    std::uint64_t nBytes = first ? 0 : copied.nSize;  // data is counted once, with its first name
+    m_job.Progress().FileDone(nBytes);
     m_arrPending.push_back({step.sourceDir,
                             step.targetDir,
                             step.strSourceName,
@@ -77,8 +86,9 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
                             pszWhat,
                             bRemoveSource,
                             {},
-                            {}});
-    m_nPendingBytes += copied.nSize;
+                            {},
+                            std::move(first)});
+    m_nPendingBytes += nBytes;
     if (m_arrPending.size() >= m_nBatchFiles || m_nPendingBytes >= kBatchBytes) {
         bool bGoOn = FinishFlush();
         StartFlush();
@@ -138,14 +148,55 @@ void CFileCopier::PutInPlace(std::vector<CPending>& arrBatch) {
         CDir::CHeld dir = pending.targetDir->Hold(pending.ecWrite);
         if (!bFlushed) {
             pending.ecWrite = ecFlush;
-        } else if (dir && ReplaceEntryAt(dir.Get(), pending.strTemp, dir.Get(),
-                                         pending.strTargetName, pending.ecWrite)) {
+        } else if (dir && (!pending.linkTo || LinkToFirst(pending, dir.Get())) &&
+                   ReplaceEntryAt(dir.Get(), pending.strTemp, dir.Get(), pending.strTargetName,
+                                  pending.ecWrite)) {
             ReleaseTemp(pending.lock);
             if (pending.bRemoveSource) RemoveMovedSource(pending);
             continue;
         }
         if (dir) RemoveFileAt(dir.Get(), pending.strTemp, ecIgnored);
         ReleaseTemp(pending.lock);
+    }
+}
+
+// A further name is made as a link to the copy already in place under the temporary name, and
+// only while that copy is still the file that was copied.
+bool CFileCopier::LinkToFirst(CPending& pending, DirHandle dir) {
+    const CFirstCopy& first = *pending.linkTo;
+    CDir::CHeld firstDir = first.targetDir->Hold(pending.ecWrite);
+    CEntry linked;
+    if (!firstDir ||
+        !LinkFileAt(firstDir.Get(), first.strTargetName, dir, pending.strTemp, pending.ecWrite) ||
+        !ReadEntryAt(dir, pending.strTemp, linked, pending.ecWrite)) {
+        return false;
+    }
+    if (linked.eKind == EKind::File && linked.nSize == first.copied.nSize &&
+        linked.nTime == first.copied.nTime) {
+        return true;
+    }
+    pending.ecWrite = LibError(ELibError::LinkedCopyChanged);
+    return false;
+}
+
+// A target file system without owners, extended attributes or ACLs is no failure (the data is
+// what a copy must keep), but the user learns it once, at the first file concerned.
+void CFileCopier::ReportNotKept(const CPending& pending) {
+    static const struct {
+        unsigned nBit;
+        const char* pszWhat;
+    } kKinds[] = {
+        {NOT_KEPT_OWNER, "kept no owner and group (the target's file system refused them), first:"},
+        {NOT_KEPT_XATTRS,
+         "kept no extended attributes (the target's file system has none), first:"},
+        {NOT_KEPT_ACLS, "kept no ACLs (the target's file system has none), first:"},
+    };
+    for (const auto& kind : kKinds) {
+        if ((pending.copied.nNotKept & kind.nBit) == 0 || (m_nNotKeptReported & kind.nBit) != 0) {
+            continue;
+        }
+        m_nNotKeptReported |= kind.nBit;
+        m_job.Note(kind.pszWhat, pending.target);
     }
 }
 
@@ -167,6 +218,7 @@ bool CFileCopier::FinishFlush() {
             bGoOn = m_job.Fail("write", pending.target, pending.ecWrite) && bGoOn;
             continue;
         }
+        ReportNotKept(pending);
         if (pending.ecRemove) {
             bGoOn =
                 m_job.Fail("remove the moved source", pending.source, pending.ecRemove) && bGoOn;

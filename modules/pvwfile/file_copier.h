@@ -4,13 +4,16 @@
 // files; a batch is flushed and renamed into place on a second thread while the next one is
 // copied, then reported, batch after batch in order. A source that changes while it is copied
 // is copied once more, then given up. The source of a move is removed only after its copy has
-// been committed, and only while it is still the file that was copied.
+// been committed, and only while it is still the file that was copied. A further name of a file
+// copied already is linked to that copy once the copy is in place.
 #pragma once
 
 #include <cstdint>
 #include <future>
+#include <optional>
 #include <vector>
 
+#include "hard_links.h"
 #include "job.h"
 #include "plan.h"
 #include "platform.h"
@@ -40,6 +43,7 @@ private:
         const char* pszWhat;
         bool bRemoveSource;
         std::error_code ecWrite, ecRemove;  // why it was not renamed, or its source not removed
+        std::optional<CFirstCopy> linkTo;   // for a further name: the copy it is linked to
     };
     bool CopyOne(const CStep& step, const std::string& strTemp, CEntry& copied, TempLock& lock,
                  std::error_code& ec);
@@ -47,6 +51,9 @@ private:
     // the next one is copied.
     void StartFlush();
     static void PutInPlace(std::vector<CPending>& arrBatch);
+    static bool LinkToFirst(CPending& pending, DirHandle dir);
+    // Says once per operation what the target's file system could not keep.
+    void ReportNotKept(const CPending& pending);
     // Waits for the batch being put in place, then reports it.
     bool FinishFlush();
     static void RemoveMovedSource(CPending& pending);
@@ -57,6 +64,8 @@ private:
     std::vector<CPending> m_arrPending;
     std::uint64_t m_nPendingBytes = 0;
     std::vector<CPending> m_arrFlushing;
+    CHardLinks m_hardLinks;
+    unsigned m_nNotKeptReported = 0;
     std::future<void> m_flush;
 };
 

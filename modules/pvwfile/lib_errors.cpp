@@ -17,6 +17,8 @@ public:
                 return "the source changed while it was copied";
             case ELibError::DirReplaced:
                 return "the directory was replaced since it was read";
+            case ELibError::LinkedCopyChanged:
+                return "the copy it was to be linked to changed";
             case ELibError::SourceChangedSinceCopy:
                 return "it changed after it was copied, and stays";
         }

@@ -67,11 +67,13 @@ bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec);
 
 // Creates strTemp inside tempDir (it must not exist, and is never reached through a link) with
 // the data, permissions and modification time of the regular file strSource of sourceDir.
-// pfnProgress receives the bytes copied so far. The size and modification time of the open
-// source are read before and after the copy: when they differ the copy fails with
-// LibError(ELibError::SourceChanged). copied receives the source as it was copied, nDev and nIno
-// included. On failure strTemp is removed.
-// On success lock holds the temporary's lock (see TempLock).
+// Where both file systems hold them, the copy also keeps the source's holes (the ranges never
+// written), its extended attributes and ACLs, and, for root, its owner and group; what the
+// target cannot hold is named in copied.nNotKept. pfnProgress receives the bytes copied so far. The
+// size and modification time of the open source are read before and after the copy: when they
+// differ the copy fails with LibError(ELibError::SourceChanged). copied receives the source as it
+// was copied, nDev and nIno included. On failure strTemp is removed. On success lock holds the
+// temporary's lock (see TempLock).
 using ProgressFn = std::function<void(std::uint64_t)>;
 using TempLock = std::intptr_t;
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
@@ -96,6 +98,16 @@ bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code&
 // How many temporaries an operation may hold locked at once: well under the process's limit
 // of open descriptors (or handles), whatever the host does besides.
 size_t MaxLockedTemps();
+
+// Whether the regular files strA of dirA and strB of dirB carry the same extended attributes
+// and ACLs, of the kinds a copy keeps. Windows: always the same (a copy keeps none there).
+bool SameExtras(DirHandle dirA, const std::string& strA, DirHandle dirB, const std::string& strB,
+                bool& bSame, std::error_code& ec);
+
+// Makes strTo of toDir (which must not exist) another name of the file strFrom of fromDir;
+// neither name is resolved through a link.
+bool LinkFileAt(DirHandle fromDir, const std::string& strFrom, DirHandle toDir,
+                const std::string& strTo, std::error_code& ec);
 
 // Creates strTemp inside tempDir as a symbolic link with the same target as the link strSource
 // of sourceDir.

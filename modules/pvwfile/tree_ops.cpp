@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "extras_compare.h"
 #include "operations.h"
 #include "plan.h"
 #include "platform.h"
@@ -123,6 +124,7 @@ bool CPlanner::Differs(const CPair& pair) {
         source.nTime != target.nTime) {
         return true;
     }
+    if (OnlyExtrasDiffer(m_job, pair)) return true;
     if (!m_job.Option(OPT_COMPARE_CONTENTS)) return false;
     std::error_code ec;
     bool bSame = SameContents(pair, source.eKind, ec);
@@ -151,7 +153,10 @@ void CPlanner::Entry(const CPair& pair) {
             Add(EStep::Move, pair);
             break;
         case ETreeOp::Update:
-            if (bNew || pair.pSource->nTime > pair.pTarget->nTime) Add(EStep::Copy, pair);
+            if (bNew || pair.pSource->nTime > pair.pTarget->nTime ||
+                OnlyExtrasDiffer(m_job, pair)) {
+                Add(EStep::Copy, pair);
+            }
             break;
         case ETreeOp::Equalize:
             if (bNew || Differs(pair)) Add(EStep::Copy, pair);

@@ -1,16 +1,19 @@
 // Copying file data on POSIX: copy_file_range, which shares blocks (a reflink) where the file
 // system can and copies inside the kernel elsewhere; read and write where it is not offered.
-// Written files reach the disk through one syncfs per file system and batch.
+// A file with holes is copied range by range, so that its copy has the same holes. Written files
+// reach the disk through one syncfs per file system and batch.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <set>
 #include <vector>
 
 #include "../platform.h"
+#include "extras.h"
 #include "last_error.h"
 #include "posix/fd.h"
 
@@ -23,10 +26,15 @@ constexpr size_t kBufferSize = size_t{1} << 20;  // the read and write fallback
 
 using qjcommon::CFd;
 
-bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, const ProgressFn& pfnProgress) {
+// Copies from nDone, where both descriptors stand, up to nEnd, or to the end of the file when
+// nEnd is 0.
+bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, std::uint64_t nEnd,
+                   const ProgressFn& pfnProgress) {
     thread_local std::vector<char> s_buffer(kBufferSize);
-    for (;;) {
-        ssize_t nRead = ::read(nIn, s_buffer.data(), s_buffer.size());
+    while (nEnd == 0 || nDone < nEnd) {
+        size_t nWant =
+            nEnd == 0 ? s_buffer.size() : std::min<std::uint64_t>(kBufferSize, nEnd - nDone);
+        ssize_t nRead = ::read(nIn, s_buffer.data(), nWant);
         if (nRead < 0 && errno == EINTR) continue;
         if (nRead <= 0) return nRead == 0;
         for (ssize_t nOff = 0; nOff < nRead;) {
@@ -41,15 +49,18 @@ bool ReadWriteCopy(int nIn, int nOut, std::uint64_t nDone, const ProgressFn& pfn
         nDone += static_cast<std::uint64_t>(nRead);
         pfnProgress(nDone);
     }
+    return true;
 }
 
-// Copies up to the size the file had when it was opened (a file that changes meanwhile is
-// caught by its size and time after the copy), or to its end when it claims no size, as some
-// system files do.
-bool CopyData(int nIn, int nOut, std::uint64_t nSize, const ProgressFn& pfnProgress) {
-    std::uint64_t nDone = 0;
-    while (nSize == 0 || nDone < nSize) {
-        ssize_t n = ::copy_file_range(nIn, nullptr, nOut, nullptr, kChunk, 0);
+// Copies from nFrom, where both descriptors stand, up to nEnd: the size the file had when it
+// was opened (a file that changes meanwhile is caught by its size and time after the copy), or
+// its end when nEnd is 0, for a file that claims no size, as some system files do.
+bool CopyData(int nIn, int nOut, std::uint64_t nFrom, std::uint64_t nEnd,
+              const ProgressFn& pfnProgress) {
+    std::uint64_t nDone = nFrom;
+    while (nEnd == 0 || nDone < nEnd) {
+        size_t nWant = nEnd == 0 ? kChunk : std::min<std::uint64_t>(kChunk, nEnd - nDone);
+        ssize_t n = ::copy_file_range(nIn, nullptr, nOut, nullptr, nWant, 0);
         if (n > 0) {
             nDone += static_cast<std::uint64_t>(n);
             pfnProgress(nDone);
@@ -59,15 +70,48 @@ bool CopyData(int nIn, int nOut, std::uint64_t nSize, const ProgressFn& pfnProgr
         if (errno == EINTR) continue;
         bool bNotOffered = errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
                            errno == EOPNOTSUPP || errno == EPERM;
-        if (!bNotOffered || nDone != 0) return false;
-        return ReadWriteCopy(nIn, nOut, nDone, pfnProgress);
+        if (!bNotOffered || nDone != nFrom) return false;
+        return ReadWriteCopy(nIn, nOut, nDone, nEnd, pfnProgress);
     }
     return true;
 }
 
-bool CopyOpenFile(int nIn, const struct stat& st, int nOut, const ProgressFn& pfnProgress) {
-    if (!CopyData(nIn, nOut, static_cast<std::uint64_t>(st.st_size), pfnProgress)) return false;
-    if (fchmod(nOut, st.st_mode & 07777) != 0) return false;
+// A file with holes: only the ranges that hold data are copied, found with SEEK_DATA and
+// SEEK_HOLE, so that the copy takes no more room than the source; the copy's size, set last,
+// makes a hole at its end.
+bool CopySparseData(int nIn, int nOut, std::uint64_t nSize, const ProgressFn& pfnProgress) {
+    const off_t nEnd = static_cast<off_t>(nSize);
+    for (off_t nOff = 0; nOff < nEnd;) {
+        off_t nData = ::lseek(nIn, nOff, SEEK_DATA);
+        if (nData < 0 && errno == ENXIO) break;  // only a hole is left
+        off_t nHole = nData < 0 ? -1 : ::lseek(nIn, nData, SEEK_HOLE);
+        if (nHole < 0 || ::lseek(nIn, nData, SEEK_SET) < 0 || ::lseek(nOut, nData, SEEK_SET) < 0) {
+            return false;
+        }
+        nHole = std::min(nHole, nEnd);
+        if (nData >= nHole) break;  // data only beyond the size copied
+        if (!CopyData(nIn, nOut, static_cast<std::uint64_t>(nData),
+                      static_cast<std::uint64_t>(nHole), pfnProgress)) {
+            return false;
+        }
+        nOff = nHole;
+    }
+    return ::ftruncate(nOut, nEnd) == 0;
+}
+
+// Fewer blocks than its size needs: the file has holes.
+bool HasHoles(const struct stat& st) {
+    return static_cast<std::uint64_t>(st.st_blocks) * 512 < static_cast<std::uint64_t>(st.st_size);
+}
+
+bool CopyOpenFile(int nIn, const struct stat& st, int nOut, const ProgressFn& pfnProgress,
+                  unsigned& nNotKept) {
+    auto nSize = static_cast<std::uint64_t>(st.st_size);
+    if (!(HasHoles(st) ? CopySparseData(nIn, nOut, nSize, pfnProgress)
+                       : CopyData(nIn, nOut, 0, nSize, pfnProgress)) ||
+        !KeepExtras(nIn, st, nOut, nNotKept) || fchmod(nOut, st.st_mode & 07777) != 0) {
+        return false;
+    }
     struct timespec times[2] = {st.st_atim, st.st_mtim};
     return futimens(nOut, times) == 0;
 }
@@ -117,8 +161,8 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
                  : -1);
     struct stat after;
     if (held.Get() >= 0 && flock(held.Get(), LOCK_SH) == 0 &&
-        CopyOpenFile(in.Get(), st, out.Get(), pfnProgress) && fstat(in.Get(), &after) == 0 &&
-        out.Close() == 0) {
+        CopyOpenFile(in.Get(), st, out.Get(), pfnProgress, copied.nNotKept) &&
+        fstat(in.Get(), &after) == 0 && out.Close() == 0) {
         if (SameState(st, after)) {
             FillCopied(after, strSource, copied);
             lock = held.Release();
@@ -153,6 +197,12 @@ bool CopyLink(DirHandle sourceDir, const std::string& strSource, DirHandle tempD
     struct stat st;
     if (::symlinkat(strTarget.c_str(), nTempDir, strTemp.c_str()) != 0 ||
         fstatat(static_cast<int>(sourceDir), strSource.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        ec = LastError();
+        ::unlinkat(nTempDir, strTemp.c_str(), 0);
+        return false;
+    }
+    unsigned nNotKept = 0;  // a refused owner is reported for the files, not for each link
+    if (!KeepOwnerAt(nTempDir, strTemp.c_str(), st, nNotKept)) {
         ec = LastError();
         ::unlinkat(nTempDir, strTemp.c_str(), 0);
         return false;
@@ -206,6 +256,16 @@ bool ReplaceEntryAt(DirHandle fromDir, const std::string& strFrom, DirHandle toD
                     const std::string& strTo, std::error_code& ec) {
     if (::renameat(static_cast<int>(fromDir), strFrom.c_str(), static_cast<int>(toDir),
                    strTo.c_str()) == 0) {
+        return true;
+    }
+    ec = LastError();
+    return false;
+}
+
+bool LinkFileAt(DirHandle fromDir, const std::string& strFrom, DirHandle toDir,
+                const std::string& strTo, std::error_code& ec) {
+    if (::linkat(static_cast<int>(fromDir), strFrom.c_str(), static_cast<int>(toDir), strTo.c_str(),
+                 0) == 0) {
         return true;
     }
     ec = LastError();

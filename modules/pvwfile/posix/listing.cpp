@@ -30,6 +30,8 @@ void FillEntry(const struct stat& st, CEntry& entry) {
     }
     entry.nSize = static_cast<std::uint64_t>(st.st_size);
     entry.nTime = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    entry.nChange = std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+    entry.nLinks = static_cast<std::uint32_t>(st.st_nlink);
     entry.nMode = st.st_mode & 07777;
     entry.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     entry.nAttrib = 0;

@@ -1,0 +1,127 @@
+// Owner, group, extended attributes and ACLs on POSIX: carried from the source's descriptor to
+// the copy's before the copy is renamed into place, and compared for a tree that is kept equal.
+// Everyone carries user.* and the ACLs; only root, which alone may set them, security.* and
+// trusted.*.
+#include "extras.h"
+
+#include <fcntl.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "../platform.h"
+#include "attrib_xattr.h"
+#include "last_error.h"
+
+namespace pvw {
+
+namespace {
+
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+constexpr const char* kDefaultAcl = "system.posix_acl_default";
+// The system's limit on a list of names and on one value, so one call reads either.
+constexpr size_t kXattrMax = size_t{64} << 10;
+
+using Xattrs = std::map<std::string, std::string>;
+
+bool Carried(std::string_view name) {
+    if (name.starts_with("user.") || name == kAccessAcl || name == kDefaultAcl) return true;
+    return geteuid() == 0 && (name.starts_with("security.") || name.starts_with("trusted."));
+}
+
+bool IsAcl(std::string_view name) {
+    return name == kAccessAcl || name == kDefaultAcl;
+}
+
+// What "this file system has no such thing" looks like.
+bool NotHeld(int nErrno) {
+    return nErrno == ENOTSUP || nErrno == EOPNOTSUPP;
+}
+
+// A file whose extended attributes are read: an open descriptor, or a path through a held
+// directory (for a file that need not be opened).
+class CXattrFile {
+public:
+    explicit CXattrFile(int nFd) : m_nFd(nFd) {}
+    explicit CXattrFile(std::string strPath) : m_strPath(std::move(strPath)) {}
+    ssize_t List(char* pBuffer) const {
+        return m_nFd >= 0 ? flistxattr(m_nFd, pBuffer, kXattrMax)
+                          : llistxattr(m_strPath.c_str(), pBuffer, kXattrMax);
+    }
+    ssize_t Get(const char* pszName, char* pBuffer) const {
+        return m_nFd >= 0 ? fgetxattr(m_nFd, pszName, pBuffer, kXattrMax)
+                          : lgetxattr(m_strPath.c_str(), pszName, pBuffer, kXattrMax);
+    }
+
+private:
+    int m_nFd = -1;
+    std::string m_strPath;
+};
+
+// The carried attributes of a file; none where its file system has none. One that vanishes
+// between the list and the read is left out.
+bool ReadXattrs(const CXattrFile& file, Xattrs& xattrs) {
+    thread_local std::string s_names(kXattrMax, '\0'), s_value(kXattrMax, '\0');
+    ssize_t nLen = file.List(s_names.data());
+    if (nLen < 0) return NotHeld(errno);
+    for (size_t nAt = 0; nAt < static_cast<size_t>(nLen);) {
+        const char* pszName = s_names.data() + nAt;
+        nAt += std::char_traits<char>::length(pszName) + 1;
+        if (!Carried(pszName)) continue;
+        ssize_t nValue = file.Get(pszName, s_value.data());
+        if (nValue < 0 && errno == ENODATA) continue;
+        if (nValue < 0) return false;
+        xattrs.emplace(pszName, s_value.substr(0, static_cast<size_t>(nValue)));
+    }
+    return true;
+}
+
+bool WriteXattrs(const Xattrs& xattrs, int nOut, unsigned& nNotKept) {
+    for (const auto& [strName, strValue] : xattrs) {
+        if (fsetxattr(nOut, strName.c_str(), strValue.data(), strValue.size(), 0) == 0) continue;
+        if (!NotHeld(errno)) return false;
+        nNotKept |= IsAcl(strName) ? NOT_KEPT_ACLS : NOT_KEPT_XATTRS;
+    }
+    // The copy has only the source's ACL, not one its folder's default ACL gave it.
+    if (!xattrs.contains(kAccessAcl) && fremovexattr(nOut, kAccessAcl) != 0 && errno != ENODATA &&
+        !NotHeld(errno)) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool KeepOwnerAt(int nDir, const char* pszName, const struct stat& st, unsigned& nNotKept) {
+    if (geteuid() != 0) return true;  // only root may give a file away
+    int nFlags = *pszName == '\0' ? AT_EMPTY_PATH : AT_SYMLINK_NOFOLLOW;
+    if (fchownat(nDir, pszName, st.st_uid, st.st_gid, nFlags) == 0) return true;
+    // A file system without owners (FAT), or one that maps root to nobody (NFS), refuses.
+    if (errno != EPERM && errno != EINVAL && !NotHeld(errno)) return false;
+    nNotKept |= NOT_KEPT_OWNER;
+    return true;
+}
+
+bool KeepExtras(int nIn, const struct stat& st, int nOut, unsigned& nNotKept) {
+    Xattrs xattrs;
+    return KeepOwnerAt(nOut, "", st, nNotKept) && ReadXattrs(CXattrFile(nIn), xattrs) &&
+           WriteXattrs(xattrs, nOut, nNotKept);
+}
+
+bool SameExtras(DirHandle dirA, const std::string& strA, DirHandle dirB, const std::string& strB,
+                bool& bSame, std::error_code& ec) {
+    Xattrs a, b;
+    if (!ReadXattrs(CXattrFile(EntryPathAt(dirA, strA)), a) ||
+        !ReadXattrs(CXattrFile(EntryPathAt(dirB, strB)), b)) {
+        ec = LastError();
+        return false;
+    }
+    bSame = a == b;
+    return true;
+}
+
+}  // namespace pvw
