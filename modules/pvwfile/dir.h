@@ -60,13 +60,15 @@ public:
     // The entries of the directory, as ListDirectory gives them.
     bool List(std::vector<CEntry>& arrEntries, std::error_code& ec);
 
-    // The source directory a target directory copies: what a made one takes its permissions
-    // and time from.
-    void SetModel(const CEntry& source) {
+    // The source directory a target directory copies: what a made one takes its permissions,
+    // time, owner and extended attributes from.
+    void SetModel(const CEntry& source, DirPtr sourceDir) {
         m_model = source;
+        m_modelDir = std::move(sourceDir);
         m_bHasModel = true;
     }
     const CEntry* Model() const { return m_bHasModel ? &m_model : nullptr; }
+    const DirPtr& ModelDir() const { return m_modelDir; }
 
 private:
     CDir(DirPtr pParent, const std::string& strName, const Path& rootPath)
@@ -80,6 +82,7 @@ private:
     std::string m_strName;
     Path m_rootPath;  // a root's path as the caller named it; empty below a root
     CEntry m_model;
+    DirPtr m_modelDir;
     bool m_bHasModel = false;
     // Guarded by the lock of all open directories.
     DirHandle m_handle = kNoDir;

@@ -32,6 +32,14 @@ bool FreeBytes(Path path, std::uint64_t& nFree, std::error_code& ec) {
 // copier's commit before they are given their permissions and time.
 constexpr size_t kMaxLeftDirs = 1024;
 
+// A made directory takes the owner, extended attributes and ACLs of its source before its
+// permissions, which settle the ACL.
+bool KeepExtrasOf(const CDir& dir, DirHandle made, std::error_code& ec) {
+    if (!dir.ModelDir()) return true;
+    CDir::CHeld source = dir.ModelDir()->Hold(ec);
+    return source && KeepDirExtras(source.Get(), made, ec);
+}
+
 }  // namespace
 
 CExecutor::CExecutor(CJob& job, const CPlanOptions& options, DirPtr targetRoot)
@@ -236,7 +244,8 @@ void CExecutor::FinishDirs(std::vector<DirPtr>& arrDirs) {
         if (pModel == nullptr) continue;
         std::error_code ec;
         CDir::CHeld held = pDir->Hold(ec);
-        if (!held || !SetDirModeAndTime(held.Get(), *pModel, ec)) {
+        if (!held || !KeepExtrasOf(*pDir, held.Get(), ec) ||
+            !SetDirModeAndTime(held.Get(), *pModel, ec)) {
             m_job.Fail("set the permissions and time of", pDir->GetPath(), ec);
         }
     }

@@ -99,6 +99,11 @@ bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code&
 // of open descriptors (or handles), whatever the host does besides.
 size_t MaxLockedTemps();
 
+// Gives the open directory dir the owner (for root), extended attributes and ACLs of the open
+// directory sourceDir, as a copy of a file takes them (what the target's file system cannot hold
+// is left out). Windows: nothing, as for files.
+bool KeepDirExtras(DirHandle sourceDir, DirHandle dir, std::error_code& ec);
+
 // Whether the regular files strA of dirA and strB of dirB carry the same extended attributes
 // and ACLs, of the kinds a copy keeps. Windows: always the same (a copy keeps none there).
 bool SameExtras(DirHandle dirA, const std::string& strA, DirHandle dirB, const std::string& strB,

@@ -82,7 +82,7 @@ bool CTreeWalk::Run(const Path& source, const DirPtr& targetRoot) {
         m_job.Stop(RES_SOURCE, "cannot read source " + source.string() + ": " + ec.message());
         return false;
     }
-    if (m_bHaveTarget) m_pTargetRoot->SetModel(root);
+    if (m_bHaveTarget) m_pTargetRoot->SetModel(root, frame.dir.sourceSub);
     if (m_bHaveTarget && m_options.bRecurse) {
         m_strSkipRel = NestedRel(source, targetRoot->GetPath());
         m_strSkipTargetRel = NestedRel(targetRoot->GetPath(), source);
@@ -274,7 +274,7 @@ void CTreeWalk::VisitOne(CPair& pair, std::unique_ptr<CPair> pThen) {
         // A target directory still to be made is bound to whatever is made under its name.
         const CEntry* pListed = IsDir(pair.pTarget) ? pair.pTarget : nullptr;
         pair.targetSub = CDir::Child(pair.targetDir, pair.strTargetName, pListed);
-        if (pair.pSource != nullptr) pair.targetSub->SetModel(*pair.pSource);
+        if (pair.pSource != nullptr) pair.targetSub->SetModel(*pair.pSource, pair.sourceSub);
     }
     if (!m_visitor.EnterDir(pair)) {
         if (pThen) VisitOne(*pThen);

@@ -86,10 +86,12 @@ bool WriteXattrs(const Xattrs& xattrs, int nOut, unsigned& nNotKept) {
         if (!NotHeld(errno)) return false;
         nNotKept |= IsAcl(strName) ? NOT_KEPT_ACLS : NOT_KEPT_XATTRS;
     }
-    // The copy has only the source's ACL, not one its folder's default ACL gave it.
-    if (!xattrs.contains(kAccessAcl) && fremovexattr(nOut, kAccessAcl) != 0 && errno != ENODATA &&
-        !NotHeld(errno)) {
-        return false;
+    // The copy has only the source's ACLs, not those its folder's default ACL gave it.
+    for (const char* pszAcl : {kAccessAcl, kDefaultAcl}) {
+        if (!xattrs.contains(pszAcl) && fremovexattr(nOut, pszAcl) != 0 && errno != ENODATA &&
+            !NotHeld(errno)) {
+            return false;
+        }
     }
     return true;
 }
@@ -110,6 +112,17 @@ bool KeepExtras(int nIn, const struct stat& st, int nOut, unsigned& nNotKept) {
     Xattrs xattrs;
     return KeepOwnerAt(nOut, "", st, nNotKept) && ReadXattrs(CXattrFile(nIn), xattrs) &&
            WriteXattrs(xattrs, nOut, nNotKept);
+}
+
+bool KeepDirExtras(DirHandle sourceDir, DirHandle dir, std::error_code& ec) {
+    struct stat st;
+    unsigned nNotKept = 0;  // said for the files copied, not again for each directory
+    if (fstat(static_cast<int>(sourceDir), &st) == 0 &&
+        KeepExtras(static_cast<int>(sourceDir), st, static_cast<int>(dir), nNotKept)) {
+        return true;
+    }
+    ec = LastError();
+    return false;
 }
 
 bool SameExtras(DirHandle dirA, const std::string& strA, DirHandle dirB, const std::string& strB,

@@ -1,6 +1,6 @@
-// What a copy keeps besides data, attributes and times on Windows, and further names of a file.
-// A copy keeps no extended attributes there, so none are compared; a listing cannot tell how
-// many names a file has, so the library never asks for another name, which still works.
+// Extended attributes and further names of a file on Windows. A copy keeps no extended
+// attributes there, so there are none to compare. A listing there cannot tell how many names a
+// file has, so each name is copied as a file of its own; a further name can still be made.
 #include <windows.h>
 
 #include "../platform.h"
@@ -8,6 +8,10 @@
 #include "win_error.h"
 
 namespace pvw {
+
+bool KeepDirExtras(DirHandle, DirHandle, std::error_code&) {
+    return true;
+}
 
 bool SameExtras(DirHandle, const std::string&, DirHandle, const std::string&, bool& bSame,
                 std::error_code&) {

@@ -1,0 +1,188 @@
+// What a copy keeps of a tree, one attribute a row, checked on real trees after PVWCopy (and
+// after PVWEqualize where a change of only that attribute must be carried over), beside what
+// `rsync -aHAXS` keeps: run here when it is installed, else as its manual says. The table the
+// test prints is the README's (tools/fidelity_table refreshes it).
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <iostream>
+
+#include "family/pvwfile.h"
+#include "tree_fixture.h"
+
+namespace {
+
+class FidelityTest : public CTreeTest {};
+
+struct stat St(const fs::path& path) {
+    struct stat st {};
+    lstat(path.c_str(), &st);
+    return st;
+}
+
+std::int64_t MTime(const fs::path& path) {
+    struct stat st = St(path);
+    return std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+std::string Xattr(const fs::path& path, const char* pszName) {
+    char szValue[256];
+    ssize_t n = lgetxattr(path.c_str(), pszName, szValue, sizeof szValue);
+    return n < 0 ? "<none>" : std::string(szValue, static_cast<size_t>(n));
+}
+
+// Sets an extended attribute; the reason when the file system (or this user) cannot.
+std::string SetXattr(const fs::path& path, const char* pszName, const std::string& strValue) {
+    if (lsetxattr(path.c_str(), pszName, strValue.data(), strValue.size(), 0) == 0) return "";
+    return std::string("the temporary folder's file system refuses ") + pszName + ": " +
+           std::strerror(errno);
+}
+
+// An ACL as the system stores it: owner rw, user 1000 r, group r, mask r, others nothing.
+std::string Acl() {
+    const std::uint16_t kEntries[][2] = {{1, 6}, {2, 4}, {4, 4}, {0x10, 4}, {0x20, 0}};
+    std::string strAcl("\x02\0\0\0", 4);
+    for (const auto& entry : kEntries) {
+        std::uint32_t nId = entry[0] == 2 ? 1000 : 0xffffffff;
+        strAcl.append(reinterpret_cast<const char*>(entry), 4);
+        strAcl.append(reinterpret_cast<const char*>(&nId), 4);
+    }
+    return strAcl;
+}
+
+// A file of 64 MiB that holds 4 KiB, in its middle.
+std::string MakeSparse(const fs::path& path) {
+    CTreeTest::Write(path, "");
+    fs::resize_file(path, 64 << 20);
+    std::string strData(4096, 'x');
+    FILE* pFile = fopen(path.c_str(), "r+");
+    fseek(pFile, 32 << 20, SEEK_SET);
+    fwrite(strData.data(), 1, strData.size(), pFile);
+    fclose(pFile);
+    return St(path).st_blocks * 512 < (1 << 20) ? "" : "the temporary folder has no holes";
+}
+
+std::string RootOnly() {
+    return geteuid() == 0 ? "" : "only root may give files away";
+}
+
+// Runs rsync -aHAXS from src to dst; false when it is not installed.
+bool RunRsync(const fs::path& src, const fs::path& dst) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        execlp("rsync", "rsync", "-aHAXS", (src.string() + "/").c_str(), dst.c_str(), nullptr);
+        _exit(127);
+    }
+    int nStatus = 0;
+    waitpid(pid, &nStatus, 0);
+    return WIFEXITED(nStatus) && WEXITSTATUS(nStatus) != 127;
+}
+
+using MakeFn = std::function<std::string(const fs::path& src)>;  // "" or why it is skipped
+using KeptFn = std::function<bool(const fs::path& src, const fs::path& dst)>;
+
+}  // namespace
+
+TEST_F(FidelityTest, EachAttributeAgainstRsync) {
+    const struct {
+        const char* pszWhat;
+        const char* pszRsyncManual;  // what rsync's manual says -aHAXS keeps
+        MakeFn fnMake;
+        KeptFn fnKept;
+        MakeFn fnChange;  // a change after the copy that equalising must carry over
+    } rows[] = {
+        {"data", "kept", [](auto& s) { return Write(s / "f", "data"), ""; },
+         [](auto&, auto& d) { return Slurp(d / "f") == "data"; }, nullptr},
+        {"permissions", "kept (-p)",
+         [](auto& s) { return Write(s / "f", "1"), chmod((s / "f").c_str(), 0751), ""; },
+         [](auto&, auto& d) { return (St(d / "f").st_mode & 07777) == 0751; }, nullptr},
+        {"modification time (ns)", "kept (-t)",
+         [](auto& s) { return Write(s / "f", "1"), SetAge(s / "f", -5000), ""; },
+         [](auto& s, auto& d) { return MTime(d / "f") == MTime(s / "f"); }, nullptr},
+        {"folder time", "kept (-t)",
+         [](auto& s) { return Write(s / "d/f", "1"), SetAge(s / "d", -5000), ""; },
+         [](auto& s, auto& d) { return MTime(d / "d") == MTime(s / "d"); }, nullptr},
+        {"symbolic links", "kept (-l)",
+         [](auto& s) {
+             return Make(s, {{"l", "@x/y"}}), "";
+         },
+         [](auto&, auto& d) { return fs::read_symlink(d / "l") == "x/y"; }, nullptr},
+        {"hard links", "kept (-H)",
+         [](auto& s) { return Write(s / "f", "1"), fs::create_hard_link(s / "f", s / "d/g"), ""; },
+         [](auto&, auto& d) { return St(d / "f").st_ino == St(d / "d/g").st_ino; }, nullptr},
+        {"holes of sparse files", "kept (-S)", [](auto& s) { return MakeSparse(s / "f"); },
+         [](auto& s, auto& d) {
+             return St(d / "f").st_blocks <= St(s / "f").st_blocks &&
+                    Slurp(d / "f") == Slurp(s / "f");
+         },
+         nullptr},
+        {"extended attributes (user.*)", "kept (-X)",
+         [](auto& s) { return Write(s / "f", "1"), SetXattr(s / "f", "user.a", "v"); },
+         [](auto&, auto& d) { return Xattr(d / "f", "user.a") == "v"; }, nullptr},
+        {"a change of only extended attributes, equalised", "kept (-X)",
+         [](auto& s) { return Write(s / "f", "1"), SetXattr(s / "f", "user.a", "v"); },
+         [](auto&, auto& d) { return Xattr(d / "f", "user.a") == "w"; },
+         [](auto& s) { return SetXattr(s / "f", "user.a", "w"); }},
+        {"folder extended attributes", "kept (-X)",
+         [](auto& s) { return Write(s / "d/f", "1"), SetXattr(s / "d", "user.a", "v"); },
+         [](auto&, auto& d) { return Xattr(d / "d", "user.a") == "v"; }, nullptr},
+        {"ACLs", "kept (-A)",
+         [](auto& s) {
+             return Write(s / "f", "1"), SetXattr(s / "f", "system.posix_acl_access", Acl());
+         },
+         [](auto&, auto& d) { return Xattr(d / "f", "system.posix_acl_access") == Acl(); },
+         nullptr},
+        {"folder default ACLs", "kept (-A)",
+         [](auto& s) {
+             return Write(s / "d/f", "1"), SetXattr(s / "d", "system.posix_acl_default", Acl());
+         },
+         [](auto&, auto& d) { return Xattr(d / "d", "system.posix_acl_default") == Acl(); },
+         nullptr},
+        {"extended attributes (trusted.*), as root", "kept (-X, as root)",
+         [](auto& s) {
+             return Write(s / "f", "1"), RootOnly() + SetXattr(s / "f", "trusted.a", "v");
+         },
+         [](auto&, auto& d) { return Xattr(d / "f", "trusted.a") == "v"; }, nullptr},
+        {"owner and group, as root", "kept (-o -g, as root)",
+         [](auto& s) {
+             return Write(s / "f", "1"),
+                    RootOnly() + (lchown((s / "f").c_str(), 1234, 5678) ? "chown" : "");
+         },
+         [](auto&, auto& d) { return St(d / "f").st_uid == 1234 && St(d / "f").st_gid == 5678; },
+         nullptr},
+    };
+    std::string strTable = "| what | qjintp | rsync -aHAXS |\n|---|---|---|\n";
+    int nRow = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pszWhat);
+        fs::path src = m_root / std::to_string(++nRow), dst = src / "dst", rsynced = src / "rsync";
+        fs::create_directories(src / "s/d");
+        std::string strSkip = row.fnMake(src / "s");
+        std::string strOurs = "skipped: " + strSkip, strRsync = row.pszRsyncManual;
+        if (strSkip.empty()) {
+            EXPECT_GT(PVWCopy((src / "s").c_str(), dst.c_str(), 1, nullptr), 0);
+            bool bRsync = RunRsync(src / "s", rsynced);
+            if (row.fnChange) {
+                ASSERT_EQ(row.fnChange(src / "s"), "");
+                EXPECT_EQ(PVWEqualize((src / "s").c_str(), dst.c_str(), 1, nullptr), 1);
+                bRsync = bRsync && RunRsync(src / "s", rsynced);
+            }
+            bool bKept = row.fnKept(src / "s", dst);
+            EXPECT_TRUE(bKept);
+            strOurs = bKept ? "kept" : "NOT kept";
+            if (bRsync) strRsync = row.fnKept(src / "s", rsynced) ? "kept" : "not kept";
+        }
+        strTable += std::string("| ") + row.pszWhat + " | " + strOurs + " | " + strRsync + " |\n";
+    }
+    if (!RunRsync(m_root / "1/s", m_root / "probe")) {
+        strTable =
+            "rsync is not installed here: its column says what its manual says.\n\n" + strTable;
+    }
+    std::cout << strTable;
+}
