@@ -106,7 +106,7 @@ TEST_F(FidelityTest, EachAttributeAgainstRsync) {
         {"modification time (ns)", "kept (-t)",
          [](auto& s) { return Write(s / "f", "1"), SetAge(s / "f", -5000), ""; },
          [](auto& s, auto& d) { return MTime(d / "f") == MTime(s / "f"); }, nullptr},
-        {"folder time", "kept (-t)",
+        {"time of a folder it makes", "kept (-t)",
          [](auto& s) { return Write(s / "d/f", "1"), SetAge(s / "d", -5000), ""; },
          [](auto& s, auto& d) { return MTime(d / "d") == MTime(s / "d"); }, nullptr},
         {"symbolic links", "kept (-l)",
