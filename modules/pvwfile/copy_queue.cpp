@@ -39,6 +39,7 @@ bool MakeStep(CJob& job, const CQueued& queued, CStep& step) {
         job.Fail("copy", step.source, "only files and links are queued");
         return false;
     }
+    step.entry.nLinks = 1;  // queued copies are files of their own, never links to each other
     CEntry target;
     if (ReadEntry(step.target, false, target, ec)) {
         if (target.eKind == EKind::Dir) {
