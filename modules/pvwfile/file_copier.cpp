@@ -160,8 +160,8 @@ void CFileCopier::PutInPlace(std::vector<CPending>& arrBatch) {
     }
 }
 
-// A further name is made as a link to the copy already in place under the temporary name, and
-// only while that copy is still the file that was copied.
+// A further name is made under its temporary name as a link to the copy already in place, and
+// kept only while that copy is still the file that was copied.
 bool CFileCopier::LinkToFirst(CPending& pending, DirHandle dir) {
     const CFirstCopy& first = *pending.linkTo;
     CDir::CHeld firstDir = first.targetDir->Hold(pending.ecWrite);
