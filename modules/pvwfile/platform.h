@@ -123,8 +123,8 @@ bool CopyLink(DirHandle sourceDir, const std::string& strSource, DirHandle tempD
 bool ReadLinkAt(DirHandle dir, const std::string& strName, std::string& strTarget,
                 std::error_code& ec);
 
-// A regular file opened for reading by name inside dir, a link not followed; nothing else is
-// read. -1 with ec on failure. ReadSome answers the bytes read (0 at the end, -1 with ec).
+// A regular file opened for reading from start to end by name inside dir, a link not followed;
+// nothing else is read. -1 with ec on failure. ReadSome answers the bytes read (0 at the end, -1 with ec).
 std::intptr_t OpenReadAt(DirHandle dir, const std::string& strName, std::error_code& ec);
 long ReadSome(std::intptr_t file, char* pBuffer, size_t nSize, std::error_code& ec);
 void CloseFile(std::intptr_t file);

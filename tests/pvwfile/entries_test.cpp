@@ -186,6 +186,21 @@ TEST_F(EntryTest, CompareContentsFindsWhatSizeAndTimeMiss) {
     EXPECT_EQ(Read(Dst()), (Tree{{"f", "abc"}}));
 }
 
+TEST_F(EntryTest, CompareContentsSeesOneByteAnywhereInALargeFile) {
+    const std::string strData(size_t{3} << 20 | 12345, 'd');
+    for (size_t nAt : {size_t{0}, size_t{256} << 10, (size_t{1} << 20) - 1, strData.size() - 1}) {
+        SCOPED_TRACE(nAt);
+        std::string strOther = strData;
+        strOther[nAt] = 'x';
+        Make(Src(), {{"same", strData}, {"f", strData}});
+        Make(Dst(), {{"same", strData}, {"f", strOther}});
+        for (const char* pszName : {"same", "f"}) {
+            fs::last_write_time(Dst() / pszName, fs::last_write_time(Src() / pszName));
+        }
+        EXPECT_EQ(PVWScanDifference(S().c_str(), D().c_str(), 4, nullptr), 1);
+    }
+}
+
 TEST_F(EntryTest, AttributesSetAndClear) {
     Make(Src(), {{"f", "1"}});
     auto writable = [&] {

@@ -216,7 +216,11 @@ std::intptr_t OpenReadAt(DirHandle dir, const std::string& strName, std::error_c
     int nFd = ::openat(static_cast<int>(dir), strName.c_str(),
                        O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     struct stat st;
-    if (nFd >= 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode)) return nFd;
+    if (nFd >= 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode)) {
+        // Read from start to end: the kernel may read further ahead.
+        posix_fadvise(nFd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        return nFd;
+    }
     ec = nFd < 0 ? LastError() : std::make_error_code(std::errc::not_supported);
     if (nFd >= 0) ::close(nFd);
     return -1;
