@@ -1,10 +1,12 @@
-// Safe copies with batched commits, each batch flushed while the next one is copied.
+// Safe copies, small files several at once, with batched commits, each batch flushed while the
+// next one is copied.
 #include "file_copier.h"
 
 #include <algorithm>
 #include <chrono>
 #include <set>
 #include <system_error>
+#include <thread>
 
 #include "platform.h"
 #include "temp_names.h"
@@ -15,27 +17,22 @@ namespace {
 // A batch is committed when it holds this many files (or fewer, as locks allow) or bytes.
 constexpr size_t kBatchFiles = 1024;
 constexpr std::uint64_t kBatchBytes = std::uint64_t{256} << 20;
-}  // namespace
+// Files below this size go to the pool; larger ones are copied by the caller, one at a time,
+// with their progress shown.
+constexpr std::uint64_t kSmallFile = std::uint64_t{1} << 20;
 
-CFileCopier::CFileCopier(CJob& job)
-    : m_job(job), m_nBatchFiles(std::min(kBatchFiles, MaxLockedTemps() / 2)) {}
-
-bool CFileCopier::FailCopy(const CStep& step, const std::error_code& ec) {
-    bool bGoOn = FinishFlush();  // its files are reported first
-    // A source that vanished since the walk is no failure: there is nothing left to copy.
-    CEntry still;
-    std::error_code ecSource;
-    CDir::CHeld dir = step.sourceDir->Hold(ecSource);
-    if (dir && !ReadEntryAt(dir.Get(), step.strSourceName, still, ecSource) &&
-        ecSource == std::errc::no_such_file_or_directory) {
-        m_job.Note("skipped (vanished since the walk)", step.source);
-        return bGoOn;
-    }
-    return m_job.Fail(("copy " + step.source.string() + " to").c_str(), step.target, ec) && bGoOn;
+// Copies wait on the disk, so more threads than processors pay; beyond a few dozen files at
+// once a disk gains nothing.
+size_t PoolThreads() {
+    return std::clamp<size_t>(std::thread::hardware_concurrency(), 4, 16);
 }
 
-bool CFileCopier::CopyOne(const CStep& step, const std::string& strTemp, CEntry& copied,
-                          TempLock& lock, std::error_code& ec) {
+bool Ready(const std::future<void>& future) {
+    return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+bool CopyOne(const CStep& step, const std::string& strTemp, const ProgressFn& pfnProgress,
+             CEntry& copied, TempLock& lock, std::error_code& ec) {
     CDir::CHeld source = step.sourceDir->Hold(ec);
     CDir::CHeld target = source ? step.targetDir->Hold(ec) : CDir::CHeld();
     if (!target) return false;
@@ -43,63 +40,114 @@ bool CFileCopier::CopyOne(const CStep& step, const std::string& strTemp, CEntry&
         copied = step.entry;
         return CopyLink(source.Get(), step.strSourceName, target.Get(), strTemp, ec);
     }
-    CProgress& progress = m_job.Progress();
-    return CopyFileData(
-        source.Get(), step.strSourceName, target.Get(), strTemp,
-        [&](std::uint64_t n) { progress.FileBytes(n); }, copied, lock, ec);
+    return CopyFileData(source.Get(), step.strSourceName, target.Get(), strTemp, pfnProgress,
+                        copied, lock, ec);
+}
+
+// Whether the source is gone since the walk.
+bool Vanished(const CStep& step) {
+    CEntry still;
+    std::error_code ec;
+    CDir::CHeld dir = step.sourceDir->Hold(ec);
+    return dir && !ReadEntryAt(dir.Get(), step.strSourceName, still, ec) &&
+           ec == std::errc::no_such_file_or_directory;
+}
+
+}  // namespace
+
+CFileCopier::CFileCopier(CJob& job)
+    : m_job(job),
+      m_nBatchFiles(std::min(kBatchFiles, MaxLockedTemps() / 2)),
+      m_pool(PoolThreads()) {}
+
+void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
+    std::error_code ec;
+    // A source written to while it was read is read once more; a second change gives up.
+    if (CopyOne(pending.step, pending.strTemp, pfnProgress, pending.copied, pending.lock, ec) ||
+        (ec == LibError(ELibError::SourceChanged) &&
+         CopyOne(pending.step, pending.strTemp, pfnProgress, pending.copied, pending.lock, ec))) {
+        return;
+    }
+    pending.ecCopy = ec;
+    pending.bVanished = Vanished(pending.step);
 }
 
 bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource) {
     // The previous batch is reported as soon as it is in place.
-    if (m_flush.valid() && m_flush.wait_for(std::chrono::seconds(0)) == std::future_status::ready &&
-        !FinishFlush()) {
-        return false;
+    if (m_flush.valid() && Ready(m_flush) && !FinishFlush()) return false;
+    if (!Collect(false)) return false;
+    m_arrPending.push_back({step, TempNameFor(step.strTargetName), pszWhat, bRemoveSource});
+    CPending& pending = m_arrPending.back();
+    pending.linkTo = m_hardLinks.FirstCopy(step);
+    if (pending.linkTo) {
+        // Nothing to copy: the name is linked to the first copy when the batch is put in place.
+        pending.copied = pending.linkTo->copied;
+        if (!bRemoveSource) pending.pszWhat = "linked";
+        return true;
     }
-    std::string strTemp = TempNameFor(step.strTargetName);
-    CEntry copied;
-    TempLock lock = -1;  // a link's temporary has none
-    std::error_code ec;
-    std::optional<CFirstCopy> first = m_hardLinks.FirstCopy(step);
-    if (first) {
-        copied = first->copied;
-        if (!bRemoveSource) pszWhat = "linked";
-    } else if (!CopyOne(step, strTemp, copied, lock, ec) &&
-               // A source written to while it was read is read once more; a second change
-               // gives up.
-               (ec != LibError(ELibError::SourceChanged) ||
-                !CopyOne(step, strTemp, copied, lock, ec))) {
-        return FailCopy(step, ec);
-    } else {
-        m_hardLinks.Copied(step, copied);
+    m_nPendingBytes += step.entry.nSize;
+    // A file with further names is copied here, so that the names after it find its copy.
+    if (step.entry.nSize < kSmallFile && step.entry.nLinks <= 1) {
+        pending.copying = m_pool.Run([&pending] { Copy(pending, [](std::uint64_t) {}); });
     }
-    std::uint64_t nBytes = first ? 0 : copied.nSize;  // data is counted once, with its first name
-    m_job.Progress().FileDone(nBytes);
-    m_arrPending.push_back({step.sourceDir,
-                            step.targetDir,
-                            step.strSourceName,
-                            step.strTargetName,
-                            strTemp,
-                            step.source,
-                            step.target,
-                            copied,
-                            lock,
-                            pszWhat,
-                            bRemoveSource,
-                            {},
-                            {},
-                            std::move(first)});
-    m_nPendingBytes += nBytes;
-    if (m_arrPending.size() >= m_nBatchFiles || m_nPendingBytes >= kBatchBytes) {
-        bool bGoOn = FinishFlush();
-        StartFlush();
-        return bGoOn;
+    if (!pending.copying.valid()) {
+        CProgress& progress = m_job.Progress();
+        Copy(pending, [&](std::uint64_t n) { progress.FileBytes(n); });
+        if (!pending.ecCopy) m_hardLinks.Copied(step, pending.copied);
+    }
+    if (m_arrPending.size() < m_nBatchFiles && m_nPendingBytes < kBatchBytes) return true;
+    if (!Collect(true)) return false;
+    bool bGoOn = FinishFlush();
+    StartFlush();
+    return bGoOn;
+}
+
+bool CFileCopier::Collect(bool bWait) {
+    for (; m_nCollected < m_arrPending.size(); ++m_nCollected) {
+        CPending& pending = m_arrPending[m_nCollected];
+        if (pending.copying.valid()) {
+            if (!bWait && !Ready(pending.copying)) return true;
+            pending.copying.get();
+        }
+        if (!pending.ecCopy) {
+            // Data is counted once, with its first name.
+            m_job.Progress().FileDone(pending.linkTo ? 0 : pending.copied.nSize);
+        } else if (!pending.bVanished && !m_job.Settings().bIgnoreErrors) {
+            Discard(++m_nCollected);
+            CommitCollected();
+            return false;
+        }
     }
     return true;
+}
+
+// The copies after a failure that stops the operation: waited for, and their temporaries
+// removed unseen.
+void CFileCopier::Discard(size_t nFrom) {
+    for (size_t i = nFrom; i < m_arrPending.size(); ++i) {
+        CPending& pending = m_arrPending[i];
+        if (pending.copying.valid()) pending.copying.wait();
+        if (pending.ecCopy) continue;
+        std::error_code ecIgnored;
+        CDir::CHeld dir = pending.step.targetDir->Hold(ecIgnored);
+        if (dir) RemoveFileAt(dir.Get(), pending.strTemp, ecIgnored);
+        ReleaseTemp(pending.lock);
+    }
+    m_arrPending.erase(m_arrPending.begin() + static_cast<std::ptrdiff_t>(nFrom),
+                       m_arrPending.end());
+}
+
+bool CFileCopier::CommitCollected() {
+    bool bGoOn = FinishFlush();
+    if (m_arrPending.empty()) return bGoOn;
+    StartFlush();
+    return FinishFlush() && bGoOn;
 }
 
 void CFileCopier::StartFlush() {
     m_arrFlushing = std::move(m_arrPending);
     m_arrPending.clear();
+    m_nCollected = 0;
     m_nPendingBytes = 0;
     try {
         m_flush =
@@ -116,40 +164,41 @@ void CFileCopier::StartFlush() {
 // A moved source is removed only while it is still the file that was copied: one written to,
 // or put in its place, since then stays where it is.
 void CFileCopier::RemoveMovedSource(CPending& pending) {
-    CDir::CHeld dir = pending.sourceDir->Hold(pending.ecRemove);
+    CDir::CHeld dir = pending.step.sourceDir->Hold(pending.ecRemove);
     CEntry now;
-    if (!dir || !ReadEntryAt(dir.Get(), pending.strSourceName, now, pending.ecRemove)) return;
+    if (!dir || !ReadEntryAt(dir.Get(), pending.step.strSourceName, now, pending.ecRemove)) return;
     if (now.id != pending.copied.id || now.nSize != pending.copied.nSize ||
         now.nTime != pending.copied.nTime) {
         pending.ecRemove = LibError(ELibError::SourceChangedSinceCopy);
         return;
     }
-    RemoveFileAt(dir.Get(), pending.strSourceName, pending.ecRemove);
+    RemoveFileAt(dir.Get(), pending.step.strSourceName, pending.ecRemove);
 }
 
 // On the second thread: flushes the batch, then renames each copy into place (and removes the
 // source of a move), keeping every failure for the report.
-void CFileCopier::PutInPlace(std::vector<CPending>& arrBatch) {
+void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
     // One directory per file system is enough to flush it, and few are held at once.
     std::vector<CDir::CHeld> arrHeld;
     std::vector<DirHandle> arrDirs;
     std::set<std::uint64_t> devices;
     std::error_code ecFlush;
     for (const CPending& pending : arrBatch) {
-        if (!devices.insert(pending.targetDir->Identity().nDev).second) continue;
-        arrHeld.push_back(pending.targetDir->Hold(ecFlush));
+        if (!devices.insert(pending.step.targetDir->Identity().nDev).second) continue;
+        arrHeld.push_back(pending.step.targetDir->Hold(ecFlush));
         if (!arrHeld.back()) break;
         arrDirs.push_back(arrHeld.back().Get());
     }
     bool bFlushed = !ecFlush && FlushWrites(arrDirs, ecFlush);
     arrHeld.clear();
     for (CPending& pending : arrBatch) {
+        if (pending.ecCopy) continue;  // nothing was written
         std::error_code ecIgnored;
-        CDir::CHeld dir = pending.targetDir->Hold(pending.ecWrite);
+        CDir::CHeld dir = pending.step.targetDir->Hold(pending.ecWrite);
         if (!bFlushed) {
             pending.ecWrite = ecFlush;
         } else if (dir && (!pending.linkTo || LinkToFirst(pending, dir.Get())) &&
-                   ReplaceEntryAt(dir.Get(), pending.strTemp, dir.Get(), pending.strTargetName,
+                   ReplaceEntryAt(dir.Get(), pending.strTemp, dir.Get(), pending.step.strTargetName,
                                   pending.ecWrite)) {
             ReleaseTemp(pending.lock);
             if (pending.bRemoveSource) RemoveMovedSource(pending);
@@ -196,34 +245,45 @@ void CFileCopier::ReportNotKept(const CPending& pending) {
             continue;
         }
         m_nNotKeptReported |= kind.nBit;
-        m_job.Note(kind.pszWhat, pending.target);
+        m_job.Note(kind.pszWhat, pending.step.target);
     }
 }
 
 bool CFileCopier::Commit() {
-    bool bGoOn = FinishFlush();
-    if (m_arrPending.empty()) return bGoOn && !m_job.Stopped();
-    StartFlush();
-    return FinishFlush() && bGoOn;
+    if (!Collect(true)) return false;
+    return CommitCollected() && !m_job.Stopped();
+}
+
+bool CFileCopier::ReportCopyFailure(const CPending& pending) {
+    const CStep& step = pending.step;
+    if (pending.bVanished) {
+        m_job.Note("skipped (vanished since the walk)", step.source);
+        return true;
+    }
+    return m_job.Fail(("copy " + step.source.string() + " to").c_str(), step.target,
+                      pending.ecCopy);
 }
 
 bool CFileCopier::FinishFlush() {
     if (!m_flush.valid()) return true;
     m_flush.get();
-    std::vector<CPending> arrBatch;
+    std::deque<CPending> arrBatch;
     arrBatch.swap(m_arrFlushing);
     bool bGoOn = true;
     for (const CPending& pending : arrBatch) {
-        if (pending.ecWrite) {
-            bGoOn = m_job.Fail("write", pending.target, pending.ecWrite) && bGoOn;
-            continue;
+        const CStep& step = pending.step;
+        if (pending.ecCopy) {
+            bGoOn = ReportCopyFailure(pending) && bGoOn;
+        } else if (pending.ecWrite) {
+            bGoOn = m_job.Fail("write", step.target, pending.ecWrite) && bGoOn;
+        } else {
+            ReportNotKept(pending);
+            if (pending.ecRemove) {
+                bGoOn =
+                    m_job.Fail("remove the moved source", step.source, pending.ecRemove) && bGoOn;
+            }
+            m_job.Acted(pending.pszWhat, step.source, &step.target);
         }
-        ReportNotKept(pending);
-        if (pending.ecRemove) {
-            bGoOn =
-                m_job.Fail("remove the moved source", pending.source, pending.ecRemove) && bGoOn;
-        }
-        m_job.Acted(pending.pszWhat, pending.source, &pending.target);
     }
     return bGoOn;
 }

@@ -1,22 +1,26 @@
 // Copies files so that nothing is ever lost: each copy is written under a temporary name in
 // the target's directory, and only once the data is on the disk is it renamed over the real
-// name. Copies are committed in batches, so that one flush of the file system serves many
-// files; a batch is flushed and renamed into place on a second thread while the next one is
-// copied, then reported, batch after batch in order. A source that changes while it is copied
-// is copied once more, then given up. The source of a move is removed only after its copy has
-// been committed, and only while it is still the file that was copied. A further name of a file
-// copied already is linked to that copy once the copy is in place.
+// name. Small files are copied by a pool of threads, several at once, since each copy waits on
+// the file system more than on the processor; a large one is copied by the caller's thread.
+// Copies are committed in batches, so that one flush of the file system serves many files; a
+// batch is flushed and renamed into place on a second thread while the next one is copied,
+// then reported, batch after batch, each file in the order it was added, its failure too. A
+// failure that stops the operation removes the copies added after it. A source that changes
+// while it is copied is copied once more, then given up. The source of a move is removed only
+// after its copy has been committed, and only while it is still the file that was copied. A
+// further name of a file copied already is linked to that copy once the copy is in place.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <future>
 #include <optional>
-#include <vector>
 
 #include "hard_links.h"
 #include "job.h"
 #include "plan.h"
 #include "platform.h"
+#include "worker_pool.h"
 
 namespace pvw {
 
@@ -30,43 +34,60 @@ public:
     // Writes the step's source file or link beside its target, whose directory exists;
     // reported as pszWhat when committed. False when the operation must stop.
     bool Add(const CStep& step, const char* pszWhat, bool bRemoveSource);
-    // Flushes what was written and renames every copy into place.
+    // Waits for the copies, flushes what was written and renames every copy into place.
     bool Commit();
 
 private:
     struct CPending {
-        DirPtr sourceDir, targetDir;
-        std::string strSourceName, strTargetName, strTemp;
-        Path source, target;
-        CEntry copied;  // the source as it was copied: a move removes only that
-        TempLock lock;  // held until the temporary is renamed into place or removed
+        CStep step;
+        std::string strTemp;
         const char* pszWhat;
         bool bRemoveSource;
-        std::error_code ecWrite, ecRemove;  // why it was not renamed, or its source not removed
-        std::optional<CFirstCopy> linkTo;   // for a further name: the copy it is linked to
+        // Valid while the pool copies it.
+        std::future<void> copying = {};
+        // The source as it was copied: a move removes only that.
+        CEntry copied = {};
+        // Held until the temporary is renamed into place or removed.
+        TempLock lock = -1;
+        // The source was gone: nothing to copy, and no failure.
+        bool bVanished = false;
+        // Why it was not copied, not renamed, or its source not removed.
+        std::error_code ecCopy = {}, ecWrite = {}, ecRemove = {};
+        // For a further name: the copy it is linked to.
+        std::optional<CFirstCopy> linkTo = {};
     };
-    bool CopyOne(const CStep& step, const std::string& strTemp, CEntry& copied, TempLock& lock,
-                 std::error_code& ec);
+    // Copies on whichever thread runs it; pfnProgress is called on that thread.
+    static void Copy(CPending& pending, const ProgressFn& pfnProgress);
+    // Takes the outcome of the copies in order, up to the first one still running (or of all,
+    // waiting for them). False when a failure stops the operation: the copies before it are
+    // committed and reported with it, those after it removed.
+    bool Collect(bool bWait);
+    void Discard(size_t nFrom);
+    // Puts every collected copy in place and reports it, after the batch before it.
+    bool CommitCollected();
     // Starts flushing the pending batch and renaming it into place on a second thread, while
     // the next one is copied.
     void StartFlush();
-    static void PutInPlace(std::vector<CPending>& arrBatch);
+    static void PutInPlace(std::deque<CPending>& arrBatch);
     static bool LinkToFirst(CPending& pending, DirHandle dir);
     // Says once per operation what the target's file system could not keep.
     void ReportNotKept(const CPending& pending);
     // Waits for the batch being put in place, then reports it.
     bool FinishFlush();
     static void RemoveMovedSource(CPending& pending);
-    bool FailCopy(const CStep& step, const std::error_code& ec);
+    bool ReportCopyFailure(const CPending& pending);
 
     CJob& m_job;
     size_t m_nBatchFiles;  // each temporary of this and the batch being flushed holds its lock
-    std::vector<CPending> m_arrPending;
+    // A deque, so that a copy the pool writes into keeps its place as others are added.
+    std::deque<CPending> m_arrPending;
+    size_t m_nCollected = 0;  // the first pending copies, whose outcome has been taken
     std::uint64_t m_nPendingBytes = 0;
-    std::vector<CPending> m_arrFlushing;
+    std::deque<CPending> m_arrFlushing;
     CHardLinks m_hardLinks;
     unsigned m_nNotKeptReported = 0;
     std::future<void> m_flush;
+    CWorkerPool m_pool;  // last: its threads end before what they write into
 };
 
 }  // namespace pvw

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <functional>
+#include <sstream>
+#include <vector>
 
 #include "family/pvwfile.h"
 #include "fault_layer.h"
@@ -46,6 +48,22 @@ protected:
 };
 
 const std::string kBig(3 << 20, 'b');
+
+// The file names of the copy's reports, in the order they were made, copied or failed.
+std::vector<std::string> ReportedNames(const std::string& strNotes, const std::string& strSource) {
+    std::vector<std::string> arrNames;
+    std::istringstream lines(strNotes);
+    for (std::string strLine; std::getline(lines, strLine);) {
+        for (const char* pszStart : {"PVWCopy: copied ", "PVWCopy: cannot copy "}) {
+            std::string strAt = pszStart + strSource + "/";
+            if (strLine.starts_with(strAt)) {
+                arrNames.push_back(
+                    strLine.substr(strAt.size(), strLine.find(' ', strAt.size()) - strAt.size()));
+            }
+        }
+    }
+    return arrNames;
+}
 
 }  // namespace
 
@@ -182,4 +200,38 @@ TEST_F(FaultTest, EqualisingDeletesAFoldersExtrasBeforeTheNextFolder) {
     PVWSetAnswerYesForDelete(1);
     EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), -3);
     EXPECT_EQ(Read(Dst()), (Tree{{"a", "<dir>"}, {"a/x", "1"}, {"b", "<dir>"}, {"b/extra", "e"}}));
+}
+
+TEST_F(FaultTest, CopiesMadeAtOnceAreReportedInOrderAndAFailureStopsAtItsPlace) {
+    Tree source;
+    std::vector<std::string> arrAll;
+    for (int i = 0; i < 300; ++i) {
+        std::string strName = "f" + std::to_string(1000 + i);
+        source[strName] = strName;
+        arrAll.push_back(strName);
+    }
+    const std::vector<std::string> arrUpToBad(arrAll.begin(), arrAll.begin() + 151);
+    const struct {
+        const char* pszName;
+        bool bIgnore;
+        int nResult;
+        const std::vector<std::string>& arrReported;
+    } cases[] = {{"errors ignored", true, 299, arrAll}, {"errors stop", false, -3, arrUpToBad}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        fs::remove_all(Src());
+        fs::remove_all(Dst());
+        fs::resize_file(m_root / "notes", 0);
+        Make(Src(), source);
+        fault::ArmReadError((Src() / "f1150").string(), 0);
+        Reset();
+        PVWSetIgnoreErrors(c.bIgnore);
+        EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), c.nResult);
+        fault::Disarm();
+        EXPECT_EQ(ReportedNames(Notes(), S()), c.arrReported);
+        Tree copied = source;
+        copied.erase(copied.find("f1150"), c.bIgnore ? copied.find("f1151") : copied.end());
+        EXPECT_EQ(Read(Dst()), copied);
+        EXPECT_EQ(Temporaries(Dst()), "");
+    }
 }
