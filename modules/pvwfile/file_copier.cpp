@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <new>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -62,11 +63,17 @@ CFileCopier::CFileCopier(CJob& job)
 
 void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
     std::error_code ec;
-    // A source written to while it was read is read once more; a second change gives up.
-    if (CopyOne(pending.step, pending.strTemp, pfnProgress, pending.copied, pending.lock, ec) ||
-        (ec == LibError(ELibError::SourceChanged) &&
-         CopyOne(pending.step, pending.strTemp, pfnProgress, pending.copied, pending.lock, ec))) {
-        return;
+    try {
+        // A source written to while it was read is read once more; a second change gives up.
+        if (CopyOne(pending.step, pending.strTemp, pfnProgress, pending.copied, pending.lock, ec) ||
+            (ec == LibError(ELibError::SourceChanged) &&
+             CopyOne(pending.step, pending.strTemp, pfnProgress, pending.copied, pending.lock,
+                     ec))) {
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+        // Reported in its place like any failure; what was written is never put in place.
+        ec = std::make_error_code(std::errc::not_enough_memory);
     }
     pending.ecCopy = ec;
     pending.bVanished = Vanished(pending.step);
