@@ -52,7 +52,7 @@ std::vector<const CDir*> CDir::Chain() const {
 Path CDir::GetPath() const {
     std::vector<const CDir*> arrChain = Chain();
     Path path = arrChain.front()->m_rootPath;
-    for (size_t i = 1; i < arrChain.size(); ++i) path /= arrChain[i]->m_strName;
+    for (size_t i = 1; i < arrChain.size(); ++i) path /= NamePath(arrChain[i]->m_strName);
     return path;
 }
 

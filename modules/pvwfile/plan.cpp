@@ -272,7 +272,7 @@ void CExecutor::ChangeAttrib(const CStep& step) {
                           strNewName, ec)) {
         m_job.Fail("change attributes of", step.source, ec);
     } else if (strNewName != step.strSourceName) {
-        Path newPath = step.source.parent_path() / strNewName;
+        Path newPath = step.source.parent_path() / NamePath(strNewName);
         m_job.Acted("changed attributes, now", step.source, &newPath);
     } else {
         m_job.Acted("changed attributes of", step.source);

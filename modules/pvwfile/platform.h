@@ -159,8 +159,14 @@ void NotifyHost(int nTarget, const std::string& strLine);
 // True when standard error is a terminal, where a progress bar may be drawn.
 bool StderrIsTerminal();
 
-// The key under which a name is matched between two trees: the name itself on POSIX, its
-// lower-case form on Windows, where A.TXT and a.txt are one file.
+// The key under which a name is matched between two trees: the name itself on POSIX; on
+// Windows, where A.TXT and a.txt are one file, a form that is the same for names the system
+// takes for one, whatever their case (not only ASCII: Ä.txt and ä.txt too). Keys compared as
+// byte strings order names consistently with that sameness, as a sorted merge needs.
 std::string NameKey(const std::string& strName);
+
+// The name of an entry, as listings give it, as a path to join to its directory's: on Windows
+// the name is UTF-8, which a path made of it as it is would read in another code page.
+Path NamePath(const std::string& strName);
 
 }  // namespace pvw

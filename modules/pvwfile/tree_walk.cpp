@@ -10,12 +10,20 @@ namespace pvw {
 
 namespace {
 
+// Each name's key is made once: on Windows making it costs a conversion of the name.
 void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKeys) {
-    std::sort(arrEntries.begin(), arrEntries.end(), [](const CEntry& a, const CEntry& b) {
-        return NameKey(a.strName) < NameKey(b.strName);
-    });
+    std::vector<std::pair<std::string, CEntry>> arrKeyed;
+    arrKeyed.reserve(arrEntries.size());
+    for (CEntry& entry : arrEntries)
+        arrKeyed.emplace_back(NameKey(entry.strName), std::move(entry));
+    std::sort(arrKeyed.begin(), arrKeyed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    arrEntries.clear();
     arrKeys.clear();
-    for (const CEntry& entry : arrEntries) arrKeys.push_back(NameKey(entry.strName));
+    for (auto& [strKey, entry] : arrKeyed) {
+        arrKeys.push_back(std::move(strKey));
+        arrEntries.push_back(std::move(entry));
+    }
 }
 
 // The place of root inner below root outer, when a recursive walk of outer would meet it.
@@ -146,9 +154,9 @@ void CTreeWalk::LeaveOutTemps(std::vector<CEntry>& arrEntries, const DirPtr& pDi
         CDir::CHeld held = pDir->Hold(ec);
         if (held && RemoveStaleTemp(held.Get(), it->strName, ec)) {
             m_job.Note("removed a temporary left by an interrupted run",
-                       pDir->GetPath() / it->strName);
+                       pDir->GetPath() / NamePath(it->strName));
         } else if (ec) {
-            m_job.Fail("remove the temporary", pDir->GetPath() / it->strName, ec);
+            m_job.Fail("remove the temporary", pDir->GetPath() / NamePath(it->strName), ec);
         }
     }
     arrEntries.erase(itTemps, arrEntries.end());

@@ -28,8 +28,12 @@ struct CPair {
     bool bInTheWay = false;
 
     // The paths, for reports; made when asked for, so that a deep tree keeps no path per level.
-    Path Source() const { return sourceDir ? sourceDir->GetPath() / strSourceName : Path(); }
-    Path Target() const { return targetDir ? targetDir->GetPath() / strTargetName : Path(); }
+    Path Source() const {
+        return sourceDir ? sourceDir->GetPath() / NamePath(strSourceName) : Path();
+    }
+    Path Target() const {
+        return targetDir ? targetDir->GetPath() / NamePath(strTargetName) : Path();
+    }
     // "/"-separated path below the roots.
     std::string Rel() const;
 };

@@ -20,6 +20,10 @@ target_sources(qjtests PRIVATE ${PROJECT_SOURCE_DIR}/src/res/win32/strings.rc)
 add_dependencies(qjtests QJIntp32)
 target_link_libraries(qjtests PRIVATE version)
 
+# The file library's names beside the system's own comparison of names.
+target_sources(qjtests PRIVATE ${PROJECT_SOURCE_DIR}/modules/pvwfile/win32/names.cpp)
+target_include_directories(qjtests PRIVATE ${PROJECT_SOURCE_DIR}/modules)
+
 # qjintp.exe as a command that the script drivers run like the Linux host.
 list(JOIN QJ_WINE " " QJ_WINE_TEXT)
 file(GENERATE OUTPUT ${QJ_QJINTP_COMMAND}
@@ -77,6 +81,12 @@ add_test(NAME windows_translated
 add_test(NAME windows_file_links
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/links/run_link_safety.sh ${QJ_QJINTP_COMMAND}
                  ${CMAKE_CURRENT_SOURCE_DIR}/windows/links)
+
+# What the file library keeps of names on Windows: names that differ in the case of letters
+# beyond ASCII are one file.
+add_test(NAME windows_file_fidelity
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/fidelity/run_fidelity.sh ${QJ_QJINTP_COMMAND}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/fidelity)
 
 # The file library's equalise and delete of nested folders, under wine.
 add_test(NAME windows_file_trees

@@ -116,4 +116,8 @@ std::string NameKey(const std::string& strName) {
     return strName;
 }
 
+Path NamePath(const std::string& strName) {
+    return Path(strName);
+}
+
 }  // namespace pvw

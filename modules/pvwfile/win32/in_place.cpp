@@ -32,10 +32,12 @@ std::error_code LeadsElsewhereError() {
     return std::error_code(1, s_category);
 }
 
+// The runtime library's paths would read the name in another code page than the UTF-8 in
+// which they spell the listing's names.
 std::wstring ChildPath(DirHandle dir, const std::string& strName) {
     std::wstring strPath = WinDir(dir).strFinal;
     if (strPath.empty() || strPath.back() != L'\\') strPath += L'\\';
-    return strPath + Path(strName).wstring();
+    return strPath + WideName(strName);
 }
 
 bool FinalPath(HANDLE hFile, std::wstring& strPath, std::error_code& ec) {

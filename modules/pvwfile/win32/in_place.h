@@ -33,6 +33,10 @@ enum class EShare : DWORD {
     None = 0,
 };
 
+// A name as the library holds it (UTF-8, as listings give it) in the system's UTF-16. Bytes
+// that are no UTF-8 (a name cut short) become U+FFFD, never a failure.
+std::wstring WideName(const std::string& strName);
+
 // The path that names strName inside dir.
 std::wstring ChildPath(DirHandle dir, const std::string& strName);
 

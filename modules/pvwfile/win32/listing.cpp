@@ -3,8 +3,6 @@
 // links; other reparse points (cloud placeholders, deduplicated files) are what they hold.
 // An entry that resolves to another place without being such a link (wine shows a Unix link
 // so) is special: it is reported and never entered, copied or removed.
-#include <cctype>
-
 #include "in_place.h"
 #include "win_error.h"
 
@@ -145,11 +143,5 @@ bool ReadEntry(const Path& path, bool bFollow, CEntry& entry, std::error_code& e
 
 // Windows gives every attribute with the listing.
 void ReadExtraAttributes(DirHandle, const std::string&, CEntry&) {}
-
-std::string NameKey(const std::string& strName) {
-    std::string strKey = strName;
-    for (char& c : strKey) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return strKey;
-}
 
 }  // namespace pvw
