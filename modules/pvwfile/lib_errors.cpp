@@ -21,6 +21,9 @@ public:
                 return "the copy it was to be linked to changed";
             case ELibError::SourceChangedSinceCopy:
                 return "it changed after it was copied, and stays";
+            case ELibError::ReadOnlyNotRestored:
+                return "it could not be replaced or removed, and its read-only flag, cleared "
+                       "for that, could not be set again";
         }
         return "unknown failure";
     }

@@ -82,8 +82,8 @@ add_test(NAME windows_file_links
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/links/run_link_safety.sh ${QJ_QJINTP_COMMAND}
                  ${CMAKE_CURRENT_SOURCE_DIR}/windows/links)
 
-# What the file library keeps of names on Windows: names that differ in the case of letters
-# beyond ASCII are one file.
+# What the file library keeps of names and attributes on Windows: names that differ in the case
+# of letters beyond ASCII are one file, and a read-only file whose replace fails stays read-only.
 add_test(NAME windows_file_fidelity
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/fidelity/run_fidelity.sh ${QJ_QJINTP_COMMAND}
                  ${CMAKE_CURRENT_SOURCE_DIR}/windows/fidelity)

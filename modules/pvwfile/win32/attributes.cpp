@@ -5,32 +5,47 @@
 
 namespace pvw {
 
-bool ChangeAttributes(DirHandle dir, const std::string& strName, const CEntry&, unsigned nSet,
-                      unsigned nClear, std::string& strNewName, std::error_code& ec) {
-    strNewName = strName;
+namespace {
+
+DWORD FlagsOf(unsigned nBits) {
+    const struct {
+        unsigned nBit;
+        DWORD nFlag;
+    } kMap[] = {{ATTR_R, FILE_ATTRIBUTE_READONLY},
+                {ATTR_H, FILE_ATTRIBUTE_HIDDEN},
+                {ATTR_S, FILE_ATTRIBUTE_SYSTEM},
+                {ATTR_A, FILE_ATTRIBUTE_ARCHIVE}};
+    DWORD nFlags = 0;
+    for (const auto& m : kMap) {
+        if (nBits & m.nBit) nFlags |= m.nFlag;
+    }
+    return nFlags;
+}
+
+}  // namespace
+
+bool ChangeAttributesAt(DirHandle dir, const std::string& strName, DWORD nSet, DWORD nClear,
+                        DWORD& nBefore, std::error_code& ec) {
     HANDLE hFile =
         OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, EShare::Brief, ec);
     if (hFile == INVALID_HANDLE_VALUE) return false;
     FILE_BASIC_INFO basic;
     bool bOk = GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof basic);
     if (bOk) {
-        DWORD nAttr = basic.FileAttributes;
-        const struct {
-            unsigned nBit;
-            DWORD nFlag;
-        } kMap[] = {{ATTR_R, FILE_ATTRIBUTE_READONLY},
-                    {ATTR_H, FILE_ATTRIBUTE_HIDDEN},
-                    {ATTR_S, FILE_ATTRIBUTE_SYSTEM},
-                    {ATTR_A, FILE_ATTRIBUTE_ARCHIVE}};
-        for (const auto& m : kMap) {
-            if (nSet & m.nBit) nAttr |= m.nFlag;
-            if (nClear & m.nBit) nAttr &= ~m.nFlag;
-        }
-        bOk = SetAttributesByHandle(hFile, nAttr);
+        nBefore = basic.FileAttributes;
+        DWORD nAfter = (nBefore | nSet) & ~nClear;
+        bOk = nAfter == nBefore || SetAttributesByHandle(hFile, nAfter);
     }
     if (!bOk) ec = LastWinError();
     CloseHandle(hFile);
     return bOk;
+}
+
+bool ChangeAttributes(DirHandle dir, const std::string& strName, const CEntry&, unsigned nSet,
+                      unsigned nClear, std::string& strNewName, std::error_code& ec) {
+    strNewName = strName;
+    DWORD nBefore = 0;
+    return ChangeAttributesAt(dir, strName, FlagsOf(nSet), FlagsOf(nClear), nBefore, ec);
 }
 
 }  // namespace pvw

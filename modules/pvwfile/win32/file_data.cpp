@@ -1,7 +1,10 @@
-// Copying, reading, renaming and removing files on Windows: a file's data is copied through
-// handles into a temporary made for it, flushed to the disk before its rename, and given the
-// source's time and attributes; links are copied as links by CopyFileEx. Files are named
-// inside open directories; a removal acts through a handle proven to be the entry itself.
+// Copying, reading, renaming and removing files on Windows: a file's data and named streams
+// are copied through handles into a temporary made for it, flushed to the disk before its
+// rename, and given the source's time and attributes; links are copied as links by
+// CopyFileEx. Files are named inside open directories; a removal acts through a handle proven
+// to be the entry itself.
+#include "file_data.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -13,19 +16,6 @@ namespace pvw {
 namespace {
 
 constexpr DWORD kChunk = DWORD{1} << 20;
-
-// Clears the read-only attribute of strName in dir, through a handle proven to be the entry.
-bool MakeWritable(DirHandle dir, const std::string& strName) {
-    std::error_code ec;
-    HANDLE hFile =
-        OpenInPlace(dir, strName, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, EShare::Brief, ec);
-    if (hFile == INVALID_HANDLE_VALUE) return false;
-    FILE_BASIC_INFO basic;
-    bool bOk = GetFileInformationByHandleEx(hFile, FileBasicInfo, &basic, sizeof basic) &&
-               SetAttributesByHandle(hFile, basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY);
-    CloseHandle(hFile);
-    return bOk;
-}
 
 bool SameState(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
     return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
@@ -42,6 +32,34 @@ void FillCopied(const BY_HANDLE_FILE_INFORMATION& info, const std::string& strNa
     copied.id = IdentityOf(info);
 }
 
+// The data and the named streams, then on the disk; answers the source's state after the copy.
+bool CopyOpenFile(HANDLE hIn, const std::wstring& strSource, HANDLE hOut,
+                  const std::wstring& strTemp, const ProgressFn& pfnProgress,
+                  BY_HANDLE_FILE_INFORMATION& after, std::error_code& ec) {
+    if (!CopyData(hIn, hOut, pfnProgress, ec) || !CopyStreams(hIn, strSource, hOut, strTemp, ec)) {
+        return false;
+    }
+    if (FlushFileBuffers(hOut) && GetFileInformationByHandle(hIn, &after)) return true;
+    ec = LastWinError();
+    return false;
+}
+
+// The source's time and attributes, given last, so that a temporary that fails before is never
+// read-only.
+bool GiveTimeAndAttributes(HANDLE hOut, const BY_HANDLE_FILE_INFORMATION& source,
+                           std::error_code& ec) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    if (SetFileTime(hOut, nullptr, nullptr, &source.ftLastWriteTime) &&
+        SetAttributesByHandle(hOut, source.dwFileAttributes & kKept)) {
+        return true;
+    }
+    ec = LastWinError();
+    return false;
+}
+
+}  // namespace
+
 bool CopyData(HANDLE hIn, HANDLE hOut, const ProgressFn& pfnProgress, std::error_code& ec) {
     std::vector<char> buffer(kChunk);
     std::uint64_t nDone = 0;
@@ -57,31 +75,13 @@ bool CopyData(HANDLE hIn, HANDLE hOut, const ProgressFn& pfnProgress, std::error
     return false;
 }
 
-// The data, then on the disk, then the source's time and attributes; answers the source's
-// state after the copy.
-bool CopyOpenFile(HANDLE hIn, const BY_HANDLE_FILE_INFORMATION& before, HANDLE hOut,
-                  const ProgressFn& pfnProgress, BY_HANDLE_FILE_INFORMATION& after,
-                  std::error_code& ec) {
-    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-    if (!CopyData(hIn, hOut, pfnProgress, ec)) return false;
-    if (FlushFileBuffers(hOut) && SetFileTime(hOut, nullptr, nullptr, &before.ftLastWriteTime) &&
-        SetAttributesByHandle(hOut, before.dwFileAttributes & kKept) &&
-        GetFileInformationByHandle(hIn, &after)) {
-        return true;
-    }
-    ec = LastWinError();
-    return false;
-}
-
-}  // namespace
-
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
                   const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
                   TempLock& lock, std::error_code& ec) {
-    HANDLE hIn = CreateFileW(ChildPath(sourceDir, strSource).c_str(), GENERIC_READ,
-                             static_cast<DWORD>(EShare::Brief), nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    std::wstring strSourcePath = ChildPath(sourceDir, strSource);
+    std::wstring strTempPath = ChildPath(tempDir, strTemp);
+    HANDLE hIn = CreateFileW(strSourcePath.c_str(), GENERIC_READ, static_cast<DWORD>(EShare::Brief),
+                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     BY_HANDLE_FILE_INFORMATION before, after;
     if (hIn == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(hIn, &before)) {
         ec = LastWinError();
@@ -90,26 +90,29 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
     }
     // The temporary's handle is its lock (see RemoveStaleTemp). CREATE_NEW never opens what a
     // link in its place leads to.
-    HANDLE hOut = CreateFileW(
-        ChildPath(tempDir, strTemp).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-        static_cast<DWORD>(EShare::Brief), nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE hOut = CreateFileW(strTempPath.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                              static_cast<DWORD>(EShare::Brief), nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hOut == INVALID_HANDLE_VALUE) {
         ec = LastWinError();
         CloseHandle(hIn);
         return false;
     }
-    bool bCopied = CopyOpenFile(hIn, before, hOut, pfnProgress, after, ec);
+    bool bCopied = CopyOpenFile(hIn, strSourcePath, hOut, strTempPath, pfnProgress, after, ec);
     CloseHandle(hIn);
-    if (bCopied && SameState(before, after)) {
+    if (bCopied && !SameState(before, after)) {
+        ec = LibError(ELibError::SourceChanged);
+        bCopied = false;
+    }
+    if (bCopied && GiveTimeAndAttributes(hOut, before, ec)) {
         FillCopied(after, strSource, copied);
         lock = reinterpret_cast<TempLock>(hOut);
         return true;
     }
-    if (bCopied) ec = LibError(ELibError::SourceChanged);
-    // Removed through its own handle, read-only or not.
-    SetAttributesByHandle(hOut, FILE_ATTRIBUTE_NORMAL);
-    std::error_code ecIgnored;
-    DeleteByHandle(hOut, ecIgnored);
+    // Removed through its own handle. One that cannot be is left to the sweep of a later run,
+    // its lock gone with the handle; the copy's own failure is the one reported.
+    std::error_code ecLeft;
+    DeleteByHandle(hOut, ecLeft);
     return false;
 }
 
@@ -162,12 +165,22 @@ bool ReplaceEntryAt(DirHandle fromDir, const std::string& strFrom, DirHandle toD
     std::wstring strFromPath = ChildPath(fromDir, strFrom), strToPath = ChildPath(toDir, strTo);
     DWORD nFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     if (MoveFileExW(strFromPath.c_str(), strToPath.c_str(), nFlags)) return true;
-    // A read-only target refuses to be replaced; the caller has decided it may be.
-    if (GetLastError() == ERROR_ACCESS_DENIED && MakeWritable(toDir, strTo) &&
-        MoveFileExW(strFromPath.c_str(), strToPath.c_str(), nFlags)) {
-        return true;
-    }
     ec = LastWinError();
+    // A read-only target refuses to be replaced; the caller has decided it may be. Its flag is
+    // set again when the replace fails all the same. When there is no flag to clear, or it
+    // cannot be cleared (no target at all, say), the refusal stands as the reason.
+    DWORD nBefore = 0;
+    std::error_code ecAttr;
+    if (ec.value() != ERROR_ACCESS_DENIED ||
+        !ChangeAttributesAt(toDir, strTo, 0, FILE_ATTRIBUTE_READONLY, nBefore, ecAttr) ||
+        !(nBefore & FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
+    if (MoveFileExW(strFromPath.c_str(), strToPath.c_str(), nFlags)) return true;
+    ec = LastWinError();
+    if (!ChangeAttributesAt(toDir, strTo, FILE_ATTRIBUTE_READONLY, 0, nBefore, ecAttr)) {
+        ec = LibError(ELibError::ReadOnlyNotRestored);
+    }
     return false;
 }
 
@@ -187,10 +200,7 @@ bool RemoveFileAt(DirHandle dir, const std::string& strName, std::error_code& ec
     } else if ((basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLinkHandle(hFile)) {
         ec = std::make_error_code(std::errc::is_a_directory);
     } else {
-        if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) {
-            SetAttributesByHandle(hFile, basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY);
-        }
-        return DeleteByHandle(hFile, ec);
+        return DeleteFileByHandle(hFile, basic.FileAttributes, ec);
     }
     CloseHandle(hFile);
     return false;

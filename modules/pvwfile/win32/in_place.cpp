@@ -96,11 +96,21 @@ bool SetAttributesByHandle(HANDLE hFile, DWORD nAttr) {
 }
 
 bool DeleteByHandle(HANDLE hFile, std::error_code& ec) {
+    return DeleteFileByHandle(hFile, 0, ec);
+}
+
+bool DeleteFileByHandle(HANDLE hFile, DWORD nAttr, std::error_code& ec) {
+    bool bReadOnly = (nAttr & FILE_ATTRIBUTE_READONLY) != 0;
+    bool bOk = !bReadOnly || SetAttributesByHandle(hFile, nAttr & ~FILE_ATTRIBUTE_READONLY);
+    bool bCleared = bReadOnly && bOk;
     // wine removes the name when the last handle closes, by the name the handle was opened
     // with, which the caller has proven to be the entry itself.
     FILE_DISPOSITION_INFO info{TRUE};
-    bool bOk = SetFileInformationByHandle(hFile, FileDispositionInfo, &info, sizeof info);
+    bOk = bOk && SetFileInformationByHandle(hFile, FileDispositionInfo, &info, sizeof info);
     if (!bOk) ec = LastWinError();
+    if (!bOk && bCleared && !SetAttributesByHandle(hFile, nAttr)) {
+        ec = LibError(ELibError::ReadOnlyNotRestored);
+    }
     CloseHandle(hFile);
     return bOk;
 }

@@ -65,6 +65,15 @@ bool SetAttributesByHandle(HANDLE hFile, DWORD nAttr);
 // Deletes what the handle holds, by the handle, and closes it.
 bool DeleteByHandle(HANDLE hFile, std::error_code& ec);
 
+// The same for a file whose attributes are nAttr: a read-only one has the flag cleared for its
+// deletion, and set again when the deletion fails.
+bool DeleteFileByHandle(HANDLE hFile, DWORD nAttr, std::error_code& ec);
+
+// Sets the attributes nSet and clears nClear (FILE_ATTRIBUTE_ flags) of strName in dir, through a
+// handle proven to be the entry; nBefore receives the attributes it had.
+bool ChangeAttributesAt(DirHandle dir, const std::string& strName, DWORD nSet, DWORD nClear,
+                        DWORD& nBefore, std::error_code& ec);
+
 // Which file an open handle's information names: volume serial number and file index.
 CIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info);
 

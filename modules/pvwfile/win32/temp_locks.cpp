@@ -23,13 +23,15 @@ bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code&
         }
         return false;
     }
-    if (IsLinkHandle(hFile)) {
-        CloseHandle(hFile);
-        return false;
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    if (!GetFileInformationByHandleEx(hFile, FileAttributeTagInfo, &tag, sizeof tag)) {
+        ec = LastWinError();
+    } else if (!IsLinkTag(tag.FileAttributes, tag.ReparseTag)) {
+        // Its writer let go of it without renaming it: it is garbage of a run that ended.
+        return DeleteFileByHandle(hFile, tag.FileAttributes, ec);
     }
-    // Its writer let go of it without renaming it: it is garbage of a run that ended.
-    SetAttributesByHandle(hFile, FILE_ATTRIBUTE_NORMAL);
-    return DeleteByHandle(hFile, ec);
+    CloseHandle(hFile);
+    return false;
 }
 
 // A process's handles are not the scarce kind of descriptor that POSIX limits.
