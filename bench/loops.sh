@@ -3,69 +3,94 @@
 # folder), QJINTP (the host) and PYTHON (python3's own executable, not a version manager's
 # wrapper, which would start before it and be measured with it).
 #
-# The loops: "i += 1" under a While; the same with "n = GetLenght( s )" in the body; the same
-# calling a procedure whose body is "i += 1". The count runs from 1, so that no program needs a
-# negative number for zero passes; every peer prints where i ended, which is checked.
+# The loops: "i += 1" under a While; the same with "k = GetLenght( s )" in the body; the same
+# calling a procedure whose body is "i += 1". Each runs with its bound written in the loop's
+# condition ("i <= 1000"), and with it held in a variable ("i != n", the loops named with
+# "-n"), which a condition must look up as it does "i". The count runs from 1, so that no
+# program needs a negative number for zero passes; every peer prints where i ended, which is
+# checked.
 # shellcheck shell=bash disable=SC2016  # the programs' own $ stay as they are
 
 LANGS=(qjintp python3 bash tclsh perl lua5.4)
-LOOPS=(add len call)
+LOOPS=(add len call add-n len-n call-n)
 
-# Writes the loop LOOP of COUNT passes as LANG writes it, and prints the file's path.
+# The column title of a loop in the tables.
+loop_title() {
+    local bound='literal bound'
+    [[ $1 == *-n ]] && bound='bound in `n`'
+    case ${1%-n} in
+        add) echo "\`i += 1\`, $bound" ;;
+        len) echo "\`i += 1\`, \`k = GetLenght( s )\`, $bound" ;;
+        call) echo "\`Step\` (a procedure doing \`i += 1\`), $bound" ;;
+    esac
+}
+
+# Writes the loop LOOP of COUNT passes as LANG writes it, and prints the file's path. The bound
+# goes into the condition as COND's text, where "$n" stands for it: the number itself, or a
+# variable n that holds one past it.
 write_program() {
-    local lang=$1 loop=$2 count=$3 file body
+    local lang=$1 loop=$2 count=$3 file body cond n=0
     file=$WORK/$loop-$count.$lang
+    if [[ $loop == *-n ]]; then
+        n=$((count + 1))
+        cond=('!=' n)
+    else
+        cond=('<=' "$count")
+    fi
     case $lang in
         qjintp)
-            case $loop in
+            case ${loop%-n} in
                 add) body='i += 1' ;;
-                len) body=$'i += 1\nn = GetLenght( s )' ;;
+                len) body=$'i += 1\nk = GetLenght( s )' ;;
                 call) body='Step' ;;
             esac
-            printf 'Declare\nNumber i = 1\nNumber n = 0\nString s = "hello, world"\nEndDeclare\n'
-            printf 'Main\nWhile ( i <= %d )\n%s\nEndWhile\nEndMain\n' "$count" "$body"
+            printf 'Declare\nNumber i = 1\nNumber n = %d\nNumber k = 0\nString s = "hello, world"\nEndDeclare\n' "$n"
+            printf 'Main\nWhile ( i %s %s )\n%s\nEndWhile\nEndMain\n' "${cond[@]}" "$body"
             printf 'Proc Step\ni += 1\nEndProc\n' ;;
         python3)
-            case $loop in
+            case ${loop%-n} in
                 add) body='    i += 1' ;;
-                len) body=$'    i += 1\n    n = len(s)' ;;
+                len) body=$'    i += 1\n    k = len(s)' ;;
                 call) body='    step()' ;;
             esac
             printf 'def step():\n    global i\n    i += 1\n'
-            printf 'i = 1\nn = 0\ns = "hello, world"\nwhile i <= %d:\n%s\nprint(i)\n' "$count" "$body" ;;
+            printf 'i = 1\nn = %d\nk = 0\ns = "hello, world"\nwhile i %s %s:\n%s\nprint(i)\n' "$n" "${cond[@]}" "$body" ;;
         bash)
-            case $loop in
+            case ${loop%-n} in
                 add) body='    ((i += 1))' ;;
-                len) body=$'    ((i += 1))\n    n=${#s}' ;;
+                len) body=$'    ((i += 1))\n    k=${#s}' ;;
                 call) body='    step' ;;
             esac
             printf 'step() { ((i += 1)); }\n'
-            printf 'i=1\nn=0\ns="hello, world"\nwhile ((i <= %d)); do\n%s\ndone\necho "$i"\n' "$count" "$body" ;;
+            printf 'i=1\nn=%d\nk=0\ns="hello, world"\nwhile ((i %s %s)); do\n%s\ndone\necho "$i"\n' "$n" "${cond[@]}" "$body" ;;
         tclsh)
-            case $loop in
+            case ${loop%-n} in
                 add) body='    incr i' ;;
-                len) body=$'    incr i\n    set n [string length $s]' ;;
+                len) body=$'    incr i\n    set k [string length $s]' ;;
                 call) body='    step' ;;
             esac
+            [[ $loop == *-n ]] && cond=('!=' '$n')
             printf 'proc step {} { global i; incr i }\n'
-            printf 'set i 1\nset n 0\nset s "hello, world"\nwhile {$i <= %d} {\n%s\n}\nputs $i\n' "$count" "$body" ;;
+            printf 'set i 1\nset n %d\nset k 0\nset s "hello, world"\nwhile {$i %s %s} {\n%s\n}\nputs $i\n' "$n" "${cond[@]}" "$body" ;;
         perl)
-            case $loop in
+            case ${loop%-n} in
                 add) body='    $i += 1;' ;;
-                len) body=$'    $i += 1;\n    $n = length($s);' ;;
+                len) body=$'    $i += 1;\n    $k = length($s);' ;;
                 call) body='    step();' ;;
             esac
-            printf 'our $i = 1;\nour $n = 0;\nour $s = "hello, world";\nsub step { $i += 1; }\n'
-            printf 'while ($i <= %d) {\n%s\n}\nprint "$i\\n";\n' "$count" "$body" ;;
+            [[ $loop == *-n ]] && cond=('!=' '$n')
+            printf 'our $i = 1;\nour $n = %d;\nour $k = 0;\nour $s = "hello, world";\nsub step { $i += 1; }\n' "$n"
+            printf 'while ($i %s %s) {\n%s\n}\nprint "$i\\n";\n' "${cond[@]}" "$body" ;;
         lua5.4)
-            case $loop in
+            case ${loop%-n} in
                 add) body='    i = i + 1' ;;
-                len) body=$'    i = i + 1\n    n = #s' ;;
+                len) body=$'    i = i + 1\n    k = #s' ;;
                 call) body='    step()' ;;
             esac
-            printf 'local i = 1\nlocal n = 0\nlocal s = "hello, world"\n'
+            [[ $loop == *-n ]] && cond=('~=' n)
+            printf 'local i = 1\nlocal n = %d\nlocal k = 0\nlocal s = "hello, world"\n' "$n"
             printf 'local function step() i = i + 1 end\n'
-            printf 'while i <= %d do\n%s\nend\nprint(i)\n' "$count" "$body" ;;
+            printf 'while i %s %s do\n%s\nend\nprint(i)\n' "${cond[@]}" "$body" ;;
     esac >"$file"
     echo "$file"
 }
