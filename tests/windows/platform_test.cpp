@@ -1,6 +1,6 @@
 // The Windows side of the platform layer against the real system: the string table resource
 // against its source, the system's message texts, the message pump, and the registration of a
-// class. Objects that wine brings are driven by the scripts in windows/cases.
+// class. Objects that wine brings are driven by the scripts in windows/windows.cases.
 #include <gtest/gtest.h>
 #include <windows.h>
 

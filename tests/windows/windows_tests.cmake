@@ -44,9 +44,9 @@ set_tests_properties(windows_regsvr32 PROPERTIES FIXTURES_SETUP qjregistered RUN
 # the words a program receives.
 add_executable(qjprintargs windows/print_args.cpp)
 add_test(NAME windows_system_objects
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/scripts/run_golden.sh ${QJ_QJINTP_COMMAND}
-                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/cases)
-set_tests_properties(qjintp_golden windows_system_objects PROPERTIES
+         COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/scripts/run_cases.py ${QJ_QJINTP_COMMAND}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/windows.cases)
+set_tests_properties(qjintp_cases windows_system_objects PROPERTIES
                      FIXTURES_REQUIRED qjregistered)
 # A program found only in the current folder is not run by its bare name.
 add_test(NAME windows_current_folder

@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""Runs the host on every script case of the given files, each case in a fresh folder of its
+own as t.scr, and compares its trace (stdout between the start and the end message), its log
+(stderr) and its result (exit status 0 for the result 1, else 1). A case file holds one group
+of behaviour; each case in it is a script with its run options and what the run must give:
+
+  === case-name
+  options: C              run options; without this line "NT", or "" when a trace is given
+  params: "a" "b"         run parameters (optional)
+  result: 0               expected result; without this line 1 when no log is expected, else 0
+  --- script              the lines of t.scr
+  --- trace               expected trace between the start and the end message (optional)
+  --- log                 expected log (optional; none by default)
+
+Lines before the first case and "#" lines in a case's header are comments. Trailing empty
+lines of a section are dropped; <cases> in a trace stands for the case file's folder.
+Arguments: the host command, then the case files."""
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+TIME = re.compile(r"^('.*' (start script processing|end of script processing)) - .*$", re.M)
+
+
+def cases(path):
+    found, case, section = [], None, None
+    with open(path, encoding="utf-8", newline="") as lines:
+        for line in lines:
+            line = line.removesuffix("\n")
+            if line.startswith("=== "):
+                case, section = {"name": line[4:]}, None
+                found.append(case)
+            elif case is None:
+                continue
+            elif line.startswith("--- "):
+                section = line[4:]
+                case[section] = ""
+            elif section:
+                case[section] += line + "\n"
+            elif line and not line.startswith("#"):
+                key, _, value = line.partition(":")
+                case[key] = value.strip()
+    return found
+
+
+def run(host, case, folder_shown):
+    for section in ("script", "trace", "log"):
+        if section in case:
+            case[section] = case[section].rstrip("\n") + "\n" if case[section].strip("\n") else ""
+    options = case.get("options", "" if "trace" in case else "NT")
+    args = [host] + (["-o", options] if options else []) + (["-p", case["params"]] if "params" in case else [])
+    with tempfile.TemporaryDirectory(prefix="qjcase") as folder:
+        with open(os.path.join(folder, "t.scr"), "w", encoding="utf-8", newline="") as script:
+            script.write(case["script"])
+        done = subprocess.run(args + ["t.scr"], cwd=folder, capture_output=True, timeout=120,
+                              env=dict(os.environ, LC_ALL="C"))
+    out = TIME.sub(r"\1", done.stdout.decode("utf-8", "replace")).replace(folder_shown, "<cases>")
+    log = done.stderr.decode("utf-8", "replace")
+    result = int(case.get("result", 0 if case.get("log") else 1))
+    problems = []
+    if "trace" in case:
+        framed = f"'t.scr' start script processing\n{case['trace']}'t.scr' end of script processing\n"
+        if out != framed:
+            problems.append(f"trace:\n{out}expected:\n{framed}")
+    if log != case.get("log", ""):
+        problems.append(f"log:\n{log}expected:\n{case.get('log', '')}")
+    if done.returncode != (0 if result == 1 else 1):
+        problems.append(f"exit status {done.returncode}, expected the result {result}")
+    return problems
+
+
+def main():
+    host, failed, count = sys.argv[1], 0, 0
+    for path in sys.argv[2:]:
+        for case in cases(path):
+            count += 1
+            problems = run(host, case, os.path.dirname(os.path.abspath(path)))
+            if problems:
+                failed += 1
+                print(f"FAIL {os.path.basename(path)} {case['name']}\n" + "\n".join(problems))
+    print(f"cases: {count - failed} passed, {failed} failed")
+    sys.exit(1 if failed or not count else 0)
+
+
+if __name__ == "__main__":
+    main()
