@@ -1,9 +1,8 @@
 // ActRun on real processes: results, captured output, trace reasons, argument splitting,
-// time-out and cancel, and nothing left behind. Ordinary runs (output, a directory, a program
-// not found, no wait) are pinned by scripts/run-programs.
+// time-out, and nothing left behind. Ordinary runs (output, a directory, a program not found,
+// no wait) are pinned by the run-programs case of actions.cases, a cancel by run_cancel.sh.
 #include <fcntl.h>
 
-#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -132,22 +131,6 @@ TEST_F(ActionTest, TimeOutKillsTheWholeGroupAndKeepsTheOutput) {
     EXPECT_TRUE(DiesSoon(strBackground)) << strBackground;
     EXPECT_NE(NewTrace().find("killed with its process group after the time-out of 300 ms"),
               std::string::npos);
-    EXPECT_TRUE(NoChildLeft());
-}
-
-TEST_F(ActionTest, CancelEndsAWaitWithoutTimeOut) {
-    std::atomic<bool> bCancel{false};
-    m_action.SetCancelFlag(&bCancel);
-    std::thread canceller([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        bCancel = true;
-    });
-    auto start = Clock::now();
-    int nResult = m_action.ActRun(0, "sleep", "30", nullptr, 1, m_szOut, 0);
-    canceller.join();
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(nResult, -1000);
-    EXPECT_NE(NewTrace().find("the run was cancelled"), std::string::npos);
     EXPECT_TRUE(NoChildLeft());
 }
 

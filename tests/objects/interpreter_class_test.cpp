@@ -1,6 +1,6 @@
 // The automation class CCInterpreter: through the object handle by its programmatic
-// identifier, and through its raw interfaces. Scripts that create it are worked examples in
-// tests/scripts/cases (objects-interpreter-*).
+// identifier, and through its raw interfaces. A script run through it is ModuleExportsTest's;
+// scripts that create it are worked examples in tests/scripts/host.cases (objects-interpreter-*).
 #include "host/interpreter_class.h"
 
 #include <gtest/gtest.h>
@@ -28,17 +28,6 @@ protected:
     }
     void TearDown() override { g_pEngine = m_pOldEngine; }
 
-    // Calls QJIPInterpret; the boolean result as a number, -1 for true.
-    int32_t Interpret(const std::string& strScript, const std::string& strOptions,
-                      const std::string& strParams) {
-        CAutoResult result;
-        m_object.Invoke(DISPID_QJIPINTERPRET, AUTO_DISPATCH_METHOD, AUTO_VT_VARIANT, result,
-                        Texts({strScript, strOptions, strParams}));
-        EXPECT_EQ(result.GetType(), AUTO_VT_BOOL);
-        EXPECT_EQ(result.ChangeType(AUTO_VT_I4), AUTO_S_OK);
-        return result.GetNumber();
-    }
-
     // The status an invocation fails with, or S_OK.
     int32_t StatusOf(int32_t nDispId, uint16_t wFlags, const CAutoArgs& args) {
         CAutoResult result;
@@ -54,21 +43,6 @@ protected:
     CScriptEngine* m_pOldEngine = nullptr;
     CAutoObject m_object;
 };
-
-TEST_F(InterpreterClassTest, InterpretRunsScriptWithPathOptionsAndParameters) {
-    m_runner.WriteFile("p.scr", "Main\nDebugPrintStr(Param1)\nEndMain\n");
-    const std::string strPath = m_runner.PathOf("p.scr");
-    EXPECT_EQ(Interpret(strPath, "", "\"v 1\""), -1);
-    const std::string strTrace = family_double::TraceText();
-    EXPECT_NE(strTrace.find("'" + strPath + "' start script processing"), std::string::npos);
-    EXPECT_NE(strTrace.find(strPath + " (2): Param1 = \"v 1\"\n"), std::string::npos) << strTrace;
-    // The options reach the run: without a trace only the start message remains.
-    family_double::g_trace.clear();
-    EXPECT_EQ(Interpret(strPath, "NT", "\"v 1\""), -1);
-    EXPECT_EQ(family_double::g_trace.size(), 1u) << family_double::TraceText();
-    // A run that fails answers false.
-    EXPECT_EQ(Interpret(strPath, "", ""), 0);
-}
 
 TEST_F(InterpreterClassTest, BreakTakesNoArgumentsAndCallsThatDoNotFitAreRefused) {
     CAutoArgs one;

@@ -46,12 +46,13 @@ TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
     EXPECT_EQ(pfnCanUnloadNow(), S_FALSE);  // an object holds the module
 
     const std::string strScript = dir / "m.scr";
-    std::ofstream(strScript) << "Main\nDebugPrintStr(\"real\")\nEndMain\n";
-    // Arguments last one first: parameters and options as null strings, the script.
+    std::ofstream(strScript) << "Main\nDebugPrintStr(Param1)\nEndMain\n";
+    // Arguments last one first: the parameters, the options as a null string, the script.
     VARIANT aArgs[3];
     for (VARIANT& var : aArgs) VariantInit(&var);
     aArgs[2].vt = aArgs[1].vt = aArgs[0].vt = VT_BSTR;
     aArgs[2].bstrVal = SysAllocString(strScript.c_str());
+    aArgs[0].bstrVal = SysAllocString("\"real\"");
     DISPPARAMS params = {aArgs, nullptr, 3, 0};
     VARIANT result;
     VariantInit(&result);
@@ -61,7 +62,8 @@ TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
     EXPECT_EQ(result.vt, VT_BOOL);
     EXPECT_EQ(result.boolVal, VARIANT_TRUE);
     VariantClear(&aArgs[2]);
-    EXPECT_NE(ReadText(dir / "trace").find(strScript + " (2): Literal = \"real\"\n"),
+    VariantClear(&aArgs[0]);
+    EXPECT_NE(ReadText(dir / "trace").find(strScript + " (2): Param1 = \"real\"\n"),
               std::string::npos);
     EXPECT_EQ(ReadText(dir / "log"), "");
     EXPECT_EQ(pDispatch->Release(), 0u);
