@@ -22,6 +22,7 @@ import sys
 import tempfile
 
 TIME = re.compile(r"^('.*' (start script processing|end of script processing)) - .*$", re.M)
+KNOWN = {"name", "options", "params", "result", "script", "trace", "log"}
 
 
 def cases(path):
@@ -46,22 +47,27 @@ def cases(path):
 
 
 def run(host, case, folder_shown):
+    if not KNOWN.issuperset(case) or not case.get("script", "").strip():
+        return [f"a case needs a script and holds only {sorted(KNOWN)}: {sorted(case)}"]
     for section in ("script", "trace", "log"):
         if section in case:
             case[section] = case[section].rstrip("\n") + "\n" if case[section].strip("\n") else ""
     options = case.get("options", "" if "trace" in case else "NT")
-    args = [host] + (["-o", options] if options else []) + (["-p", case["params"]] if "params" in case else [])
+    args = [host] + (["-o", options] if options else [])
+    args += ["-p", case["params"]] if "params" in case else []
     with tempfile.TemporaryDirectory(prefix="qjcase") as folder:
         with open(os.path.join(folder, "t.scr"), "w", encoding="utf-8", newline="") as script:
             script.write(case["script"])
         done = subprocess.run(args + ["t.scr"], cwd=folder, capture_output=True, timeout=120,
                               env=dict(os.environ, LC_ALL="C"))
-    out = TIME.sub(r"\1", done.stdout.decode("utf-8", "replace")).replace(folder_shown, "<cases>")
+    out = TIME.sub(r"\1", done.stdout.decode("utf-8", "replace"))
+    out = out.replace(folder_shown, "<cases>")
     log = done.stderr.decode("utf-8", "replace")
     result = int(case.get("result", 0 if case.get("log") else 1))
     problems = []
     if "trace" in case:
-        framed = f"'t.scr' start script processing\n{case['trace']}'t.scr' end of script processing\n"
+        framed = (f"'t.scr' start script processing\n{case['trace']}"
+                  "'t.scr' end of script processing\n")
         if out != framed:
             problems.append(f"trace:\n{out}expected:\n{framed}")
     if log != case.get("log", ""):
