@@ -6,7 +6,6 @@ of behaviour; each case in it is a script with its run options and what the run 
 
   === case-name
   options: C              run options; without this line "NT", or "" when a trace is given
-  params: "a" "b"         run parameters (optional)
   result: 0               expected result; without this line 1 when no log is expected, else 0
   --- script              the lines of t.scr
   --- trace               expected trace between the start and the end message (optional)
@@ -22,7 +21,7 @@ import sys
 import tempfile
 
 TIME = re.compile(r"^('.*' (start script processing|end of script processing)) - .*$", re.M)
-KNOWN = {"name", "options", "params", "result", "script", "trace", "log"}
+KNOWN = {"name", "options", "result", "script", "trace", "log"}
 
 
 def cases(path):
@@ -54,7 +53,6 @@ def run(host, case, folder_shown):
             case[section] = case[section].rstrip("\n") + "\n" if case[section].strip("\n") else ""
     options = case.get("options", "" if "trace" in case else "NT")
     args = [host] + (["-o", options] if options else [])
-    args += ["-p", case["params"]] if "params" in case else []
     with tempfile.TemporaryDirectory(prefix="qjcase") as folder:
         with open(os.path.join(folder, "t.scr"), "w", encoding="utf-8", newline="") as script:
             script.write(case["script"])
