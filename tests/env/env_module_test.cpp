@@ -226,14 +226,4 @@ TEST_F(EnvModuleTest, ASetThatWouldOutgrowTheReadableStoreIsRefused) {
     EXPECT_EQ(PVEnvSet("Small", std::string(10000, 'y').c_str()), 1);
 }
 
-TEST_F(EnvModuleTest, AByteOrderMarkIsNoPartOfTheFirstNameAndIsKept) {
-    WriteStore(
-        "\xEF\xBB\xBF"
-        "First=1\n");
-    EXPECT_EQ(Call(PVEnvGet, "First", 64), std::make_pair(1, std::string("1")));
-    EXPECT_EQ(PVEnvSet("Second", "2"), 1);
-    EXPECT_EQ(ReadText(m_store),
-              "\xEF\xBB\xBF"
-              "First=1\nSecond=2\n");
-}
 }  // namespace
