@@ -1,15 +1,13 @@
 // What the library promises about the data it handles: simulation changes nothing, links stay
 // links, special files are left alone, equalising never reaches outside the target nor runs
 // without its source, a failing file is reported and stops the operation unless errors are
-// ignored, a cancel stops it between files with every copy made so far complete, and the
-// library's temporaries are never taken for the user's files.
+// ignored, and the library's temporaries are never taken for the user's files.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <thread>
 
 #include "family/pvwfile.h"
 #include "tree_fixture.h"
@@ -171,35 +169,4 @@ TEST_F(SafetyTest, ReadOnlyTargetFailsUnlessAllowedOrIgnored) {
         EXPECT_NE(Notes().find("cannot replace " + D() + "/a: the target is read-only"),
                   std::string::npos);
     }
-}
-
-// The host cancels from another thread while the first lines come in. The tree holds more
-// files than two commit batches (1024 each): the first batch's lines arrive at the latest when
-// the second batch is complete, before the last files are copied; the notification pipe is one
-// page, so the library waits on the reader until the cancel has been asked for.
-TEST_F(SafetyTest, CancelFromAnotherThreadStopsBetweenFiles) {
-    const size_t kFiles = 2100;
-    for (size_t i = 0; i < kFiles; ++i) Write(Src() / ("f" + std::to_string(i)), "x");
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    fcntl(fds[1], F_SETPIPE_SZ, 4096);
-    PVWSetNotifyWindow(fds[1]);
-    std::thread reader([&] {
-        char szBuf[512];
-        bool bAsked = false;
-        while (read(fds[0], szBuf, sizeof szBuf) > 0) {
-            if (!bAsked) PVWBreak();
-            bAsked = true;
-        }
-    });
-    int nResult = PVWCopy(S().c_str(), D().c_str(), 0, nullptr);
-    close(fds[1]);
-    reader.join();
-    close(fds[0]);
-    EXPECT_EQ(nResult, -4);
-    size_t nCopied = Read(Dst()).size();
-    EXPECT_GT(nCopied, 0u);
-    EXPECT_LT(nCopied, kFiles);
-    for (const auto& [strName, strContent] : Read(Dst())) EXPECT_EQ(strContent, "x") << strName;
-    EXPECT_EQ(Temporaries(Dst()), "");
 }

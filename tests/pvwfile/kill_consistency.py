@@ -1,0 +1,199 @@
+#!/usr/bin/env python3
+"""Kills qjintp with SIGKILL at random moments of a copy, move or equalise on generated trees,
+then checks what a user would find: every file under its real name in the target is wholly its
+old or wholly its new content, no file of a move is lost, nothing outside the target changed,
+and the next run removes the temporaries and completes the job.
+    kill_consistency.py QJINTP [KILLS [SEED]]
+The same seed gives the same trees and the same moments after the start. One line per problem
+found, then a summary; exit status 0 when no kill point failed."""
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+OPS = [("copy", "PVWCopy"), ("move", "PVWMove"), ("equalise", "PVWEqualize")]
+MOVE = 1
+# What can go wrong, in the order of the summary.
+HALF_WRITTEN, LOST, OUTSIDE_CHANGED, NOT_COMPLETED, TEMPORARIES_LEFT = range(5)
+PROBLEMS = ["half-written or foreign file", "file of a move lost", "changed outside the target",
+            "next run did not complete", "temporaries left after the next run"]
+# A result below zero (the library's failure codes) ends the run with exit status 1.
+SCRIPT = ("Declare\nNumber n = 0\nNumber nFailed = 0\nEndDeclare\nMain\nnFailed -= 1\n"
+          "PVWSetAnswerYesForDelete(1)\nn = {}(Param1, Param2, 1, Null)\n"
+          "If (n <= nFailed)\nExit(1)\nEndIf\nEndMain\n")
+
+
+def is_temporary(name):
+    """The library's temporaries are hidden files beside their target: ".name.pvw..."."""
+    base = os.path.basename(name)
+    return base.startswith(".") and ".pvw" in base
+
+
+def tree(root):
+    """Everything under root by relative name: files as their bytes, links as "@" and their
+    target, folders as "/"."""
+    found = {}
+    for folder, dirs, files in os.walk(root):
+        for name in dirs + files:
+            path = os.path.join(folder, name)
+            if os.path.islink(path):
+                found[os.path.relpath(path, root)] = "@" + os.readlink(path)
+            elif os.path.isdir(path):
+                found[os.path.relpath(path, root)] = "/"
+            else:
+                with open(path, "rb") as f:
+                    found[os.path.relpath(path, root)] = f.read()
+    return found
+
+
+def files(found):
+    """The files of a tree, without folders, links and the library's temporaries."""
+    return {name: data for name, data in found.items()
+            if isinstance(data, bytes) and not is_temporary(name)}
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def content(name, version, size):
+    """Content that tells which version of which file it is, and is whole only at its size."""
+    unit = f"{version}:{name};".encode()
+    return (unit * (size // len(unit) + 1))[:size]
+
+
+def make_case(rng, op):
+    """The source's and the target's files before the operation, and the target's after it."""
+    source, target = {}, {}
+    for i in range(rng.randint(20, 60)):
+        name = f"f{i}.dat"
+        for _ in range(rng.randint(0, 2)):
+            name = f"d{rng.randint(0, 3)}/{name}"
+        # A few large files, so that kills also land inside one file's copy.
+        big = rng.randint(0, 9) == 0
+        source[name] = content(name, "new", rng.randint(256 << 10, 2 << 20) if big
+                               else rng.randint(0, 16 << 10))
+        # Some names the target already has in an old version, some only the target has.
+        if rng.randint(0, 2) == 0:
+            target[name] = content(name, "old", rng.randint(0, 16 << 10))
+        if rng.randint(0, 4) == 0:
+            target["x" + name] = content("x" + name, "old", rng.randint(0, 4096))
+    expected = {} if OPS[op][0] == "equalise" else dict(target)
+    expected.update(source)
+    return source, target, expected
+
+
+def move_source_dir():
+    """Where a move's source goes: on another file system than the target when the machine has
+    one in memory, so that the move copies and then removes instead of renaming."""
+    temp = tempfile.gettempdir()
+    if (os.path.isdir("/dev/shm") and os.access("/dev/shm", os.W_OK)
+            and os.stat("/dev/shm").st_dev != os.stat(temp).st_dev):
+        return "/dev/shm"
+    return temp
+
+
+def point(qjintp, op, case, kill_after):
+    """One kill point in folders of its own: runs, kills after kill_after seconds, checks, runs
+    again and checks. Answers a whole run's duration when kill_after is zero, whether the kill
+    found qjintp running, and the problems found, the first of each kind."""
+    source, target, expected = case
+    root = tempfile.mkdtemp(prefix="pvwkill-")
+    source_root = tempfile.mkdtemp(prefix="pvwkill-", dir=move_source_dir()) if op == MOVE else root
+    src, dst, canary = f"{source_root}/src", f"{root}/dst", f"{root}/canary"
+    problems = {}
+
+    def run(after):
+        """qjintp's exit status, or minus the signal that ended it."""
+        host = subprocess.Popen(
+            [qjintp, "-p", f'"{src}" "{dst}"', f"{root}/run.scr"],
+            env=dict(os.environ, QJ_TRACE=f"{root}/trace", QJ_LOG=f"{root}/log"))
+        if after:
+            time.sleep(after)
+            host.kill()
+        return host.wait()
+
+    def check_outside():
+        if tree(canary) != canary_before:
+            problems.setdefault(OUTSIDE_CHANGED, "the canary folder")
+        if op != MOVE and files(tree(src)) != source:
+            problems.setdefault(OUTSIDE_CHANGED, "the source")
+
+    try:
+        for name, data in source.items():
+            write(f"{src}/{name}", data)
+        for name, data in target.items():
+            write(f"{dst}/{name}", data)
+        # A sibling of the target that no operation may touch, a link to it in the target.
+        write(f"{canary}/keep.txt", b"keep")
+        os.makedirs(dst, exist_ok=True)
+        os.symlink(canary, f"{dst}/link")
+        canary_before = tree(canary)
+        write(f"{root}/run.scr", SCRIPT.format(OPS[op][1]).encode())
+        if not kill_after:
+            start = time.monotonic()
+            run(0)
+            return time.monotonic() - start, False, {}
+        killed = run(kill_after) == -9
+        after_src, after_dst = files(tree(src)), files(tree(dst))
+        for name, data in after_dst.items():
+            if data != target.get(name) and data != source.get(name):
+                problems.setdefault(HALF_WRITTEN, name)
+        check_outside()
+        for name, data in source.items():
+            if op == MOVE and after_src.get(name) != data and after_dst.get(name) != data:
+                problems.setdefault(LOST, name)
+            if op == MOVE and name in after_src and after_src[name] != data:
+                problems.setdefault(LOST, name + " (cut short)")
+        status = run(0)
+        if status != 0:
+            problems.setdefault(NOT_COMPLETED, f"exit status {status}")
+        found = tree(dst)
+        for name in filter(is_temporary, found):
+            problems.setdefault(TEMPORARIES_LEFT, name)
+        if files(found) != expected:
+            problems.setdefault(NOT_COMPLETED, "the target differs from the source")
+        if op == MOVE and files(tree(src)):
+            problems.setdefault(NOT_COMPLETED, "files left in the source of the move")
+        check_outside()
+        return 0, killed, problems
+    finally:
+        shutil.rmtree(root)
+        if source_root != root:
+            shutil.rmtree(source_root)
+
+
+def main():
+    if not 2 <= len(sys.argv) <= 4:
+        sys.exit("usage: kill_consistency.py QJINTP [KILLS [SEED]]")
+    qjintp = sys.argv[1]
+    kills = int(sys.argv[2]) if len(sys.argv) > 2 else 50
+    seed = int(sys.argv[3]) if len(sys.argv) > 3 else 1
+    # Each operation's time on a tree of this kind, taken once, bounds its kill moments.
+    durations = [point(qjintp, op, make_case(random.Random(seed), op), 0)[0] for op in range(3)]
+    counts, failed, killed = [0] * len(PROBLEMS), 0, 0
+    for n in range(kills):
+        rng = random.Random(seed * 1000003 + n)
+        op = n % len(OPS)
+        case = make_case(rng, op)
+        kill_after = rng.uniform(1e-6, max(durations[op], 1e-6))
+        _, was_killed, problems = point(qjintp, op, case, kill_after)
+        killed += was_killed
+        for kind, what in problems.items():
+            print(f"kill point {n} ({OPS[op][0]}, killed after {kill_after * 1e6:.0f} us): "
+                  f"{PROBLEMS[kind]}: {what}")
+            counts[kind] += 1
+        failed += bool(problems)
+    print(f"{kills} kill points (seed {seed}), {killed} of them while qjintp ran: {failed} failed")
+    for kind, name in enumerate(PROBLEMS):
+        print(f"  {name:<40} {counts[kind]}")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
