@@ -68,11 +68,4 @@ TEST_F(ActionFileTest, MissingFileIsNamedWithTheSystemsReason) {
               std::string::npos);
 }
 
-TEST_F(ActionFileTest, AByteOrderMarkBeforeTheFirstSectionIsNoPartOfItsId) {
-    std::ofstream(m_dir / "actions.ini")
-        << "\xEF\xBB\xBF[Echo]\nProgram = echo\nArguments = marked\n";
-    EXPECT_EQ(m_action.ActIDRun("Echo", 0, "", nullptr, 1, m_szOut, 5000, nullptr), 3);
-    EXPECT_STREQ(m_szOut, "marked");
-}
-
 }  // namespace
