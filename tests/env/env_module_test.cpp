@@ -151,6 +151,8 @@ TEST_F(EnvModuleTest, NamesExpandInTexts) {
         {"no names", 64, 1, "no names"},
         {"50% off", 64, 0, "untouched"},
         {"%QJHome%/bin", 12, 1, "/opt/qj/bin"},
+        {"%QJHome%/bin", 11, 0, "untouched"},
+        {"%Nobody%/bin", 64, 0, "untouched"},
         {"", 1, 1, ""},
     };
     ExpectCases(PVEnvStrToRealStr, cases);
@@ -204,15 +206,6 @@ TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
     }
     EXPECT_EQ(nFound, PROCESSES * SETS);
     EXPECT_EQ(Call(PVEnvGet, "Tools", 64), std::make_pair(1, std::string("/opt/qj/tools")));
-}
-
-TEST_F(EnvModuleTest, AStoreThatIsALinkIsChangedWhereItPoints) {
-    fs::create_directory(m_dir / "real");
-    fs::rename(m_store, m_dir / "real" / "env.ini");
-    fs::create_symlink("real/env.ini", m_store);
-    EXPECT_EQ(PVEnvSet("New", "1"), 1);
-    EXPECT_TRUE(fs::is_symlink(m_store));
-    EXPECT_EQ(ReadText(m_dir / "real" / "env.ini"), STORE_TEXT + std::string("New=1\n"));
 }
 
 TEST_F(EnvModuleTest, ASetThatWouldOutgrowTheReadableStoreIsRefused) {

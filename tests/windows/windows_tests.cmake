@@ -60,10 +60,11 @@ add_test(NAME windows_cscript_client
 set_tests_properties(windows_cscript_client PROPERTIES FIXTURES_REQUIRED qjregistered
                      PASS_REGULAR_EXPRESSION "client: all passed" FAIL_REGULAR_EXPRESSION "FAIL")
 
-# The environment module's built-ins on a store file that the script changes.
+# The environment module's built-ins on a store file that the script makes.
 add_test(NAME windows_env_builtins
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/env/run_env_script.sh ${QJ_QJINTP_COMMAND}
-                 ${CMAKE_CURRENT_SOURCE_DIR}/env/builtins)
+         COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/scripts/run_cases.py ${QJ_QJINTP_COMMAND}
+                 ${CMAKE_CURRENT_SOURCE_DIR}/env/builtins.cases)
+set_tests_properties(windows_env_builtins PROPERTIES ENVIRONMENT "QJ_ENV_FILE=./env.ini;QJLg=de")
 
 # The German language module: its string table against the table it is made from, and runs of
 # qjintp.exe with the language home of the build, where the host writes the texts in the ANSI
