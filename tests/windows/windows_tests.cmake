@@ -77,19 +77,8 @@ add_test(NAME windows_translated
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/lang/run_translated.sh ${QJ_QJINTP_COMMAND}
                  ${QJ_HOME_WINPATH} WINDOWS-1252)
 
-# The file library's deletions on a target holding Unix links to a folder beside it, which
-# wine shows as plain folders and files: what they lead to must come out unchanged.
-add_test(NAME windows_file_links
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/links/run_link_safety.sh ${QJ_QJINTP_COMMAND}
-                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/links)
-
-# What the file library keeps of names and attributes on Windows: names that differ in the case
-# of letters beyond ASCII are one file, and a read-only file whose replace fails stays read-only.
-add_test(NAME windows_file_fidelity
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/fidelity/run_fidelity.sh ${QJ_QJINTP_COMMAND}
-                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/fidelity)
-
-# The file library's equalise and delete of nested folders, under wine.
-add_test(NAME windows_file_trees
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/trees/run_trees.sh ${QJ_QJINTP_COMMAND}
-                 ${CMAKE_CURRENT_SOURCE_DIR}/windows/trees/trees.scr)
+# The file library under wine: Unix links in a target, which wine shows as plain folders and
+# files, lead nowhere; names that differ in the case of letters beyond ASCII are one file; a
+# read-only file whose replace fails stays read-only; nested folders are equalised and deleted.
+add_test(NAME windows_files
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/run_files.sh ${QJ_QJINTP_COMMAND})
