@@ -31,10 +31,10 @@ Fn Next(const char* pszName) {
     return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, pszName));
 }
 
-bool IsReadFault(int nFd) {
+// Whether nFd is open on the file (dev, ino); no file has the inode number 0.
+bool IsFile(int nFd, dev_t dev, ino_t ino) {
     struct stat st;
-    return g_readIno.load() != 0 && fstat(nFd, &st) == 0 && st.st_ino == g_readIno.load() &&
-           st.st_dev == g_readDev.load();
+    return ino != 0 && fstat(nFd, &st) == 0 && st.st_ino == ino && st.st_dev == dev;
 }
 
 bool IsFull(int nFd) {
@@ -50,11 +50,7 @@ void AppendToArmed() {
 
 // Appends a byte to the armed file through a descriptor of its own.
 void MaybeChange(int nFd) {
-    struct stat st;
-    if (g_nChanges.load() <= 0 || fstat(nFd, &st) != 0 || st.st_ino != g_changeIno.load() ||
-        st.st_dev != g_changeDev.load()) {
-        return;
-    }
+    if (g_nChanges.load() <= 0 || !IsFile(nFd, g_changeDev, g_changeIno)) return;
     --g_nChanges;
     AppendToArmed();
 }
@@ -62,7 +58,7 @@ void MaybeChange(int nFd) {
 // Cuts nLen to what may still be read of an armed file before its fault offset; false, with
 // EIO, once the offset is reached.
 bool ClampRead(int nFd, size_t& nLen) {
-    if (!IsReadFault(nFd)) return true;
+    if (!IsFile(nFd, g_readDev, g_readIno)) return true;
     off_t nPos = lseek(nFd, 0, SEEK_CUR);
     if (nPos >= g_readOffset.load()) {
         errno = EIO;

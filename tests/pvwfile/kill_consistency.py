@@ -13,6 +13,7 @@ import subprocess
 import sys
 import tempfile
 import time
+from pathlib import Path
 
 OPS = [("copy", "PVWCopy"), ("move", "PVWMove"), ("equalise", "PVWEqualize")]
 MOVE = 1
@@ -37,15 +38,9 @@ def tree(root):
     target, folders as "/"."""
     found = {}
     for folder, dirs, files in os.walk(root):
-        for name in dirs + files:
-            path = os.path.join(folder, name)
-            if os.path.islink(path):
-                found[os.path.relpath(path, root)] = "@" + os.readlink(path)
-            elif os.path.isdir(path):
-                found[os.path.relpath(path, root)] = "/"
-            else:
-                with open(path, "rb") as f:
-                    found[os.path.relpath(path, root)] = f.read()
+        for path in (Path(folder, name) for name in dirs + files):
+            found[str(path.relative_to(root))] = ("@" + os.readlink(path) if path.is_symlink()
+                                                  else "/" if path.is_dir() else path.read_bytes())
     return found
 
 
@@ -56,9 +51,8 @@ def files(found):
 
 
 def write(path, data):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
-        f.write(data)
+    Path(path).parent.mkdir(parents=True, exist_ok=True)
+    Path(path).write_bytes(data)
 
 
 def content(name, version, size):
