@@ -201,9 +201,9 @@ TEST_F(FaultTest, CopiesMadeAtOnceAreReportedInOrderAndAFailureStopsAtItsPlace) 
         EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), c.nResult);
         fault::Disarm();
         EXPECT_EQ(ReportedNames(Notes(), S()), c.arrReported);
-        EXPECT_NE(Notes().find("cannot copy " + S() + "/f1150 to " + D() +
-                               "/f1150: Input/output error"),
-                  std::string::npos);
+        EXPECT_NE(
+            Notes().find("cannot copy " + S() + "/f1150 to " + D() + "/f1150: Input/output error"),
+            std::string::npos);
         Tree copied = source;
         copied.erase(copied.find("f1150"), c.bIgnore ? copied.find("f1151") : copied.end());
         copied["f1150"] = "old";

@@ -1,7 +1,8 @@
 # The Windows build's tests under wine64: the programs run through the cross-compiling
 # emulator, in a wine prefix of the build folder's own that the build prepares once, without
-# prompts, with plain user folders where wine would link them to the home folder. QJIntp32.dll is registered there with regsvr32 before the tests that create its
-# class: the script cases, and the VBScript client that wine's cscript runs.
+# prompts, with plain user folders where wine would link them to the home folder. QJIntp32.dll
+# is registered there with regsvr32 before the tests that create its class: the script cases,
+# and the VBScript client that wine's cscript runs.
 
 set(QJ_WINE ${CMAKE_CROSSCOMPILING_EMULATOR})
 set(QJ_WINE_READY ${QJ_WINEPREFIX}/qj-prepared)
