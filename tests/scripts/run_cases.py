@@ -11,6 +11,15 @@ of behaviour; each case in it is a script with its run options and what the run 
   --- trace               expected trace between the start and the end message (optional)
   --- log                 expected log (optional; none by default)
 
+A case may instead hold a table of lines that each fail alone, after its declarations:
+
+  === case-name
+  options: C              run options, as above, for every line
+  after: EndIf            a line that follows each statement (optional)
+  --- declare             the lines between Declare and EndDeclare (optional)
+  --- failing lines       "STATEMENT => MESSAGE" a line, "//" lines comments; each statement is
+                          the body of Main, and MESSAGE the error it logs on its line
+
 Lines before the first case and "#" lines in a case's header are comments. Trailing empty
 lines of a section are dropped; <cases> in a trace stands for the case file's folder.
 Arguments: the host command, then the case files."""
@@ -22,6 +31,7 @@ import tempfile
 
 TIME = re.compile(r"^('.*' (start script processing|end of script processing)) - .*$", re.M)
 KNOWN = {"name", "options", "result", "script", "trace", "log"}
+TABLE = {"name", "options", "after", "declare", "failing lines"}
 
 
 def cases(path):
@@ -42,12 +52,35 @@ def cases(path):
             elif line and not line.startswith("#"):
                 key, _, value = line.partition(":")
                 case[key] = value.strip()
+    return [row for case in found for row in rows(case)]
+
+
+def rows(case):
+    """One case a line of a table of failing lines; a faulty table is a case that fails."""
+    if "failing lines" not in case:
+        return [case]
+    declare = case.get("declare", "").strip("\n")
+    head = f"Declare\n{declare}\nEndDeclare\n" if declare else ""
+    line = head.count("\n") + 2
+    after = case["after"] + "\n" if "after" in case else ""
+    found = []
+    for row in case["failing lines"].splitlines():
+        if not row or row.startswith("//"):
+            continue
+        statement, arrow, message = row.partition(" => ")
+        if not arrow or not TABLE.issuperset(case):
+            return [{"name": case["name"], "table": row}]
+        statement = statement.rstrip()
+        found.append({"name": f"{case['name']}: {statement}", "options": case.get("options", "NT"),
+                      "script": f"{head}Main\n{statement}\n{after}EndMain\n",
+                      "log": f"Script error: t.scr ({line}): {message}\n"})
     return found
 
 
 def run(host, case, folder_shown):
     if not KNOWN.issuperset(case) or not case.get("script", "").strip():
-        return [f"a case needs a script and holds only {sorted(KNOWN)}: {sorted(case)}"]
+        return [f"a case needs a script and holds only {sorted(KNOWN)}, or a table of failing "
+                f"lines and only {sorted(TABLE)}: {case}"]
     for section in ("script", "trace", "log"):
         if section in case:
             case[section] = case[section].rstrip("\n") + "\n" if case[section].strip("\n") else ""
