@@ -33,6 +33,12 @@ for script in folder.scr fifo.scr /dev/zero; do
   timeout -k 1 5 "$qjintp" "$script" >/dev/null 2>err
   check "$script" 1 $? "Script error: '$script' - Error opening script file" err
 done
+# A link is followed to its script; a regular file that cannot be read is a read error.
+ln -s chatty.scr link.scr
+"$qjintp" link.scr >/dev/null 2>err
+check "link" 1 $? "Script error: link.scr (9): 'TheEnd' - Unknown identifier" err
+"$qjintp" /proc/self/mem >/dev/null 2>err
+check "/proc/self/mem" 1 $? "/proc/self/mem (1): '/proc/self/mem' - Error reading script file" err
 
 # A class registry that is no regular file names no classes, and is not read.
 printf 'Declare\nObject o("Some.Class")\nEndDeclare\nMain\nEndMain\n' >object.scr
