@@ -66,18 +66,6 @@ TEST_F(RecordTest, SettersAndGettersRefuseOtherTypesAndNameTheRecord) {
     EXPECT_EQ(Ident("TRUE")->GetNumber(), 1);
 }
 
-TEST_F(RecordTest, StringMovesBetweenTextAndNullKeepingTheTextBehindNull) {
-    CScriptVar* pText = Enter("Text", VAR_STRING);
-    pText->SetString("abc");
-    pText->SetString(nullptr);
-    EXPECT_TRUE(pText->IsSet());
-    EXPECT_EQ(pText->GetString(), nullptr);
-    // The built-ins that work in place find the text.
-    EXPECT_EQ(pText->GetStringRef(), "abc");
-    pText->SetString("");
-    EXPECT_STREQ(pText->GetString(), "");
-}
-
 TEST_F(RecordTest, WithoutEngineRefusalsReturnFailureValues) {
     CScriptVar* pCount = Enter("Count", VAR_NUMBER);
     CScriptEngine* pSaved = g_pCurEngine;
