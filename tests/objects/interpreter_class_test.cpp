@@ -5,19 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "support/script_runner.h"
 
 namespace {
-
-CAutoArgs Texts(const std::vector<std::string>& arrTexts) {
-    CAutoArgs args;
-    for (const std::string& strText : arrTexts) args.AddText(strText.c_str());
-    return args;
-}
 
 class InterpreterClassTest : public ::testing::Test {
 protected:
@@ -47,9 +39,11 @@ protected:
 TEST_F(InterpreterClassTest, BreakTakesNoArgumentsAndCallsThatDoNotFitAreRefused) {
     CAutoArgs one;
     one.AddNumber(1);
+    CAutoArgs two;
+    two.AddText("a");
+    two.AddText("b");
     EXPECT_EQ(StatusOf(DISPID_QJIPBREAK, AUTO_DISPATCH_METHOD, one), AUTO_DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(StatusOf(DISPID_QJIPINTERPRET, AUTO_DISPATCH_METHOD, Texts({"a", "b"})),
-              AUTO_DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(StatusOf(DISPID_QJIPINTERPRET, AUTO_DISPATCH_METHOD, two), AUTO_DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(StatusOf(DISPID_QJIPBREAK, AUTO_DISPATCH_PROPERTYPUT, one),
               AUTO_DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(StatusOf(3, AUTO_DISPATCH_METHOD, CAutoArgs()), AUTO_DISP_E_MEMBERNOTFOUND);
