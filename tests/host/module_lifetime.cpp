@@ -2,14 +2,14 @@
 // dlclose.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
+
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -20,10 +20,8 @@ size_t OpenDescriptors() {
 }
 
 // How often strPart occurs in the file.
-size_t CountIn(const fs::path& path, const std::string& strPart) {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    const std::string strText = text.str();
+size_t CountIn(const std::string& strPath, const std::string& strPart) {
+    const std::string strText = ReadText(strPath);
     size_t nCount = 0;
     for (size_t nAt = strText.find(strPart); nAt != std::string::npos;
          nAt = strText.find(strPart, nAt + 1))
@@ -52,11 +50,10 @@ int RunInFreshModule(const std::string& strScript) {
 // Each cycle traces and logs, so the trace and log modules open their files: the module and
 // its siblings leave the process at every unload, and take their files with them.
 TEST(ModuleLifetime, LoadAndUnloadCyclesLeaveNothingOpen) {
-    const fs::path dir = fs::temp_directory_path() / ("qjlifetime-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const CTempDir dir("qjlifetime");
     setenv("QJ_TRACE", (dir / "trace").c_str(), 1);
     setenv("QJ_LOG", (dir / "log").c_str(), 1);
-    const std::string strScript = (dir / "t.scr").string();
+    const std::string strScript = dir / "t.scr";
     std::ofstream(strScript) << "Main\nDebugPrintNum(1)\nNoSuchName\nEndMain\n";
     constexpr int CYCLES = 100;
     EXPECT_EQ(RunInFreshModule(strScript), 0);  // the libraries' own first-use openings
@@ -69,7 +66,6 @@ TEST(ModuleLifetime, LoadAndUnloadCyclesLeaveNothingOpen) {
     EXPECT_FALSE(IsLoaded(QJ_TRACE_MODULE_PATH)) << "the trace module stays loaded";
     EXPECT_EQ(CountIn(dir / "trace", "end of script processing"), CYCLES + 1);
     EXPECT_EQ(CountIn(dir / "log", "'NoSuchName' - Unknown identifier"), CYCLES + 1);
-    fs::remove_all(dir);
 }
 
 }  // namespace
