@@ -5,7 +5,6 @@
 // It writes "ready" when it owns its name, and runs until the bus goes.
 #include <systemd/sd-bus.h>
 
-#include <cinttypes>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +21,35 @@ struct CState {
     uint8_t nLevel = 0;
 };
 
+// The text of a basic value of the type.
+std::string Text(char cType, const qjdbus::UBasicValue& raw) {
+    switch (cType) {
+        case 'y':
+            return std::to_string(raw.y);
+        case 'n':
+            return std::to_string(raw.n);
+        case 'q':
+            return std::to_string(raw.q);
+        case 'i':
+            return std::to_string(raw.i);
+        case 'u':
+            return std::to_string(raw.u);
+        case 'x':
+            return std::to_string(raw.x);
+        case 't':
+            return std::to_string(raw.t);
+        case 'b':
+            return std::to_string(raw.b);
+        case 'd': {
+            char szValue[32];
+            snprintf(szValue, sizeof szValue, "%g", raw.d);
+            return szValue;
+        }
+        default:
+            return raw.psz;
+    }
+}
+
 // "TYPE:VALUE" of each argument, separated by blanks; a variant as "v:TYPE:VALUE".
 int DescribeArguments(sd_bus_message* pMessage, std::string& strOut) {
     char cType = 0;
@@ -29,50 +57,17 @@ int DescribeArguments(sd_bus_message* pMessage, std::string& strOut) {
     while (sd_bus_message_peek_type(pMessage, &cType, &pszContents) > 0) {
         strOut += strOut.empty() || strOut.back() == ':' ? "" : " ";
         strOut += std::string(1, cType) + ":";
+        int r = 0;
         if (cType == 'v') {
-            int r = sd_bus_message_enter_container(pMessage, 'v', pszContents);
+            r = sd_bus_message_enter_container(pMessage, 'v', pszContents);
             if (r >= 0) r = DescribeArguments(pMessage, strOut);
             if (r >= 0) r = sd_bus_message_exit_container(pMessage);
-            if (r < 0) return r;
-            continue;
+        } else {
+            qjdbus::UBasicValue raw = {};
+            r = sd_bus_message_read_basic(pMessage, cType, &raw);
+            if (r >= 0) strOut += Text(cType, raw);
         }
-        qjdbus::UBasicValue raw = {};
-        const int r = sd_bus_message_read_basic(pMessage, cType, &raw);
         if (r < 0) return r;
-        char szValue[64];
-        switch (cType) {
-            case 'y':
-                snprintf(szValue, sizeof szValue, "%u", raw.y);
-                break;
-            case 'n':
-                snprintf(szValue, sizeof szValue, "%d", raw.n);
-                break;
-            case 'q':
-                snprintf(szValue, sizeof szValue, "%u", raw.q);
-                break;
-            case 'i':
-                snprintf(szValue, sizeof szValue, "%d", raw.i);
-                break;
-            case 'u':
-                snprintf(szValue, sizeof szValue, "%u", raw.u);
-                break;
-            case 'x':
-                snprintf(szValue, sizeof szValue, "%" PRId64, raw.x);
-                break;
-            case 't':
-                snprintf(szValue, sizeof szValue, "%" PRIu64, raw.t);
-                break;
-            case 'b':
-                snprintf(szValue, sizeof szValue, "%d", raw.b);
-                break;
-            case 'd':
-                snprintf(szValue, sizeof szValue, "%g", raw.d);
-                break;
-            default:
-                strOut += raw.psz;
-                continue;
-        }
-        strOut += szValue;
     }
     return 0;
 }
