@@ -20,7 +20,6 @@ std::map<std::string, std::string> g_outputs;
 std::vector<LogCall> g_log;
 std::vector<TraceCall> g_trace;
 std::string g_strThrowOnTrace;
-std::atomic<int> g_nCallCount{0};
 
 void Reset() {
     g_calls.clear();
@@ -29,7 +28,6 @@ void Reset() {
     g_log.clear();
     g_trace.clear();
     g_strThrowOnTrace.clear();
-    g_nCallCount = 0;
 }
 
 std::string TraceText() {
@@ -64,7 +62,6 @@ char* OutputBuffer(char* pszBuf, char*) { return pszBuf; }
 // the chosen output text, if any.
 template <typename... Args>
 int Record(const char* pszFunc, Args... args) {
-    ++g_nCallCount;
     g_calls.push_back({pszFunc, {Arg(args)...}});
     char* pszBuf = nullptr;
     ((pszBuf = OutputBuffer(args, pszBuf)), ...);

@@ -2,7 +2,6 @@
 // every call is kept with every argument, and tests choose what the entries answer.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -62,8 +61,6 @@ extern std::vector<TraceCall> g_trace;
 // When not empty, a trace text containing it makes the trace module throw, as a module
 // that fails would.
 extern std::string g_strThrowOnTrace;
-// Counts the file-library, environment and action calls; safe to read from another thread.
-extern std::atomic<int> g_nCallCount;
 
 // Forgets every call and answer.
 void Reset();
