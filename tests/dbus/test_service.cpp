@@ -78,40 +78,23 @@ int Describe(sd_bus_message* pMessage, void*, sd_bus_error*) {
     return r < 0 ? r : sd_bus_reply_method_return(pMessage, "s", strOut.c_str());
 }
 
-int Values(sd_bus_message* pMessage, void*, sd_bus_error*) {
-    return sd_bus_reply_method_return(pMessage, "ynqiuxtbdsog", 255, -32768, 65535, -7, 4294967295u,
-                                      INT64_MIN, UINT64_MAX, 1, 2.5, "text", "/a/b", "a{sv}");
-}
-
-int Big(sd_bus_message* pMessage, void*, sd_bus_error*) {
-    return sd_bus_reply_method_return(pMessage, "t", UINT64_MAX);
-}
-
-int Ratio(sd_bus_message* pMessage, void*, sd_bus_error*) {
-    return sd_bus_reply_method_return(pMessage, "d", 2.5);
-}
-
-int Flag(sd_bus_message* pMessage, void*, sd_bus_error*) {
-    return sd_bus_reply_method_return(pMessage, "b", 1);
-}
-
-int Wrapped(sd_bus_message* pMessage, void*, sd_bus_error*) {
-    return sd_bus_reply_method_return(pMessage, "v", "x", int64_t{-5});
-}
-
-int List(sd_bus_message* pMessage, void*, sd_bus_error*) {
-    return sd_bus_reply_method_return(pMessage, "ai", 3, 1, 2, 3);
-}
-
-int Map(sd_bus_message* pMessage, void*, sd_bus_error*) {
-    return sd_bus_reply_method_return(pMessage, "a{sv}", 2, "name", "s", "qj", "size", "u", 7u);
-}
-
-int Nested(sd_bus_message* pMessage, void*, sd_bus_error*) {
-    return sd_bus_reply_method_return(pMessage, "a(ss)", 1, "a", "b");
-}
-
-int Nothing(sd_bus_message* pMessage, void*, sd_bus_error*) {
+// The methods without arguments answer a fixed value of their type, Nothing none at all.
+int Answer(sd_bus_message* pMessage, void*, sd_bus_error*) {
+    const std::string strMember = sd_bus_message_get_member(pMessage);
+    if (strMember == "Values") {
+        return sd_bus_reply_method_return(pMessage, "ynqiuxtbdsog", 255, -32768, 65535, -7,
+                                          4294967295u, INT64_MIN, UINT64_MAX, 1, 2.5, "text",
+                                          "/a/b", "a{sv}");
+    }
+    if (strMember == "Big") return sd_bus_reply_method_return(pMessage, "t", UINT64_MAX);
+    if (strMember == "Ratio") return sd_bus_reply_method_return(pMessage, "d", 2.5);
+    if (strMember == "Flag") return sd_bus_reply_method_return(pMessage, "b", 1);
+    if (strMember == "Wrapped") return sd_bus_reply_method_return(pMessage, "v", "x", int64_t{-5});
+    if (strMember == "List") return sd_bus_reply_method_return(pMessage, "ai", 3, 1, 2, 3);
+    if (strMember == "Map") {
+        return sd_bus_reply_method_return(pMessage, "a{sv}", 2, "name", "s", "qj", "size", "u", 7u);
+    }
+    if (strMember == "Nested") return sd_bus_reply_method_return(pMessage, "a(ss)", 1, "a", "b");
     return sd_bus_reply_method_return(pMessage, "");
 }
 
@@ -139,15 +122,15 @@ const sd_bus_vtable TEST_VTABLE[] = {
     SD_BUS_METHOD("Signature", "g", "s", Describe, 0),
     SD_BUS_METHOD("Variant", "v", "s", Describe, 0),
     SD_BUS_METHOD("Strings", "as", "s", Describe, 0),
-    SD_BUS_METHOD("Values", "", "ynqiuxtbdsog", Values, 0),
-    SD_BUS_METHOD("Big", "", "t", Big, 0),
-    SD_BUS_METHOD("Ratio", "", "d", Ratio, 0),
-    SD_BUS_METHOD("Flag", "", "b", Flag, 0),
-    SD_BUS_METHOD("Wrapped", "", "v", Wrapped, 0),
-    SD_BUS_METHOD("List", "", "ai", List, 0),
-    SD_BUS_METHOD("Map", "", "a{sv}", Map, 0),
-    SD_BUS_METHOD("Nested", "", "a(ss)", Nested, 0),
-    SD_BUS_METHOD("Nothing", "", "", Nothing, 0),
+    SD_BUS_METHOD("Values", "", "ynqiuxtbdsog", Answer, 0),
+    SD_BUS_METHOD("Big", "", "t", Answer, 0),
+    SD_BUS_METHOD("Ratio", "", "d", Answer, 0),
+    SD_BUS_METHOD("Flag", "", "b", Answer, 0),
+    SD_BUS_METHOD("Wrapped", "", "v", Answer, 0),
+    SD_BUS_METHOD("List", "", "ai", Answer, 0),
+    SD_BUS_METHOD("Map", "", "a{sv}", Answer, 0),
+    SD_BUS_METHOD("Nested", "", "a(ss)", Answer, 0),
+    SD_BUS_METHOD("Nothing", "", "", Answer, 0),
     SD_BUS_METHOD("Fail", "", "", Fail, 0),
     SD_BUS_METHOD("Quit", "", "", Quit, 0),
     SD_BUS_WRITABLE_PROPERTY("Label", "s", nullptr, nullptr, offsetof(CState, pszLabel), 0),
