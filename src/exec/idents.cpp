@@ -1,17 +1,43 @@
 // The identifier table: names to records, constants, decimal conversion, clean-up after a run.
+#include <bit>
 #include <cctype>
 
 #include "host/engine.h"
+#include "lexer/short_text.h"
 
 namespace {
 bool IsDigit(char ch) {
     return ch >= '0' && ch <= '9';
 }
 
+// Four to eight digits and nothing else, a word at a time, with no branch on the bytes: the
+// text, read as two overlapping words, fills the top of one word behind leading zeros (the
+// first character in the lowest byte still used); its bytes are checked at once, then joined
+// into pairs of digits, fours and the eight. Answers true, with the value set, for such a text.
+bool WordDigits(std::string_view text, int32_t& nValue) {
+    static_assert(std::endian::native == std::endian::little, "the word holds its text in order");
+    constexpr uint64_t ZEROS = 0x3030303030303030ull;
+    constexpr uint64_t HIGH_NIBBLES = 0xF0F0F0F0F0F0F0F0ull;
+    const size_t n = text.size();
+    const unsigned nPad = static_cast<unsigned>(8 * (8 - n));
+    const uint64_t nWord = uint64_t{short_text::Load32(text.data())} << nPad |
+                           uint64_t{short_text::Load32(text.data() + n - 4)} << 32 |
+                           (ZEROS & ~(~0ull << nPad));
+    // "0" to "9" are 0x30 to 0x39: the high nibble is 3, and stays 3 with six added.
+    const bool bDigits = ((nWord & HIGH_NIBBLES) == ZEROS) &
+                         (((nWord + 0x0606060606060606ull) & HIGH_NIBBLES) == ZEROS);
+    uint64_t nSum = ((nWord & 0x0F0F0F0F0F0F0F0Full) * (10 * 256 + 1)) >> 8;
+    nSum = ((nSum & 0x00FF00FF00FF00FFull) * (100 * 65536 + 1)) >> 16;
+    nSum = ((nSum & 0x0000FFFF0000FFFFull) * ((10000ull << 32) + 1)) >> 32;
+    nValue = static_cast<int32_t>(nSum);
+    return bDigits;
+}
+
 // Up to nine digits and nothing else: the common number literal, which cannot overflow.
 // Sets the value and answers true for such a text.
 bool ShortDigits(std::string_view text, int32_t& nValue) {
     const size_t n = text.size();
+    if (n >= 4 && n <= 8) return WordDigits(text, nValue);
     if (n == 0 || n > 9) return false;
     const auto Digit = [&text](size_t i) {
         return static_cast<unsigned char>(text[i]) - static_cast<uint32_t>('0');

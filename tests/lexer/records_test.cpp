@@ -31,6 +31,8 @@ TEST_F(RecordTest, ToNumberReadsDecimalAsStrtolDoes) {
                   {"\t\n-3", -3},
                   {"007", 7},
                   {"1234", 1234},
+                  {"90210", 90210},
+                  {"00000042", 42},
                   {"12345678", 12345678},
                   {"987654321", 987654321}};
     for (const auto& c : kCases) {
@@ -39,8 +41,9 @@ TEST_F(RecordTest, ToNumberReadsDecimalAsStrtolDoes) {
         EXPECT_EQ(nValue, c.nValue) << c.pszText;
     }
     // Out of range or not wholly a number: the error names the whole text.
-    for (const char* pszText : {"2147483648", "-2147483649", "99999999999999999999", "12 ", "-",
-                                " ", "1.5", "--1", "1a", "12a4", "a12", "9999:"}) {
+    for (const char* pszText :
+         {"2147483648", "-2147483649", "99999999999999999999", "12 ", "-", " ", "1.5", "--1", "1a",
+          "12a4", "a12", "9999:", "1/345678", "12345:78", "123\xB9"}) {
         EXPECT_EQ(Catch([&] { m_engine.ToNumber(pszText); }),
                   Failed(19, pszText, "Error converting to numeric value", 1))
             << '[' << pszText << ']';
