@@ -2,6 +2,7 @@
 #include "tree_walk.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "platform.h"
 #include "temp_names.h"
@@ -12,18 +13,22 @@ namespace {
 
 // Each name's key is made once: on Windows making it costs a conversion of the name.
 void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKeys) {
-    std::vector<std::pair<std::string, CEntry>> arrKeyed;
-    arrKeyed.reserve(arrEntries.size());
-    for (CEntry& entry : arrEntries)
-        arrKeyed.emplace_back(NameKey(entry.strName), std::move(entry));
-    std::sort(arrKeyed.begin(), arrKeyed.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    arrEntries.clear();
+    std::vector<std::string> arrUnsorted;
+    arrUnsorted.reserve(arrEntries.size());
+    for (const CEntry& entry : arrEntries) arrUnsorted.push_back(NameKey(entry.strName));
+    // The order is found on indices, so that each entry is moved once, not at every swap.
+    std::vector<size_t> arrOrder(arrEntries.size());
+    std::iota(arrOrder.begin(), arrOrder.end(), size_t{0});
+    std::sort(arrOrder.begin(), arrOrder.end(),
+              [&](size_t a, size_t b) { return arrUnsorted[a] < arrUnsorted[b]; });
+    std::vector<CEntry> arrSorted;
+    arrSorted.reserve(arrEntries.size());
     arrKeys.clear();
-    for (auto& [strKey, entry] : arrKeyed) {
-        arrKeys.push_back(std::move(strKey));
-        arrEntries.push_back(std::move(entry));
+    for (size_t i : arrOrder) {
+        arrSorted.push_back(std::move(arrEntries[i]));
+        arrKeys.push_back(std::move(arrUnsorted[i]));
     }
+    arrEntries.swap(arrSorted);
 }
 
 // The place of root inner below root outer, when a recursive walk of outer would meet it.
