@@ -95,7 +95,9 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
     m_nPendingBytes += step.entry.nSize;
     // A file with further names is copied here, so that the names after it find its copy.
     if (step.entry.nSize < kSmallFile && step.entry.nLinks <= 1) {
-        pending.copying = m_pool.Run([&pending] { Copy(pending, [](std::uint64_t) {}); });
+        // One thread per target directory: files made in one directory wait for each other.
+        pending.copying =
+            m_pool.Run([&pending] { Copy(pending, [](std::uint64_t) {}); }, step.targetDir.get());
     }
     if (!pending.copying.valid()) {
         CProgress& progress = m_job.Progress();

@@ -1,6 +1,7 @@
 // The pool of threads.
 #include "worker_pool.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace pvw {
@@ -14,13 +15,13 @@ CWorkerPool::~CWorkerPool() {
     for (std::thread& thread : m_arrThreads) thread.join();
 }
 
-std::future<void> CWorkerPool::Run(std::function<void()> fn) {
+std::future<void> CWorkerPool::Run(std::function<void()> fn, const void* pKey) {
     std::packaged_task<void()> task(std::move(fn));
     std::future<void> done = task.get_future();
     {
         std::lock_guard<std::mutex> guard(m_lock);
         // Another thread when every idle one already has a task waiting for it.
-        if (m_tasks.size() >= m_nIdle && m_arrThreads.size() < m_nMaxThreads) {
+        if (m_nTasks >= m_nIdle && m_arrThreads.size() < m_nMaxThreads) {
             try {
                 m_arrThreads.emplace_back([this] { Work(); });
             } catch (const std::system_error&) {
@@ -28,24 +29,42 @@ std::future<void> CWorkerPool::Run(std::function<void()> fn) {
                 if (m_arrThreads.empty()) return {};
             }
         }
-        m_tasks.push_back(std::move(task));
+        if (m_runs.empty() || m_runs.back().pKey != pKey) m_runs.push_back({pKey, {}});
+        m_runs.back().tasks.push_back(std::move(task));
+        ++m_nTasks;
     }
     m_wake.notify_one();
     return done;
+}
+
+std::deque<CWorkerPool::CRun>::iterator CWorkerPool::NextFree() {
+    return std::find_if(m_runs.begin(), m_runs.end(), [this](const CRun& run) {
+        return std::find(m_arrBusyKeys.begin(), m_arrBusyKeys.end(), run.pKey) ==
+               m_arrBusyKeys.end();
+    });
 }
 
 void CWorkerPool::Work() {
     std::unique_lock<std::mutex> guard(m_lock);
     for (;;) {
         ++m_nIdle;
-        m_wake.wait(guard, [this] { return m_bEnding || !m_tasks.empty(); });
+        m_wake.wait(guard,
+                    [this] { return m_runs.empty() ? m_bEnding : NextFree() != m_runs.end(); });
         --m_nIdle;
-        if (m_tasks.empty()) return;
-        std::packaged_task<void()> task = std::move(m_tasks.front());
-        m_tasks.pop_front();
+        if (m_runs.empty()) return;
+        auto itRun = NextFree();
+        const void* pKey = itRun->pKey;
+        std::packaged_task<void()> task = std::move(itRun->tasks.front());
+        itRun->tasks.pop_front();
+        if (itRun->tasks.empty()) m_runs.erase(itRun);
+        --m_nTasks;
+        m_arrBusyKeys.push_back(pKey);
+        // A thread that finds no free task sleeps until one that ends a task hands it on.
+        if (m_nIdle > 0 && NextFree() != m_runs.end()) m_wake.notify_one();
         guard.unlock();
         task();
         guard.lock();
+        m_arrBusyKeys.erase(std::find(m_arrBusyKeys.begin(), m_arrBusyKeys.end(), pKey));
     }
 }
 
