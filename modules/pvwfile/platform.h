@@ -83,9 +83,9 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
 // A temporary file's lock, held by its writer from the moment it is created until the
 // temporary has been renamed into place or removed, so that a temporary whose writer is gone
 // (killed, or crashed) can be told from one being written. POSIX: a shared flock taken on the
-// created descriptor at once and kept on a second descriptor of the file after the data is
-// written. Windows: a handle of the file held open without FILE_SHARE_DELETE, so that nobody
-// can delete it meanwhile. ReleaseTemp lets go of it.
+// created descriptor at once, which stays open until then. Windows: a handle of the file held
+// open without FILE_SHARE_DELETE, so that nobody can delete it meanwhile. ReleaseTemp lets go
+// of it.
 void ReleaseTemp(TempLock lock);
 
 // Removes the temporary strName of dir when no writer holds its lock, and true. False with ec

@@ -1,7 +1,8 @@
 // Copying file data on POSIX: copy_file_range, which shares blocks (a reflink) where the file
 // system can and copies inside the kernel elsewhere; read and write where it is not offered.
 // A file with holes is copied range by range, so that its copy has the same holes. Written files
-// reach the disk through one syncfs per file system and batch.
+// reach the disk through one syncfs per file system and batch, which also answers a write error
+// that a file system reports late.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -154,18 +155,15 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
         ec = LastError();
         return false;
     }
-    // The writer's lock, taken at once and kept on a descriptor of its own once the written
-    // one is closed, until the temporary is renamed into place.
-    CFd held(flock(out.Get(), LOCK_SH) == 0
-                 ? ::openat(nTempDir, strTemp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)
-                 : -1);
+    // The writer's lock, taken at once on the written descriptor and kept on it until the
+    // temporary is renamed into place; a late write error shows in the flush before that.
     struct stat after;
-    if (held.Get() >= 0 && flock(held.Get(), LOCK_SH) == 0 &&
+    if (flock(out.Get(), LOCK_SH) == 0 &&
         CopyOpenFile(in.Get(), st, out.Get(), pfnProgress, copied.nNotKept) &&
-        fstat(in.Get(), &after) == 0 && out.Close() == 0) {
+        fstat(in.Get(), &after) == 0) {
         if (SameState(st, after)) {
             FillCopied(after, strSource, copied);
-            lock = held.Release();
+            lock = out.Release();
             return true;
         }
         ec = LibError(ELibError::SourceChanged);
