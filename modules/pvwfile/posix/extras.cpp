@@ -80,16 +80,17 @@ bool ReadXattrs(const CXattrFile& file, Xattrs& xattrs) {
     return true;
 }
 
-bool WriteXattrs(const Xattrs& xattrs, int nOut, unsigned& nNotKept) {
+bool WriteXattrs(const Xattrs& xattrs, int nOut, bool bDir, unsigned& nNotKept) {
     for (const auto& [strName, strValue] : xattrs) {
         if (fsetxattr(nOut, strName.c_str(), strValue.data(), strValue.size(), 0) == 0) continue;
         if (!NotHeld(errno)) return false;
         nNotKept |= IsAcl(strName) ? NOT_KEPT_ACLS : NOT_KEPT_XATTRS;
     }
-    // The copy has only the source's ACLs, not those its folder's default ACL gave it.
+    // The copy has only the source's ACLs, not those its folder's default ACL gave it; only a
+    // directory has a default ACL of its own.
     for (const char* pszAcl : {kAccessAcl, kDefaultAcl}) {
-        if (!xattrs.contains(pszAcl) && fremovexattr(nOut, pszAcl) != 0 && errno != ENODATA &&
-            !NotHeld(errno)) {
+        if (!xattrs.contains(pszAcl) && (bDir || pszAcl == kAccessAcl) &&
+            fremovexattr(nOut, pszAcl) != 0 && errno != ENODATA && !NotHeld(errno)) {
             return false;
         }
     }
@@ -111,7 +112,7 @@ bool KeepOwnerAt(int nDir, const char* pszName, const struct stat& st, unsigned&
 bool KeepExtras(int nIn, const struct stat& st, int nOut, unsigned& nNotKept) {
     Xattrs xattrs;
     return KeepOwnerAt(nOut, "", st, nNotKept) && ReadXattrs(CXattrFile(nIn), xattrs) &&
-           WriteXattrs(xattrs, nOut, nNotKept);
+           WriteXattrs(xattrs, nOut, S_ISDIR(st.st_mode), nNotKept);
 }
 
 bool KeepDirExtras(DirHandle sourceDir, DirHandle dir, std::error_code& ec) {
