@@ -1,6 +1,7 @@
 // Reporting, counting and stopping of one operation.
 #include "job.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "family/pvtrc32.h"
@@ -14,7 +15,14 @@ const char* const kSource = "pvwfile";
 // A name may hold any byte but the separator. Control characters are written as escapes, so
 // that a name can never break its line or forge another; a backslash is doubled where it can
 // be part of a name, so that an escape never reads like a name.
+bool Escapes(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7f || (c == '\\' && Path::preferred_separator != '\\');
+}
+
 std::string Escaped(const std::string& strLine) {
+    // Most lines hold nothing to escape, and go out as they are.
+    if (std::none_of(strLine.begin(), strLine.end(), Escapes)) return strLine;
     std::string strOut;
     strOut.reserve(strLine.size());
     for (const char c : strLine) {
