@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <vector>
 
 #include "family/pvwfile.h"
 #include "tree_fixture.h"
@@ -66,6 +67,11 @@ TEST_F(EntryTest, EveryEntryOnRealTrees) {
         {"equalise, deletions not confirmed", kSmall, kOld,
          [](Str s, Str d) { return PVWEqualize(s.c_str(), d.c_str(), 1, nullptr); }, 3, kSmall,
          Overlaid(kOld, kSmall)},
+        {"equalise without its source touches nothing", kNone, kOld,
+         [](Str s, Str d) {
+             return DeleteConfirmed() + PVWEqualize((s + "/missing").c_str(), d.c_str(), 1, 0);
+         },
+         -1, kNone, kOld},
         {"scan counts new, changed and missing", kSmall, kOld,
          [](Str s, Str d) { return PVWScanDifference(s.c_str(), d.c_str(), 1, nullptr); }, 5,
          kSmall, kOld},
@@ -120,60 +126,39 @@ TEST_F(EntryTest, EveryEntryOnRealTrees) {
     }
 }
 
-TEST_F(EntryTest, CopyKeepsTimesAndPermissionsAndUpdateNeverReplacesANewerTarget) {
-    Make(Src(), {{"x", "data"}});
-    fs::permissions(Src() / "x", fs::perms::owner_read | fs::perms::owner_exec);
-    SetAge(Src() / "x", -86400);
-    ASSERT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), 1);
-    struct stat a, b;
-    ASSERT_EQ(stat((Src() / "x").c_str(), &a), 0);
-    ASSERT_EQ(stat((Dst() / "x").c_str(), &b), 0);
-    EXPECT_EQ(a.st_mode, b.st_mode);
-    EXPECT_EQ(a.st_mtim.tv_sec, b.st_mtim.tv_sec);
-    EXPECT_EQ(a.st_mtim.tv_nsec, b.st_mtim.tv_nsec);
-    EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), 0);  // nothing to do
-
+TEST_F(EntryTest, UpdateNeverReplacesANewerTarget) {
     Make(Src(), {{"newer-here", "src"}, {"newer-there", "src"}, {"new", "n"}});
     Make(Dst(), {{"newer-here", "dst"}, {"newer-there", "dst"}});
     SetAge(Dst() / "newer-here", -100);
     SetAge(Src() / "newer-there", -100);
     EXPECT_EQ(PVWUpdate(S().c_str(), D().c_str(), 0, nullptr), 2);
-    EXPECT_EQ(Read(Dst()),
-              (Tree{{"newer-here", "src"}, {"newer-there", "dst"}, {"new", "n"}, {"x", "data"}}));
+    EXPECT_EQ(Read(Dst()), (Tree{{"newer-here", "src"}, {"newer-there", "dst"}, {"new", "n"}}));
 }
 
+// Each made folder is given its source's bits and time once its content is in place, also when
+// more folders are made than wait at once for their content's commit.
 TEST_F(EntryTest, MadeDirectoriesTakeTheirSourcesPermissionsAndTime) {
     Make(Src(), {{"private/deep/f", "1"}, {"empty", "<dir>"}});
     fs::permissions(Src() / "private", fs::perms::owner_all);
     // Not writable: it is given these bits only once its file is in place.
     fs::permissions(Src() / "private/deep", fs::perms::owner_read | fs::perms::owner_exec);
-    const char* const kDirs[] = {"", "private", "private/deep", "empty"};
-    for (const char* pszDir : kDirs) SetAge(Src() / pszDir, -86400);
+    std::vector<std::string> arrDirs = {"", "private", "private/deep", "empty"};
+    for (int i = 0; i < 1100; ++i) {
+        arrDirs.push_back(std::to_string(i));
+        Write(Src() / arrDirs.back() / "f", "1");
+    }
+    for (const std::string& strDir : arrDirs) SetAge(Src() / strDir, -86400);
     PVWSetProcessEmptyDirs(1);
-    ASSERT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), 1);
-    for (const char* pszDir : kDirs) {
-        SCOPED_TRACE(pszDir);
+    ASSERT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), 1101);
+    for (const std::string& strDir : arrDirs) {
+        SCOPED_TRACE(strDir);
         struct stat a, b;
-        ASSERT_EQ(stat((Src() / pszDir).c_str(), &a), 0);
-        ASSERT_EQ(stat((Dst() / pszDir).c_str(), &b), 0);
+        ASSERT_EQ(stat((Src() / strDir).c_str(), &a), 0);
+        ASSERT_EQ(stat((Dst() / strDir).c_str(), &b), 0);
         EXPECT_EQ(a.st_mode, b.st_mode);
         EXPECT_EQ(a.st_mtim.tv_sec, b.st_mtim.tv_sec);
         EXPECT_EQ(a.st_mtim.tv_nsec, b.st_mtim.tv_nsec);
     }
-}
-
-// More folders than wait at once for their content's commit: each is given its time after it.
-TEST_F(EntryTest, ManyMadeDirectoriesTakeTheirTimeAfterTheirContent) {
-    const int kDirs = 1100;
-    for (int i = 0; i < kDirs; ++i) Write(Src() / std::to_string(i) / "f", "1");
-    for (int i = 0; i < kDirs; ++i) SetAge(Src() / std::to_string(i), -86400);
-    ASSERT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), kDirs);
-    int nMoved = 0;
-    for (int i = 0; i < kDirs; ++i) {
-        const std::string strDir = std::to_string(i);
-        nMoved += fs::last_write_time(Src() / strDir) != fs::last_write_time(Dst() / strDir);
-    }
-    EXPECT_EQ(nMoved, 0);
 }
 
 // One byte changed anywhere in a large file: size and time agree, comparing contents finds it.

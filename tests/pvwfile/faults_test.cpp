@@ -141,10 +141,8 @@ TEST_F(FaultTest, AMoveKeepsASourceThatChangedAfterItWasCopied) {
     fault::Disarm();
     EXPECT_EQ(Read(Src()), (Tree{{"f", "data+"}}));
     EXPECT_EQ(Read(Dst()), (Tree{{"f", "data"}}));
-    EXPECT_NE(Notes().find("cannot remove the moved source " + S() +
-                           "/f: it changed after it was "
-                           "copied, and stays"),
-              std::string::npos);
+    const std::string strNote = "/f: it changed after it was copied, and stays";
+    EXPECT_NE(Notes().find("cannot remove the moved source " + S() + strNote), std::string::npos);
 }
 
 // The reserve is checked at each copy: the copy that would undercut it stops the operation,

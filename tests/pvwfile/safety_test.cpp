@@ -1,7 +1,7 @@
 // What the library promises about the data it handles: simulation changes nothing, links stay
-// links, special files are left alone, equalising never reaches outside the target nor runs
-// without its source, a failing file is reported and stops the operation unless errors are
-// ignored, and the library's temporaries are never taken for the user's files.
+// links, special files are left alone, equalising never reaches outside the target, a failing
+// file is reported and stops the operation unless errors are ignored, and the library's
+// temporaries are never taken for the user's files.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -134,13 +134,6 @@ TEST_F(SafetyTest, TemporariesAreNeverUserFilesAndStaleOnesAreRemoved) {
     EXPECT_EQ(Read(Dst()), (Tree{{"a", "1"}, {"sub", "<dir>"}, {".c.pvw4-4", "live"}}));
     EXPECT_NE(Notes().find("removed a temporary left by an interrupted run " + D() + "/.a.pvw2-2"),
               std::string::npos);
-}
-
-TEST_F(SafetyTest, EqualiseWithoutItsSourceTouchesNothing) {
-    Make(Dst(), kTarget);
-    PVWSetAnswerYesForDelete(1);
-    EXPECT_EQ(PVWEqualize((S() + "/missing").c_str(), D().c_str(), 1, nullptr), -1);
-    EXPECT_EQ(Read(Dst()), kTarget);
 }
 
 TEST_F(SafetyTest, ReadOnlyTargetFailsUnlessAllowedOrIgnored) {
