@@ -36,10 +36,6 @@ struct IdCase {
     const char* pszTrace;
 };
 
-void PrintTo(const IdCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
-
 const IdCase s_aIdCases[] = {
     {"arguments_after_the_files", "Greet", "second", nullptr, "more", 3, "first second more\n/",
      "ActIDRun \"Greet\" (\"sh\"): exited with status 0"},

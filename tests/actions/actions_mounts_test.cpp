@@ -1,34 +1,25 @@
 // GetMountedDrives and Dismount against the system's own mount table.
 #include <sys/mount.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 
 #include "action_fixture.h"
 
 namespace {
 
-// The mount points of a GetMountedDrives list ("a;b;c"), empty ones included.
-std::vector<std::string> Points(const std::string& strList) {
-    std::vector<std::string> arrPoints;
-    for (size_t nStart = 0; nStart <= strList.size();) {
-        size_t nEnd = std::min(strList.find(';', nStart), strList.size());
-        arrPoints.push_back(strList.substr(nStart, nEnd - nStart));
-        nStart = nEnd + 1;
-    }
-    return arrPoints;
-}
-
+// Whether a GetMountedDrives list ("a;b;c") names the mount point.
 bool Mounted(const char* pszList, const std::string& strPoint) {
-    const std::vector<std::string> arrPoints = Points(pszList);
-    return std::find(arrPoints.begin(), arrPoints.end(), strPoint) != arrPoints.end();
+    return (";" + std::string(pszList) + ";").find(";" + strPoint + ";") != std::string::npos;
 }
 
 TEST_F(ActionTest, MountedDrivesAreTheMountTable) {
     m_action.GetMountedDrives(m_szOut);
     std::ifstream table("/proc/self/mounts");
-    size_t nLines = 0;
-    for (std::string strLine; std::getline(table, strLine);) ++nLines;
-    EXPECT_EQ(Points(m_szOut).size(), nLines);
+    const std::string strList = m_szOut;
+    EXPECT_EQ(std::count(strList.begin(), strList.end(), ';') + 1,
+              std::count(std::istreambuf_iterator<char>(table), {}, '\n'));
     EXPECT_TRUE(Mounted(m_szOut, "/"));
 }
 

@@ -26,10 +26,6 @@ struct RunCase {
     const char* pszTrace;  // a part of the trace line
 };
 
-void PrintTo(const RunCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
-
 const RunCase s_aRunCases[] = {
     {"status", 0, "sh", "-c 'printf \"x\\n\\r\\n\\n\"; exit 3'", nullptr, 1, 0, -3, "x",
      "exited with status 3"},
@@ -69,10 +65,6 @@ struct SplitCase {
     const char* pszArgs;
     const char* pszWords;
 };
-
-void PrintTo(const SplitCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
 
 const SplitCase s_aSplitCases[] = {
     {"blanks_and_tabs", "a  b\tc", "<a><b><c>"},
