@@ -179,16 +179,16 @@ TEST_F(EnvModuleTest, PathsTurnIntoNamesAndBack) {
 
 TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
     constexpr int PROCESSES = 2, SETS = 1000;
+    auto name = [](int nChild, int i) {
+        return "P" + std::to_string(nChild) + "_" + std::to_string(i);
+    };
     pid_t children[PROCESSES];
     for (int nChild = 0; nChild < PROCESSES; ++nChild) {
         children[nChild] = fork();
         ASSERT_GE(children[nChild], 0);
         if (children[nChild] != 0) continue;
         int nFailed = 0;
-        for (int i = 0; i < SETS; ++i) {
-            std::string strName = "P" + std::to_string(nChild) + "_" + std::to_string(i);
-            nFailed += PVEnvSet(strName.c_str(), "v") == 1 ? 0 : 1;
-        }
+        for (int i = 0; i < SETS; ++i) nFailed += PVEnvSet(name(nChild, i).c_str(), "v") != 1;
         _exit(nFailed == 0 ? 0 : 1);
     }
     for (pid_t child : children) {
@@ -199,10 +199,7 @@ TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
     PVEnvFree();
     int nFound = 0;
     for (int nChild = 0; nChild < PROCESSES; ++nChild) {
-        for (int i = 0; i < SETS; ++i) {
-            std::string strName = "P" + std::to_string(nChild) + "_" + std::to_string(i);
-            nFound += Call(PVEnvGet, strName.c_str(), 64).first;
-        }
+        for (int i = 0; i < SETS; ++i) nFound += Call(PVEnvGet, name(nChild, i).c_str(), 64).first;
     }
     EXPECT_EQ(nFound, PROCESSES * SETS);
     EXPECT_EQ(Call(PVEnvGet, "Tools", 64), std::make_pair(1, std::string("/opt/qj/tools")));
