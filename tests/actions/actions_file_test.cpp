@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "action_fixture.h"
+#include "support/env_guard.h"
 
 namespace {
 
@@ -11,7 +12,6 @@ class ActionFileTest : public ActionTest {
 protected:
     void SetUp() override {
         ActionTest::SetUp();
-        ::setenv("QJ_ENV_FILE", (m_dir / "env.ini").c_str(), 1);
         std::ofstream(m_dir / "actions.ini")
             << "; one action, its lines ended by CR LF\r\n"
                "[Greet]\r\n"
@@ -19,10 +19,8 @@ protected:
                "Arguments = -c 'echo \"$0 $1 $QJ_ACTION_EXTRA\"; pwd' first\r\n"
                "Directory = /\r\n";
     }
-    void TearDown() override {
-        ::unsetenv("QJ_ENV_FILE");
-        ActionTest::TearDown();
-    }
+
+    CEnvGuard m_envFile{"QJ_ENV_FILE", (m_dir / "env.ini").string()};
 };
 
 struct IdCase {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "action_fixture.h"
+#include "support/env_guard.h"
 
 namespace {
 
@@ -131,11 +132,8 @@ TEST_F(ActionTest, DocumentsOpenWithTheDesktopsOpener) {
     std::filesystem::path opener = m_dir / "xdg-open";
     std::ofstream(opener) << "#!/bin/sh\necho \"$# $1 in $(pwd)\"\n";
     std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
-    std::string strPath = std::getenv("PATH");
-    ::setenv("PATH", (m_dir.string() + ":" + strPath).c_str(), 1);
-    int nResult = m_action.ActRun(1, "notes.txt", "not passed", "/", 1, m_szOut, 5000);
-    ::setenv("PATH", strPath.c_str(), 1);
-    EXPECT_EQ(nResult, 1);
+    CEnvGuard path("PATH", m_dir.string() + ":" + std::getenv("PATH"));
+    EXPECT_EQ(m_action.ActRun(1, "notes.txt", "not passed", "/", 1, m_szOut, 5000), 1);
     EXPECT_STREQ(m_szOut, "1 notes.txt in /");
 }
 
@@ -164,20 +162,19 @@ TEST_F(ActionTest, BareNameFoundOnlyThroughTheCurrentDirectoryIsRefused) {
     for (const char* pszName : {"qj-here", "abs/qj-here"})
         std::filesystem::permissions(m_dir / pszName, std::filesystem::perms::owner_all);
     const std::filesystem::path oldDir = std::filesystem::current_path();
-    const std::string strOldPath = std::getenv("PATH");
+    CEnvGuard path("PATH");
     std::filesystem::current_path(m_dir);
     for (const auto& c : cases) {
         std::string strPath = c.pszPath;
         if (std::size_t nAt = strPath.find('@'); nAt != std::string::npos)
             strPath.replace(nAt, 1, m_dir.string());
-        ::setenv("PATH", strPath.c_str(), 1);
+        path.Set(strPath);
         std::size_t nTraceBefore = NewTrace().size();
         EXPECT_EQ(m_action.ActRun(0, c.pszProgram, "", nullptr, 1, m_szOut, 5000), c.nResult)
             << c.pszPath;
         EXPECT_STREQ(m_szOut, c.pszOutput) << c.pszPath;
         EXPECT_NE(NewTrace().find(c.pszTrace, nTraceBefore), std::string::npos) << NewTrace();
     }
-    ::setenv("PATH", strOldPath.c_str(), 1);
     std::filesystem::current_path(oldDir);
 }
 
