@@ -28,8 +28,8 @@ bool FreeBytes(Path path, std::uint64_t& nFree, std::error_code& ec) {
     }
 }
 
-// Made directories whose content the walk has left wait, at most this many at once, for the
-// copier's commit before they are given their permissions and time.
+// Directories whose content the walk has left wait, at most this many at once, for the copier's
+// commit before they are given their permissions and time.
 constexpr size_t kMaxLeftDirs = 1024;
 
 // A made directory takes the owner, extended attributes and ACLs of its source before its
@@ -45,6 +45,7 @@ bool KeepExtrasOf(const CDir& dir, DirHandle made, std::error_code& ec) {
 CExecutor::CExecutor(CJob& job, const CPlanOptions& options, DirPtr targetRoot)
     : m_job(job),
       m_options(options),
+      m_pRoot(targetRoot),
       m_pTargetRoot(std::move(targetRoot)),
       m_pCopier(std::make_unique<CFileCopier>(job)) {}
 
@@ -87,7 +88,7 @@ void CExecutor::Later(CStep step) {
     m_arrLater.push_back(std::move(step));
 }
 
-void CExecutor::LeaveDir(const DirPtr& dir) {
+void CExecutor::LeaveDir(const DirPtr& dir, bool bExisted) {
     // What waits for dir was added since the walk entered it, after everything that waits for
     // the directories around it.
     auto itFirst = m_arrLater.end();
@@ -95,23 +96,35 @@ void CExecutor::LeaveDir(const DirPtr& dir) {
     for (auto it = itFirst; it != m_arrLater.end(); ++it) Do(*it);
     m_arrLater.erase(itFirst, m_arrLater.end());
     auto itMade = std::find(m_arrMade.rbegin(), m_arrMade.rend(), dir);
-    if (itMade == m_arrMade.rend()) return;
-    m_arrLeft.push_back(std::move(*itMade));
-    m_arrMade.erase(std::next(itMade).base());
-    if (m_arrLeft.size() < kMaxLeftDirs) return;
-    m_pCopier->Commit();
-    FinishDirs(m_arrLeft);
+    if (itMade != m_arrMade.rend()) {
+        m_arrLeft.push_back(std::move(*itMade));
+        m_arrMade.erase(std::next(itMade).base());
+    } else if (bExisted && !m_job.Simulating()) {
+        m_arrExisting.push_back(dir);
+    }
+    if (m_arrLeft.size() + m_arrExisting.size() >= kMaxLeftDirs) FinishLeftDirs();
 }
 
 void CExecutor::Finish() {
     // Only the roots' steps wait still, unless the walk stopped early.
     for (const CStep& step : m_arrLater) Do(step);
     m_arrLater.clear();
-    if (!m_job.Stopped()) MakeTargetRoot();
-    m_pCopier->Commit();
-    FinishDirs(m_arrLeft);
+    bool bRootThere = !m_job.Stopped() && MakeTargetRoot();
+    if (m_pRoot && bRootThere && m_pRoot->Model() != nullptr && !m_job.Simulating() &&
+        std::find(m_arrMade.begin(), m_arrMade.end(), m_pRoot) == m_arrMade.end()) {
+        m_arrExisting.push_back(m_pRoot);
+    }
+    FinishLeftDirs();
     std::reverse(m_arrMade.begin(), m_arrMade.end());  // the innermost first, like the others
-    FinishDirs(m_arrMade);
+    FinishDirs(m_arrMade, true);
+}
+
+// Setting a directory's permissions and time changes nothing in its parent, so those left
+// may be finished in any order, once their content is committed.
+void CExecutor::FinishLeftDirs() {
+    m_pCopier->Commit();
+    FinishDirs(m_arrLeft, true);
+    FinishDirs(m_arrExisting, false);
 }
 
 bool CExecutor::CheckReserve(const Path& target, std::uint64_t nBytes) {
@@ -236,15 +249,15 @@ void CExecutor::MakeDir(const CStep& step) {
     }
 }
 
-// The directories made here take their source's permissions and time once everything in them is
-// in place (a new entry would move the time again).
-void CExecutor::FinishDirs(std::vector<DirPtr>& arrDirs) {
+// Directories take their source's permissions and time once everything in them is in place (a
+// new entry would move the time again); those made here also take its owner and extras.
+void CExecutor::FinishDirs(std::vector<DirPtr>& arrDirs, bool bMade) {
     for (const DirPtr& pDir : arrDirs) {
         const CEntry* pModel = pDir->Model();
         if (pModel == nullptr) continue;
         std::error_code ec;
         CDir::CHeld held = pDir->Hold(ec);
-        if (!held || !KeepExtrasOf(*pDir, held.Get(), ec) ||
+        if (!held || (bMade && !KeepExtrasOf(*pDir, held.Get(), ec)) ||
             !SetDirModeAndTime(held.Get(), *pModel, ec)) {
             m_job.Fail("set the permissions and time of", pDir->GetPath(), ec);
         }

@@ -45,7 +45,7 @@ struct CPlanOptions {
 
 class CFileCopier;
 
-// Takes the steps of one operation; the job holds the result. Directories it makes take their
+// Takes the steps of one operation; the job holds the result. Target directories take their
 // source's permissions and time once their content is in place.
 class CExecutor {
 public:
@@ -59,10 +59,11 @@ public:
     void Do(const CStep& step);
     // Takes the step, a deletion inside step.targetDir, once the walk has left that directory.
     void Later(CStep step);
-    // The walk has left the target directory dir: what waited for it is done.
-    void LeaveDir(const DirPtr& dir);
+    // The walk has left the target directory dir: what waited for it is done. bExisted: dir was
+    // there before the operation, and takes its source's permissions and time all the same.
+    void LeaveDir(const DirPtr& dir, bool bExisted);
     // After the walk: the steps that waited for the roots, every copy committed, and the
-    // directories made given their permissions and time.
+    // directories given their permissions and time.
     void Finish();
 
 private:
@@ -77,16 +78,19 @@ private:
     void MakeDir(const CStep& step);
     void ChangeAttrib(const CStep& step);
     bool MayReplace(const CStep& step);
-    void FinishDirs(std::vector<DirPtr>& arrDirs);
+    void FinishLeftDirs();
+    void FinishDirs(std::vector<DirPtr>& arrDirs, bool bMade);
 
     CJob& m_job;
     CPlanOptions m_options;
+    DirPtr m_pRoot;        // the target root, whether made here or there already
     DirPtr m_pTargetRoot;  // until it is made
     std::unique_ptr<CFileCopier> m_pCopier;
     std::vector<CStep> m_arrLater;  // deletions waiting for the walk to leave their directory
     // Directories made here that the walk is still inside, the outermost first, and those it
-    // has left, whose content may still wait for its commit.
-    std::vector<DirPtr> m_arrMade, m_arrLeft;
+    // has left, whose content may still wait for its commit; and the directories that were
+    // there already, once left.
+    std::vector<DirPtr> m_arrMade, m_arrLeft, m_arrExisting;
 };
 
 }  // namespace pvw

@@ -61,8 +61,9 @@ void ReadExtraAttributes(DirHandle dir, const std::string& strName, CEntry& entr
 // time are set once its content is in place.
 bool MakeDirAt(DirHandle dir, const std::string& strName, std::error_code& ec);
 
-// Gives the open directory the permission bits and modification time of entry (Windows: the
-// time only, which asks for FILE_WRITE_ATTRIBUTES on the directories it opens).
+// Gives the open directory the permission bits and modification time of entry, unless it has
+// them already (Windows: the time only, which asks for FILE_WRITE_ATTRIBUTES on the directories
+// it opens).
 bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec);
 
 // Creates strTemp inside tempDir (it must not exist, and is never reached through a link) with

@@ -144,7 +144,10 @@ bool CPlanner::EnterDir(const CPair& pair) {
 }
 
 void CPlanner::LeaveDir(const CPair& pair) {
-    m_executor.LeaveDir(pair.targetSub);
+    bool bBothDirs = pair.pSource != nullptr && pair.pSource->eKind == EKind::Dir &&
+                     pair.pTarget != nullptr && pair.pTarget->eKind == EKind::Dir;
+    m_executor.LeaveDir(pair.targetSub,
+                        bBothDirs && !pair.bInTheWay && m_eOp != ETreeOp::ScanDifference);
     if (pair.bInTheWay) {
         --m_nInTheWay;
         if (m_eOp == ETreeOp::Equalize) Add(EStep::DeleteDir, pair);

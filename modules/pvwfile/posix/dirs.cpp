@@ -68,6 +68,11 @@ bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec) 
     }
     struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(nSec), nNsec}};
     int nFd = static_cast<int>(dir);
+    struct stat st;
+    if (fstat(nFd, &st) == 0 && (st.st_mode & 07777) == (entry.nMode & 07777) &&
+        st.st_mtim.tv_sec == nSec && st.st_mtim.tv_nsec == nNsec) {
+        return true;  // a directory that has them already keeps its change time too
+    }
     if (fchmod(nFd, entry.nMode & 07777) == 0 && futimens(nFd, times) == 0) return true;
     ec = LastError();
     return false;

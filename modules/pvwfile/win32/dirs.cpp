@@ -116,7 +116,12 @@ bool RemoveDirAt(DirHandle dir, const std::string& strName, std::error_code& ec)
 bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec) {
     FILETIME ftWrite = NsToFileTime(entry.nTime);
     auto guard = LockHeldDirs();
-    if (SetFileTime(WinDir(dir).hDir, nullptr, nullptr, &ftWrite)) return true;
+    FILETIME ftNow;
+    HANDLE hDir = WinDir(dir).hDir;
+    if (GetFileTime(hDir, nullptr, nullptr, &ftNow) && CompareFileTime(&ftNow, &ftWrite) == 0) {
+        return true;
+    }
+    if (SetFileTime(hDir, nullptr, nullptr, &ftWrite)) return true;
     ec = LastWinError();
     return false;
 }
