@@ -21,18 +21,10 @@ struct FamilyCall {
     std::vector<CallArg> args;
 };
 
-inline CallArg Num(int32_t n) {
-    return {CallArg::NUMBER, n, {}};
-}
-inline CallArg Text(const std::string& s) {
-    return {CallArg::TEXT, 0, s};
-}
-inline CallArg NullText() {
-    return {CallArg::NULL_TEXT, 0, {}};
-}
-inline CallArg Buffer() {
-    return {CallArg::BUFFER, 0, {}};
-}
+inline const auto Num = [](int32_t n) { return CallArg{CallArg::NUMBER, n, {}}; };
+inline const auto Text = [](const std::string& s) { return CallArg{CallArg::TEXT, 0, s}; };
+inline const auto NullText = [] { return CallArg{CallArg::NULL_TEXT, 0, {}}; };
+inline const auto Buffer = [] { return CallArg{CallArg::BUFFER, 0, {}}; };
 
 namespace family_double {
 

@@ -1,11 +1,14 @@
 // Runs script texts through a fresh engine and collects what reached the log and trace.
 #pragma once
 
+#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "doubles/family_double.h"
 #include "host/engine.h"
+#include "support/temp_dir.h"
 
 struct ScriptRun {
     int nResult;
@@ -16,26 +19,53 @@ struct ScriptRun {
 
 class ScriptRunner {
 public:
-    ScriptRunner();
-    ~ScriptRunner();
+    ScriptRunner() {
+        family_double::Reset();
+        m_pEngine = std::make_unique<CScriptEngine>();
+    }
 
-    // Writes the text to a script file "t.scr" in a temporary folder and runs it.
+    // Writes the text to a script file "t.scr" in a temporary folder and runs it from inside
+    // the folder, so that messages name the script "t.scr".
     ScriptRun Run(const std::string& strScript, const char* pszOptions = "NT",
-                  const char* pszParams = nullptr);
-    // Runs a script file by its path.
-    ScriptRun RunFile(const char* pszPath, const char* pszOptions, const char* pszParams);
+                  const char* pszParams = nullptr) {
+        WriteFile("t.scr", strScript);
+        const std::filesystem::path oldDir = std::filesystem::current_path();
+        std::filesystem::current_path(m_dir.Path());
+        ScriptRun run = RunFile("t.scr", pszOptions, pszParams);
+        std::filesystem::current_path(oldDir);
+        return run;
+    }
+    ScriptRun RunFile(const char* pszPath, const char* pszOptions, const char* pszParams) {
+        family_double::g_log.clear();
+        family_double::g_trace.clear();
+        const int nResult = m_pEngine->Run(pszPath, pszOptions, pszParams);
+        return {nResult, family_double::TraceText(), family_double::LogText(), m_pEngine->m_nError};
+    }
     // Loads a script file by its path: the engine's error code, or ERR_NONE_YET when it loads.
-    int LoadError(const std::string& strPath);
+    int LoadError(const std::string& strPath) {
+        try {
+            m_pEngine->LoadScript(strPath.c_str());
+        } catch (const CScriptError&) {
+            return m_pEngine->m_nError;
+        }
+        return ERR_NONE_YET;
+    }
     // The path of a file in the temporary folder.
-    std::string PathOf(const std::string& strName) const;
-    void WriteFile(const std::string& strName, const std::string& strText) const;
+    std::string PathOf(const std::string& strName) const { return m_dir / strName; }
+    void WriteFile(const std::string& strName, const std::string& strText) const {
+        FILE* pFile = std::fopen(PathOf(strName).c_str(), "wb");
+        std::fwrite(strText.data(), 1, strText.size(), pFile);
+        std::fclose(pFile);
+    }
 
     CScriptEngine& Engine() { return *m_pEngine; }
 
 private:
+    const CTempDir m_dir{"qjtest"};  // removed after the engine, which may hold its files
     std::unique_ptr<CScriptEngine> m_pEngine;
-    std::string m_strDir;
 };
 
 // The message a failed run logs: "Script error: t.scr (LINE): MESSAGE".
-std::string ScriptError(int nLine, const std::string& strMessage);
+inline std::string ScriptError(int nLine, const std::string& strMessage) {
+    return "Script error: t.scr (" + std::to_string(nLine) + "): " + strMessage + "\n";
+}
