@@ -5,7 +5,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "sample_server/sample_server.h"
 #include "support/env_guard.h"
@@ -33,22 +32,17 @@ std::string Script(const std::string& strBody) {
 }
 
 // The trace lines between the start and the end message.
-std::vector<std::string> BodyTrace(const ScriptRun& run) {
-    std::vector<std::string> arrLines;
-    std::istringstream in(run.strTrace);
-    for (std::string strLine; std::getline(in, strLine);) arrLines.push_back(strLine);
-    if (arrLines.size() < 2) return {};
-    return {arrLines.begin() + 1, arrLines.end() - 1};
-}
-
-std::string TraceLine(int nLine, const std::string& strText) {
-    return "t.scr (" + std::to_string(nLine) + "): " + strText;
+std::string BodyTrace(const ScriptRun& run) {
+    const size_t nStart = run.strTrace.find('\n') + 1;
+    const size_t nEnd = run.strTrace.rfind('\n', run.strTrace.size() - 2) + 1;
+    return nEnd > nStart ? run.strTrace.substr(nStart, nEnd - nStart) : "";
 }
 
 // The values the run's debug prints showed, without quotes, joined by blanks.
 std::string PrintedValues(const ScriptRun& run) {
     std::string strValues;
-    for (const std::string& strLine : BodyTrace(run)) {
+    std::istringstream in(BodyTrace(run));
+    for (std::string strLine; std::getline(in, strLine);) {
         const size_t nAt = strLine.find(" = ");
         if (nAt == std::string::npos) continue;
         std::string strValue = strLine.substr(nAt + 3);
@@ -81,35 +75,26 @@ protected:
 };
 
 // LastCall is no invocation of its own, so it tells about the access on the line before it:
-// its dispatch flags, member and arguments as the object received them.
-TEST_F(ObjectScriptTest, ObjectSeesFlagsMemberAndArgumentsOfEachAccessKind) {
-    const struct {
-        const char* pszLine;
-        const char* pszArrived;
-    } kCases[] = {
-        {"o.number", "2 Number()"},
-        {"o.Void0()", "3 Void0()"},  // a method without arguments is offered as a property read
-        {"o.vOID1(7,)", "1 Void1(I4:7)"},
-        {"o.Void4(n, s, z, TRUE)", R"(1 Void4(I4:0, BSTR:"text", BSTR:null, I4:1))"},
-        {"o.Void2(Null, \"\")", R"(1 Void2(BSTR:null, BSTR:""))"},
-        {"o.Void15(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15)",
-         "1 Void15(I4:1, I4:2, I4:3, I4:4, I4:5, I4:6, I4:7, I4:8, I4:9, I4:10, I4:11, I4:12, "
-         "I4:13, I4:14, I4:15)"},
-        {"o.number = 2147483647 // max", "4 Number(I4:2147483647)"},
-        {"o.string = z", "4 String(BSTR:null)"},
+// its dispatch flags, member and arguments as the object received them. An assignment receives
+// the result converted to the variable's type.
+TEST_F(ObjectScriptTest, ObjectSeesEachAccessAndAssignmentsTheConvertedResult) {
+    const auto Arrived = [](const char* pszLine) {
+        return std::string(pszLine) + "\na = o.LastCall\nDebugPrintStr(a)\n";
     };
-    for (const auto& c : kCases) {
-        EXPECT_EQ(Printed(std::string(c.pszLine) + "\na = o.LastCall\nDebugPrintStr(a)\n"),
-                  c.pszArrived)
-            << c.pszLine;
-    }
-}
-
-TEST_F(ObjectScriptTest, AssignmentReceivesTheConvertedResult) {
     const struct {
-        const char* pszBody;  // ends by printing the variable under test
+        std::string strBody;  // ends by printing what is under test
         const char* pszPrinted;
     } kCases[] = {
+        {Arrived("o.number"), "2 Number()"},
+        {Arrived("o.Void0()"), "3 Void0()"},  // also offered as a property read
+        {Arrived("o.vOID1(7,)"), "1 Void1(I4:7)"},
+        {Arrived("o.Void4(n, s, z, TRUE)"), R"(1 Void4(I4:0, BSTR:"text", BSTR:null, I4:1))"},
+        {Arrived("o.Void2(Null, \"\")"), R"(1 Void2(BSTR:null, BSTR:""))"},
+        {Arrived("o.Void15(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15)"),
+         "1 Void15(I4:1, I4:2, I4:3, I4:4, I4:5, I4:6, I4:7, I4:8, I4:9, I4:10, I4:11, I4:12, "
+         "I4:13, I4:14, I4:15)"},
+        {Arrived("o.number = 2147483647 // max"), "4 Number(I4:2147483647)"},
+        {Arrived("o.string = z"), "4 String(BSTR:null)"},
         {"n = o.Concat(\" 12 \")\nDebugPrintNum(n)\n", "12"},
         {"n = 5\nn += o.Sum(1, 2)\nDebugPrintNum(n)\n", "8"},
         {"s = o.Sum(2, 3)\nDebugPrintStr(s)\n", "5"},
@@ -118,7 +103,7 @@ TEST_F(ObjectScriptTest, AssignmentReceivesTheConvertedResult) {
         {"o.number = \"12\"\nn = o.number\nDebugPrintNum(n)\n", "12"},
         {"o.string = s\ns = \"\"\ns = o.string\nDebugPrintStr(s)\n", "text"},
     };
-    for (const auto& c : kCases) EXPECT_EQ(Printed(c.pszBody), c.pszPrinted) << c.pszBody;
+    for (const auto& c : kCases) EXPECT_EQ(Printed(c.strBody), c.pszPrinted) << c.strBody;
 }
 
 TEST_F(ObjectScriptTest, FailuresEndTheRunWithAnErrorOnTheAccessLine) {
@@ -172,7 +157,7 @@ TEST_F(ObjectScriptTest, CheckAndSimulationRunsInvokeNothing) {
     EXPECT_EQ(Run(strBody, "C").strLog, "");
     ScriptRun run = Run(strBody, "S");
     EXPECT_EQ(run.nResult, 1) << run.strLog;
-    EXPECT_EQ(BodyTrace(run), std::vector<std::string>{TraceLine(FIRST_LINE + 1, "n = 0")});
+    EXPECT_EQ(BodyTrace(run), "t.scr (11): n = 0\n");
 }
 
 // The call line before the invocation and the result line after it; none for a put. A text
@@ -187,19 +172,18 @@ TEST_F(ObjectScriptTest, TraceShowsCallsAndResults) {
             "DebugPrintStr(s)\n"
             "n = o.Raise(\"no\")\n",
             "");
-    const int L = FIRST_LINE;
-    EXPECT_EQ(BodyTrace(run), (std::vector<std::string>{
-                                  TraceLine(L, R"(o.Sum( 1, "2" ))"),
-                                  TraceLine(L, "o.Sum - Return value: 3"),
-                                  TraceLine(L + 1, R"(o.Concat( "a", NULL, 3 ))"),
-                                  TraceLine(L + 1, R"(o.Concat - Return value: "a3")"),
-                                  TraceLine(L + 3, "o.number(  )"),
-                                  TraceLine(L + 4, R"(o.ConcatNul( "abc", "def" ))"),
-                                  TraceLine(L + 4, R"(o.ConcatNul - Return value: "abc")"),
-                                  TraceLine(L + 5, R"(s = "abc")"),
-                                  TraceLine(L + 6, R"(o.Raise( "no" ))"),
-                              }));
-    EXPECT_EQ(run.strLog, ScriptError(L + 6, "'COleDispatchException no' - Internal error"));
+    EXPECT_EQ(BodyTrace(run), R"(t.scr (10): o.Sum( 1, "2" )
+t.scr (10): o.Sum - Return value: 3
+t.scr (11): o.Concat( "a", NULL, 3 )
+t.scr (11): o.Concat - Return value: "a3"
+t.scr (13): o.number(  )
+t.scr (14): o.ConcatNul( "abc", "def" )
+t.scr (14): o.ConcatNul - Return value: "abc"
+t.scr (15): s = "abc"
+t.scr (16): o.Raise( "no" )
+)");
+    EXPECT_EQ(run.strLog,
+              ScriptError(FIRST_LINE + 6, "'COleDispatchException no' - Internal error"));
 }
 
 TEST_F(ObjectScriptTest, EachVariableHasItsOwnObjectReleasedAfterEveryRun) {
