@@ -1,14 +1,86 @@
 // D-Bus objects driven through scripts on a private bus: the bus itself, an object nobody here
-// wrote, and the test service for argument and result types, properties and failures.
+// wrote, and the test service for argument and result types, properties and failures. The bus
+// and the service are started by each test and stopped with it; the bus variables point at the
+// private bus for the test's time, the system bus at nothing, so that no test reaches a bus of
+// the machine.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <regex>
 #include <string>
+#include <vector>
 
-#include "dbus/private_bus.h"
+#include "support/env_guard.h"
 #include "support/script_runner.h"
 
+extern char** environ;
+
 namespace {
+
+// A program started with its standard output on a pipe; ended and waited for when the object
+// goes.
+class CChildProcess {
+public:
+    explicit CChildProcess(std::vector<std::string> arrArgs) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        std::vector<char*> argv;
+        for (std::string& strArg : arrArgs) argv.push_back(strArg.data());
+        argv.push_back(nullptr);
+        if (posix_spawnp(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        m_fdOut = fds[0];
+    }
+    ~CChildProcess() {
+        if (m_pid > 0 && kill(m_pid, SIGTERM) == 0) waitpid(m_pid, nullptr, 0);
+        if (m_fdOut >= 0) close(m_fdOut);
+    }
+    CChildProcess(const CChildProcess&) = delete;
+    CChildProcess& operator=(const CChildProcess&) = delete;
+
+    // The first line the program writes, without its line break; empty when it ends or writes
+    // nothing for half a minute first.
+    std::string ReadLine() {
+        std::string strLine;
+        char c = 0;
+        pollfd pfd = {m_fdOut, POLLIN, 0};
+        while (m_pid > 0 && poll(&pfd, 1, 30000) == 1 && read(m_fdOut, &c, 1) == 1 && c != '\n')
+            strLine += c;
+        return c == '\n' ? strLine : std::string();
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_fdOut = -1;
+};
+
+class CPrivateBus {
+public:
+    CPrivateBus()
+        : m_daemon({"dbus-daemon", "--config-file=" QJ_SOURCE_DIR "/tests/dbus/bus.conf",
+                    "--nofork", "--print-address=1"}) {
+        m_strAddress = m_daemon.ReadLine();
+        if (!m_strAddress.empty()) m_session.Set(m_strAddress);
+    }
+
+    // False where dbus-daemon is missing or did not start.
+    bool IsRunning() const { return !m_strAddress.empty(); }
+
+private:
+    CChildProcess m_daemon;
+    std::string m_strAddress;
+    CEnvGuard m_session{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qjintp-no-bus"};
+    CEnvGuard m_system{"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/qjintp-no-bus"};
+};
 
 constexpr char BUS_OBJECT[] =
     "dbus:session/org.freedesktop.DBus/org/freedesktop/DBus:org.freedesktop.DBus";
@@ -67,28 +139,19 @@ TEST_F(DBusObjectTest, TheBusItselfAnswersAsAnObject) {
                                       "'org.qjintp.Nobody': no such name' - Internal error"));
 }
 
-TEST_F(DBusObjectTest, ArgumentsArriveAsTheMemberDeclaresThem) {
-    const struct {
-        const char* pszCall;
-        const char* pszArrived;
-    } kCases[] = {
-        {R"(t.All(255, "-32768", "65535", "-1", "4294967295", " -9223372036854775808 ",)"
-         R"( "18446744073709551615", 7, "2.5", 12, "/a/b", "a{sv}", 3))",
-         "y:255 n:-32768 q:65535 i:-1 u:4294967295 x:-9223372036854775808 "
-         "t:18446744073709551615 b:1 d:2.5 s:12 o:/a/b g:a{sv} v:i:3"},
-        {"t.Variant(\"x\")", "v:s:x"},
-        {"t.Bool(\"0\")", "b:0"},
-        {"t.Double(3)", "d:3"},
-    };
-    for (const auto& c : kCases)
-        EXPECT_EQ(Result(std::string("s = ") + c.pszCall + "\n"), c.pszArrived) << c.pszCall;
-}
-
-TEST_F(DBusObjectTest, ResultsBecomeNumbersOrTexts) {
+// A method of the test service tells what arrived as "TYPE:VALUE" of each argument.
+TEST_F(DBusObjectTest, ArgumentsAndResultsTakeTheTypesTheMemberDeclares) {
     const struct {
         const char* pszLine;
         const char* pszResult;
     } kCases[] = {
+        {R"(s = t.All(255, "-32768", "65535", "-1", "4294967295", " -9223372036854775808 ",)"
+         R"( "18446744073709551615", 7, "2.5", 12, "/a/b", "a{sv}", 3))",
+         "y:255 n:-32768 q:65535 i:-1 u:4294967295 x:-9223372036854775808 "
+         "t:18446744073709551615 b:1 d:2.5 s:12 o:/a/b g:a{sv} v:i:3"},
+        {"s = t.Variant(\"x\")", "v:s:x"},
+        {"s = t.Bool(\"0\")", "b:0"},
+        {"s = t.Double(3)", "d:3"},
         {"s = t.Values()",
          "255;-32768;65535;-7;4294967295;-9223372036854775808;"
          "18446744073709551615;1;2.5;text;/a/b;a{sv}"},

@@ -23,31 +23,18 @@ struct CState {
 
 // The text of a basic value of the type.
 std::string Text(char cType, const qjdbus::UBasicValue& raw) {
-    switch (cType) {
-        case 'y':
-            return std::to_string(raw.y);
-        case 'n':
-            return std::to_string(raw.n);
-        case 'q':
-            return std::to_string(raw.q);
-        case 'i':
-            return std::to_string(raw.i);
-        case 'u':
-            return std::to_string(raw.u);
-        case 'x':
-            return std::to_string(raw.x);
-        case 't':
-            return std::to_string(raw.t);
-        case 'b':
-            return std::to_string(raw.b);
-        case 'd': {
-            char szValue[32];
-            snprintf(szValue, sizeof szValue, "%g", raw.d);
-            return szValue;
-        }
-        default:
-            return raw.psz;
-    }
+    if (cType == 'y') return std::to_string(raw.y);
+    if (cType == 'n') return std::to_string(raw.n);
+    if (cType == 'q') return std::to_string(raw.q);
+    if (cType == 'i') return std::to_string(raw.i);
+    if (cType == 'u') return std::to_string(raw.u);
+    if (cType == 'x') return std::to_string(raw.x);
+    if (cType == 't') return std::to_string(raw.t);
+    if (cType == 'b') return std::to_string(raw.b);
+    if (cType != 'd') return raw.psz;
+    char szValue[32];
+    snprintf(szValue, sizeof szValue, "%g", raw.d);
+    return szValue;
 }
 
 // "TYPE:VALUE" of each argument, separated by blanks; a variant as "v:TYPE:VALUE".
@@ -111,15 +98,11 @@ const sd_bus_vtable TEST_VTABLE[] = {
     SD_BUS_VTABLE_START(0),
     SD_BUS_METHOD("All", "ynqiuxtbdsogv", "s", Describe, 0),
     SD_BUS_METHOD("Byte", "y", "s", Describe, 0),
-    SD_BUS_METHOD("Int16", "n", "s", Describe, 0),
-    SD_BUS_METHOD("UInt16", "q", "s", Describe, 0),
     SD_BUS_METHOD("UInt32", "u", "s", Describe, 0),
     SD_BUS_METHOD("Int64", "x", "s", Describe, 0),
-    SD_BUS_METHOD("UInt64", "t", "s", Describe, 0),
     SD_BUS_METHOD("Bool", "b", "s", Describe, 0),
     SD_BUS_METHOD("Double", "d", "s", Describe, 0),
     SD_BUS_METHOD("Path", "o", "s", Describe, 0),
-    SD_BUS_METHOD("Signature", "g", "s", Describe, 0),
     SD_BUS_METHOD("Variant", "v", "s", Describe, 0),
     SD_BUS_METHOD("Strings", "as", "s", Describe, 0),
     SD_BUS_METHOD("Values", "", "ynqiuxtbdsog", Answer, 0),
