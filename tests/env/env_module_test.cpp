@@ -14,6 +14,15 @@
 namespace fs = std::filesystem;
 
 namespace {
+using Entry = int (*)(const char*, char*, int);
+
+// An entry's result and what it left in a buffer that held "untouched".
+std::pair<int, std::string> Call(Entry entry, const char* pszText, int nSize = 64) {
+    char szBuf[64] = "untouched";
+    const int nResult = entry(pszText, szBuf, nSize);
+    return {nResult, szBuf};
+}
+
 constexpr char STORE_TEXT[] =
     "; the family's values\n"
     "[paths]\n"
@@ -35,28 +44,6 @@ protected:
     void TearDown() override { PVEnvFree(); }
 
     void WriteStore(const std::string& strText) const { std::ofstream(m_store) << strText; }
-    // An entry's result and what it left in a buffer that held "untouched".
-    template <typename Entry>
-    static std::pair<int, std::string> Call(Entry entry, const char* pszText, int nSize) {
-        char szBuf[64] = "untouched";
-        int nResult = entry(pszText, szBuf, nSize);
-        return {nResult, szBuf};
-    }
-    // A text, the buffer's size, the entry's result and what the buffer holds after it.
-    struct Case {
-        const char* pszText;
-        int nSize;
-        int nResult;
-        const char* pszOut;
-    };
-    template <typename Entry, size_t N>
-    static void ExpectCases(Entry entry, const Case (&cases)[N]) {
-        for (const Case& c : cases) {
-            EXPECT_EQ(Call(entry, c.pszText, c.nSize),
-                      std::make_pair(c.nResult, std::string(c.pszOut)))
-                << c.pszText << " " << c.nSize;
-        }
-    }
 
     const CTempDir m_temp{"qjenvtest"};
     const fs::path& m_dir = m_temp.Path();
@@ -66,23 +53,52 @@ protected:
     CEnvGuard m_lang{"QJLg"};
 };
 
-TEST_F(EnvModuleTest, GetAnswersBeforeInitWithCaseFreeNamesAndCapacityLimits) {
-    const Case cases[] = {
-        {"qjhome", 64, 1, "/opt/qj"},  // blanks around "=" are no part of the value
-        {"QJHome", 1, 1, ""},
-        {"Empty", 64, 1, ""},
-        {"QJHome", 0, 0, "untouched"},
-        {"QJHome", -1, 0, "untouched"},
-        {"this line names nothing", 64, 0, "untouched"},
-        {"paths", 64, 0, "untouched"},
+// Each entry on the store, before any init, within the buffer's size.
+TEST_F(EnvModuleTest, EntriesAnswerFromTheStoreWithinTheBuffer) {
+    const struct {
+        Entry entry;
+        const char* pszText;
+        int nSize;
+        int nResult;
+        const char* pszOut;
+    } kCases[] = {
+        {PVEnvGet, "qjhome", 64, 1, "/opt/qj"},  // blanks around "=" are no part of the value
+        {PVEnvGet, "QJHome", 1, 1, ""},
+        {PVEnvGet, "Empty", 64, 1, ""},
+        {PVEnvGet, "QJHome", 0, 0, "untouched"},
+        {PVEnvGet, "QJHome", -1, 0, "untouched"},
+        {PVEnvGet, "this line names nothing", 64, 0, "untouched"},
+        {PVEnvGet, "paths", 64, 0, "untouched"},
+        {PVEnvStrToRealStr, "100%% sure%Empty%", 64, 1, "100% sure"},
+        {PVEnvStrToRealStr, "no names", 64, 1, "no names"},
+        {PVEnvStrToRealStr, "50% off", 64, 0, "untouched"},
+        {PVEnvStrToRealStr, "%QJHome%/bin", 12, 1, "/opt/qj/bin"},
+        {PVEnvStrToRealStr, "%QJHome%/bin", 11, 0, "untouched"},
+        {PVEnvStrToRealStr, "%Nobody%/bin", 64, 0, "untouched"},
+        {PVEnvStrToRealStr, "", 1, 1, ""},
+        {PVEnvPathStrToEnvStr, "/opt/qj/tools/a.txt", 64, 1, "%Tools%/a.txt"},  // the longest
+        {PVEnvPathStrToEnvStr, "/opt/qj/doc", 64, 1, "%QJHome%/doc"},
+        {PVEnvPathStrToEnvStr, "/opt/qj", 64, 1, "%QJHome%"},
+        {PVEnvPathStrToEnvStr, "/opt/qj/50%", 64, 1, "%QJHome%/50%%"},
+        {PVEnvPathStrToEnvStr, "/opt/qjx/doc", 64, 0, "/opt/qjx/doc"},  // only whole folders
+        {PVEnvPathStrToEnvStr, "/usr/lib", 64, 0, "/usr/lib"},
+        {PVEnvPathStrToEnvStr, "/usr/lib", 0, 0, "untouched"},
     };
-    ExpectCases(PVEnvGet, cases);
-    EXPECT_EQ(Call(PVEnvGet, nullptr, 64).first, 0);
+    for (const auto& c : kCases) {
+        EXPECT_EQ(Call(c.entry, c.pszText, c.nSize),
+                  std::make_pair(c.nResult, std::string(c.pszOut)))
+            << c.pszText << " " << c.nSize;
+        if (c.entry == PVEnvPathStrToEnvStr && c.nResult == 1) {  // and back
+            EXPECT_EQ(Call(PVEnvStrToRealStr, c.pszOut), std::make_pair(1, std::string(c.pszText)));
+        }
+    }
+    EXPECT_EQ(Call(PVEnvGet, nullptr).first, 0);
+    EXPECT_EQ(Call(PVEnvStrToRealStr, nullptr).first, 0);
+    EXPECT_EQ(Call(PVEnvPathStrToEnvStr, nullptr), std::make_pair(0, std::string()));
     EXPECT_EQ(PVEnvGet("QJHome", nullptr, 64), 0);
     // The process's environment overrides the store, its names also compared without case.
     CEnvGuard home("qjHOME", "/srv/qj");
-    EXPECT_EQ(Call(PVEnvStrToRealStr, "%QJHome%/x", 64),
-              std::make_pair(1, std::string("/srv/qj/x")));
+    EXPECT_EQ(Call(PVEnvStrToRealStr, "%QJHome%/x"), std::make_pair(1, std::string("/srv/qj/x")));
 }
 
 TEST_F(EnvModuleTest, SetWritesTheFileBackKeepingEveryOtherLine) {
@@ -112,9 +128,9 @@ TEST_F(EnvModuleTest, SetWritesTheFileBackKeepingEveryOtherLine) {
         EXPECT_EQ(PVEnvSet(pszName, pszValue), 0) << (pszName ? pszName : "null");
     }
     PVEnvFree();
-    EXPECT_EQ(Call(PVEnvGet, "QJHOME", 64), std::make_pair(1, std::string("/home/u/qj")));
-    EXPECT_EQ(Call(PVEnvGet, "Old", 64).first, 0);
-    EXPECT_EQ(Call(PVEnvGet, "new", 64), std::make_pair(1, std::string("a=b;c")));
+    EXPECT_EQ(Call(PVEnvGet, "QJHOME"), std::make_pair(1, std::string("/home/u/qj")));
+    EXPECT_EQ(Call(PVEnvGet, "Old").first, 0);
+    EXPECT_EQ(Call(PVEnvGet, "new"), std::make_pair(1, std::string("a=b;c")));
     // The temporary file of the atomic write is gone; the lock file stays for the next writer.
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);
     EXPECT_TRUE(fs::is_regular_file(m_dir / "env.ini.lock"));
@@ -130,51 +146,19 @@ TEST_F(EnvModuleTest, SetKeepsLinesWrittenByOthersAndCreatesAMissingStore) {
     EXPECT_EQ(PVEnvInit(nullptr), 0);  // missing: an empty store, still usable
     EXPECT_EQ(PVEnvSet("First", "1"), 1);
     EXPECT_EQ(PVEnvInit(nullptr), 1);
-    EXPECT_EQ(Call(PVEnvGet, "First", 64), std::make_pair(1, std::string("1")));
+    EXPECT_EQ(Call(PVEnvGet, "First"), std::make_pair(1, std::string("1")));
 }
 
 TEST_F(EnvModuleTest, AStoreThatCannotBeReadIsNeitherUsedNorOverwritten) {
     WriteStore(std::string(2 * 1024 * 1024, 'x'));
     EXPECT_EQ(PVEnvInit(m_store.c_str()), 0);
-    EXPECT_EQ(Call(PVEnvGet, "QJHome", 64).first, 0);
+    EXPECT_EQ(Call(PVEnvGet, "QJHome").first, 0);
     EXPECT_EQ(PVEnvSet("QJHome", "/x"), 0);
     EXPECT_EQ(fs::file_size(m_store), 2u * 1024 * 1024);
 
     EXPECT_EQ(PVEnvInit(m_dir.c_str()), 0);  // a folder is no store
     EXPECT_EQ(PVEnvSet("QJHome", "/x"), 0);
     EXPECT_TRUE(fs::is_directory(m_dir));
-}
-
-TEST_F(EnvModuleTest, NamesExpandInTexts) {
-    const Case cases[] = {
-        {"100%% sure%Empty%", 64, 1, "100% sure"},
-        {"no names", 64, 1, "no names"},
-        {"50% off", 64, 0, "untouched"},
-        {"%QJHome%/bin", 12, 1, "/opt/qj/bin"},
-        {"%QJHome%/bin", 11, 0, "untouched"},
-        {"%Nobody%/bin", 64, 0, "untouched"},
-        {"", 1, 1, ""},
-    };
-    ExpectCases(PVEnvStrToRealStr, cases);
-    EXPECT_EQ(Call(PVEnvStrToRealStr, nullptr, 64).first, 0);
-}
-
-TEST_F(EnvModuleTest, PathsTurnIntoNamesAndBack) {
-    const Case cases[] = {
-        {"/opt/qj/tools/a.txt", 64, 1, "%Tools%/a.txt"},  // the longest value wins
-        {"/opt/qj/doc", 64, 1, "%QJHome%/doc"},
-        {"/opt/qj", 64, 1, "%QJHome%"},
-        {"/opt/qj/50%", 64, 1, "%QJHome%/50%%"},
-        {"/opt/qjx/doc", 64, 0, "/opt/qjx/doc"},  // only whole directories
-        {"/usr/lib", 64, 0, "/usr/lib"},
-        {"/usr/lib", 0, 0, "untouched"},
-    };
-    ExpectCases(PVEnvPathStrToEnvStr, cases);
-    for (const Case& c : cases) {  // and back
-        if (c.nResult != 1) continue;
-        EXPECT_EQ(Call(PVEnvStrToRealStr, c.pszOut, 64), std::make_pair(1, std::string(c.pszText)));
-    }
-    EXPECT_EQ(Call(PVEnvPathStrToEnvStr, nullptr, 64), std::make_pair(0, std::string()));
 }
 
 TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
@@ -199,10 +183,10 @@ TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
     PVEnvFree();
     int nFound = 0;
     for (int nChild = 0; nChild < PROCESSES; ++nChild) {
-        for (int i = 0; i < SETS; ++i) nFound += Call(PVEnvGet, name(nChild, i).c_str(), 64).first;
+        for (int i = 0; i < SETS; ++i) nFound += Call(PVEnvGet, name(nChild, i).c_str()).first;
     }
     EXPECT_EQ(nFound, PROCESSES * SETS);
-    EXPECT_EQ(Call(PVEnvGet, "Tools", 64), std::make_pair(1, std::string("/opt/qj/tools")));
+    EXPECT_EQ(Call(PVEnvGet, "Tools"), std::make_pair(1, std::string("/opt/qj/tools")));
 }
 
 TEST_F(EnvModuleTest, ASetThatWouldOutgrowTheReadableStoreIsRefused) {
