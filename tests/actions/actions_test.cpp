@@ -1,18 +1,52 @@
-// ActRun on real processes: results, captured output, trace reasons, argument splitting,
-// time-out, and nothing left behind. Ordinary runs (output, a directory, a program not found,
-// no wait) are pinned by the run-programs case of actions.cases, a cancel by run_cancel.sh.
+// The action module on real processes and the system's mount table: ActRun's results, captured
+// output, trace reasons, argument splitting, time-out, and nothing left behind; GetMountedDrives
+// and Dismount. Ordinary runs (output, a program not found, no wait) and runs by id are pinned
+// by actions.cases, a cancel by run_cancel.sh. The tests write the module's trace to a file of
+// their own, which the trace module opens on its first line.
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <string>
 #include <thread>
 
-#include "action_fixture.h"
+#include "family/qjcwract.h"
 #include "support/env_guard.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// Shared ground: a module object, the trace lines that it wrote during a test, a scratch folder,
+// and the checks that nothing is left behind.
+class ActionTest : public ::testing::Test {
+protected:
+    // What the module traced since the test began.
+    std::string NewTrace() const { return ReadText(std::getenv("QJ_TRACE")).substr(m_nTraceStart); }
+
+    // True when this process has no child at all, ended or not.
+    static bool NoChildLeft() {
+        int nStatus;
+        return ::waitpid(-1, &nStatus, WNOHANG) == -1 && errno == ECHILD;
+    }
+
+    char m_szOut[32768] = {};
+    CActionModule m_action;
+    const CTempDir m_temp{"qjact"};
+    const std::filesystem::path& m_dir = m_temp.Path();
+
+private:
+    std::size_t m_nTraceStart = ReadText(std::getenv("QJ_TRACE")).size();
+};
+
+const auto CaseName = [](const auto& info) { return std::string(info.param.pszName); };
 
 struct RunCase {
     const char* pszName;
@@ -98,26 +132,23 @@ TEST_F(ActionTest, LargeOutputIsDrainedAndCut) {
     EXPECT_NE(NewTrace().find("100000 bytes of output (the first 32767 kept)"), std::string::npos);
 }
 
-bool IsDead(const std::string& strPid) {
-    std::ifstream stat("/proc/" + strPid + "/stat");
-    std::string strLine;
-    if (!std::getline(stat, strLine)) return true;
-    char cState = strLine[strLine.rfind(')') + 2];
-    return cState == 'Z' || cState == 'X';
-}
-
-// A killed process of the group may take a moment to die after its leader was reaped.
+// Gone or a zombie within two seconds: a killed process of the group may take a moment to die
+// after its leader was reaped.
 bool DiesSoon(const std::string& strPid) {
-    for (int i = 0; i < 100 && !IsDead(strPid); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return IsDead(strPid);
+    for (int i = 0; i < 100; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+        std::string strLine;
+        if (!std::getline(std::ifstream("/proc/" + strPid + "/stat"), strLine)) return true;
+        const char cState = strLine[strLine.rfind(')') + 2];
+        if (cState == 'Z' || cState == 'X') return true;
+    }
+    return false;
 }
 
 TEST_F(ActionTest, TimeOutKillsTheWholeGroupAndKeepsTheOutput) {
-    auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     int nResult =
         m_action.ActRun(0, "sh", "-c 'sleep 30 & echo $!; wait'", nullptr, 1, m_szOut, 300);
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(nResult, -1000);
     std::string strBackground = m_szOut;
     ASSERT_FALSE(strBackground.empty());
@@ -135,6 +166,14 @@ TEST_F(ActionTest, DocumentsOpenWithTheDesktopsOpener) {
     CEnvGuard path("PATH", m_dir.string() + ":" + std::getenv("PATH"));
     EXPECT_EQ(m_action.ActRun(1, "notes.txt", "not passed", "/", 1, m_szOut, 5000), 1);
     EXPECT_STREQ(m_szOut, "1 notes.txt in /");
+}
+
+TEST_F(ActionTest, ActionsFileThatCannotBeReadIsNamedWithTheSystemsReason) {
+    CEnvGuard envFile("QJ_ENV_FILE", (m_dir / "env.ini").string());
+    EXPECT_EQ(m_action.ActIDRun("Greet", 0, "", nullptr, 1, m_szOut, 0, nullptr), 0);
+    EXPECT_NE(NewTrace().find("cannot read the actions file \"" + (m_dir / "actions.ini").string() +
+                              "\": No such file or directory"),
+              std::string::npos);
 }
 
 // A bare name runs only from an absolute folder of PATH: a match through an empty, "." or other
@@ -196,4 +235,50 @@ TEST_F(ActionTest, NoDescriptorReachesTheProgramOrStaysOpenHere) {
     ::close(fdInheritable);
 }
 
+// Whether a GetMountedDrives list ("a;b;c") names the mount point.
+bool Mounted(const char* pszList, const std::string& strPoint) {
+    return (";" + std::string(pszList) + ";").find(";" + strPoint + ";") != std::string::npos;
+}
+
+TEST_F(ActionTest, MountedDrivesAreTheMountTable) {
+    m_action.GetMountedDrives(m_szOut);
+    std::ifstream table("/proc/self/mounts");
+    const std::string strList = m_szOut;
+    EXPECT_EQ(std::count(strList.begin(), strList.end(), ';') + 1,
+              std::count(std::istreambuf_iterator<char>(table), {}, '\n'));
+    EXPECT_TRUE(Mounted(m_szOut, "/"));
+}
+
+// Mounting needs privileges that most users lack; the test then only checks the refusals.
+TEST_F(ActionTest, DismountUnmountsOrGivesTheSystemsReason) {
+    EXPECT_EQ(m_action.Dismount(nullptr), 0);
+    EXPECT_NE(NewTrace().find("Dismount NULL: not unmounted: no path given"), std::string::npos);
+    std::filesystem::path mountPoint = m_dir / "with space";
+    std::filesystem::create_directory(mountPoint);
+    if (::mount("qjact", mountPoint.c_str(), "tmpfs", 0, nullptr) != 0) {
+        EXPECT_EQ(m_action.Dismount("/"), 0);
+        EXPECT_NE(NewTrace().find("Dismount \"/\": not unmounted: "), std::string::npos);
+        GTEST_SKIP() << "no right to mount here";
+    }
+    m_action.GetMountedDrives(m_szOut);
+    EXPECT_TRUE(Mounted(m_szOut, mountPoint.string()));
+    EXPECT_EQ(m_action.Dismount(mountPoint.c_str()), 1);
+    m_action.GetMountedDrives(m_szOut);
+    EXPECT_FALSE(Mounted(m_szOut, mountPoint.string()));
+    EXPECT_EQ(m_action.Dismount(mountPoint.c_str()), 0);
+    EXPECT_NE(NewTrace().find("not unmounted: Invalid argument"), std::string::npos);
+}
+
 }  // namespace
+
+int main(int argc, char** argv) {
+    std::string strTrace = (std::filesystem::temp_directory_path() / "qjact-trace.XXXXXX").string();
+    int fd = ::mkstemp(strTrace.data());
+    if (fd < 0) return 1;
+    ::close(fd);
+    ::setenv("QJ_TRACE", strTrace.c_str(), 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    int nResult = RUN_ALL_TESTS();
+    std::filesystem::remove(strTrace);
+    return nResult;
+}
