@@ -26,9 +26,12 @@ fs.writeFileSync(program, [
   'n += 0',
   'EndProc', ''].join('\n'));
 
+// A started client that gathers the program's output in dc.output.
 function client() {
   const dc = new DebugClient(qjintp, '--dap', 'qjintp');
   dc.defaultTimeout = 30000;  // the machine may be busy
+  dc.output = '';
+  dc.on('output', (e) => { dc.output += e.body.output; });
   return dc.start().then(() => dc);
 }
 
@@ -52,8 +55,6 @@ async function step(dc, request, line, depth) {
 
 async function stepsAndError() {
   const dc = await client();
-  let output = '';
-  dc.on('output', (e) => { output += e.body.output; });
   await dc.hitBreakpoint({ program, args: ['first'] }, { path: program, line: 7 });
   assert.deepStrictEqual(await values(dc), { n: 'Number 7', s: 'String "start"', Param1: 'String "first"' });
   await step(dc, dc.stepInRequest, 14, 2);
@@ -67,17 +68,15 @@ async function stepsAndError() {
   const [, exited] = await Promise.all([
     dc.continueRequest({ threadId: 1 }), dc.waitForEvent('exited'), dc.waitForEvent('terminated')]);
   assert.strictEqual(exited.body.exitCode, 1);
-  assert.match(output, /s = "8"/);
+  assert.match(dc.output, /s = "8"/);
   await dc.stop();
 }
 
 async function terminate() {
   const dc = await client();
-  let output = '';
-  dc.on('output', (e) => { output += e.body.output; });
   await dc.hitBreakpoint({ program }, { path: program, line: 6 });
   await Promise.all([dc.terminateRequest({}), dc.waitForEvent('terminated')]);
-  assert.doesNotMatch(output, /s = /);  // the run ended before the print
+  assert.doesNotMatch(dc.output, /s = /);  // the run ended before the print
   await dc.stop();
 }
 

@@ -28,9 +28,7 @@ failures = []
 
 def send(method, params, ident=None):
     message = {"jsonrpc": "2.0", "method": method, "params": params}
-    if ident is not None:
-        message["id"] = ident
-    body = json.dumps(message).encode()
+    body = json.dumps(message | ({} if ident is None else {"id": ident})).encode()
     server.stdin.write(b"Content-Length: %d\r\n\r\n%s" % (len(body), body))
     server.stdin.flush()
 
@@ -43,9 +41,8 @@ def receive():
     return json.loads(server.stdout.read(length))
 
 
-def request(method, line=0, character=0):
-    position = {"line": line, "character": character}
-    send(method, {"textDocument": {"uri": URI}, "position": position}, 1)
+def request(method, line=0, char=0):
+    send(method, {"textDocument": {"uri": URI}, "position": {"line": line, "character": char}}, 1)
     return receive()["result"]
 
 

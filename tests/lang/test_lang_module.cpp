@@ -21,14 +21,7 @@ int GetLGVersion(void) {
 #endif
 
 const char* GetLGString(int nId) {
-    switch (nId) {
-        case 6:
-            return "Unbekannter Bezeichner (Test)";
-        case 101:
-            return "'%d' Start %s";  // not the conversions of the own text: never used
-        case 57344:
-            return "Test-DLL";
-        default:
-            return nullptr;
-    }
+    if (nId == 6) return "Unbekannter Bezeichner (Test)";
+    if (nId == 101) return "'%d' Start %s";  // not the conversions of the own text: never used
+    return nId == 57344 ? "Test-DLL" : nullptr;
 }
