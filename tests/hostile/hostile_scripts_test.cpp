@@ -27,7 +27,6 @@ void PrintTo(const HostileCase& hostile, std::ostream* pOut) {
 
 std::string Repeat(const std::string& strText, size_t nCount) {
     std::string strAll;
-    strAll.reserve(strText.size() * nCount);
     for (size_t i = 0; i < nCount; ++i) strAll += strText;
     return strAll;
 }
@@ -41,19 +40,21 @@ std::string LongLine(const std::string& strHead, const std::string& strFiller,
     return strLine + "\n";
 }
 
-const char DECLARE_NS[] = "Declare\nNumber n = 0\nString s = \"\"\nEndDeclare\n";
+// Main with the body given, after the declarations of n and s: the body starts on line 6.
+std::string InMain(const std::string& strBody) {
+    return "Declare\nNumber n = 0\nString s = \"\"\nEndDeclare\nMain\n" + strBody + "EndMain\n";
+}
 
 // Main calls p, which calls itself until n reaches nLast; p's If body is the deepest level.
 // Main's block is level 1 and every call one more, so nLast + 2 levels are reached.
 std::string Recursion(int nLast) {
-    return std::string(DECLARE_NS) + "Main\np\nDebugPrintNum(n)\nEndMain\n" +
-           "Proc p\nn += 1\nIf (n == " + std::to_string(nLast) + ")\nReturn\nEndIf\np\nEndProc\n";
+    return InMain("p\nDebugPrintNum(n)\n") + "Proc p\nn += 1\nIf (n == " + std::to_string(nLast) +
+           ")\nReturn\nEndIf\np\nEndProc\n";
 }
 
 // nDepth While loops inside each other, each running once.
 std::string NestedWhiles(int nDepth) {
-    return std::string(DECLARE_NS) + "Main\n" + Repeat("While (n == 0)\n", nDepth) + "n = 1\n" +
-           Repeat("EndWhile\n", nDepth) + "EndMain\n";
+    return InMain(Repeat("While (n == 0)\n", nDepth) + "n = 1\n" + Repeat("EndWhile\n", nDepth));
 }
 
 // nDepth If blocks inside one If whose condition is false.
@@ -78,32 +79,24 @@ const HostileCase kNestingCases[] = {
 };
 
 const HostileCase kLongLineCases[] = {
-    {"open_parentheses_as_arguments",
-     std::string(DECLARE_NS) + "Main\n" + LongLine("n = GetLenght(", "(", ")") + "EndMain\n",
+    {"open_parentheses_as_arguments", InMain(LongLine("n = GetLenght(", "(", ")")),
      ScriptError(6, "'(' - Unexpected"), ""},
     // Arguments fill 15 slots; the sixteenth is refused, however many follow.
-    {"arguments_past_fifteen",
-     std::string(DECLARE_NS) + "Main\n" + LongLine("Concat(s", ",s", ")") + "EndMain\n",
+    {"arguments_past_fifteen", InMain(LongLine("Concat(s", ",s", ")")),
      ScriptError(6, "'s' - Unexpected"), ""},
-    {"commas_only",
-     std::string(DECLARE_NS) + "Main\n" + LongLine("Concat(", ",", ")") + "EndMain\n",
-     ScriptError(6, "',' - Unexpected"), ""},
+    {"commas_only", InMain(LongLine("Concat(", ",", ")")), ScriptError(6, "',' - Unexpected"), ""},
     {"blanks_inside_a_condition",
      "Main\n" + LongLine("If (1", " ", "== 1)") + "DebugPrintNum(2)\nEndIf\nEndMain\n", "",
      "t.scr (3): Literal = 2"},
     // Only the first token after "=" is looked at.
-    {"tokens_after_a_value",
-     std::string(DECLARE_NS) + "Main\n" + LongLine("n = 7", " 1", "") +
-         "DebugPrintNum(n)\nEndMain\n",
-     "", "t.scr (7): n = 7"},
+    {"tokens_after_a_value", InMain(LongLine("n = 7", " 1", "") + "DebugPrintNum(n)\n"), "",
+     "t.scr (7): n = 7"},
     {"escape_sequences_in_a_literal",
-     std::string(DECLARE_NS) + "Main\n" + LongLine("s = \"", "\\n", "\"") +
-         "n = GetLenght(s)\nDebugPrintNum(n)\nEndMain\n",
-     "", "t.scr (8): n = 16380"},
+     InMain(LongLine("s = \"", "\\n", "\"") + "n = GetLenght(s)\nDebugPrintNum(n)\n"), "",
+     "t.scr (8): n = 16380"},
     {"longest_literal",
-     std::string(DECLARE_NS) + "Main\n" + LongLine("s = \"", "x", "\"") +
-         "n = GetLenght(s)\nDebugPrintNum(n)\nEndMain\n",
-     "", "t.scr (8): n = 32760"},
+     InMain(LongLine("s = \"", "x", "\"") + "n = GetLenght(s)\nDebugPrintNum(n)\n"), "",
+     "t.scr (8): n = 32760"},
     {"directive_of_hashes", "Main\n" + LongLine("", "#", "") + "EndMain\n",
      ScriptError(2, "'#' - Unexpected"), ""},
     {"declaration_of_commas", "Declare\n" + LongLine("Number a", ",a", "") + "EndDeclare\n",
@@ -125,8 +118,7 @@ const HostileCase kByteCases[] = {
     {"nul_ends_the_line", std::string("Main\nDebugPrintNum(1)\0x = \"\n//\0\nEndMain\n", 39), "",
      "t.scr (2): Literal = 1"},
     // The literal loses its closing quote with the rest of the line.
-    {"nul_inside_a_literal",
-     std::string(DECLARE_NS) + "Main\n" + std::string("s = \"ab\0cd\"\n", 12) + "EndMain\n",
+    {"nul_inside_a_literal", InMain(std::string("s = \"ab\0cd\"\n", 12)),
      ScriptError(6, "'\"ab' - Type mismatch"), ""},
 };
 
@@ -134,8 +126,7 @@ class HostileScript : public ::testing::TestWithParam<HostileCase> {};
 
 TEST_P(HostileScript, EndsWithItsErrorOrRunsToTheEnd) {
     const HostileCase& hostile = GetParam();
-    ScriptRunner runner;
-    ScriptRun run = runner.Run(hostile.strScript, "");
+    ScriptRun run = ScriptRunner().Run(hostile.strScript, "");
     EXPECT_EQ(run.strLog, hostile.strLog);
     EXPECT_EQ(run.nResult, hostile.strLog.empty() ? 1 : 0);
     if (!hostile.strTrace.empty()) {
@@ -151,33 +142,27 @@ INSTANTIATE_TEST_SUITE_P(Nesting, HostileScript, ::testing::ValuesIn(kNestingCas
 INSTANTIATE_TEST_SUITE_P(LongLines, HostileScript, ::testing::ValuesIn(kLongLineCases), CaseName);
 INSTANTIATE_TEST_SUITE_P(Bytes, HostileScript, ::testing::ValuesIn(kByteCases), CaseName);
 
+// Line 2 opens level 2, so the If on line k opens level k.
 TEST(HostileScripts, CheckModeEntersEveryIfAndStopsAtTheLimit) {
-    ScriptRunner runner;
-    ScriptRun run = runner.Run(SkippedIfs(5000), "C");
-    // Line 2 opens level 2, so the If on line k opens level k.
-    EXPECT_EQ(run.strLog, NestingError(MAX_NESTING + 1));
+    EXPECT_EQ(ScriptRunner().Run(SkippedIfs(5000), "C").strLog, NestingError(MAX_NESTING + 1));
 }
 
 // Runs a script on a host thread of its own with the given stack size.
 ScriptRun RunOnStack(size_t nStackSize, const std::string& strScript) {
-    struct Job {
-        const std::string& strScript;
-        ScriptRun run{};
-    } job{strScript};
+    std::pair<const std::string*, ScriptRun> job{&strScript, {}};
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     EXPECT_EQ(pthread_attr_setstacksize(&attr, nStackSize), 0);
     pthread_t thread;
     auto body = [](void* pArg) -> void* {
-        Job& job = *static_cast<Job*>(pArg);
-        ScriptRunner runner;
-        job.run = runner.Run(job.strScript);
+        auto& [pScript, run] = *static_cast<decltype(job)*>(pArg);
+        run = ScriptRunner().Run(*pScript);
         return nullptr;
     };
     EXPECT_EQ(pthread_create(&thread, &attr, body, &job), 0);
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
-    return job.run;
+    return job.second;
 }
 
 // Host threads whose stacks end long before the depth limit, down to the smallest a thread
@@ -186,10 +171,8 @@ ScriptRun RunOnStack(size_t nStackSize, const std::string& strScript) {
 // stacks it may end with the nesting error at its first block instead.
 TEST(HostileScripts, SmallHostStacksEndDeepRecursionWithTheNestingError) {
     const std::string strEnvLine = "n = PVEnvGet(\"key\", s, 100)\n";
-    const std::string strRecursion =
-        std::string(DECLARE_NS) + "Main\np\nEndMain\nProc p\n" + strEnvLine + "p\nEndProc\n";
-    const std::string strFlat =
-        std::string(DECLARE_NS) + "Main\n" + strEnvLine + "DebugPrintNum(n)\nEndMain\n";
+    const std::string strRecursion = InMain("p\n") + "Proc p\n" + strEnvLine + "p\nEndProc\n";
+    const std::string strFlat = InMain(strEnvLine + "DebugPrintNum(n)\n");
     for (size_t nKilobytes : {16, 32, 64, 256, 384}) {
         SCOPED_TRACE(std::to_string(nKilobytes) + " KB");
         ScriptRun run = RunOnStack(nKilobytes * 1024, strRecursion);

@@ -24,11 +24,8 @@ struct Outcome {
 };
 
 inline void PrintTo(const Outcome& o, std::ostream* os) {
-    if (!o.bRaised) {
-        *os << "passed";
-    } else {
-        *os << "error " << o.nCode << " \"" << o.strMessage << "\" line " << o.nLine;
-    }
+    if (o.bRaised) *os << "error " << o.nCode << " \"" << o.strMessage << "\" line " << o.nLine;
+    if (!o.bRaised) *os << "passed";
 }
 
 inline Outcome Passed() {

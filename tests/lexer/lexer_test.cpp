@@ -130,8 +130,6 @@ TEST_F(LexerTest, FindIdentKnowsOnlyEnteredNamesExactly) {
     EXPECT_EQ(m_engine.FindIdent("count"), nullptr);
 }
 
-// --- escape sequences
-
 TEST_F(LexerTest, EscapeSequencesGiveTheirBytesInsideLiterals) {
     EXPECT_EQ(LexLine(R"("\"\\\a\b\f\n\r\t\v" x)"),
               (std::vector<Token>{{TK_STRING, "\"\\\a\b\f\n\r\t\v"}, {TK_IDENT, "x"}}));
@@ -156,8 +154,6 @@ TEST_F(LexerTest, UnknownEscapeNamesBackslashAndItsCharacter) {
             << c.strLine;
     }
 }
-
-// --- directives
 
 TEST_F(LexerTest, DirectivesSwitchEscapesOrNameWhatIsWrong) {
     const struct {

@@ -21,24 +21,16 @@ protected:
 };
 
 TEST_F(RecordTest, ToNumberReadsDecimalAsStrtolDoes) {
-    const struct {
-        const char* pszText;
-        int32_t nValue;
-    } kCases[] = {{"+42", 42},
-                  {"-2147483648", INT32_MIN},
-                  {"2147483647", INT32_MAX},
-                  {"", 0},
-                  {"\t\n-3", -3},
-                  {"007", 7},
-                  {"1234", 1234},
-                  {"90210", 90210},
-                  {"00000042", 42},
-                  {"12345678", 12345678},
-                  {"987654321", 987654321}};
-    for (const auto& c : kCases) {
+    // clang-format off
+    const std::pair<const char*, int32_t> kCases[] = {
+        {"+42", 42}, {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX}, {"", 0}, {"\t\n-3", -3},
+        {"007", 7}, {"1234", 1234}, {"90210", 90210}, {"00000042", 42}, {"12345678", 12345678},
+        {"987654321", 987654321}};
+    // clang-format on
+    for (const auto& [pszText, nExpected] : kCases) {
         int32_t nValue = -1;
-        EXPECT_EQ(Catch([&] { nValue = m_engine.ToNumber(c.pszText); }), Passed()) << c.pszText;
-        EXPECT_EQ(nValue, c.nValue) << c.pszText;
+        EXPECT_EQ(Catch([&] { nValue = m_engine.ToNumber(pszText); }), Passed()) << pszText;
+        EXPECT_EQ(nValue, nExpected) << pszText;
     }
     // Out of range or not wholly a number: the error names the whole text.
     for (const char* pszText :

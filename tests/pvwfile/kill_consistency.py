@@ -29,8 +29,7 @@ SCRIPT = ("Declare\nNumber n = 0\nNumber nFailed = 0\nEndDeclare\nMain\nnFailed 
 
 def is_temporary(name):
     """The library's temporaries are hidden files beside their target: ".name.pvw..."."""
-    base = os.path.basename(name)
-    return base.startswith(".") and ".pvw" in base
+    return os.path.basename(name).startswith(".") and ".pvw" in os.path.basename(name)
 
 
 def tree(root):
@@ -44,9 +43,9 @@ def tree(root):
     return found
 
 
-def files(found):
-    """The files of a tree, without folders, links and the library's temporaries."""
-    return {name: data for name, data in found.items()
+def files(root):
+    """The files of the tree at root, without folders, links and the library's temporaries."""
+    return {name: data for name, data in tree(root).items()
             if isinstance(data, bytes) and not is_temporary(name)}
 
 
@@ -115,14 +114,13 @@ def point(qjintp, op, case, kill_after):
     def check_outside():
         if tree(canary) != canary_before:
             problems.setdefault(OUTSIDE_CHANGED, "the canary folder")
-        if op != MOVE and files(tree(src)) != source:
+        if op != MOVE and files(src) != source:
             problems.setdefault(OUTSIDE_CHANGED, "the source")
 
     try:
-        for name, data in source.items():
-            write(f"{src}/{name}", data)
-        for name, data in target.items():
-            write(f"{dst}/{name}", data)
+        for folder, found in ((src, source), (dst, target)):
+            for name, data in found.items():
+                write(f"{folder}/{name}", data)
         # A sibling of the target that no operation may touch, a link to it in the target.
         write(f"{canary}/keep.txt", b"keep")
         os.makedirs(dst, exist_ok=True)
@@ -134,25 +132,24 @@ def point(qjintp, op, case, kill_after):
             run(0)
             return time.monotonic() - start, False, {}
         killed = run(kill_after) == -9
-        after_src, after_dst = files(tree(src)), files(tree(dst))
+        after_src, after_dst = files(src), files(dst)
         for name, data in after_dst.items():
             if data != target.get(name) and data != source.get(name):
                 problems.setdefault(HALF_WRITTEN, name)
         check_outside()
-        for name, data in source.items():
-            if op == MOVE and after_src.get(name) != data and after_dst.get(name) != data:
+        for name, data in source.items() if op == MOVE else ():
+            if after_src.get(name) != data and after_dst.get(name) != data:
                 problems.setdefault(LOST, name)
-            if op == MOVE and name in after_src and after_src[name] != data:
+            if name in after_src and after_src[name] != data:
                 problems.setdefault(LOST, name + " (cut short)")
         status = run(0)
         if status != 0:
             problems.setdefault(NOT_COMPLETED, f"exit status {status}")
-        found = tree(dst)
-        for name in filter(is_temporary, found):
+        for name in filter(is_temporary, tree(dst)):
             problems.setdefault(TEMPORARIES_LEFT, name)
-        if files(found) != expected:
+        if files(dst) != expected:
             problems.setdefault(NOT_COMPLETED, "the target differs from the source")
-        if op == MOVE and files(tree(src)):
+        if op == MOVE and files(src):
             problems.setdefault(NOT_COMPLETED, "files left in the source of the move")
         check_outside()
         return 0, killed, problems

@@ -1,13 +1,20 @@
 // What the library promises about the data it handles: simulation changes nothing, links stay
 // links, special files are left alone, equalising never reaches outside the target, a failing
-// file is reported and stops the operation unless errors are ignored, and the library's
-// temporaries are never taken for the user's files.
+// file is reported and stops the operation unless errors are ignored, the library's
+// temporaries are never taken for the user's files; and on hostile or extreme trees, a
+// directory swapped for a link between the walk and the action never takes the action
+// elsewhere, no depth of tree exhausts a small stack, and deleting stops at another file
+// system mounted inside the tree.
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
+#include <thread>
 
 #include "family/pvwfile.h"
 #include "tree_fixture.h"
@@ -15,9 +22,25 @@
 namespace {
 
 class SafetyTest : public CTreeTest {};
+class WalkTest : public CTreeTest {};
 
 const Tree kSource = {{"a", "1"}, {"sub", "<dir>"}, {"sub/b", "2"}, {"l", "@a"}};
 const Tree kTarget = {{"a", "old"}, {"extra", "x"}};
+
+// Runs fn on a thread with a stack of nBytes, as a host with a small stack would.
+void OnSmallStack(size_t nBytes, const std::function<void()>& fn) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, nBytes);
+    pthread_t thread;
+    auto pfnStart = [](void* p) -> void* {
+        (*static_cast<const std::function<void()>*>(p))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, pfnStart, const_cast<std::function<void()>*>(&fn)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+}
 
 }  // namespace
 
@@ -57,7 +80,7 @@ TEST_F(SafetyTest, LinksStayLinksAndSpecialFilesAreSkipped) {
     ASSERT_EQ(mkfifo((Src() / "fifo").c_str(), 0644), 0);
     EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), 3);
     EXPECT_EQ(Read(Dst()), (Tree{{"f", "1"}, {"dangling", "@nowhere"}, {"abs", "@/etc"}}));
-    EXPECT_NE(Notes().find("skipped special file " + S() + "/fifo"), std::string::npos);
+    EXPECT_TRUE(Noted("skipped special file " + S() + "/fifo")) << Notes();
 }
 
 // A name with a line feed or an escape sequence in it stays on its one line of the trace.
@@ -132,8 +155,7 @@ TEST_F(SafetyTest, TemporariesAreNeverUserFilesAndStaleOnesAreRemoved) {
     EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), 0);
     close(nWriter);
     EXPECT_EQ(Read(Dst()), (Tree{{"a", "1"}, {"sub", "<dir>"}, {".c.pvw4-4", "live"}}));
-    EXPECT_NE(Notes().find("removed a temporary left by an interrupted run " + D() + "/.a.pvw2-2"),
-              std::string::npos);
+    EXPECT_TRUE(Noted("removed a temporary left by an interrupted run " + D() + "/.a.pvw2-2"));
 }
 
 TEST_F(SafetyTest, ReadOnlyTargetFailsUnlessAllowedOrIgnored) {
@@ -150,16 +172,64 @@ TEST_F(SafetyTest, ReadOnlyTargetFailsUnlessAllowedOrIgnored) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszName);
-        fs::remove_all(Src());
-        fs::remove_all(Dst());
-        Make(Src(), {{"a", "1"}, {"b", "2"}, {"c", "3"}});
-        Make(Dst(), {{"a", "old"}});
+        Remake({{"a", "1"}, {"b", "2"}, {"c", "3"}}, {{"a", "old"}});
         fs::permissions(Dst() / "a", fs::perms::owner_read);
-        Reset();
         PVWSetIgnoreErrors(c.bIgnore);
         EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), c.nFlags, nullptr), c.nResult);
         EXPECT_EQ(Read(Dst())["a"], c.pszReadOnlyAfter);
-        EXPECT_NE(Notes().find("cannot replace " + D() + "/a: the target is read-only"),
-                  std::string::npos);
+        EXPECT_TRUE(Noted("cannot replace " + D() + "/a: the target is read-only")) << Notes();
     }
+}
+
+TEST_F(WalkTest, ADirectorySwappedForALinkNeverRedirectsAnAction) {
+    const Tree kVictim = {{"f", "victim"}, {"x0", "v"}, {"x1", "v"}, {"x2", "v"}, {"x3", "v"}};
+    const fs::path victim = m_root / "victim", link = m_root / "link", sub = Dst() / "sub";
+    Make(victim, kVictim);
+    PVWSetAnswerYesForDelete(1);
+    PVWSetIgnoreErrors(1);
+    for (int nRound = 0; nRound < 100; ++nRound) {
+        fs::remove_all(Dst());
+        fs::remove_all(link);
+        Make(Src(), {{"sub/f", "new " + std::to_string(nRound)}});
+        Make(Dst(), {{"sub/f", "old"}, {"sub/x0", "o"}, {"sub/x1", "o"}, {"sub/x2", "o"}});
+        fs::create_directory_symlink(victim, link);
+        {  // swaps the two names back and forth, as an attacker racing the library would
+            std::jthread swapper([&](std::stop_token stop) {
+                while (!stop.stop_requested())
+                    renameat2(AT_FDCWD, sub.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE);
+            });
+            PVWEqualize(S().c_str(), D().c_str(), 1, nullptr);
+        }
+        ASSERT_EQ(Read(victim), kVictim) << "round " << nRound;
+    }
+}
+
+TEST_F(WalkTest, ADeepTreeIsWalkedOnASmallStack) {
+    // Recursion filled a 256 KB stack at about 350 levels; far deeper trees cost the kernel
+    // much time to remove, not the library to walk. The leaf's path, 6,000 bytes, is longer
+    // than the system's limit.
+    const int nDepth = 3000;
+    MakeChain(Src(), "d", nDepth);
+    int nResult = 0;
+    OnSmallStack(256 << 10, [&] { nResult = PVWCopy(S().c_str(), D().c_str(), 1, nullptr); });
+    EXPECT_EQ(nResult, 1);
+    EXPECT_EQ(ChainLeaf(Dst(), "d", nDepth), "deep");
+    RemoveChain(Src(), "d", nDepth);
+    RemoveChain(Dst(), "d", nDepth);
+}
+
+TEST_F(WalkTest, DeletingLeavesAnotherFileSystemMountedInsideAlone) {
+    Make(Src(), {{"a", "1"}});
+    Make(Dst(), {{"mnt", "<dir>"}, {"old", "o"}});
+    if (mount("tmpfs", (Dst() / "mnt").c_str(), "tmpfs", 0, "size=1m") != 0) {
+        GTEST_SKIP() << "no file system may be mounted here";
+    }
+    Write(Dst() / "mnt/kept", "k");
+    PVWSetAnswerYesForDelete(1);
+    PVWSetProcessEmptyDirs(1);
+    EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), 2);  // a copied, old deleted
+    EXPECT_EQ(PVWDelete(D().c_str(), 1, nullptr), 1);                 // a
+    EXPECT_EQ(Slurp(Dst() / "mnt/kept"), "k");
+    EXPECT_TRUE(Noted("left alone (another file system is mounted there) " + D() + "/mnt"));
+    umount2((Dst() / "mnt").c_str(), MNT_DETACH);
 }

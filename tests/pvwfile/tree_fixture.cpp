@@ -8,7 +8,6 @@
 #include <chrono>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include "family/pvwfile.h"
 
@@ -78,6 +77,14 @@ void CTreeTest::Make(const fs::path& dir, const Tree& tree) {
     }
 }
 
+void CTreeTest::Remake(const Tree& source, const Tree& target) {
+    fs::remove_all(Src());
+    fs::remove_all(Dst());
+    Make(Src(), source);
+    if (!target.empty()) Make(Dst(), target);
+    Reset();
+}
+
 Tree CTreeTest::Read(const fs::path& dir) {
     Tree tree;
     std::error_code ec;
@@ -98,64 +105,48 @@ void CTreeTest::SetAge(const fs::path& path, int nSeconds) {
 
 std::string CTreeTest::Temporaries(const fs::path& dir) {
     std::string strFound;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);
-         it.increment(ec)) {
-        if (it->path().filename().string().find(".pvw") != std::string::npos)
-            strFound += it->path().string() + " ";
+    for (const auto& [strName, strContent] : Read(dir)) {
+        if (strName.find(".pvw") != std::string::npos) strFound += strName + " ";
     }
     return strFound;
 }
 
 namespace {
 
-// The descriptors of dir and of each directory of the chain below it, top first.
-std::vector<int> OpenChain(const fs::path& dir, const std::string& strName, int nDepth,
-                           bool bMake) {
-    std::vector<int> arrFds{open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    for (int i = 0; i < nDepth && arrFds.back() >= 0; ++i) {
-        if (bMake) mkdirat(arrFds.back(), strName.c_str(), 0755);
-        arrFds.push_back(
-            openat(arrFds.back(), strName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+// Enters dir, then the chain below it, making each level when bMake: the levels entered, or -1
+// when dir itself cannot be entered. Relative names keep each step far below the path limit;
+// the caller goes back to the folder it was in.
+int EnterChain(const fs::path& dir, const std::string& strName, int nDepth, bool bMake) {
+    if (chdir(dir.c_str()) != 0) return -1;
+    int nLevel = 0;
+    for (; nLevel < nDepth; ++nLevel) {
+        if (bMake) mkdir(strName.c_str(), 0755);
+        if (chdir(strName.c_str()) != 0) break;
     }
-    return arrFds;
-}
-
-void CloseChain(const std::vector<int>& arrFds) {
-    for (int nFd : arrFds) {
-        if (nFd >= 0) close(nFd);
-    }
+    return nLevel;
 }
 
 }  // namespace
 
 void CTreeTest::MakeChain(const fs::path& dir, const std::string& strName, int nDepth) {
     fs::create_directories(dir);
-    std::vector<int> arrFds = OpenChain(dir, strName, nDepth, true);
-    ASSERT_GE(arrFds.back(), 0);
-    int nFd = openat(arrFds.back(), "leaf", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    ASSERT_EQ(write(nFd, "deep", 4), 4);
-    close(nFd);
-    CloseChain(arrFds);
+    const fs::path cwd = fs::current_path();
+    EXPECT_EQ(EnterChain(dir, strName, nDepth, true), nDepth);
+    std::ofstream("leaf") << "deep";
+    fs::current_path(cwd);
 }
 
 void CTreeTest::RemoveChain(const fs::path& dir, const std::string& strName, int nDepth) {
-    std::vector<int> arrFds = OpenChain(dir, strName, nDepth, false);
-    if (arrFds.back() >= 0) unlinkat(arrFds.back(), "leaf", 0);
-    for (size_t i = arrFds.size() - 1; i > 0; --i) {
-        if (arrFds[i - 1] >= 0) unlinkat(arrFds[i - 1], strName.c_str(), AT_REMOVEDIR);
-    }
-    CloseChain(arrFds);
+    const fs::path cwd = fs::current_path();
+    int nLevel = EnterChain(dir, strName, nDepth, false);
+    if (nLevel == nDepth) unlink("leaf");
+    for (; nLevel > 0 && chdir("..") == 0; --nLevel) rmdir(strName.c_str());
+    fs::current_path(cwd);
 }
 
 std::string CTreeTest::ChainLeaf(const fs::path& dir, const std::string& strName, int nDepth) {
-    std::vector<int> arrFds = OpenChain(dir, strName, nDepth, false);
-    std::string strContent = "<missing>";
-    int nFd = arrFds.back() < 0 ? -1 : openat(arrFds.back(), "leaf", O_RDONLY | O_CLOEXEC);
-    char szBuf[16];
-    ssize_t n = nFd < 0 ? -1 : read(nFd, szBuf, sizeof szBuf);
-    if (n >= 0) strContent.assign(szBuf, static_cast<size_t>(n));
-    if (nFd >= 0) close(nFd);
-    CloseChain(arrFds);
+    const fs::path cwd = fs::current_path();
+    std::string strContent = EnterChain(dir, strName, nDepth, false) == nDepth ? Slurp("leaf") : "";
+    fs::current_path(cwd);
     return strContent;
 }

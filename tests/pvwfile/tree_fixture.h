@@ -26,6 +26,8 @@ public:
     // Every setting and filter back to its default, with this test's notification target.
     void Reset();
     static void Make(const fs::path& dir, const Tree& tree);
+    // Both trees made afresh (the target only when it has entries), the defaults back.
+    void Remake(const Tree& source, const Tree& target);
     static Tree Read(const fs::path& dir);
     static void Write(const fs::path& path, const std::string& strContent);
     static std::string Slurp(const fs::path& path);
@@ -37,10 +39,13 @@ public:
     // bottom, made and removed name by name, so that its paths may exceed the system's limit.
     static void MakeChain(const fs::path& dir, const std::string& strName, int nDepth);
     static void RemoveChain(const fs::path& dir, const std::string& strName, int nDepth);
-    // The content of the chain's "leaf", or "<missing>".
+    // The content of the chain's "leaf", empty when it is missing.
     static std::string ChainLeaf(const fs::path& dir, const std::string& strName, int nDepth);
-    // The notification lines the operations sent so far.
+    // The notification lines the operations sent so far, and whether they hold a text.
     std::string Notes() const { return Slurp(m_root / "notes"); }
+    bool Noted(const std::string& strText) const {
+        return Notes().find(strText) != std::string::npos;
+    }
 
     fs::path m_root;
     int m_nNotifyFd = -1;

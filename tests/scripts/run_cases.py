@@ -1,27 +1,25 @@
 #!/usr/bin/env python3
-"""Runs the host on every script case of the given files, each case in a fresh folder of its
-own as t.scr, and compares its trace (stdout between the start and the end message), its log
-(stderr) and its result (exit status 0 for the result 1, else 1). A case file holds one group
-of behaviour; each case in it is a script with its run options and what the run must give:
+"""Runs the host on every script case of the given files, each in a fresh folder as t.scr, and
+compares its trace (stdout between the start and the end message), its log (stderr) and its
+result (exit status 0 for the result 1, else 1). A case file holds one group of behaviour:
 
   === case-name
-  options: C              run options; without this line "NT", or "" when a trace is given
-  result: 0               expected result; without this line 1 when no log is expected, else 0
-  --- script              the lines of t.scr
-  --- trace               expected trace between the start and the end message (optional)
-  --- log                 expected log (optional; none by default)
+  options: C         run options; by default "NT", or "" when a trace is given
+  result: 0          by default 1 when no log is expected, else 0
+  --- script         the lines of t.scr
+  --- trace          expected trace between the start and the end message (optional)
+  --- log            expected log (optional; none by default)
 
-A case may instead hold a table of lines that each fail alone, after its declarations:
+or a table of lines that each fail alone, as the body of Main after the declarations:
 
   === case-name
-  options: C              run options, as above, for every line
-  after: EndIf            a line that follows each statement (optional)
-  --- declare             the lines between Declare and EndDeclare (optional)
-  --- failing lines       "STATEMENT => MESSAGE" a line, "//" lines comments; each statement is
-                          the body of Main, and MESSAGE the error it logs on its line
+  options: C         as above, for every line
+  after: EndIf       a line that follows each statement (optional)
+  --- declare        the lines between Declare and EndDeclare (optional)
+  --- failing lines  "STATEMENT => MESSAGE" a line, MESSAGE the error logged on its line
 
-Lines before the first case and "#" lines in a case's header are comments. Trailing empty
-lines of a section are dropped; <cases> in a trace stands for the case file's folder.
+Lines before the first case, "#" lines in a header and "//" lines of a table are comments.
+Trailing empty lines of a section are dropped; <cases> in a trace stands for the file's folder.
 Arguments: the host command, then the case files."""
 import os
 import re
@@ -81,9 +79,8 @@ def run(host, case, folder_shown):
     if not KNOWN.issuperset(case) or not case.get("script", "").strip():
         return [f"a case needs a script and holds only {sorted(KNOWN)}, or a table of failing "
                 f"lines and only {sorted(TABLE)}: {case}"]
-    for section in ("script", "trace", "log"):
-        if section in case:
-            case[section] = case[section].rstrip("\n") + "\n" if case[section].strip("\n") else ""
+    for section in set(case) & {"script", "trace", "log"}:
+        case[section] = case[section].rstrip("\n") + "\n" if case[section].strip("\n") else ""
     options = case.get("options", "" if "trace" in case else "NT")
     args = [host] + (["-o", options] if options else [])
     with tempfile.TemporaryDirectory(prefix="qjcase") as folder:
@@ -91,8 +88,7 @@ def run(host, case, folder_shown):
             script.write(case["script"])
         done = subprocess.run(args + ["t.scr"], cwd=folder, capture_output=True, timeout=120,
                               env=dict(os.environ, LC_ALL="C"))
-    out = TIME.sub(r"\1", done.stdout.decode("utf-8", "replace"))
-    out = out.replace(folder_shown, "<cases>")
+    out = TIME.sub(r"\1", done.stdout.decode("utf-8", "replace")).replace(folder_shown, "<cases>")
     log = done.stderr.decode("utf-8", "replace")
     result = int(case.get("result", 0 if case.get("log") else 1))
     problems = []

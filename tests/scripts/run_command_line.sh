@@ -15,20 +15,20 @@ unset QJ_CLASSES QJ_TRACE QJ_LOG
 mkdir -p "$TMPDIR"
 fail=0
 
+failed() { echo "FAIL $*"; fail=1; }
 matches() {  # file, pattern ("" for an empty file)
   if [ -z "$2" ]; then [ ! -s "$1" ]; else grep -qE -- "$2" "$1"; fi
 }
-
+no_temporaries() { [ -z "$(ls "$TMPDIR")" ] || failed "$1: temporary file left behind"; }
 check() {  # name, expected status, expected stdout pattern, expected stderr pattern, command...
   local name=$1 status=$2 out=$3 err=$4
   shift 4
   "$@" >stdout 2>stderr
   local actual=$?
   if [ "$actual" != "$status" ] || ! matches stdout "$out" || ! matches stderr "$err"; then
-    echo "FAIL $name: status $actual (expected $status)"
+    failed "$name: status $actual (expected $status)"
     sed 's/^/  stdout: /' stdout | head -5
     sed 's/^/  stderr: /' stderr | head -5
-    fail=1
   fi
 }
 
@@ -46,19 +46,19 @@ check long-option-with-equals 0 'Param1 = "x"' '' "$qjintp" --params='"x" "y"' p
 check double-dash-ends-options 2 '' 'unknown option --nope' "$qjintp" --nope -- params.scr
 check double-dash 0 'Param1 = "--quiet"' '' "$qjintp" -- params.scr --quiet x
 check stdin 0 '\(2\): Param1 = "in"' '' "$qjintp" - in out <params.scr
-[ -z "$(ls "$TMPDIR")" ] || { echo "FAIL stdin: temporary file left behind"; fail=1; }
+no_temporaries stdin
 check quiet 0 '' '' "$qjintp" --quiet params.scr a b
 check quiet-keeps-errors 1 '' 'Unknown identifier' "$qjintp" -q - <<<$'Main\nnope\nEndMain'
 check timeout-needs-seconds 2 '' '--timeout needs a whole number' "$qjintp" --timeout 0 loop.scr
 SECONDS=0
 check timeout 124 '' 'time limit \(1 s\) was reached' "$qjintp" -q --timeout 1 loop.scr
-[ "$SECONDS" -le 5 ] || { echo "FAIL timeout: the run took $SECONDS s"; fail=1; }
+[ "$SECONDS" -le 5 ] || failed "timeout: the run took $SECONDS s"
 # A script that never comes: the time limit and an interrupt end the reading too.
 exec 3< <(exec sleep 30 2>/dev/null)
 writer=$!
 SECONDS=0
 check timeout-reading 124 '' 'time limit \(1 s\) was reached' "$qjintp" --timeout 1 - <&3
-[ "$SECONDS" -le 5 ] || { echo "FAIL timeout-reading: took $SECONDS s"; fail=1; }
+[ "$SECONDS" -le 5 ] || failed "timeout-reading: took $SECONDS s"
 ready() {  # a file with text in it, or a folder with a file in it
   if [ -d "$1" ]; then [ -n "$(ls "$1")" ]; else [ -s "$1" ]; fi
 }
@@ -72,14 +72,14 @@ signalled() {  # name, signal, status, what shows that the run started, qjintp's
   kill -"$signal" "$pid"
   wait "$pid"
   local actual=$?
-  [ "$actual" = "$status" ] || { echo "FAIL $name: status $actual (expected $status)"; fail=1; }
+  [ "$actual" = "$status" ] || failed "$name: status $actual (expected $status)"
 }
 for signal in INT:130 TERM:143; do
   signalled "SIG${signal%:*}" "${signal%:*}" "${signal#*:}" stdout loop.scr
-  grep -q 'cancelled by user' stderr || { echo "FAIL SIG${signal%:*}: $(cat stderr)"; fail=1; }
+  grep -q 'cancelled by user' stderr || failed "SIG${signal%:*}: $(cat stderr)"
 done
 signalled sigint-reading INT 130 "$TMPDIR" -
-[ -z "$(ls "$TMPDIR")" ] || { echo "FAIL sigint-reading: temporary file left behind"; fail=1; }
+no_temporaries sigint-reading
 kill "$writer"
 exec 3<&-
 check trace-variable-unopenable 2 '' "cannot open QJ_TRACE file '$work/no/t'" \
@@ -90,7 +90,7 @@ check object-before-register 1 '' 'Error creating IDispatch' "$qjintp" -q object
 check register-missing 1 '' 'cannot register nope.so' "$qjintp" --register nope.so
 check register-no-entry 1 '' 'no DllRegisterServer entry' "$qjintp" --register "$(dirname "$qjintp")/libqjclog.so"
 check register 0 'registered' '' "$qjintp" --register "$server"
-grep -q "^QJSample.Server {" "$XDG_CONFIG_HOME/qjintp/classes" || { echo "FAIL register: no line"; fail=1; }
+grep -q "^QJSample.Server {" "$XDG_CONFIG_HOME/qjintp/classes" || failed "register: no line"
 check object-after-register 0 'Literal = 5|n = 5' '' "$qjintp" object.scr
 # A text of 10,240 bytes, and one of two lines whose first is cut inside a UTF-8 character.
 printf 'Declare\nNumber n = 0\nString s = "0123456789"\nString u = "\303\251\303\251\\nab"\nEndDeclare\nMain\nWhile (n != 10)\nConcat(s, s)\nn += 1\nEndWhile\nDebugPrintStr(s)\nDebugPrintStr(u)\nEndMain\n' >long.scr
@@ -98,5 +98,5 @@ check trace-line-cut 0 '^long\.scr \(11\): s = "0123[0-9]+ \[\.\.\. 2069 bytes l
 check trace-line-uncut 0 '^long\.scr \(11\): s = "[0-9]+"$' '' env QJ_TRACE_LINE_MAX=0 "$qjintp" long.scr
 check trace-line-whole-character 0 '^long\.scr \(12\): u = " \[\.\.\. 4 bytes left out\]$' '' \
   env QJ_TRACE_LINE_MAX=21 "$qjintp" long.scr
-grep -qx 'ab"' stdout || { echo "FAIL trace-line-whole-character: the second line was cut"; fail=1; }
+grep -qx 'ab"' stdout || failed "trace-line-whole-character: the second line was cut"
 exit $fail

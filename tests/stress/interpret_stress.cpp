@@ -2,20 +2,18 @@
 // another calls QJIPBreak at random. The module runs one script at a time: a call that finds
 // a run in progress returns 0 at once and leaves no trace; every call that found the module
 // idle runs to its end (1) or is cancelled (0 with the cancel error). Each call runs a script
-// file of its own, so the trace's start and end messages tell which calls ran; each thread's
-// script declares the same names with other types and values than its neighbours' and ends
-// through Exit, which no check accepts, when it sees anything but its own variables.
+// file of its own, so the trace's start and end messages tell which calls ran; neighbouring
+// threads' scripts declare the same names with other types and values, and end through Exit,
+// which no check accepts, when they see anything but their own variables.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,27 +36,17 @@ const char CANCEL_TEXT[] = "'' - Script processing cancelled by user";
 
 std::filesystem::path g_dir;
 
-// Thread t's script. Even threads hold v as a Number and w as a String, odd threads the
-// other way round; the values carry t. Param1 must be t's too.
+// Thread t's script: even threads hold v as a Number and w as a String, odd threads the other
+// way round; the values and Param1 carry t.
 std::string ScriptOf(int t) {
     const std::string strText = "\"t" + std::to_string(t) + "\"";
-    const std::string strBase = std::to_string(t * 1000);
-    const std::string strCounted = std::to_string(t * 1000 + 200);
-    const char* pszNumber = t % 2 == 0 ? "v" : "w";
-    const char* pszString = t % 2 == 0 ? "w" : "v";
-    std::ostringstream script;
-    script << "Declare\n"
-           << "Number " << pszNumber << " = " << strBase << "\n"
-           << "String " << pszString << " = " << strText << "\n"
-           << "Number i = 0\nNumber c = 0\nEndDeclare\n"
-           << "Main\n"
-           << "c = Compare(Param1, " << strText << ")\nIf (c != 0)\nExit(1)\nEndIf\n"
-           << "While (i != 200)\n"
-           << pszNumber << " += 1\ni += 1\nEndWhile\n"
-           << "If (" << pszNumber << " != " << strCounted << ")\nExit(2)\nEndIf\n"
-           << "c = Compare(" << pszString << ", " << strText << ")\nIf (c != 0)\nExit(3)\nEndIf\n"
-           << "EndMain\n";
-    return script.str();
+    const std::string strNumber = t % 2 == 0 ? "v" : "w", strString = t % 2 == 0 ? "w" : "v";
+    return "Declare\nNumber " + strNumber + " = " + std::to_string(t * 1000) + "\nString " +
+           strString + " = " + strText + "\nNumber i = 0\nNumber c = 0\nEndDeclare\nMain\n" +
+           "c = Compare(Param1, " + strText + ")\nIf (c != 0)\nExit(1)\nEndIf\n" +
+           "While (i != 200)\n" + strNumber + " += 1\ni += 1\nEndWhile\nIf (" + strNumber +
+           " != " + std::to_string(t * 1000 + 200) + ")\nExit(2)\nEndIf\nc = Compare(" + strString +
+           ", " + strText + ")\nIf (c != 0)\nExit(3)\nEndIf\nEndMain\n";
 }
 
 std::string PathOf(int t, int i) {
@@ -86,8 +74,7 @@ std::map<std::string, Outcome> ReadOutcomes() {
     std::map<std::string, Outcome> outcomes;
     std::string strCurrent;
     for (const std::string& strLine : ReadLines(g_dir / "trace")) {
-        const size_t nStart = strLine.find(START_TEXT);
-        const size_t nEnd = strLine.find(END_TEXT);
+        const size_t nStart = strLine.find(START_TEXT), nEnd = strLine.find(END_TEXT);
         if (strLine.starts_with('\'') && nStart != std::string::npos) {
             EXPECT_EQ(strCurrent, "") << "a run started inside another: " << strLine;
             strCurrent = strLine.substr(1, nStart - 1);
@@ -103,8 +90,7 @@ std::map<std::string, Outcome> ReadOutcomes() {
     EXPECT_EQ(strCurrent, "") << "the last run did not end";
     const std::string strPrefix = "Script error: ";  // then "PATH (LINE): TEXT"
     for (const std::string& strLine : ReadLines(g_dir / "log")) {
-        const size_t nLine = strLine.find(" (");
-        const size_t nText = strLine.find("): ");
+        const size_t nLine = strLine.find(" ("), nText = strLine.find("): ");
         if (!strLine.starts_with(strPrefix) || nLine == std::string::npos ||
             nText == std::string::npos) {
             ADD_FAILURE() << "unexpected log line: " << strLine;
@@ -126,14 +112,11 @@ void Pause(std::mt19937& random, int nMaxMicroseconds) {
 TEST(InterpretStress, OneRunAtATimeAndEveryRunSeesOnlyItsOwnVariables) {
     const unsigned nSeed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(nSeed));
-    for (int t = 0; t < THREADS; ++t) {
-        for (int i = 0; i < CALLS_PER_THREAD; ++i) std::ofstream(PathOf(t, i)) << ScriptOf(t);
-    }
-
     std::vector<std::vector<int>> results(THREADS, std::vector<int>(CALLS_PER_THREAD, -1));
     std::atomic<int> nWorking{THREADS};
     std::vector<std::thread> workers;
     for (int t = 0; t < THREADS; ++t) {
+        for (int i = 0; i < CALLS_PER_THREAD; ++i) std::ofstream(PathOf(t, i)) << ScriptOf(t);
         workers.emplace_back([&, t] {
             std::mt19937 random(nSeed + static_cast<unsigned>(t));
             const std::string strParams = "\"t" + std::to_string(t) + "\"";
@@ -144,15 +127,12 @@ TEST(InterpretStress, OneRunAtATimeAndEveryRunSeesOnlyItsOwnVariables) {
             --nWorking;
         });
     }
-    std::thread breaker([&] {
-        std::mt19937 random(nSeed + THREADS);
-        while (nWorking > 0) {
-            Pause(random, MAX_BREAK_PAUSE_US);
-            QJIPBreak();
-        }
-    });
+    std::mt19937 random(nSeed + THREADS);
+    while (nWorking > 0) {
+        Pause(random, MAX_BREAK_PAUSE_US);
+        QJIPBreak();
+    }
     for (std::thread& worker : workers) worker.join();
-    breaker.join();
 
     std::map<std::string, Outcome> outcomes = ReadOutcomes();
     int nRefused = 0, nCancelled = 0, nCompleted = 0;

@@ -1,7 +1,9 @@
-// QJIntp32.dll as Windows clients meet it: its export table and its version resource. Its
-// registration (regsvr32) and scripts run through its class are tested by the VBScript client,
-// client.vbs; the class object and the counts behind DllCanUnloadNow are the same code on every
-// platform and tested there.
+// QJIntp32.dll as Windows clients meet it: its export table and its version resource; and the
+// German language module, a resource module whose string table holds every text of its source
+// (the same table the Linux module is built from) and which answers the version the
+// interpreter asks for. The DLL's registration (regsvr32) and scripts run through its class are
+// tested by the VBScript client, client.vbs; the class object and the counts behind
+// DllCanUnloadNow are the same code on every platform and tested there.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,14 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "family/lang_module.h"  // LG_VERSION
+#include "lang_module.h"         // g_aLangStrings, the German table
+
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path ModulePath() {
+// The folder of this program, bin/, beside which the build lays out the language home.
+fs::path ProgramFolder() {
     char szExe[MAX_PATH];
     GetModuleFileNameA(nullptr, szExe, MAX_PATH);
-    return fs::path(szExe).parent_path() / "QJIntp32.dll";
+    return fs::path(szExe).parent_path();
 }
 
 std::string VersionText(const std::vector<char>& info, const char* pszName) {
@@ -27,8 +33,21 @@ std::string VersionText(const std::vector<char>& info, const char* pszName) {
     return static_cast<const char*>(pValue);
 }
 
+// A text of the module's string table in UTF-8, the form of its source; empty when it has none.
+std::string Utf8String(HMODULE hModule, int nId) {
+    // With no buffer, LoadStringW hands out the text inside the module, and its length.
+    const wchar_t* pszText = nullptr;
+    const int nLen =
+        LoadStringW(hModule, static_cast<UINT>(nId), reinterpret_cast<LPWSTR>(&pszText), 0);
+    if (nLen <= 0) return {};
+    const int nSize = WideCharToMultiByte(CP_UTF8, 0, pszText, nLen, nullptr, 0, nullptr, nullptr);
+    std::string strText(static_cast<std::size_t>(nSize), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, pszText, nLen, strText.data(), nSize, nullptr, nullptr);
+    return strText;
+}
+
 TEST(WindowsModuleTest, ExportsAndVersion) {
-    const fs::path modulePath = ModulePath();
+    const fs::path modulePath = ProgramFolder() / "QJIntp32.dll";
     HMODULE hModule = LoadLibraryA(modulePath.string().c_str());
     ASSERT_NE(hModule, nullptr) << "build the QJIntp32 target";
 
@@ -54,6 +73,23 @@ TEST(WindowsModuleTest, ExportsAndVersion) {
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&pFixed), &nLen));
     EXPECT_EQ(pFixed->dwFileVersionMS, 0x00020000u);
     EXPECT_EQ(pFixed->dwFileVersionLS, 0u);
+}
+
+TEST(WindowsLanguageTest, GermanModuleHoldsEveryTextOfItsSourceAndItsVersion) {
+    fs::path path = ProgramFolder().parent_path() / "qjhome/system/lg/de/res/QJIntp32.dll";
+    HMODULE hModule = LoadLibraryA(path.make_preferred().string().c_str());
+    ASSERT_NE(hModule, nullptr) << path << ": error " << GetLastError();
+    auto pfnVersion = reinterpret_cast<int (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(hModule, "GetLGVersion")));
+    ASSERT_NE(pfnVersion, nullptr);
+    EXPECT_EQ(pfnVersion(), LG_VERSION);
+    for (std::size_t i = 0; i < g_nLangStrings; ++i) {
+        EXPECT_EQ(Utf8String(hModule, g_aLangStrings[i].nId), g_aLangStrings[i].pszText)
+            << g_aLangStrings[i].nId;
+    }
+    // The interpreter's own table has no text 105, and neither has the translation.
+    EXPECT_EQ(Utf8String(hModule, 105), "");
+    FreeLibrary(hModule);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // The Windows side of the platform layer against the real system: the string table resource
-// against its source, the system's message texts, the message pump, and the registration of a
-// class. Objects that wine brings are driven by the scripts in windows/windows.cases.
+// against its source, the system's message texts, the message pump, the registration of a
+// class, and scripts loaded only from disk files. Objects that wine brings are driven by the
+// scripts in windows/windows.cases.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/automation.h"
@@ -12,6 +14,7 @@
 #include "platform/string_resources.h"
 #include "platform/sysmsg.h"
 #include "res/string_ids.h"
+#include "support/script_runner.h"
 
 namespace {
 
@@ -74,6 +77,24 @@ TEST(WindowsPlatformTest, ClassWithAMissingModuleFailsToBeCreated) {
     EXPECT_FALSE(object.IsCreated());
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "QJTest.Missing");
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}");
+}
+
+// Directories and devices are no scripts.
+TEST(WindowsLoader, OnlyDiskFilesAreRead) {
+    ScriptRunner runner;
+    runner.WriteFile("real.scr", "Main\n");
+    std::filesystem::create_directory(runner.PathOf("dir.scr"));
+    const struct {
+        std::string strPath;
+        int nError;
+    } kCases[] = {
+        {runner.PathOf("real.scr"), ERR_NONE_YET},
+        {runner.PathOf("dir.scr"), ERR_OPEN_SCRIPT},
+        {"NUL", ERR_OPEN_SCRIPT},
+        {"CONIN$", ERR_OPEN_SCRIPT},
+    };
+    for (const auto& test : kCases)
+        EXPECT_EQ(runner.LoadError(test.strPath), test.nError) << test.strPath;
 }
 
 }  // namespace
