@@ -1,6 +1,4 @@
-// What a debugger attached to an engine is told of a run, in order, and that a break from the
-// hook ends the run before the line it was told of; and the index of names over a table as the
-// engine keeps it, through all the growth and removals a table goes through.
+// What a debugger attached to an engine is told of a run, and the engine's index of names.
 #include <gtest/gtest.h>
 
 #include <string>

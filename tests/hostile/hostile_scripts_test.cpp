@@ -106,13 +106,8 @@ const HostileCase kLongLineCases[] = {
 const HostileCase kByteCases[] = {
     // The start of an executable: the line ends at its first NUL.
     {"executable_header",
-     std::string("\x7f"
-                 "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\n\0\xff\xfe\n",
-                 28),
-     ScriptError(1,
-                 "'\x7f"
-                 "ELF\x02\x01\x01' - Invalid identifier"),
-     ""},
+     std::string("\177ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\n\0\xff\xfe\n", 28),
+     ScriptError(1, "'\177ELF\x02\x01\x01' - Invalid identifier"), ""},
     {"bytes_from_0x80_in_a_name", "Main\n\xe9t\xe9 = 1\nEndMain\n",
      ScriptError(2, "'\xe9t\xe9' - Invalid identifier"), ""},
     {"nul_ends_the_line", std::string("Main\nDebugPrintNum(1)\0x = \"\n//\0\nEndMain\n", 39), "",

@@ -1,7 +1,5 @@
-// Tests of the structure pass: the block rules line by line, the If and While nesting rule,
-// the checks at the end of the file, and the records the pass leaves behind; and of the
-// declarations: the values they give, the errors of faulty lines, and that a faulty line leaves
-// no record behind.
+// Tests of the structure pass: its block and nesting rules, and the records and declarations
+// it leaves behind.
 #include <string>
 #include <vector>
 

@@ -1,6 +1,4 @@
-// Each entry of the library on real trees: what it returns and what both trees hold after it;
-// and which files an operation sees: its patterns, the name filters, the directory filter, the
-// attribute filters and the time filter. Exclusion wins.
+// Each entry of the library on real trees, and which files its filters let an operation see.
 #include <sys/stat.h>
 
 #include <functional>
@@ -37,6 +35,17 @@ int DeleteConfirmed() {
     return 0;
 }
 
+// An entry on the two roots with its flags and patterns, and the same with deletions confirmed.
+template <auto fnEntry, int nFlags, const char* pszPatterns = nullptr>
+int Both(Str s, Str d) {
+    return fnEntry(s.c_str(), d.c_str(), nFlags, pszPatterns);
+}
+template <Op fnRun>
+int Confirmed(Str s, Str d) {
+    return DeleteConfirmed() + fnRun(s, d);
+}
+constexpr char kTxt[] = "*.txt", kLog[] = "*.log";
+
 const std::set<std::string> kAll = {"a.txt", "B.TXT",   "c.doc",   "noext",
                                     ".ro",   "d/e.txt", "old.txt", "skip/s.txt"};
 
@@ -51,10 +60,8 @@ TEST_F(EntryTest, EveryEntryOnRealTrees) {
         Tree sourceAfter, targetAfter;
     } cases[] = {
         // clang-format off
-        {"copy with subdirectories", kSmall, kNone,
-         [](Str s, Str d) { return PVWCopy(s.c_str(), d.c_str(), 1, nullptr); }, 3, kSmall, kSmall},
-        {"copy of the top level only", kSmall, kNone,
-         [](Str s, Str d) { return PVWCopy(s.c_str(), d.c_str(), 0, nullptr); }, 2, kSmall,
+        {"copy with subdirectories", kSmall, kNone, Both<PVWCopy, 1>, 3, kSmall, kSmall},
+        {"copy of the top level only", kSmall, kNone, Both<PVWCopy, 0>, 2, kSmall,
          {{"a.txt", "1"}, {"l", "@a.txt"}}},
         {"copy of one file", kSmall, kNone,
          [](Str s, Str d) { return PVWCopy((s + "/sub/b.txt").c_str(), d.c_str(), 0, nullptr); },
@@ -62,42 +69,29 @@ TEST_F(EntryTest, EveryEntryOnRealTrees) {
         {"copy of one link", kSmall, kNone,
          [](Str s, Str d) { return PVWCopy((s + "/l").c_str(), d.c_str(), 0, nullptr); },
          1, kSmall, {{"l", "@a.txt"}}},
-        {"copy replaces what the target has", kSmall, kOld,
-         [](Str s, Str d) { return PVWCopy(s.c_str(), d.c_str(), 1, "*.txt"); }, 2, kSmall,
+        {"copy replaces what the target has", kSmall, kOld, Both<PVWCopy, 1, kTxt>, 2, kSmall,
          Overlaid(kOld, kSmall, "l")},
-        {"move", kSmall, kNone,
-         [](Str s, Str d) { return PVWMove(s.c_str(), d.c_str(), 1, nullptr); }, 3,
-         {{"sub", "<dir>"}}, kSmall},
-        {"equalise, deletions confirmed", kSmall, kOld,
-         [](Str s, Str d) { return DeleteConfirmed() + PVWEqualize(s.c_str(), d.c_str(), 1, 0); },
-         5, kSmall, kSmall},
-        {"equalise, deletions not confirmed", kSmall, kOld,
-         [](Str s, Str d) { return PVWEqualize(s.c_str(), d.c_str(), 1, nullptr); }, 3, kSmall,
+        {"move", kSmall, kNone, Both<PVWMove, 1>, 3, {{"sub", "<dir>"}}, kSmall},
+        {"equalise, deletions confirmed", kSmall, kOld, Confirmed<Both<PVWEqualize, 1>>, 5, kSmall,
+         kSmall},
+        {"equalise, deletions not confirmed", kSmall, kOld, Both<PVWEqualize, 1>, 3, kSmall,
          Overlaid(kOld, kSmall)},
         {"equalise without its source touches nothing", kNone, kOld,
          [](Str s, Str d) {
              return DeleteConfirmed() + PVWEqualize((s + "/missing").c_str(), d.c_str(), 1, 0);
          },
          -1, kNone, kOld},
-        {"scan counts new, changed and missing", kSmall, kOld,
-         [](Str s, Str d) { return PVWScanDifference(s.c_str(), d.c_str(), 1, nullptr); }, 5,
+        {"scan counts new, changed and missing", kSmall, kOld, Both<PVWScanDifference, 1>, 5,
          kSmall, kOld},
         {"equalise replaces a directory by a file and a file by a directory", kMixedSource,
-         kMixedTarget,
-         [](Str s, Str d) { return DeleteConfirmed() + PVWEqualize(s.c_str(), d.c_str(), 1, 0); },
-         4, kMixedSource, kMixedSource},
+         kMixedTarget, Confirmed<Both<PVWEqualize, 1>>, 4, kMixedSource, kMixedSource},
         {"equalise leaves what is in the way unless deletions are confirmed", kMixedSource,
-         kMixedTarget,
-         [](Str s, Str d) { return PVWEqualize(s.c_str(), d.c_str(), 1, nullptr); }, 0,
-         kMixedSource, kMixedTarget},
+         kMixedTarget, Both<PVWEqualize, 1>, 0, kMixedSource, kMixedTarget},
         {"scan counts what is in the way as missing and its replacement as new", kMixedSource,
-         kMixedTarget,
-         [](Str s, Str d) { return PVWScanDifference(s.c_str(), d.c_str(), 1, nullptr); }, 3,
-         kMixedSource, kMixedTarget},
+         kMixedTarget, Both<PVWScanDifference, 1>, 3, kMixedSource, kMixedTarget},
         {"a name the patterns exclude never conflicts", {{"e.md", "s"}, {"a.log", "a"}},
-         {{"e.md", "<dir>"}},
-         [](Str s, Str d) { return PVWCopy(s.c_str(), d.c_str(), 1, "*.log"); }, 1,
-         {{"e.md", "s"}, {"a.log", "a"}}, {{"e.md", "<dir>"}, {"a.log", "a"}}},
+         {{"e.md", "<dir>"}}, Both<PVWCopy, 1, kLog>, 1, {{"e.md", "s"}, {"a.log", "a"}},
+         {{"e.md", "<dir>"}, {"a.log", "a"}}},
         {"delete in one directory", kNone, kOld,
          [](Str, Str d) { return PVWDelete(d.c_str(), 0, "*.txt"); }, 2, kNone,
          {{"gone", "<dir>"}, {"gone/g.txt", "g"}}},

@@ -31,10 +31,6 @@ protected:
         waitpid(pid, &nStatus, 0);
         return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
     }
-    // Runs qjintp on the script text; answers its exit status.
-    int Run(const std::string& strScript, const std::string& strParams = "") {
-        return Wait(Start(strScript, strParams));
-    }
     std::string Trace() const { return Slurp(m_root / "trace"); }
 };
 
@@ -79,13 +75,13 @@ TEST_F(ScriptTest, BackupExampleBacksUpAndSaysWhatItDid) {
     const std::string strScript = Slurp(QJ_SOURCE_DIR "/examples/backup.scr");
     Make(Src(), {{"notes.txt", "n"}, {"photos/p.jpg", "p"}});
     const std::string strParams = "\"" + S() + "\" \"" + D() + "\"";
-    ASSERT_EQ(Run(strScript, strParams), 0) << Trace();
+    ASSERT_EQ(Wait(Start(strScript, strParams)), 0) << Trace();
     EXPECT_EQ(Read(Dst()), Read(Src()));
     EXPECT_NE(Trace().find("2 file(s) backed up"), std::string::npos) << Trace();
     // A second run finds nothing to do, and a file gone from the folder goes from the backup,
     // which the library's own line in the host's trace says.
     fs::remove(Src() / "notes.txt");
-    ASSERT_EQ(Run(strScript, strParams), 0) << Trace();
+    ASSERT_EQ(Wait(Start(strScript, strParams)), 0) << Trace();
     EXPECT_EQ(Read(Dst()), Read(Src()));
     EXPECT_NE(Trace().find("PVWEqualize: deleted " + D() + "/notes.txt\n"), std::string::npos)
         << Trace();

@@ -5,11 +5,10 @@ set -u
 qjintp=$1
 fail=0
 expect() {  # expected status, expected text on stderr, arguments...
-  local status=$1 text=$2
+  local status=$1 text=$2 err actual
   shift 2
-  local err
   err=$("$qjintp" "$@" 2>&1 >/dev/null)
-  local actual=$?
+  actual=$?
   if [ "$actual" != "$status" ] || [[ "$err" != *"$text"* ]]; then
     echo "FAIL: qjintp $* -> status $actual, stderr: $err"
     fail=1

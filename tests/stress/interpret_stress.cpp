@@ -1,10 +1,8 @@
-// Stress test of the module's exports: eight threads call QJIPInterpret on real scripts while
-// another calls QJIPBreak at random. The module runs one script at a time: a call that finds
-// a run in progress returns 0 at once and leaves no trace; every call that found the module
-// idle runs to its end (1) or is cancelled (0 with the cancel error). Each call runs a script
-// file of its own, so the trace's start and end messages tell which calls ran; neighbouring
-// threads' scripts declare the same names with other types and values, and end through Exit,
-// which no check accepts, when they see anything but their own variables.
+// Eight threads call QJIPInterpret on script files of their own while another calls QJIPBreak at
+// random: one run at a time, a call that finds a run in progress returns 0 and leaves no trace,
+// every other run ends (1) or is cancelled (0 with the cancel error), as the trace's start and
+// end messages tell; and each run sees only its own variables, which its neighbours declare
+// with other types and values, or it ends through Exit, which no check accepts.
 #include <gtest/gtest.h>
 
 #include <atomic>

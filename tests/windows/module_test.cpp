@@ -1,9 +1,5 @@
-// QJIntp32.dll as Windows clients meet it: its export table and its version resource; and the
-// German language module, a resource module whose string table holds every text of its source
-// (the same table the Linux module is built from) and which answers the version the
-// interpreter asks for. The DLL's registration (regsvr32) and scripts run through its class are
-// tested by the VBScript client, client.vbs; the class object and the counts behind
-// DllCanUnloadNow are the same code on every platform and tested there.
+// QJIntp32.dll and the German language module as Windows loads them. Registration and scripts
+// run through the class are tested by the VBScript client, client.vbs.
 #include <gtest/gtest.h>
 #include <windows.h>
 

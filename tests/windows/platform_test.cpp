@@ -1,12 +1,15 @@
-// The Windows side of the platform layer against the real system: the string table resource
-// against its source, the system's message texts, the message pump, the registration of a
-// class, and scripts loaded only from disk files. Objects that wine brings are driven by the
-// scripts in windows/windows.cases.
+// The Windows side of the platform layers against the real system. Objects that wine brings
+// are driven by the scripts in windows/windows.cases.
+#include "pvwfile/platform.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/automation.h"
 #include "platform/com.h"  // WriteClassRegistration
@@ -95,6 +98,27 @@ TEST(WindowsLoader, OnlyDiskFilesAreRead) {
     };
     for (const auto& test : kCases)
         EXPECT_EQ(runner.LoadError(test.strPath), test.nError) << test.strPath;
+}
+
+// Names sorted by the file library's key are in the order of the system's own comparison
+// (CompareStringOrdinal, case ignored), for every character, and two keys are equal exactly
+// where the system finds the names equal.
+TEST(WindowsFileNamesTest, KeysAgreeWithTheSystemsComparison) {
+    std::vector<std::wstring> arrNames{L"\xD801\xDC28", L"\xD801\xDC00"};  // a pair it keeps apart
+    for (unsigned c = 1; c < 0x10000; ++c) {
+        if (c < 0xD800 || c >= 0xE000) arrNames.push_back(std::wstring(1, wchar_t(c)) + L".txt");
+    }
+    std::vector<std::pair<std::string, std::wstring>> arrKeyed;
+    for (const std::wstring& strName : arrNames) {
+        arrKeyed.emplace_back(pvw::NameKey(pvw::Path(strName).string()), strName);
+    }
+    std::sort(arrKeyed.begin(), arrKeyed.end());
+    for (size_t i = 1; i < arrKeyed.size(); ++i) {
+        const std::wstring &a = arrKeyed[i - 1].second, &b = arrKeyed[i].second;
+        int nSystem = CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE);
+        int nKeys = arrKeyed[i - 1].first == arrKeyed[i].first ? CSTR_EQUAL : CSTR_LESS_THAN;
+        ASSERT_EQ(nSystem, nKeys) << std::hex << unsigned(a[0]) << " " << unsigned(b[0]);
+    }
 }
 
 }  // namespace

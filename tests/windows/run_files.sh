@@ -33,17 +33,18 @@ run() {
   "$qjintp" "${options[@]}" -p "${params# }" "$dir/$name.scr" >"$dir/$name.out" 2>&1
 }
 EQUALISE='PVWEqualize(Param1, Param2, 1, Null)'
+files() {  # folder, then PATH=CONTENT...: each file made with its folders
+  local root=$1 spec
+  shift
+  for spec; do mkdir -p "$(dirname "$root/${spec%%=*}")" && echo "${spec#*=}" >"$root/${spec%%=*}"; done
+}
 snapshot() { (cd "$1" && find . -printf '%p %y %s %m\n' | sort && cat keep.txt sub/deep.txt) 2>&1; }
 
 for operation in "attrib|PVWChangeAttrib(Param2, \"+R\", 1, Null)" \
   "delete|PVWDelete(Param2, 1, Null)" "equalise|$EQUALISE"; do
   name=${operation%%|*}
   work=$dir/links-$name
-  mkdir -p "$work/src" "$work/tgt" "$work/victim/sub"
-  echo keep >"$work/victim/keep.txt"
-  echo deep >"$work/victim/sub/deep.txt"
-  echo s >"$work/src/s.txt"
-  echo old >"$work/tgt/old.txt"
+  files "$work" victim/keep.txt=keep victim/sub/deep.txt=deep src/s.txt=s tgt/old.txt=old
   ln -s ../victim "$work/tgt/link"
   ln -s ../victim/keep.txt "$work/tgt/flink"
   before=$(snapshot "$work/victim")
@@ -73,22 +74,16 @@ done
 [ "$(ls "$dir/case/tgt" | wc -l)" = "${#pairs[@]}" ] ||
   failed "case: the target holds other files: $(ls "$dir/case/tgt")"
 
-mkdir -p "$dir/ro/src" "$dir/ro/tgt"
-echo new >"$dir/ro/src/held.txt"
+mkdir -p "$dir/ro/tgt"
+files "$dir" ro/src/held.txt=new
 run read-only 'PVWChangeAttrib(Param2, "+R", 0, Null);PVWCopy(Param1, Param2, 2, Null)' \
   --trace "$(winpath "$dir/ro/tgt/held.txt")" -- "$dir/ro/src" "$dir/ro/tgt"
 [ "$(stat -c %a "$dir/ro/tgt/held.txt")" = 444 ] || failed "read-only: the flag is gone"
 
-mkdir -p "$dir/src/keep/deep" "$dir/tgt/keep/deep" "$dir/tgt/gone/sub" "$dir/del/a/b"
-echo new >"$dir/src/keep/deep/k.txt"
-echo old >"$dir/tgt/keep/deep/k.txt"
+# .k.txt.pvw1-1 is a temporary whose writer is gone.
+files "$dir" src/keep/deep/k.txt=new tgt/keep/deep/k.txt=old tgt/gone/g.txt=g \
+  tgt/gone/sub/h.txt=h tgt/x.txt=x tgt/keep/.k.txt.pvw1-1=t del/a/b/c.txt=c del/d.txt=d
 touch -d 2000-01-01 "$dir/tgt/keep/deep/k.txt"
-echo g >"$dir/tgt/gone/g.txt"
-echo h >"$dir/tgt/gone/sub/h.txt"
-echo x >"$dir/tgt/x.txt"
-echo t >"$dir/tgt/keep/.k.txt.pvw1-1"  # a temporary whose writer is gone
-echo c >"$dir/del/a/b/c.txt"
-echo d >"$dir/del/d.txt"
 run trees "$EQUALISE;PVWDelete(Param3, 1, Null)" -- "$dir/src" "$dir/tgt" "$dir/del"
 diff -r "$dir/src" "$dir/tgt" || failed "trees: the target differs from the source"
 [ -z "$(find "$dir/del" -mindepth 1)" ] || failed "trees: the deleted tree holds $(ls -R "$dir/del")"
