@@ -107,8 +107,7 @@ TEST_F(FidelityTest, EachAttributeAgainstRsync) {
         {"time of a folder it makes", "kept (-t)",
          [](auto& s) { return SetAge(s / "d", -5000), ""; },
          [](auto& s, auto& d) { return MTime(d / "d") == MTime(s / "d"); }, nullptr},
-        {"time of a folder that exists, changed", "kept (-t)",
-         [](auto& s) { return Write(s / "d/f", "1"), ""; },
+        {"time of a folder that exists, changed", "kept (-t)", [](auto&) { return ""; },
          [](auto& s, auto& d) { return MTime(d / "d") == MTime(s / "d") && MTime(d) == MTime(s); },
          [](auto& s) {
              return Write(s / "d/g", "2"), SetAge(s / "d", -3000), SetAge(s, -3000), "";
