@@ -32,8 +32,8 @@ bool Ready(const std::future<void>& future) {
     return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
-bool CopyOne(const CStep& step, const std::string& strTemp, const ProgressFn& pfnProgress,
-             CEntry& copied, TempLock& lock, std::error_code& ec) {
+bool CopyOne(const CStep& step, const std::string& strTemp, bool& bUnnamed,
+             const ProgressFn& pfnProgress, CEntry& copied, TempLock& lock, std::error_code& ec) {
     CDir::CHeld source = step.sourceDir->Hold(ec);
     CDir::CHeld target = source ? step.targetDir->Hold(ec) : CDir::CHeld();
     if (!target) return false;
@@ -41,8 +41,11 @@ bool CopyOne(const CStep& step, const std::string& strTemp, const ProgressFn& pf
         copied = step.entry;
         return CopyLink(source.Get(), step.strSourceName, target.Get(), strTemp, ec);
     }
-    return CopyFileData(source.Get(), step.strSourceName, target.Get(), strTemp, pfnProgress,
-                        copied, lock, ec);
+    // A file new to the target may be written without a name, so that nothing is left to
+    // sweep should the copy be cut short.
+    bUnnamed = step.bNewTarget;
+    return CopyFileData(source.Get(), step.strSourceName, target.Get(), strTemp, bUnnamed,
+                        pfnProgress, copied, lock, ec);
 }
 
 // Whether the source is gone since the walk.
@@ -65,10 +68,11 @@ void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
     std::error_code ec;
     try {
         // A source written to while it was read is read once more; a second change gives up.
-        if (CopyOne(pending.step, pending.strTemp, pfnProgress, pending.copied, pending.lock, ec) ||
-            (ec == LibError(ELibError::SourceChanged) &&
-             CopyOne(pending.step, pending.strTemp, pfnProgress, pending.copied, pending.lock,
-                     ec))) {
+        auto copyOne = [&] {
+            return CopyOne(pending.step, pending.strTemp, pending.bUnnamed, pfnProgress,
+                           pending.copied, pending.lock, ec);
+        };
+        if (copyOne() || (ec == LibError(ELibError::SourceChanged) && copyOne())) {
             return;
         }
     } catch (const std::bad_alloc&) {
@@ -207,8 +211,8 @@ void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
         if (!bFlushed) {
             pending.ecWrite = ecFlush;
         } else if (dir && (!pending.linkTo || LinkToFirst(pending, dir.Get())) &&
-                   ReplaceEntryAt(dir.Get(), pending.strTemp, dir.Get(), pending.step.strTargetName,
-                                  pending.ecWrite)) {
+                   PlaceCopy(pending.lock, pending.bUnnamed, dir.Get(), pending.strTemp,
+                             pending.step.strTargetName, pending.ecWrite)) {
             ReleaseTemp(pending.lock);
             if (pending.bRemoveSource) RemoveMovedSource(pending);
             continue;

@@ -1,14 +1,15 @@
 // Copies files so that nothing is ever lost: each copy is written under a temporary name in
-// the target's directory, and only once the data is on the disk is it renamed over the real
-// name. Small files are copied by a pool of threads, several at once, since each copy waits on
-// the file system more than on the processor; a large one is copied by the caller's thread.
-// Copies are committed in batches, so that one flush of the file system serves many files; a
-// batch is flushed and renamed into place on a second thread while the next one is copied,
-// then reported, batch after batch, each file in the order it was added, its failure too. A
-// failure that stops the operation removes the copies added after it. A source that changes
-// while it is copied is copied once more, then given up. The source of a move is removed only
-// after its copy has been committed, and only while it is still the file that was copied. A
-// further name of a file copied already is linked to that copy once the copy is in place.
+// the target's directory (or under none, for a new file, where the system allows), and only
+// once the data is on the disk is it renamed over the real name (or given it). Small files are
+// copied by a pool of threads, several at once, since each copy waits on the file system more than
+// on the processor; a large one is copied by the caller's thread. Copies are committed in batches,
+// so that one flush of the file system serves many files; a batch is flushed and renamed into place
+// on a second thread while the next one is copied, then reported, batch after batch, each file in
+// the order it was added, its failure too. A failure that stops the operation removes the copies
+// added after it. A source that changes while it is copied is copied once more, then given up. The
+// source of a move is removed only after its copy has been committed, and only while it is still
+// the file that was copied. A further name of a file copied already is linked to that copy once the
+// copy is in place.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +50,8 @@ private:
         CEntry copied = {};
         // Held until the temporary is renamed into place or removed.
         TempLock lock = -1;
+        // Written without a name, which it is given once on the disk.
+        bool bUnnamed = false;
         // The source was gone: nothing to copy, and no failure.
         bool bVanished = false;
         // Why it was not copied, not renamed, or its source not removed.

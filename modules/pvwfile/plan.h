@@ -36,6 +36,7 @@ struct CStep {
     bool bTargetReadOnly = false;   // an existing target with attribute R
     const char* pszWhat = nullptr;  // for Report: new, changed, missing
     DirPtr targetSub = nullptr;     // for MakeDir: the directory to make
+    bool bNewTarget = false;        // the walk found nothing under the target's name
 };
 
 struct CPlanOptions {

@@ -74,12 +74,22 @@ bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec);
 // size and modification time of the open source are read before and after the copy: when they
 // differ the copy fails with LibError(ELibError::SourceChanged). copied receives the source as it
 // was copied, nDev and nIno included. On failure strTemp is removed. On success lock holds the
-// temporary's lock (see TempLock).
+// temporary's lock (see TempLock). bUnnamed says on entry whether the copy may be written
+// without a name, for a target that does not exist yet, and on return whether it was: POSIX
+// writes it so (O_TMPFILE) where the file system can, and a copy cut short then leaves nothing
+// behind; Windows never does.
 using ProgressFn = std::function<void(std::uint64_t)>;
 using TempLock = std::intptr_t;
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
-                  const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
-                  TempLock& lock, std::error_code& ec);
+                  const std::string& strTemp, bool& bUnnamed, const ProgressFn& pfnProgress,
+                  CEntry& copied, TempLock& lock, std::error_code& ec);
+
+// Puts the copy CopyFileData wrote in tempDir under strName there, replacing what has that
+// name. A named copy is renamed (as ReplaceEntryAt does). An unnamed one is given the name
+// through its descriptor; should the name have been taken since the walk, it is given the name
+// strTemp first, under its lock, and renamed over it.
+bool PlaceCopy(TempLock lock, bool bUnnamed, DirHandle tempDir, const std::string& strTemp,
+               const std::string& strName, std::error_code& ec);
 
 // A temporary file's lock, held by its writer from the moment it is created until the
 // temporary has been renamed into place or removed, so that a temporary whose writer is gone
@@ -125,7 +135,8 @@ bool ReadLinkAt(DirHandle dir, const std::string& strName, std::string& strTarge
                 std::error_code& ec);
 
 // A regular file opened for reading from start to end by name inside dir, a link not followed;
-// nothing else is read. -1 with ec on failure. ReadSome answers the bytes read (0 at the end, -1 with ec).
+// nothing else is read. -1 with ec on failure. ReadSome answers the bytes read (0 at the end, -1
+// with ec).
 std::intptr_t OpenReadAt(DirHandle dir, const std::string& strName, std::error_code& ec);
 long ReadSome(std::intptr_t file, char* pBuffer, size_t nSize, std::error_code& ec);
 void CloseFile(std::intptr_t file);

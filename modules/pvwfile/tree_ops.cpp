@@ -65,6 +65,7 @@ void CPlanner::Add(EStep eStep, const CPair& pair, const char* pszWhat) {
                pair.targetSub};
     if (pair.pSource != nullptr) step.entry = *pair.pSource;
     if (pair.pTarget != nullptr) step.bTargetReadOnly = (pair.pTarget->nAttrib & ATTR_R) != 0;
+    step.bNewTarget = pair.pTarget == nullptr;
     // What is in the way of a source entry goes before it; the other extras of a directory
     // wait until its copies are done.
     bool bDelete = eStep == EStep::Delete || eStep == EStep::DeleteDir;

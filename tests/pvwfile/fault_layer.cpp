@@ -25,6 +25,7 @@ std::atomic<ino_t> g_changeIno{0};
 std::atomic<int> g_nChanges{0};
 std::atomic<bool> g_bChangeOnRename{false};
 std::atomic<bool> g_bVanish{false};
+std::atomic<int> g_nNamedTemps{0};
 
 template <typename Fn>
 Fn Next(const char* pszName) {
@@ -118,6 +119,11 @@ void Disarm() {
     g_readIno = 0;
     g_fullDev = 0;
     g_bVanish = false;
+    g_nNamedTemps = 0;
+}
+
+int NamedTemporaries() {
+    return g_nNamedTemps.load();
 }
 
 }  // namespace fault
@@ -162,12 +168,20 @@ int openat(int nDirFd, const char* pszName, int nFlags, ...) {
         va_end(args);
     }
     if (g_bVanish.load() && IsVanishing(nDirFd, pszName)) unlinkat(nDirFd, pszName, 0);
+    if ((nFlags & O_CREAT) && std::strstr(pszName, ".pvw") != nullptr) ++g_nNamedTemps;
     return s_pfn(nDirFd, pszName, nFlags, nMode);
 }
 
 int renameat(int nFromDir, const char* pszFrom, int nToDir, const char* pszTo) {
     static auto s_pfn = Next<int (*)(int, const char*, int, const char*)>("renameat");
     int nResult = s_pfn(nFromDir, pszFrom, nToDir, pszTo);
+    if (nResult == 0 && g_bChangeOnRename.load()) AppendToArmed();
+    return nResult;
+}
+
+int linkat(int nFromDir, const char* pszFrom, int nToDir, const char* pszTo, int nFlags) {
+    static auto s_pfn = Next<int (*)(int, const char*, int, const char*, int)>("linkat");
+    int nResult = s_pfn(nFromDir, pszFrom, nToDir, pszTo, nFlags);
     if (nResult == 0 && g_bChangeOnRename.load()) AppendToArmed();
     return nResult;
 }

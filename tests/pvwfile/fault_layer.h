@@ -1,7 +1,7 @@
 // Faults the system cannot be asked for on demand, put between the file library and the C
-// library: this test program defines read, copy_file_range, write and openat itself, and every
-// call from the library reaches these definitions first. Each passes the call on unless a
-// fault is armed for the file it touches.
+// library: this test program defines read, copy_file_range, write, openat, renameat and linkat
+// itself, and every call from the library reaches these definitions first. Each passes the call on
+// unless a fault is armed for the file it touches.
 #pragma once
 
 #include <string>
@@ -16,8 +16,10 @@ void ArmDiskFull(const std::string& strDir);
 void ArmVanish(const std::string& strPath);
 // The file at path grows by a byte as the library reads it, the first nTimes it reads.
 void ArmChange(const std::string& strPath, int nTimes);
-// The file at path grows by a byte whenever the library has renamed a copy into place.
+// The file at path grows by a byte whenever the library has renamed or linked a copy into place.
 void ArmChangeOnRename(const std::string& strPath);
 void Disarm();
+// How many files the library has created under a temporary name since the last Disarm.
+int NamedTemporaries();
 
 }  // namespace fault

@@ -355,6 +355,17 @@ TEST_F(FaultTest, AMoveKeepsASourceThatChangedAfterItWasCopied) {
     EXPECT_TRUE(Noted("cannot remove the moved source " + S() + strNote)) << Notes();
 }
 
+// A file new to the target is written without a name and given its own once on the disk, so
+// that a copy cut short leaves nothing behind; one that replaces a file needs a temporary name.
+TEST_F(FaultTest, OnlyAReplacingCopyHasATemporaryName) {
+    Make(Dst(), {{"old", "1"}});
+    Make(Src(), {{"new", "n"}, {"old", "2"}});
+    fault::Disarm();
+    EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), 2);
+    EXPECT_EQ(fault::NamedTemporaries(), 1);
+    EXPECT_EQ(Read(Dst()), (Tree{{"new", "n"}, {"old", "2"}}));
+}
+
 // The reserve is checked at each copy: the copy that would undercut it stops the operation,
 // with the files before it in place and nothing of it written.
 TEST_F(FaultTest, TheReserveIsKeptAtEachCopy) {

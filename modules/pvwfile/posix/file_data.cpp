@@ -2,7 +2,8 @@
 // system can and copies inside the kernel elsewhere; read and write where it is not offered.
 // A file with holes is copied range by range, so that its copy has the same holes. Written files
 // reach the disk through one syncfs per file system and batch, which also answers a write error
-// that a file system reports late.
+// that a file system reports late. A copy of a file new to its folder is written without a name
+// (O_TMPFILE) and linked under its own once on the disk: no temporary name is ever made for it.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "../platform.h"
@@ -131,11 +133,32 @@ void FillCopied(const struct stat& st, const std::string& strName, CEntry& copie
     copied.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+// Opens the copy: without a name where one may be and the file system can, else under strTemp.
+int OpenCopy(int nDir, const std::string& strTemp, bool& bUnnamed) {
+    if (bUnnamed) {
+        int nFd = ::openat(nDir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        // Refused by a file system without them (or a kernel that predates them).
+        if (nFd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return nFd;
+        bUnnamed = false;
+    }
+    return ::openat(nDir, strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                    0600);
+}
+
+// Gives the unnamed file of nFd the name strName in nDir: through the descriptor itself where
+// this process may (it takes CAP_DAC_READ_SEARCH), else through its entry in /proc.
+bool LinkUnnamed(int nFd, int nDir, const std::string& strName) {
+    if (::linkat(nFd, "", nDir, strName.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno != ENOENT && errno != EPERM) return false;
+    std::string strProc = "/proc/self/fd/" + std::to_string(nFd);
+    return ::linkat(AT_FDCWD, strProc.c_str(), nDir, strName.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
 }  // namespace
 
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
-                  const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
-                  TempLock& lock, std::error_code& ec) {
+                  const std::string& strTemp, bool& bUnnamed, const ProgressFn& pfnProgress,
+                  CEntry& copied, TempLock& lock, std::error_code& ec) {
     // Non-blocking, so that a FIFO put in the file's place since the walk cannot hang us.
     CFd in(::openat(static_cast<int>(sourceDir), strSource.c_str(),
                     O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
@@ -149,16 +172,16 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
         return false;
     }
     int nTempDir = static_cast<int>(tempDir);
-    CFd out(::openat(nTempDir, strTemp.c_str(),
-                     O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    CFd out(OpenCopy(nTempDir, strTemp, bUnnamed));
     if (out.Get() < 0) {
         ec = LastError();
         return false;
     }
-    // The writer's lock, taken at once on the written descriptor and kept on it until the
-    // temporary is renamed into place; a late write error shows in the flush before that.
+    // A named copy's lock, taken at once on the written descriptor and kept on it until the
+    // temporary is renamed into place; a late write error shows in the flush before that. An
+    // unnamed copy needs none: nobody else can reach it.
     struct stat after;
-    if (flock(out.Get(), LOCK_SH) == 0 &&
+    if ((bUnnamed || flock(out.Get(), LOCK_SH) == 0) &&
         CopyOpenFile(in.Get(), st, out.Get(), pfnProgress, copied.nNotKept) &&
         fstat(in.Get(), &after) == 0) {
         if (SameState(st, after)) {
@@ -170,7 +193,7 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
     } else {
         ec = LastError();
     }
-    ::unlinkat(nTempDir, strTemp.c_str(), 0);
+    if (!bUnnamed) ::unlinkat(nTempDir, strTemp.c_str(), 0);
     return false;
 }
 
@@ -259,6 +282,20 @@ bool ReplaceEntryAt(DirHandle fromDir, const std::string& strFrom, DirHandle toD
     if (::renameat(static_cast<int>(fromDir), strFrom.c_str(), static_cast<int>(toDir),
                    strTo.c_str()) == 0) {
         return true;
+    }
+    ec = LastError();
+    return false;
+}
+
+bool PlaceCopy(TempLock lock, bool bUnnamed, DirHandle tempDir, const std::string& strTemp,
+               const std::string& strName, std::error_code& ec) {
+    if (!bUnnamed) return ReplaceEntryAt(tempDir, strTemp, tempDir, strName, ec);
+    int nFd = static_cast<int>(lock), nDir = static_cast<int>(tempDir);
+    if (LinkUnnamed(nFd, nDir, strName)) return true;
+    // A file has taken the name since the walk: the copy replaces it as a rename does, under a
+    // name of its own first, locked before it can be seen, as a sweep of another run expects.
+    if (errno == EEXIST && flock(nFd, LOCK_SH) == 0 && LinkUnnamed(nFd, nDir, strTemp)) {
+        return ReplaceEntryAt(tempDir, strTemp, tempDir, strName, ec);
     }
     ec = LastError();
     return false;

@@ -76,8 +76,9 @@ bool CopyData(HANDLE hIn, HANDLE hOut, const ProgressFn& pfnProgress, std::error
 }
 
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
-                  const std::string& strTemp, const ProgressFn& pfnProgress, CEntry& copied,
-                  TempLock& lock, std::error_code& ec) {
+                  const std::string& strTemp, bool& bUnnamed, const ProgressFn& pfnProgress,
+                  CEntry& copied, TempLock& lock, std::error_code& ec) {
+    bUnnamed = false;  // every copy is written under its temporary name here
     std::wstring strSourcePath = ChildPath(sourceDir, strSource);
     std::wstring strTempPath = ChildPath(tempDir, strTemp);
     HANDLE hIn = CreateFileW(strSourcePath.c_str(), GENERIC_READ, static_cast<DWORD>(EShare::Brief),
@@ -182,6 +183,11 @@ bool ReplaceEntryAt(DirHandle fromDir, const std::string& strFrom, DirHandle toD
         ec = LibError(ELibError::ReadOnlyNotRestored);
     }
     return false;
+}
+
+bool PlaceCopy(TempLock, bool, DirHandle tempDir, const std::string& strTemp,
+               const std::string& strName, std::error_code& ec) {
+    return ReplaceEntryAt(tempDir, strTemp, tempDir, strName, ec);
 }
 
 bool IsCrossDevice(const std::error_code& ec) {
