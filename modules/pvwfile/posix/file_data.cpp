@@ -133,8 +133,16 @@ void FillCopied(const struct stat& st, const std::string& strName, CEntry& copie
     copied.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+// Whether an unnamed copy can be given its name later: through /proc, or by root, who may link a
+// descriptor itself. Without either (a process without /proc) every copy is written named.
+bool MayNameUnnamed() {
+    static const bool bMay = ::access("/proc/self/fd", X_OK) == 0 || ::geteuid() == 0;
+    return bMay;
+}
+
 // Opens the copy: without a name where one may be and the file system can, else under strTemp.
 int OpenCopy(int nDir, const std::string& strTemp, bool& bUnnamed) {
+    bUnnamed = bUnnamed && MayNameUnnamed();
     if (bUnnamed) {
         int nFd = ::openat(nDir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         // Refused by a file system without them (or a kernel that predates them).
