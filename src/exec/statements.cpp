@@ -135,22 +135,23 @@ size_t ConditionOffset(const CScriptEngine& engine) {
     return engine.RunBlock(TK_ENDIF);
 }
 
-// A While line; returns the index of the line the loop ended on. A pass that met "Return"
-// counts as any other pass: only a false condition lets the "Return" take effect outside. In
-// check mode the body runs exactly once.
+// A While line; returns the index of the line the loop ended on. The passes run in one block,
+// which evaluates the condition again where a pass ends (see NextPass). In check mode the body
+// runs exactly once.
 [[gnu::noinline]] int32_t RunWhile(CScriptEngine& engine, int32_t nWhileLine) {
-    const std::string_view condition = LineCondition(engine, nWhileLine, ConditionOffset(engine));
-    int32_t nLast = nWhileLine;
-    bool bRan = false;
-    for (;;) {
-        // After a pass, an error here names the line that ended the pass.
-        if (!engine.EvalCondition(condition) && !engine.m_bCheckOnly)
-            return bRan ? nLast : engine.FindBlockEnd(TK_ENDWHILE);
-        engine.m_nCurLine = nWhileLine;
-        bRan = true;
-        nLast = engine.RunBlock(TK_ENDWHILE);
-        if (engine.m_bCheckOnly) return nLast;
-    }
+    const CWhileLoop loop{nWhileLine, LineCondition(engine, nWhileLine, ConditionOffset(engine))};
+    if (!engine.EvalCondition(loop.condition) && !engine.m_bCheckOnly)
+        return engine.FindBlockEnd(TK_ENDWHILE);
+    engine.m_nCurLine = nWhileLine;
+    return engine.RunBlock(TK_ENDWHILE, &loop);
+}
+
+// Whether a While loop runs another pass, asked where a pass ends: at its EndWhile or at a
+// "Return", which counts as any other end of a pass; only a false condition lets the "Return"
+// take effect outside. An error here names the line that ended the pass. Out of line, so
+// that the condition's steps do not widen the block's frame.
+[[gnu::noinline]] bool NextPass(CScriptEngine& engine, const CWhileLoop& loop) {
+    return !engine.m_bCheckOnly && engine.EvalCondition(loop.condition);
 }
 
 // The text of one argument in a call's trace line.
@@ -237,7 +238,7 @@ bool CScriptEngine::RunMain() {
     return true;
 }
 
-[[gnu::flatten]] int32_t CScriptEngine::RunBlock(int32_t nEndToken) {
+[[gnu::flatten]] int32_t CScriptEngine::RunBlock(int32_t nEndToken, const CWhileLoop* pLoop) {
     struct DepthGuard {
         int& nDepth;
         explicit DepthGuard(int& n) : nDepth(++n) {}
@@ -262,7 +263,11 @@ bool CScriptEngine::RunMain() {
         PumpMessages(PUMP_MESSAGES);
 
         const int32_t nCode = GetToken(m_szLine, strToken);
-        if (nCode == nEndToken) return i;
+        if (nCode == nEndToken) {
+            if (pLoop == nullptr || !NextPass(*this, *pLoop)) return i;
+            i = pLoop->nLine;
+            continue;
+        }
         switch (nCode) {
             case TK_END:
                 break;
@@ -272,7 +277,9 @@ bool CScriptEngine::RunMain() {
             case TK_RETURN:
                 // The caller goes on after the returned index, meets the "Return" again and
                 // ends in the same way, up to the procedure's own block.
-                return i - 1;
+                if (pLoop == nullptr || !NextPass(*this, *pLoop)) return i - 1;
+                i = pLoop->nLine;
+                break;
             case TK_IF:
                 i = RunIf(*this, i);
                 break;

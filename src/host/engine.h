@@ -43,6 +43,12 @@ constexpr int MAX_NESTING = 4096;
 constexpr size_t STACK_RESERVE = 256 * 1024;
 constexpr size_t MIN_STACK_RESERVE = 16 * 1024;
 
+// A While loop whose body is running: its line and the text of its condition.
+struct CWhileLoop {
+    int32_t nLine;
+    std::string_view condition;
+};
+
 class CScriptEngine {
 public:
     CScriptEngine();
@@ -108,7 +114,9 @@ public:
 
     // --- statements and procedures
     bool RunMain();
-    int32_t RunBlock(int32_t nEndToken);
+    // The lines after m_nCurLine up to the end token; returns the index of the line it ended
+    // on. The body of a While loop runs all its passes in one block, which pLoop describes.
+    int32_t RunBlock(int32_t nEndToken, const CWhileLoop* pLoop = nullptr);
     int32_t FindBlockEnd(int32_t nEndToken);
     void CheckAllProcs();
     // The calls stay out of line in the assignments, whose own steps are compiled in.
