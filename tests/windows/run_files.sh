@@ -34,9 +34,9 @@ run() {
 }
 EQUALISE='PVWEqualize(Param1, Param2, 1, Null)'
 files() {  # folder, then PATH=CONTENT...: each file made with its folders
-  local root=$1 spec
+  local root=$1 file
   shift
-  for spec; do mkdir -p "$(dirname "$root/${spec%%=*}")" && echo "${spec#*=}" >"$root/${spec%%=*}"; done
+  for file; do mkdir -p "$(dirname "$root/${file%%=*}")" && echo "${file#*=}" >"$root/${file%%=*}"; done
 }
 snapshot() { (cd "$1" && find . -printf '%p %y %s %m\n' | sort && cat keep.txt sub/deep.txt) 2>&1; }
 
