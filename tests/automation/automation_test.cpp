@@ -1,14 +1,13 @@
-// What the POSIX object model does below the scripts' reach: the status of each kind of failed
-// creation, the registry file that names server libraries, class identifiers in text, and the
-// variant conversions. What scripts see of objects is tested in tests/objects.
+// The POSIX object model below the scripts' reach (which tests/objects covers): the status of each
+// failed creation, the registry file of server libraries, and the variant conversions.
 #include "platform/automation.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "sample_server/sample_server.h"
 #include "platform/posix/automation_server.h"
+#include "sample_server/sample_server.h"
 #include "support/env_guard.h"
 #include "support/temp_dir.h"
 
@@ -81,12 +80,10 @@ TEST_F(AutomationTest, RegistrationWritesAndReplacesLines) {
     m_classes.Set(strRegistry);
     const std::string strLib = QJ_SAMPLE_SERVER_PATH;
     const GUID clsid = Guid(SAMPLE_SERVER_CLSID);
-
     ASSERT_EQ(WriteClassRegistration("QJSample.Server", clsid, strLib.c_str()), S_OK);
     EXPECT_EQ(ReadText(strRegistry),
               std::string("QJSample.Server ") + SAMPLE_SERVER_CLSID + " " + strLib + "\n");
     EXPECT_EQ(Create("QJSample.Server"), AUTO_S_OK);
-
     // A later line of the same class is dropped when the class is written again.
     std::ofstream(strRegistry, std::ios::app)
         << "# kept\n\nQJSample.Server " << SAMPLE_SERVER_CLSID << " /lib/stale.so\n";
@@ -172,15 +169,13 @@ TEST(VariantChangeType, ConvertsLikeAutomationOrLeavesTheVariantUnchanged) {
             var.boolVal = static_cast<VARIANT_BOOL>(std::stoi(c.pszText));
         else
             var.lVal = std::stoi(c.pszText);
-        const std::string strLabel =
-            std::to_string(c.vtFrom) + " " + (c.pszText ? c.pszText : "(null)");
-        EXPECT_EQ(VariantChangeType(&var, &var, 0, c.vtTo), c.hr) << strLabel;
-        EXPECT_EQ(var.vt, c.hr == S_OK ? c.vtTo : c.vtFrom) << strLabel;
+        SCOPED_TRACE(std::to_string(c.vtFrom) + " " + (c.pszText ? c.pszText : "(null)"));
+        EXPECT_EQ(VariantChangeType(&var, &var, 0, c.vtTo), c.hr);
+        EXPECT_EQ(var.vt, c.hr == S_OK ? c.vtTo : c.vtFrom);
         if (c.hr == S_OK) {
             EXPECT_EQ(var.vt == VT_I4 ? std::to_string(var.lVal)
                                       : std::string(var.bstrVal, SysStringLen(var.bstrVal)),
-                      c.pszResult)
-                << strLabel;
+                      c.pszResult);
         }
         VariantClear(&var);
     }

@@ -1,15 +1,14 @@
-// D-Bus objects driven through scripts on a private bus: the bus itself, an object nobody here
-// wrote, and the test service for argument and result types, properties and failures. The bus
-// and the service are started by each test and stopped with it; the bus variables point at the
-// private bus for the test's time, the system bus at nothing, so that no test reaches a bus of
-// the machine.
+// D-Bus objects driven through scripts on a private bus, which each test starts and stops: the
+// bus itself as an object, and the test service's types, properties and failures. The bus
+// variables point at the private bus and the system bus at nothing, so no test reaches the
+// machine's buses.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -17,28 +16,32 @@
 #include "support/env_guard.h"
 #include "support/script_runner.h"
 
-extern char** environ;
-
 namespace {
 
-// A program started with its standard output on a pipe; ended and waited for when the object
-// goes.
+// A program started with its standard output on a pipe, and the first line it writes, without
+// its line break: empty when it ends or writes nothing for half a minute first. Ended and waited
+// for when the object goes.
 class CChildProcess {
 public:
     explicit CChildProcess(std::vector<std::string> arrArgs) {
         int fds[2];
         if (pipe(fds) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
         std::vector<char*> argv;
         for (std::string& strArg : arrArgs) argv.push_back(strArg.data());
         argv.push_back(nullptr);
-        if (posix_spawnp(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            execvp(argv[0], argv.data());
+            _exit(127);  // not there: the pipe closes with no line read
+        }
         close(fds[1]);
         m_fdOut = fds[0];
+        char c = 0;
+        pollfd pfd = {m_fdOut, POLLIN, 0};
+        while (m_pid > 0 && poll(&pfd, 1, 30000) == 1 && read(m_fdOut, &c, 1) == 1 && c != '\n')
+            m_strLine += c;
+        if (c != '\n') m_strLine.clear();
     }
     ~CChildProcess() {
         if (m_pid > 0 && kill(m_pid, SIGTERM) == 0) waitpid(m_pid, nullptr, 0);
@@ -47,39 +50,12 @@ public:
     CChildProcess(const CChildProcess&) = delete;
     CChildProcess& operator=(const CChildProcess&) = delete;
 
-    // The first line the program writes, without its line break; empty when it ends or writes
-    // nothing for half a minute first.
-    std::string ReadLine() {
-        std::string strLine;
-        char c = 0;
-        pollfd pfd = {m_fdOut, POLLIN, 0};
-        while (m_pid > 0 && poll(&pfd, 1, 30000) == 1 && read(m_fdOut, &c, 1) == 1 && c != '\n')
-            strLine += c;
-        return c == '\n' ? strLine : std::string();
-    }
+    const std::string& Line() const { return m_strLine; }
 
 private:
     pid_t m_pid = -1;
     int m_fdOut = -1;
-};
-
-class CPrivateBus {
-public:
-    CPrivateBus()
-        : m_daemon({"dbus-daemon", "--config-file=" QJ_SOURCE_DIR "/tests/dbus/bus.conf",
-                    "--nofork", "--print-address=1"}) {
-        m_strAddress = m_daemon.ReadLine();
-        if (!m_strAddress.empty()) m_session.Set(m_strAddress);
-    }
-
-    // False where dbus-daemon is missing or did not start.
-    bool IsRunning() const { return !m_strAddress.empty(); }
-
-private:
-    CChildProcess m_daemon;
-    std::string m_strAddress;
-    CEnvGuard m_session{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qjintp-no-bus"};
-    CEnvGuard m_system{"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/qjintp-no-bus"};
+    std::string m_strLine;
 };
 
 constexpr char BUS_OBJECT[] =
@@ -97,8 +73,10 @@ bool StartsWith(const std::string& strLog, std::string strMessage) {
 class DBusObjectTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!m_bus.IsRunning()) GTEST_SKIP() << "dbus-daemon is not installed or did not start";
-        ASSERT_EQ(m_service.ReadLine(), "ready");
+        if (m_bus.Line().empty()) GTEST_SKIP() << "dbus-daemon is not installed or did not start";
+        m_session.Set(m_bus.Line());
+        m_service.emplace(std::vector<std::string>{QJ_DBUS_TEST_SERVICE});
+        ASSERT_EQ(m_service->Line(), "ready");
     }
 
     // Runs the body with b the bus and t the test object; s and n are there to assign to.
@@ -115,14 +93,14 @@ protected:
             strBody.rfind("s = ", 0) == 0 || strBody.find("\ns = ") != std::string::npos;
         ScriptRun run = Run(strBody + (bText ? "DebugPrintStr(s)\n" : "DebugPrintNum(n)\n"), "");
         EXPECT_EQ(run.nResult, 1) << strBody << run.strLog;
-        std::smatch match;
-        std::regex_search(run.strTrace, match,
-                          std::regex(R"re([sn] = "?([^"\n]*)"?\n[^\n]*end of)re"));
-        return match.size() > 1 ? match[1].str() : "(no result)";
+        return PrintedValues(run);
     }
 
-    CPrivateBus m_bus;
-    CChildProcess m_service{{QJ_DBUS_TEST_SERVICE}};
+    CEnvGuard m_session{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qjintp-no-bus"};
+    CEnvGuard m_system{"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/qjintp-no-bus"};
+    CChildProcess m_bus{{"dbus-daemon", "--config-file=" QJ_SOURCE_DIR "/tests/dbus/bus.conf",
+                         "--nofork", "--print-address=1"}};
+    std::optional<CChildProcess> m_service;
     ScriptRunner m_runner;
 };
 

@@ -31,11 +31,9 @@ TEST(DBusIntrospectionTest, ReadsTheMethodsThenThePropertiesOfTheInterface) {
 }
 
 TEST(DBusIntrospectionTest, RefusesWhatIsNoDocumentOfTheInterface) {
-    const std::string strMany = [] {
-        std::string strXml = "<node><interface name=\"a.B\">";
-        for (size_t i = 0; i <= qjdbus::MAX_MEMBERS; ++i) strXml += "<method name=\"M\"/>";
-        return strXml + "</interface></node>";
-    }();
+    std::string strMany = "<node><interface name=\"a.B\">";
+    for (size_t i = 0; i <= qjdbus::MAX_MEMBERS; ++i) strMany += "<method name=\"M\"/>";
+    strMany += "</interface></node>";
     const std::string strDeep = std::string(100000, '<') + "x";
     const struct {
         std::string strXml;
@@ -43,8 +41,7 @@ TEST(DBusIntrospectionTest, RefusesWhatIsNoDocumentOfTheInterface) {
     } kCases[] = {
         {"", "! the object's introspection data is not well-formed: no element found at line 1"},
         {"<node><interface name=\"a.B\"><method",
-         "! the object's introspection data is not "
-         "well-formed: unclosed token at line 1"},
+         "! the object's introspection data is not well-formed: unclosed token at line 1"},
         {strDeep,
          "! the object's introspection data is not well-formed: not well-formed "
          "(invalid token) at line 1"},

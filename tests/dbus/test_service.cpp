@@ -1,8 +1,6 @@
-// A D-Bus service for the tests, on the session bus it finds in its environment, as
-// org.qjintp.Test: at /org/qjintp/Test the interface org.qjintp.Test, whose methods tell what
-// arguments arrived, answer values of every type, raise an error or quit during a call, with
-// writable properties; at /org/qjintp/Bad an object whose introspection data is not XML.
-// It writes "ready" when it owns its name, and runs until the bus goes.
+// The tests' D-Bus service org.qjintp.Test on the session bus of its environment: its methods tell
+// what arrived, answer every type, fail or quit during a call, beside writable properties; its
+// /org/qjintp/Bad is not XML. It writes "ready" once it owns its name, and ends with the bus.
 #include <systemd/sd-bus.h>
 
 #include <cstddef>

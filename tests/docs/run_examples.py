@@ -8,6 +8,7 @@ Undeclared names follow the reference's habit: str... and s are Strings, obj... 
 sample server, all others Numbers.
 Arguments: qjintp, the sample server library, the source folder, a C compiler."""
 import os
+import pathlib
 import re
 import shutil
 import subprocess
@@ -101,11 +102,10 @@ def build(lines, claims, first):
 def fixture(work):
     """The folder the reference's file examples work on."""
     root = tempfile.mkdtemp(dir=work)
-    os.makedirs(f"{root}/photos/2025")
-    os.makedirs(f"{root}/backup")
+    for folder in ("photos/2025", "backup"):
+        os.makedirs(f"{root}/{folder}")
     for name in ("a.jpg", "b.png", "notes.txt", "2025/c.jpg"):
-        with open(f"{root}/photos/{name}", "w") as f:
-            f.write(name)
+        pathlib.Path(f"{root}/photos/{name}").write_text(name)
     old = time.time() - 100 * 86400
     os.utime(f"{root}/photos/notes.txt", (old, old))
     return root
@@ -155,8 +155,7 @@ with tempfile.TemporaryDirectory() as work:
             print(f"SKIP {place}: {no_bus}")
             continue
         path = f"{work}/ex{count}.scr"
-        with open(path, "w") as f:
-            f.write(script)
+        pathlib.Path(path).write_text(script)
         checked = run(path, work, ["-o", "C"])
         if checked.returncode != 0 or checked.stderr:
             problems.append(f"{place}: -o C ends with {checked.returncode}: {checked.stderr}")
@@ -182,7 +181,6 @@ with tempfile.TemporaryDirectory() as work:
 
 if bus:
     bus.terminate()
-    bus.wait()
 for problem in problems:
     print("FAIL:", problem)
 sys.exit(1 if problems else 0)

@@ -29,18 +29,6 @@ void Reset() {
     g_trace.clear();
     g_strThrowOnTrace.clear();
 }
-
-std::string TraceText() {
-    std::string strAll;
-    for (const TraceCall& call : g_trace) strAll += call.strText;
-    return strAll;
-}
-
-std::string LogText() {
-    std::string strAll;
-    for (const LogCall& call : g_log) strAll += call.strText + "\n";
-    return strAll;
-}
 }  // namespace family_double
 
 namespace {

@@ -56,8 +56,5 @@ extern std::string g_strThrowOnTrace;
 
 // Forgets every call and answer.
 void Reset();
-// The trace texts joined, and the log texts joined one per line.
-std::string TraceText();
-std::string LogText();
 
 }  // namespace family_double

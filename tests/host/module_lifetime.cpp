@@ -23,9 +23,7 @@ size_t OpenDescriptors() {
 size_t CountIn(const std::string& strPath, const std::string& strPart) {
     const std::string strText = ReadText(strPath);
     size_t nCount = 0;
-    for (size_t nAt = strText.find(strPart); nAt != std::string::npos;
-         nAt = strText.find(strPart, nAt + 1))
-        ++nCount;
+    for (size_t nAt = 0; (nAt = strText.find(strPart, nAt)) != std::string::npos; ++nAt) ++nCount;
     return nCount;
 }
 

@@ -1,7 +1,5 @@
-// The run driver: loading the script into lines (limits, line ends, clean-up), options,
-// parameters, messages, routing of errors, busy and cancel flags, and the module's end step,
-// which deletes an idle engine and leaves a busy one alone, as when a host ends while another of
-// its threads runs a script.
+// The run driver: the loader's lines, options, parameters, messages, the routing of errors, the
+// cancel flag, and the module's end step, which leaves an engine that another thread runs alone.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -108,7 +106,7 @@ TEST(RunDriver, RaiseFormatsTheMessageFromCodeAndText) {
     }
 }
 
-TEST(RunDriver, FailureOfAnotherKindIsAnInternalErrorAndFreesTheEngine) {
+TEST(RunDriver, FailureOfAnotherKindAndABreakBeforeARunLeaveTheNextRunAlone) {
     ScriptRunner runner;
     family_double::g_strThrowOnTrace = "Param1";
     ScriptRun run = runner.Run("Main\nEndMain\n", "", "\"a\"");
@@ -116,13 +114,8 @@ TEST(RunDriver, FailureOfAnotherKindIsAnInternalErrorAndFreesTheEngine) {
     EXPECT_EQ(run.nError, ERR_INTERNAL);
     EXPECT_NE(run.strLog.find("'trace module failed' - Internal error"), std::string::npos);
     family_double::g_strThrowOnTrace.clear();
-    EXPECT_EQ(runner.Run("Main\nEndMain\n").nResult, 1);
-}
-
-TEST(RunDriver, BreakBeforeARunIsForgotten) {
-    ScriptRunner runner;
     runner.Engine().Break();
-    ScriptRun run = runner.Run("Main\nDebugPrintNum(1)\nEndMain\n");
+    run = runner.Run("Main\nDebugPrintNum(1)\nEndMain\n");
     EXPECT_EQ(run.nResult, 1);
     EXPECT_EQ(run.strLog, "");
 }
@@ -184,7 +177,6 @@ TEST(Loader, LineLimitCountsTheLineFeedAndARunReportsTheLine) {
     EXPECT_EQ(Load(runner, std::string(MAX_LINE - 1, 'x') + "\n"),
               Lines({std::string(MAX_LINE - 1, 'x'), ""}));
     EXPECT_EQ(Load(runner, std::string(MAX_LINE - 1, 'x') + "\r\n").size(), 2u);
-
     EXPECT_EQ(LoadFails(runner, "a\nb\n" + strMax + "\nc\n"), ERR_LINE_TOO_LONG);
     EXPECT_EQ(runner.Engine().m_nCurLine, 2);
     EXPECT_EQ(LoadFails(runner, strMax + "\r\n"), ERR_LINE_TOO_LONG);

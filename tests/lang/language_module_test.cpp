@@ -20,9 +20,13 @@ constexpr char BASE[] = "libQJIntp32";
 constexpr char WRONG_VERSION[] =
     "The language file is the wrong version - now using default language.\n"
     "Please download the current language file.";
+constexpr char NOT_PLAIN[] =
+    "The language name is not a plain name - now using default language.\n"
+    "A language name holds letters, digits, '-', '_' and '.', and no \"..\".";
 constexpr char OWN_UNKNOWN_IDENT[] = "Unknown identifier";
 constexpr char TEST_UNKNOWN_IDENT[] = "Unbekannter Bezeichner (Test)";
-constexpr char GARBAGE[] = QJ_SOURCE_DIR "/tests/lang/lang_tests.cmake";
+constexpr char GARBAGE[] = QJ_SOURCE_DIR "/tests/lang/run_translated.sh";
+constexpr char CFG[] = "[LG]\nExtension = so\n";
 
 class LanguageModuleTest : public testing::Test {
 protected:
@@ -32,7 +36,7 @@ protected:
     }
     // Puts a language module and its configuration file into dir/sub/lang.
     fs::path Install(const std::string& strDir, const char* pszSub, const char* pszModule,
-                     const char* pszCfg = "[LG]\nExtension = so\n") const {
+                     const char* pszCfg = CFG) const {
         fs::path lg = m_dir / strDir / pszSub;
         fs::create_directories(lg / "de" / "res");
         std::ofstream(lg / "de.cfg") << pszCfg;
@@ -50,35 +54,63 @@ protected:
     CEnvGuard m_chome{"QJCHome"};
 };
 
-TEST_F(LanguageModuleTest, HomesAreSearchedInTheirOrder) {
+// A row's module, when it names one, is installed into its home's system/lg first. The planted
+// module of the right version lies outside every language home: only a name that climbs out of
+// home/system/lg reaches it, and loading it would write the marker.
+TEST_F(LanguageModuleTest, APlainNameOfVersionThreeIsTakenFromTheHomesInTheirOrder) {
     Install("home", "system/lg", QJ_TEST_LANG_v3);
     Install("chome", "bin/lg", QJ_TEST_LANG_v4);
     Install("chome3", "bin/lg", QJ_TEST_LANG_v3);
-    struct Case {
+    Install("planted", "x", QJ_TEST_LANG_planted);
+    const fs::path marker = m_dir / "marker";
+    CEnvGuard markerKey{"QJ_TEST_LG_MARKER", marker.string()};
+    const struct {
         const char* pszLang;
         const char* pszHome;
         const char* pszCHome;
         int nResult;
-        size_t nNotices;  // a version 4 module found first says so
-    } cases[] = {
-        {"de", "home", "chome", 1, 0},      // QJHome before QJCHome
-        {"de", "", "chome", 0, 1},          // QJCHome when QJHome is empty
-        {"de", "", "chome3", 1, 0},         //
-        {"de", "nowhere", "chome3", 1, 0},  // QJCHome when QJHome lacks the language
-        {"de", "", "", 0, 0},               // both empty: no search
-        {"", "home", "chome", 0, 0},        // no language
-        {"fr", "home", "chome", 0, 0},      // a language nobody installed
+        const char* pszNotice = nullptr;
+        const char* pszModule = nullptr;  // installed into the home's system/lg first
+        const char* pszCfg = CFG;
+        int nMsgId = -1;
+    } kCases[] = {
+        {"de", "home", "chome", 1},             // QJHome before QJCHome
+        {"de", "", "chome", 0, WRONG_VERSION},  // QJCHome when QJHome is empty
+        {"de", "", "chome3", 1},
+        {"de", "nowhere", "chome3", 1},  // QJCHome when QJHome lacks the language
+        {"de", "", "", 0},               // both empty: no search
+        {"", "home", "chome", 0},        // no language
+        {"fr", "home", "chome", 0},      // a language nobody installed
+        {"de", "v2", "", 0, WRONG_VERSION, QJ_TEST_LANG_v2},
+        {"de", "v4", "", 0, WRONG_VERSION, QJ_TEST_LANG_v4, "[lg]\nextension=so\n"},
+        {"de", "v4msg", "", 0, "Parameter", QJ_TEST_LANG_v4, CFG, 103},
+        {"de", "none", "", 0, nullptr, QJ_TEST_LANG_none},
+        {"de", "garbage", "", 0, nullptr, GARBAGE},  // a file that is no module
+        // no Extension in the section [LG]: the path ends in "."
+        {"de", "other", "", 0, nullptr, QJ_TEST_LANG_v3, "[Other]\nExtension=so\n"},
+        {"de", "txt", "", 0, nullptr, QJ_TEST_LANG_v3, "[LG]\nExtension=txt\n"},
+        {"../../../planted/x/de", "home", "", 0, NOT_PLAIN},
+        {"de/../de", "home", "", 0, NOT_PLAIN},
+        {"de\\de", "home", "", 0, NOT_PLAIN},
+        {".de", "home", "", 0, NOT_PLAIN},
+        {"d:e", "home", "", 0, NOT_PLAIN},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.pszLang) + " " + c.pszHome + " " + c.pszCHome);
+        if (c.pszModule) Install(c.pszHome, "system/lg", c.pszModule, c.pszCfg);
         m_lang.Set(c.pszLang);
         m_home.Set(*c.pszHome ? Home(c.pszHome) : "");
         m_chome.Set(*c.pszCHome ? Home(c.pszCHome) : "");
         g_log.clear();
         CLanguageModule language;
-        EXPECT_EQ(language.Load(0, BASE, -1), c.nResult) << c.pszHome << " " << c.pszCHome;
-        EXPECT_EQ(g_log.size(), c.nNotices) << c.pszHome << " " << c.pszCHome;
+        EXPECT_EQ(language.Load(0, BASE, c.nMsgId), c.nResult);
+        ASSERT_EQ(g_log.size(), c.pszNotice ? 1u : 0u);
+        if (c.pszNotice) {
+            EXPECT_EQ(g_log[0].strText, c.pszNotice);
+        }
         EXPECT_STREQ(FindResString(6), c.nResult ? TEST_UNKNOWN_IDENT : OWN_UNKNOWN_IDENT);
     }
+    EXPECT_FALSE(fs::exists(marker));
     EXPECT_STREQ(FindResString(6), OWN_UNKNOWN_IDENT);  // every module undone at its end
     // The administrator language has a key of its own, without a fallback to QJLg.
     m_lang.Set("de");
@@ -87,60 +119,6 @@ TEST_F(LanguageModuleTest, HomesAreSearchedInTheirOrder) {
     EXPECT_EQ(language.Load(1, BASE, -1), 0);
     m_admin.Set("de");
     EXPECT_EQ(language.Load(1, BASE, -1), 1);
-}
-
-TEST_F(LanguageModuleTest, OnlyVersionThreeIsTaken) {
-    struct Case {
-        const char* pszModule;
-        const char* pszCfg;
-        int nMsgId;
-        int nResult;
-        const char* pszNotice;  // null: none
-    } cases[] = {
-        {QJ_TEST_LANG_v3, "[LG]\nExtension=so\n", -1, 1, nullptr},
-        {QJ_TEST_LANG_v2, "[LG]\nExtension=so\n", -1, 0, WRONG_VERSION},
-        {QJ_TEST_LANG_v4, "[lg]\nextension=so\n", -1, 0, WRONG_VERSION},
-        {QJ_TEST_LANG_v4, "[LG]\nExtension=so\n", 103, 0, "Parameter"},
-        {QJ_TEST_LANG_none, "[LG]\nExtension=so\n", -1, 0, nullptr},
-        {GARBAGE, "[LG]\nExtension=so\n", -1, 0, nullptr},             // a file that is no module
-        {QJ_TEST_LANG_v3, "[Other]\nExtension=so\n", -1, 0, nullptr},  // the path ends in "."
-        {QJ_TEST_LANG_v3, "[LG]\nExtension=txt\n", -1, 0, nullptr},
-    };
-    int nCase = 0;
-    for (const Case& c : cases) {
-        std::string strHome = "home" + std::to_string(nCase++);
-        Install(strHome, "system/lg", c.pszModule, c.pszCfg);
-        m_lang.Set("de");
-        m_home.Set(Home(strHome.c_str()));
-        g_log.clear();
-        CLanguageModule language;
-        EXPECT_EQ(language.Load(0, BASE, c.nMsgId), c.nResult) << strHome;
-        ASSERT_EQ(g_log.size(), c.pszNotice ? 1u : 0u) << strHome;
-        if (c.pszNotice) {
-            EXPECT_EQ(g_log[0].strText, c.pszNotice);
-        }
-        EXPECT_STREQ(FindResString(6), c.nResult ? TEST_UNKNOWN_IDENT : OWN_UNKNOWN_IDENT);
-    }
-}
-
-TEST_F(LanguageModuleTest, ANameThatIsNoPlainNameLoadsNothing) {
-    // A module of the right version planted outside the language home: only a name that climbs
-    // out of home/system/lg reaches it, and loading it would write the marker.
-    Install("planted", "x", QJ_TEST_LANG_planted);
-    fs::create_directories(m_dir / "home" / "system" / "lg");
-    const fs::path marker = m_dir / "marker";
-    CEnvGuard markerKey{"QJ_TEST_LG_MARKER", marker.string()};
-    m_home.Set(Home("home"));
-    for (const char* pszLang : {"../../../planted/x/de", "de/../de", "de\\de", ".de", "d:e"}) {
-        m_lang.Set(pszLang);
-        g_log.clear();
-        CLanguageModule language;
-        EXPECT_EQ(language.Load(0, BASE, -1), 0) << pszLang;
-        EXPECT_FALSE(fs::exists(marker)) << pszLang;
-        ASSERT_EQ(g_log.size(), 1u) << pszLang;
-        EXPECT_NE(g_log[0].strText.find("not a plain name"), std::string::npos) << pszLang;
-    }
-    EXPECT_STREQ(FindResString(6), OWN_UNKNOWN_IDENT);
 }
 
 TEST_F(LanguageModuleTest, TextsTheModuleLacksComeFromTheOwnTable) {

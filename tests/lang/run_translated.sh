@@ -11,11 +11,7 @@ trap 'rm -rf "$dir"' EXIT
 printf 'Main\nfoo\nEndMain\n' >"$dir/t.scr"
 fail=0
 check() {  # what, expected, actual
-  if [ "$2" != "$3" ]; then
-    echo "FAIL $1"
-    diff <(echo "$2") <(echo "$3")
-    fail=1
-  fi
+  diff <(echo "$2") <(echo "$3") || { echo "FAIL $1"; fail=1; }
 }
 run() {  # language, script; prints the run's stdout without the time texts, then its stderr
   {

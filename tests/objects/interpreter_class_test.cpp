@@ -1,7 +1,6 @@
-// The automation class CCInterpreter: through the object handle by its programmatic
-// identifier, through its raw interfaces, and through the module's exports as a client meets
-// them, libQJIntp32.so loaded into the process. Scripts that create it are worked examples in
-// tests/scripts/host.cases (objects-interpreter-*).
+// The automation class CCInterpreter through the object handle, its raw interfaces, and the
+// exports of libQJIntp32.so loaded into the process; scripts that create it are worked examples
+// in tests/scripts/host.cases (objects-interpreter-*).
 #include "host/interpreter_class.h"
 
 #include <dlfcn.h>
@@ -43,9 +42,8 @@ protected:
 };
 
 TEST_F(InterpreterClassTest, BreakTakesNoArgumentsAndCallsThatDoNotFitAreRefused) {
-    CAutoArgs one;
+    CAutoArgs one, two;
     one.AddNumber(1);
-    CAutoArgs two;
     two.AddText("a");
     two.AddText("b");
     EXPECT_EQ(StatusOf(DISPID_QJIPBREAK, AUTO_DISPATCH_METHOD, one), AUTO_DISP_E_BADPARAMCOUNT);
@@ -63,7 +61,6 @@ TEST_F(InterpreterClassTest, BreakTakesNoArgumentsAndCallsThatDoNotFitAreRefused
 
 // The class object and the counts behind the module's exports, and what only a raw caller of
 // the interfaces can provoke.
-
 TEST(InterpreterModuleTest, ClassObjectOnlyForItsClassAndUnloadableOnlyWhenUnused) {
     void* pv = &pv;
     EXPECT_EQ(GetInterpreterClassObject(IID_ICInterpreter, IID_IClassFactory, &pv),
@@ -75,16 +72,13 @@ TEST(InterpreterModuleTest, ClassObjectOnlyForItsClassAndUnloadableOnlyWhenUnuse
     EXPECT_EQ(pFactory->CreateInstance(pFactory, IID_IUnknown, &pv), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(pFactory->CreateInstance(nullptr, IID_IClassFactory, &pv), E_NOINTERFACE);
     EXPECT_EQ(CanUnloadInterpreterModule(), S_OK);  // a failed creation leaves no object behind
-    IDispatch* pFirst = nullptr;
-    IDispatch* pSecond = nullptr;
-    ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&pFirst)),
-              S_OK);
-    ASSERT_EQ(
-        pFactory->CreateInstance(nullptr, IID_ICInterpreter, reinterpret_cast<void**>(&pSecond)),
-        S_OK);
-    EXPECT_EQ(pFirst->Release(), 0u);
+    void* pvFirst = nullptr;
+    void* pvSecond = nullptr;
+    ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_IDispatch, &pvFirst), S_OK);
+    ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_ICInterpreter, &pvSecond), S_OK);
+    EXPECT_EQ(static_cast<IDispatch*>(pvFirst)->Release(), 0u);
     EXPECT_EQ(CanUnloadInterpreterModule(), S_FALSE);
-    EXPECT_EQ(pSecond->Release(), 0u);
+    EXPECT_EQ(static_cast<IDispatch*>(pvSecond)->Release(), 0u);
     EXPECT_EQ(CanUnloadInterpreterModule(), S_OK);
     EXPECT_EQ(pFactory->LockServer(1), S_OK);
     EXPECT_EQ(CanUnloadInterpreterModule(), S_FALSE);
@@ -146,17 +140,12 @@ TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
     auto pfnCanUnloadNow = reinterpret_cast<HRESULT (*)()>(dlsym(hModule, "DllCanUnloadNow"));
     auto pfnRegisterServer = reinterpret_cast<HRESULT (*)()>(dlsym(hModule, "DllRegisterServer"));
     ASSERT_TRUE(pfnGetClassObject && pfnCanUnloadNow && pfnRegisterServer);
-
-    IClassFactory* pFactory = nullptr;
-    ASSERT_EQ(pfnGetClassObject(CLSID_CInterpreter, IID_IClassFactory,
-                                reinterpret_cast<void**>(&pFactory)),
-              S_OK);
-    IDispatch* pDispatch = nullptr;
-    ASSERT_EQ(
-        pFactory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&pDispatch)),
-        S_OK);
+    void* pv = nullptr;
+    ASSERT_EQ(pfnGetClassObject(CLSID_CInterpreter, IID_IClassFactory, &pv), S_OK);
+    auto* pFactory = static_cast<IClassFactory*>(pv);
+    ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_IDispatch, &pv), S_OK);
+    auto* pDispatch = static_cast<IDispatch*>(pv);
     EXPECT_EQ(pfnCanUnloadNow(), S_FALSE);  // an object holds the module
-
     const std::string strScript = dir / "m.scr";
     std::ofstream(strScript) << "Main\nDebugPrintStr(Param1)\nEndMain\n";
     // Arguments last one first: the parameters, the options as a null string, the script.

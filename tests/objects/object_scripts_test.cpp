@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "sample_server/sample_server.h"
@@ -15,15 +14,8 @@ namespace {
 
 // The declarations every script starts with; the first line of Main's body is line 10.
 constexpr char DECLARATIONS[] =
-    "Declare\n"
-    "Object o(\"QJSample.Server\")\n"
-    "Number n = 0\n"
-    "String s = \"text\"\n"
-    "String a = \"\"\n"
-    "String z = Null\n"
-    "Number u\n"
-    "EndDeclare\n"
-    "Main\n";
+    "Declare\nObject o(\"QJSample.Server\")\nNumber n = 0\nString s = \"text\"\nString a = \"\"\n"
+    "String z = Null\nNumber u\nEndDeclare\nMain\n";
 constexpr int FIRST_LINE = 10;
 constexpr char kUnknownMember[] = "'Nope' - Identifier unknown in IDispatch interface";
 
@@ -31,34 +23,12 @@ std::string Script(const std::string& strBody) {
     return DECLARATIONS + strBody + "EndMain\n";
 }
 
-// The trace lines between the start and the end message.
-std::string BodyTrace(const ScriptRun& run) {
-    const size_t nStart = run.strTrace.find('\n') + 1;
-    const size_t nEnd = run.strTrace.rfind('\n', run.strTrace.size() - 2) + 1;
-    return nEnd > nStart ? run.strTrace.substr(nStart, nEnd - nStart) : "";
-}
-
-// The values the run's debug prints showed, without quotes, joined by blanks.
-std::string PrintedValues(const ScriptRun& run) {
-    std::string strValues;
-    std::istringstream in(BodyTrace(run));
-    for (std::string strLine; std::getline(in, strLine);) {
-        const size_t nAt = strLine.find(" = ");
-        if (nAt == std::string::npos) continue;
-        std::string strValue = strLine.substr(nAt + 3);
-        if (strValue.front() == '"') strValue = strValue.substr(1, strValue.size() - 2);
-        strValues += (strValues.empty() ? "" : " ") + strValue;
-    }
-    return strValues;
-}
-
 // The process's registry, for one test, names the sample server's classes.
 class ObjectScriptTest : public ::testing::Test {
 protected:
     ObjectScriptTest() {
-        const std::string strLib = QJ_SAMPLE_SERVER_PATH;
-        std::ofstream(m_dir / "classes")
-            << SAMPLE_SERVER_PROGID << ' ' << SAMPLE_SERVER_CLSID << ' ' << strLib << '\n';
+        std::ofstream(m_dir / "classes") << SAMPLE_SERVER_PROGID << ' ' << SAMPLE_SERVER_CLSID
+                                         << ' ' << QJ_SAMPLE_SERVER_PATH << '\n';
     }
     std::string Printed(const std::string& strBody) {
         ScriptRun run = Run(strBody, "");

@@ -1,9 +1,10 @@
 // Runs script texts through a fresh engine and collects what reached the log and trace.
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "doubles/family_double.h"
@@ -38,8 +39,10 @@ public:
     ScriptRun RunFile(const char* pszPath, const char* pszOptions, const char* pszParams) {
         family_double::g_log.clear();
         family_double::g_trace.clear();
-        const int nResult = m_pEngine->Run(pszPath, pszOptions, pszParams);
-        return {nResult, family_double::TraceText(), family_double::LogText(), m_pEngine->m_nError};
+        ScriptRun run{m_pEngine->Run(pszPath, pszOptions, pszParams), {}, {}, m_pEngine->m_nError};
+        for (const auto& call : family_double::g_trace) run.strTrace += call.strText;
+        for (const auto& call : family_double::g_log) run.strLog += call.strText + "\n";
+        return run;
     }
     // Loads a script file by its path: the engine's error code, or ERR_NONE_YET when it loads.
     int LoadError(const std::string& strPath) {
@@ -53,9 +56,7 @@ public:
     // The path of a file in the temporary folder.
     std::string PathOf(const std::string& strName) const { return m_dir / strName; }
     void WriteFile(const std::string& strName, const std::string& strText) const {
-        FILE* pFile = std::fopen(PathOf(strName).c_str(), "wb");
-        std::fwrite(strText.data(), 1, strText.size(), pFile);
-        std::fclose(pFile);
+        std::ofstream(PathOf(strName), std::ios::binary) << strText;
     }
 
     CScriptEngine& Engine() { return *m_pEngine; }
@@ -68,4 +69,23 @@ private:
 // The message a failed run logs: "Script error: t.scr (LINE): MESSAGE".
 inline std::string ScriptError(int nLine, const std::string& strMessage) {
     return "Script error: t.scr (" + std::to_string(nLine) + "): " + strMessage + "\n";
+}
+// The trace lines between the start and the end message.
+inline std::string BodyTrace(const ScriptRun& run) {
+    const size_t nStart = run.strTrace.find('\n') + 1;
+    const size_t nEnd = run.strTrace.rfind('\n', run.strTrace.size() - 2) + 1;
+    return nEnd > nStart ? run.strTrace.substr(nStart, nEnd - nStart) : "";
+}
+// The values the run's debug prints showed, without quotes, joined by blanks.
+inline std::string PrintedValues(const ScriptRun& run) {
+    std::string strValues;
+    std::istringstream in(BodyTrace(run));
+    for (std::string strLine; std::getline(in, strLine);) {
+        const size_t nAt = strLine.find(" = ");
+        if (nAt == std::string::npos) continue;
+        std::string strValue = strLine.substr(nAt + 3);
+        if (strValue.front() == '"') strValue = strValue.substr(1, strValue.size() - 2);
+        strValues += (strValues.empty() ? "" : " ") + strValue;
+    }
+    return strValues;
 }

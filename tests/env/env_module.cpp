@@ -1,5 +1,5 @@
-// The environment module through its entries, on real store files in a temporary folder. The
-// ordinary calls of each entry are pinned by the script in env/builtins.
+// The environment module through its entries, on real store files in a temporary folder; the
+// ordinary calls of each entry are pinned by env/builtins.cases.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -109,15 +109,10 @@ TEST_F(EnvModuleTest, SetWritesTheFileBackKeepingEveryOtherLine) {
     EXPECT_EQ(fs::status(m_store).permissions(), ownerOnly);
     EXPECT_EQ(PVEnvSet("Old", nullptr), 1);
     EXPECT_EQ(PVEnvSet("New", "a=b;c"), 1);
-    EXPECT_EQ(ReadText(m_store),
-              "; the family's values\n"
-              "[paths]\n"
-              "QJHome=/home/u/qj\n"
-              "this line names nothing\n"
-              "# tools live below the home\n"
-              "Tools=/opt/qj/tools\n"
-              "Empty=\n"
-              "New=a=b;c\n");
+    std::string strExpected = STORE_TEXT;
+    strExpected.replace(strExpected.find("QJHome = /opt/qj"), 16, "QJHome=/home/u/qj");
+    strExpected.replace(strExpected.find("Old=gone soon"), 13, "New=a=b;c");
+    EXPECT_EQ(ReadText(m_store), strExpected);
     // Values that would not read back the same, and names a line cannot hold, change nothing.
     for (auto [pszName, pszValue] : {std::pair{"Bad", " lead"},
                                      {"Bad", "two\nlines"},
@@ -141,7 +136,6 @@ TEST_F(EnvModuleTest, SetKeepsLinesWrittenByOthersAndCreatesAMissingStore) {
     WriteStore("Other=1\r\n");
     EXPECT_EQ(PVEnvSet("Mine", "2"), 1);
     EXPECT_EQ(ReadText(m_store), "Other=1\r\nMine=2\r\n");
-
     m_file.Set((m_dir / "sub" / "new.ini").string());
     EXPECT_EQ(PVEnvInit(nullptr), 0);  // missing: an empty store, still usable
     EXPECT_EQ(PVEnvSet("First", "1"), 1);
@@ -155,7 +149,6 @@ TEST_F(EnvModuleTest, AStoreThatCannotBeReadIsNeitherUsedNorOverwritten) {
     EXPECT_EQ(Call(PVEnvGet, "QJHome").first, 0);
     EXPECT_EQ(PVEnvSet("QJHome", "/x"), 0);
     EXPECT_EQ(fs::file_size(m_store), 2u * 1024 * 1024);
-
     EXPECT_EQ(PVEnvInit(m_dir.c_str()), 0);  // a folder is no store
     EXPECT_EQ(PVEnvSet("QJHome", "/x"), 0);
     EXPECT_TRUE(fs::is_directory(m_dir));
@@ -175,16 +168,15 @@ TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
         for (int i = 0; i < SETS; ++i) nFailed += PVEnvSet(name(nChild, i).c_str(), "v") != 1;
         _exit(nFailed == 0 ? 0 : 1);
     }
+    int nStatus = 0;
     for (pid_t child : children) {
-        int nStatus = 0;
         EXPECT_EQ(waitpid(child, &nStatus, 0), child);
         EXPECT_EQ(nStatus, 0);
     }
     PVEnvFree();
     int nFound = 0;
-    for (int nChild = 0; nChild < PROCESSES; ++nChild) {
+    for (int nChild = 0; nChild < PROCESSES; ++nChild)
         for (int i = 0; i < SETS; ++i) nFound += Call(PVEnvGet, name(nChild, i).c_str()).first;
-    }
     EXPECT_EQ(nFound, PROCESSES * SETS);
     EXPECT_EQ(Call(PVEnvGet, "Tools"), std::make_pair(1, std::string("/opt/qj/tools")));
 }

@@ -1,8 +1,6 @@
-// The action module on real processes and the system's mount table: ActRun's results, captured
-// output, trace reasons, argument splitting, time-out, and nothing left behind; GetMountedDrives
-// and Dismount. Ordinary runs (output, a program not found, no wait) and runs by id are pinned
-// by actions.cases, a cancel by run_cancel.sh. The tests write the module's trace to a file of
-// their own, which the trace module opens on its first line.
+// The action module on real processes and the mount table, below what actions.cases (ordinary
+// runs and runs by id) and run_cancel.sh pin through qjintp; its trace goes to a file of the
+// tests' own, which the trace module opens on its first line.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -24,8 +22,7 @@
 
 namespace {
 
-// Shared ground: a module object, the trace lines that it wrote during a test, a scratch folder,
-// and the checks that nothing is left behind.
+// A module object, the trace it wrote during the test, a scratch folder, and no child left.
 class ActionTest : public ::testing::Test {
 protected:
     // What the module traced since the test began.
@@ -54,9 +51,7 @@ struct RunCase {
     const char* pszProgram;
     const char* pszArgs;
     const char* pszDir;
-    int nWait;
-    int nTimeout;
-    int nResult;
+    int nWait, nTimeout, nResult;
     const char* pszOutput;
     const char* pszTrace;  // a part of the trace line
 };
@@ -218,8 +213,8 @@ TEST_F(ActionTest, BareNameFoundOnlyThroughTheCurrentDirectoryIsRefused) {
 }
 
 size_t OpenDescriptors() {
-    auto entries = std::filesystem::directory_iterator("/proc/self/fd");
-    return static_cast<size_t>(std::distance(begin(entries), end(entries)));
+    return static_cast<size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
 
 TEST_F(ActionTest, NoDescriptorReachesTheProgramOrStaysOpenHere) {
@@ -272,13 +267,8 @@ TEST_F(ActionTest, DismountUnmountsOrGivesTheSystemsReason) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string strTrace = (std::filesystem::temp_directory_path() / "qjact-trace.XXXXXX").string();
-    int fd = ::mkstemp(strTrace.data());
-    if (fd < 0) return 1;
-    ::close(fd);
-    ::setenv("QJ_TRACE", strTrace.c_str(), 1);
+    const CTempDir dir("qjact-trace");
+    ::setenv("QJ_TRACE", (dir / "trace").c_str(), 1);
     ::testing::InitGoogleTest(&argc, argv);
-    int nResult = RUN_ALL_TESTS();
-    std::filesystem::remove(strTrace);
-    return nResult;
+    return RUN_ALL_TESTS();
 }
