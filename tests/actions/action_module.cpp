@@ -183,8 +183,7 @@ TEST_F(ActionTest, BareNameFoundOnlyThroughTheCurrentDirectoryIsRefused) {
         const char* pszTrace;
     } cases[] = {
         {":/usr/bin:/bin", "qj-here", 0, "",
-         "found only relative to the current directory, as "
-         "\"./qj-here\", which is not searched"},
+         "found only relative to the current directory, as \"./qj-here\", which is not searched"},
         {"/usr/bin:.", "qj-here", 0, "", "as \"./qj-here\""},
         {"abs", "qj-here", 0, "", "as \"abs/qj-here\""},
         {".:@/abs", "qj-here", 1, "abs", "exited with status 0"},

@@ -97,8 +97,20 @@ TEST_F(AutomationTest, RegistrationWritesAndReplacesLines) {
     EXPECT_EQ(WriteClassRegistration("Some.Class", clsid, ""), E_INVALIDARG);
 }
 
-// A registry is a small regular file: anything else names no classes, and is not written over.
-TEST_F(AutomationTest, AnythingButASmallRegularFileIsNoRegistry) {
+// The registry is the file QJ_CLASSES names, else the user's configuration file; anything but a
+// small regular file names no classes, and is not written over.
+TEST_F(AutomationTest, TheRegistryIsTheNamedOrTheUsersFileAndOnlyASmallRegularOne) {
+    m_classes.Unset();
+    m_home.Set(m_strDir);
+    EXPECT_EQ(GetClassRegistryPath(), m_strDir + "/.config/qjintp/classes");
+    ASSERT_EQ(WriteClassRegistration(SAMPLE_SERVER_PROGID, Guid(SAMPLE_SERVER_CLSID),
+                                     QJ_SAMPLE_SERVER_PATH),
+              S_OK);
+    EXPECT_EQ(Create(SAMPLE_SERVER_PROGID), AUTO_S_OK);
+    m_home.Unset();
+    EXPECT_EQ(GetClassRegistryPath(), "");
+    EXPECT_EQ(WriteClassRegistration(SAMPLE_SERVER_PROGID, Guid(SAMPLE_SERVER_CLSID), "/x.so"),
+              E_FAIL);
     const std::string strLine = std::string(SAMPLE_SERVER_PROGID) + " " + SAMPLE_SERVER_CLSID +
                                 " " + QJ_SAMPLE_SERVER_PATH + "\n";
     const std::string strLarge = m_strDir + "/large";
@@ -112,20 +124,6 @@ TEST_F(AutomationTest, AnythingButASmallRegularFileIsNoRegistry) {
                   E_FAIL);
     }
     EXPECT_EQ(fs::file_size(strLarge), 1024 * 1024 + 1 + strLine.size());
-}
-
-TEST_F(AutomationTest, TheRegistryFileDefaultsToTheUsersConfiguration) {
-    m_classes.Unset();
-    m_home.Set(m_strDir);
-    EXPECT_EQ(GetClassRegistryPath(), m_strDir + "/.config/qjintp/classes");
-    ASSERT_EQ(WriteClassRegistration(SAMPLE_SERVER_PROGID, Guid(SAMPLE_SERVER_CLSID),
-                                     QJ_SAMPLE_SERVER_PATH),
-              S_OK);
-    EXPECT_EQ(Create(SAMPLE_SERVER_PROGID), AUTO_S_OK);
-    m_home.Unset();
-    EXPECT_EQ(GetClassRegistryPath(), "");
-    EXPECT_EQ(WriteClassRegistration(SAMPLE_SERVER_PROGID, Guid(SAMPLE_SERVER_CLSID), "/x.so"),
-              E_FAIL);
 }
 
 // Conversions in place, as the interpreter makes them: texts to numbers as automation reads

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,6 @@ struct CallArg {
     enum Kind { NUMBER, TEXT, NULL_TEXT, BUFFER } kind;
     int32_t nValue = 0;
     std::string strText;  // the text of TEXT; the capacity-free output buffer has none
-
     bool operator==(const CallArg&) const = default;
 };
 

@@ -11,20 +11,11 @@ const { DebugClient } = require('@vscode/debugadapter-testsupport');
 const qjintp = process.argv[2];
 const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'qjdap-'));
 const program = path.join(dir, 'steps.scr');
+// Main is lines 5 to 11: line 7 calls Bump, line 10 is a script error; Bump's body starts at 14.
 fs.writeFileSync(program, [
   'Declare', 'Number n = 0', 'String s = "start"', 'EndDeclare',
-  'Main',               // line 5
-  'n = 7',
-  'Bump',               // line 7: calls the procedure
-  's = Itoa(n)',
-  'DebugPrintStr(s)',
-  'NoSuchName',         // line 10: a script error
-  'EndMain',
-  '',
-  'Proc Bump',
-  'n += 1',             // line 14
-  'n += 0',
-  'EndProc', ''].join('\n'));
+  'Main', 'n = 7', 'Bump', 's = Itoa(n)', 'DebugPrintStr(s)', 'NoSuchName', 'EndMain', '',
+  'Proc Bump', 'n += 1', 'n += 0', 'EndProc', ''].join('\n'));
 
 // A started client that gathers the program's output in dc.output.
 function client() {

@@ -143,15 +143,25 @@ TEST_F(EnvModuleTest, SetKeepsLinesWrittenByOthersAndCreatesAMissingStore) {
     EXPECT_EQ(Call(PVEnvGet, "First"), std::make_pair(1, std::string("1")));
 }
 
-TEST_F(EnvModuleTest, AStoreThatCannotBeReadIsNeitherUsedNorOverwritten) {
+// A store too large to read, or a folder, is neither used nor overwritten; nor is a store made so.
+TEST_F(EnvModuleTest, AStoreThatCannotBeReadIsNeitherUsedNorOverwrittenNorMadeSo) {
     WriteStore(std::string(2 * 1024 * 1024, 'x'));
     EXPECT_EQ(PVEnvInit(m_store.c_str()), 0);
     EXPECT_EQ(Call(PVEnvGet, "QJHome").first, 0);
     EXPECT_EQ(PVEnvSet("QJHome", "/x"), 0);
     EXPECT_EQ(fs::file_size(m_store), 2u * 1024 * 1024);
-    EXPECT_EQ(PVEnvInit(m_dir.c_str()), 0);  // a folder is no store
+    EXPECT_EQ(PVEnvInit(m_dir.c_str()), 0);
     EXPECT_EQ(PVEnvSet("QJHome", "/x"), 0);
     EXPECT_TRUE(fs::is_directory(m_dir));
+    PVEnvFree();
+    const std::string strText = "; " + std::string(1024 * 1024 - 20000, 'x') + "\nA=1\n";
+    WriteStore(strText);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(PVEnvSet("Big", std::string(32000, 'y').c_str()), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("past the most that is read of it"),
+              std::string::npos);
+    EXPECT_TRUE(ReadText(m_store) == strText);  // not printed: a megabyte
+    EXPECT_EQ(PVEnvSet("Small", std::string(10000, 'y').c_str()), 1);
 }
 
 TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
@@ -179,17 +189,6 @@ TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
         for (int i = 0; i < SETS; ++i) nFound += Call(PVEnvGet, name(nChild, i).c_str()).first;
     EXPECT_EQ(nFound, PROCESSES * SETS);
     EXPECT_EQ(Call(PVEnvGet, "Tools"), std::make_pair(1, std::string("/opt/qj/tools")));
-}
-
-TEST_F(EnvModuleTest, ASetThatWouldOutgrowTheReadableStoreIsRefused) {
-    const std::string strText = "; " + std::string(1024 * 1024 - 20000, 'x') + "\nA=1\n";
-    WriteStore(strText);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(PVEnvSet("Big", std::string(32000, 'y').c_str()), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("past the most that is read of it"),
-              std::string::npos);
-    EXPECT_TRUE(ReadText(m_store) == strText);  // not printed: a megabyte
-    EXPECT_EQ(PVEnvSet("Small", std::string(10000, 'y').c_str()), 1);
 }
 
 }  // namespace

@@ -162,8 +162,7 @@ TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
               S_OK);
     EXPECT_EQ(result.vt, VT_BOOL);
     EXPECT_EQ(result.boolVal, VARIANT_TRUE);
-    VariantClear(&aArgs[2]);
-    VariantClear(&aArgs[0]);
+    for (VARIANT& var : aArgs) VariantClear(&var);
     EXPECT_NE(ReadText(dir / "trace").find(strScript + " (2): Param1 = \"real\"\n"),
               std::string::npos);
     EXPECT_EQ(ReadText(dir / "log"), "");

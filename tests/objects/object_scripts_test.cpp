@@ -19,10 +19,6 @@ constexpr char DECLARATIONS[] =
 constexpr int FIRST_LINE = 10;
 constexpr char kUnknownMember[] = "'Nope' - Identifier unknown in IDispatch interface";
 
-std::string Script(const std::string& strBody) {
-    return DECLARATIONS + strBody + "EndMain\n";
-}
-
 // The process's registry, for one test, names the sample server's classes.
 class ObjectScriptTest : public ::testing::Test {
 protected:
@@ -36,7 +32,7 @@ protected:
         return PrintedValues(run);
     }
     ScriptRun Run(const std::string& strBody, const char* pszOptions = "NT") {
-        return m_runner.Run(Script(strBody), pszOptions);
+        return m_runner.Run(DECLARATIONS + strBody + "EndMain\n", pszOptions);
     }
 
     CTempDir m_dir{"qjobjects"};
@@ -134,13 +130,8 @@ TEST_F(ObjectScriptTest, CheckAndSimulationRunsInvokeNothing) {
 // ends at its first NUL: the variable holds what comes before it, and so does the trace.
 TEST_F(ObjectScriptTest, TraceShowsCallsAndResults) {
     ScriptRun run =
-        Run("n = o.Sum(1, \"2\")\n"
-            "s = o.Concat(\"a\", Null, n)\n"
-            "o.number = 5\n"
-            "o.number\n"
-            "s = o.ConcatNul(\"abc\", \"def\")\n"
-            "DebugPrintStr(s)\n"
-            "n = o.Raise(\"no\")\n",
+        Run("n = o.Sum(1, \"2\")\ns = o.Concat(\"a\", Null, n)\no.number = 5\no.number\n"
+            "s = o.ConcatNul(\"abc\", \"def\")\nDebugPrintStr(s)\nn = o.Raise(\"no\")\n",
             "");
     EXPECT_EQ(BodyTrace(run), R"(t.scr (10): o.Sum( 1, "2" )
 t.scr (10): o.Sum - Return value: 3

@@ -35,11 +35,11 @@ printf 'Main\nfoo\nEndMain\n' >"$work/bad.scr"
 out=$("$prefix/bin/qjintp" "$work/t.scr" installed 2>&1) || failed "qjintp: $out"
 [[ $out == *'Param1 = "installed"'* ]] || failed "qjintp output: $out"
 # German texts from the installed language home, with QJHome set by no one.
-german() {  # qjintp
-  (cd "$work" && QJLg=de "$1" -q bad.scr 2>&1)
+german() {  # qjintp, where it lies
+  out=$(cd "$work" && QJLg=de "$1" -q bad.scr 2>&1)
+  [[ $out == *'Unbekannter Bezeichner'* ]] || failed "QJLg=de $2: $out"
 }
-[[ $(german "$prefix/bin/qjintp") == *'Unbekannter Bezeichner'* ]] ||
-  failed "QJLg=de in the installed tree: $(german "$prefix/bin/qjintp")"
+german "$prefix/bin/qjintp" "in the installed tree"
 "$prefix/bin/qjintp" --register "$(find "$prefix" -name libqjsample_server.so)" >/dev/null ||
   failed "registering the installed sample server"
 out=$(cd "$doc/examples" && "$prefix/bin/qjintp" automation.scr 2>&1)
@@ -87,8 +87,7 @@ if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
   fi
   for deb in $debs; do dpkg-deb -x "$deb" "$work/root" || failed "unpacking $deb"; done
   out=$("$work/root/usr/bin/qjintp" -q "$work/t.scr" x 2>&1) || failed "packaged qjintp: $out"
-  [[ $(german "$work/root/usr/bin/qjintp") == *'Unbekannter Bezeichner'* ]] ||
-    failed "QJLg=de from the package: $(german "$work/root/usr/bin/qjintp")"
+  german "$work/root/usr/bin/qjintp" "from the package"
 else
   echo "run_install: dpkg-deb or dpkg-shlibdeps missing, Debian packages not tested"
 fi
