@@ -65,9 +65,8 @@ constexpr int FIRST_LINE = 8;  // of Main's body
 
 // Whether the log starts with the message, taken without its line break: the bus words the
 // ends of some of its messages as it likes.
-bool StartsWith(const std::string& strLog, std::string strMessage) {
-    strMessage.pop_back();
-    return strLog.compare(0, strMessage.size(), strMessage) == 0;
+bool StartsWith(const std::string& strLog, const std::string& strMessage) {
+    return strLog.starts_with(strMessage.substr(0, strMessage.size() - 1));
 }
 
 class DBusObjectTest : public ::testing::Test {

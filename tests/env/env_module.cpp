@@ -19,8 +19,7 @@ using Entry = int (*)(const char*, char*, int);
 // An entry's result and what it left in a buffer that held "untouched".
 std::pair<int, std::string> Call(Entry entry, const char* pszText, int nSize = 64) {
     char szBuf[64] = "untouched";
-    const int nResult = entry(pszText, szBuf, nSize);
-    return {nResult, szBuf};
+    return {entry(pszText, szBuf, nSize), szBuf};
 }
 
 constexpr char STORE_TEXT[] =

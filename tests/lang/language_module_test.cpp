@@ -129,17 +129,14 @@ TEST_F(LanguageModuleTest, TextsTheModuleLacksComeFromTheOwnTable) {
     m_home.Set(Home("home"));
     CScriptDllApp app{"Own name", "own.hlp", {}};
     g_pApp = &app;
-    {
-        CLanguageModule& language = app.m_language;
-        ASSERT_EQ(language.Load(0, BASE, -1), 1);
-        EXPECT_STREQ(FindResString(6), TEST_UNKNOWN_IDENT);
-        EXPECT_STREQ(FindResString(5), "Invalid identifier");  // lacking in the module
-        // A translation whose conversions differ would read arguments that are not there.
-        EXPECT_STREQ(FindResString(101), "'%s' start script processing - %s");
-        EXPECT_EQ(app.m_strAppName, "Test-DLL");
-        EXPECT_EQ(app.m_strHelpPath, (lg / "de" / "help" / (std::string(BASE) + ".hlp")).string());
-        language.Restore(1, 1);
-    }
+    ASSERT_EQ(app.m_language.Load(0, BASE, -1), 1);
+    EXPECT_STREQ(FindResString(6), TEST_UNKNOWN_IDENT);
+    EXPECT_STREQ(FindResString(5), "Invalid identifier");  // lacking in the module
+    // A translation whose conversions differ would read arguments that are not there.
+    EXPECT_STREQ(FindResString(101), "'%s' start script processing - %s");
+    EXPECT_EQ(app.m_strAppName, "Test-DLL");
+    EXPECT_EQ(app.m_strHelpPath, (lg / "de" / "help" / (std::string(BASE) + ".hlp")).string());
+    app.m_language.Restore(1, 1);
     EXPECT_STREQ(FindResString(6), OWN_UNKNOWN_IDENT);
     EXPECT_EQ(app.m_strAppName, "Own name");
     EXPECT_EQ(app.m_strHelpPath, "own.hlp");

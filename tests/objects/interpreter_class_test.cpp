@@ -101,12 +101,10 @@ TEST(InterpreterModuleTest, RawInvocationChecksInterfaceNamesAndArgumentTypes) {
     EXPECT_EQ(pDispatch->GetIDsOfNames(IID_IDispatch, aNames, 1, LOCALE_USER_DEFAULT, aIds),
               DISP_E_UNKNOWNINTERFACE);
     // The first argument (index 2, counted from the last) cannot become a text.
-    VARIANT aArgs[3];
-    for (VARIANT& var : aArgs) VariantInit(&var);
+    VARIANT aArgs[3] = {};  // VT_EMPTY
     aArgs[2].vt = VT_NULL;
     DISPPARAMS params = {aArgs, nullptr, 3, 0};
-    VARIANT result;
-    VariantInit(&result);
+    VARIANT result = {};
     UINT nArgErr = 99;
     EXPECT_EQ(pDispatch->Invoke(DISPID_QJIPINTERPRET, IID_NULL, 0, DISPATCH_METHOD, &params,
                                 &result, nullptr, &nArgErr),
@@ -149,14 +147,12 @@ TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
     const std::string strScript = dir / "m.scr";
     std::ofstream(strScript) << "Main\nDebugPrintStr(Param1)\nEndMain\n";
     // Arguments last one first: the parameters, the options as a null string, the script.
-    VARIANT aArgs[3];
-    for (VARIANT& var : aArgs) VariantInit(&var);
+    VARIANT aArgs[3] = {};  // VT_EMPTY
     aArgs[2].vt = aArgs[1].vt = aArgs[0].vt = VT_BSTR;
     aArgs[2].bstrVal = SysAllocString(strScript.c_str());
     aArgs[0].bstrVal = SysAllocString("\"real\"");
     DISPPARAMS params = {aArgs, nullptr, 3, 0};
-    VARIANT result;
-    VariantInit(&result);
+    VARIANT result = {};
     EXPECT_EQ(pDispatch->Invoke(DISPID_QJIPINTERPRET, IID_NULL, 0, DISPATCH_METHOD, &params,
                                 &result, nullptr, nullptr),
               S_OK);
