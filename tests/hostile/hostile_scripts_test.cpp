@@ -2,12 +2,12 @@
 // tokens, binary files and NUL bytes. Each run ends with the script error pinned here or runs
 // to its end; none may take the host down. Random bytes are the run fuzzer's (fuzz/).
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <string>
 
 #include "platform/host_platform.h"
 #include "support/script_runner.h"
+#include "support/small_stack.h"
 
 namespace {
 
@@ -142,24 +142,6 @@ TEST(HostileScripts, CheckModeEntersEveryIfAndStopsAtTheLimit) {
     EXPECT_EQ(ScriptRunner().Run(SkippedIfs(5000), "C").strLog, NestingError(MAX_NESTING + 1));
 }
 
-// Runs a script on a host thread of its own with the given stack size.
-ScriptRun RunOnStack(size_t nStackSize, const std::string& strScript) {
-    std::pair<const std::string*, ScriptRun> job{&strScript, {}};
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    EXPECT_EQ(pthread_attr_setstacksize(&attr, nStackSize), 0);
-    pthread_t thread;
-    auto body = [](void* pArg) -> void* {
-        auto& [pScript, run] = *static_cast<decltype(job)*>(pArg);
-        run = ScriptRunner().Run(*pScript);
-        return nullptr;
-    };
-    EXPECT_EQ(pthread_create(&thread, &attr, body, &job), 0);
-    pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attr);
-    return job.second;
-}
-
 // Host threads whose stacks end long before the depth limit, down to the smallest a thread
 // can have: a run stops with the nesting error instead of overflowing the stack. A run without
 // recursion runs to its end where the stack leaves room for a line's calls; on the smallest
@@ -170,10 +152,11 @@ TEST(HostileScripts, SmallHostStacksEndDeepRecursionWithTheNestingError) {
     const std::string strFlat = InMain(strEnvLine + "DebugPrintNum(n)\n");
     for (size_t nKilobytes : {16, 32, 64, 256, 384}) {
         SCOPED_TRACE(std::to_string(nKilobytes) + " KB");
-        ScriptRun run = RunOnStack(nKilobytes * 1024, strRecursion);
+        ScriptRun run;
+        ASSERT_TRUE(RunOnStack(nKilobytes << 10, [&] { run = ScriptRunner().Run(strRecursion); }));
         EXPECT_EQ(run.nResult, 0);
         EXPECT_NE(run.strLog.find("'Nesting too deep' - Block error"), std::string::npos);
-        run = RunOnStack(nKilobytes * 1024, strFlat);
+        ASSERT_TRUE(RunOnStack(nKilobytes << 10, [&] { run = ScriptRunner().Run(strFlat); }));
         if (nKilobytes < 64 && run.nResult == 0) {
             EXPECT_EQ(run.strLog, ScriptError(5, "'Nesting too deep' - Block error"));
         } else {

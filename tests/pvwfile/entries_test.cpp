@@ -13,15 +13,13 @@ namespace {
 class EntryTest : public CTreeTest {};
 class FilterTest : public CTreeTest {};
 
-using Str = const std::string&;
-using Op = int (*)(Str s, Str d);  // the call, on the source and target roots
-
 const Tree kSmall = {{"a.txt", "1"}, {"sub", "<dir>"}, {"sub/b.txt", "2"}, {"l", "@a.txt"}};
 const Tree kNone;
 // Each name is a file in one tree and a directory in the other.
 const Tree kMixedSource = {{"x", "file"}, {"y", "<dir>"}, {"y/inner.txt", "i"}};
 const Tree kMixedTarget = {{"x", "<dir>"}, {"x/inner.txt", "old"}, {"y", "file"}};
 const Tree kOld = {{"a.txt", "old"}, {"extra.txt", "x"}, {"gone", "<dir>"}, {"gone/g.txt", "g"}};
+const Tree kNewer = {{"newer-here", "src"}, {"newer-there", "src"}, {"new", "n"}};
 
 Tree Overlaid(Tree tree, const Tree& over, const char* pszLeftOut = "") {
     for (const auto& [strName, strContent] : over) tree[strName] = strContent;
@@ -29,21 +27,6 @@ Tree Overlaid(Tree tree, const Tree& over, const char* pszLeftOut = "") {
     return tree;
 }
 
-int DeleteConfirmed() {
-    PVWSetAnswerYesForDelete(1);
-    PVWSetProcessEmptyDirs(1);
-    return 0;
-}
-
-// An entry on the two roots with its flags and patterns, and the same with deletions confirmed.
-template <auto fnEntry, int nFlags, const char* pszPatterns = nullptr>
-int Both(Str s, Str d) {
-    return fnEntry(s.c_str(), d.c_str(), nFlags, pszPatterns);
-}
-template <Op fnRun>
-int Confirmed(Str s, Str d) {
-    return DeleteConfirmed() + fnRun(s, d);
-}
 constexpr char kTxt[] = "*.txt", kLog[] = "*.log";
 
 const std::set<std::string> kAll = {"a.txt", "B.TXT",   "c.doc",   "noext",
@@ -52,13 +35,7 @@ const std::set<std::string> kAll = {"a.txt", "B.TXT",   "c.doc",   "noext",
 }  // namespace
 
 TEST_F(EntryTest, EveryEntryOnRealTrees) {
-    const struct {
-        const char* pszName;
-        Tree source, target;  // before
-        Op fnRun;
-        int nResult;
-        Tree sourceAfter, targetAfter;
-    } cases[] = {
+    const TreeCase cases[] = {
         // clang-format off
         {"copy with subdirectories", kSmall, kNone, Both<PVWCopy, 1>, 3, kSmall, kSmall},
         {"copy of the top level only", kSmall, kNone, Both<PVWCopy, 0>, 2, kSmall,
@@ -111,25 +88,28 @@ TEST_F(EntryTest, EveryEntryOnRealTrees) {
              return PVWCopyFiles("again") == 0 ? n : -100;  // the queue is empty now
          },
          2, {{"q1", "1"}, {"q2", "2"}}, {{"x", "<dir>"}, {"x/one", "1"}, {"two", "2"}}},
+        {"update never replaces a newer target", kNewer,
+         {{"newer-here", "dst"}, {"newer-there", "dst"}},
+         [](Str s, Str d) {
+             SetAge(d + "/newer-here", -100);
+             SetAge(s + "/newer-there", -100);
+             return PVWUpdate(s.c_str(), d.c_str(), 0, nullptr);
+         },
+         2, kNewer, {{"newer-here", "src"}, {"newer-there", "dst"}, {"new", "n"}}},
+        // a target file that the filters exclude is not the equalising's to delete
+        {"equalise keeps excluded target files", {{"a.txt", "1"}},
+         {{"keep.log", "k"}, {"drop.txt", "d"}, {"cache/c.txt", "c"}},
+         [](Str s, Str d) {
+             PVWSetAnswerYesForDelete(1);
+             PVWAddFileExcludeFilter("*.log");
+             PVWAddDirExcludeFilter("cache");
+             return PVWEqualize(s.c_str(), d.c_str(), 1, nullptr);
+         },
+         2, {{"a.txt", "1"}},
+         {{"a.txt", "1"}, {"keep.log", "k"}, {"cache", "<dir>"}, {"cache/c.txt", "c"}}},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.pszName);
-        Remake(c.source, c.target);
-        EXPECT_EQ(c.fnRun(S(), D()), c.nResult);
-        EXPECT_EQ(Read(Src()), c.sourceAfter);
-        EXPECT_EQ(Read(Dst()), c.targetAfter);
-        EXPECT_EQ(Temporaries(m_root), "");
-    }
-}
-
-TEST_F(EntryTest, UpdateNeverReplacesANewerTarget) {
-    Make(Src(), {{"newer-here", "src"}, {"newer-there", "src"}, {"new", "n"}});
-    Make(Dst(), {{"newer-here", "dst"}, {"newer-there", "dst"}});
-    SetAge(Dst() / "newer-here", -100);
-    SetAge(Src() / "newer-there", -100);
-    EXPECT_EQ(PVWUpdate(S().c_str(), D().c_str(), 0, nullptr), 2);
-    EXPECT_EQ(Read(Dst()), (Tree{{"newer-here", "src"}, {"newer-there", "dst"}, {"new", "n"}}));
+    RunCases(cases);
 }
 
 // Each made folder is given its source's bits and time once its content is in place, also when
@@ -165,8 +145,7 @@ TEST_F(EntryTest, CompareContentsFindsWhatSizeAndTimeMiss) {
         SCOPED_TRACE(nAt);
         std::string strOther = strData;
         strOther[nAt] = 'x';
-        Make(Src(), {{"same", strData}, {"f", strData}});
-        Make(Dst(), {{"same", strData}, {"f", strOther}});
+        Remake({{"same", strData}, {"f", strData}}, {{"same", strData}, {"f", strOther}});
         for (const char* pszName : {"same", "f"}) {
             fs::last_write_time(Dst() / pszName, fs::last_write_time(Src() / pszName));
         }
@@ -291,16 +270,4 @@ TEST_F(FilterTest, FiltersChooseTheFiles) {
         EXPECT_EQ(copied, c.copied);
         EXPECT_EQ(nResult, static_cast<int>(c.copied.size()));
     }
-}
-
-// A target file that the filters exclude is not the equalising's to delete.
-TEST_F(FilterTest, EqualiseKeepsExcludedTargetFiles) {
-    Make(Src(), {{"a.txt", "1"}});
-    Make(Dst(), {{"keep.log", "k"}, {"drop.txt", "d"}, {"cache/c.txt", "c"}});
-    PVWSetAnswerYesForDelete(1);
-    PVWAddFileExcludeFilter("*.log");
-    PVWAddDirExcludeFilter("cache");
-    EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), 2);
-    EXPECT_EQ(Read(Dst()),
-              (Tree{{"a.txt", "1"}, {"keep.log", "k"}, {"cache", "<dir>"}, {"cache/c.txt", "c"}}));
 }

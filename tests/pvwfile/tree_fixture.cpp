@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "family/pvwfile.h"
+#include "fault_layer.h"
 
 void CTreeTest::SetUp() {
     std::string strTemplate = (fs::temp_directory_path() / "pvwtest-XXXXXX").string();
@@ -37,6 +38,7 @@ void CTreeTest::Reset() {
     PVWSetExcludeAttributes("", 0);
     PVWCopyFiles(nullptr);  // empties a queue a failed test left behind
     PVWSetNotifyWindow(m_nNotifyFd);
+    fault::Disarm();
 }
 
 void CTreeTest::TearDown() {
@@ -82,7 +84,27 @@ void CTreeTest::Remake(const Tree& source, const Tree& target) {
     fs::remove_all(Dst());
     Make(Src(), source);
     if (!target.empty()) Make(Dst(), target);
+    fs::resize_file(m_root / "notes", 0);
     Reset();
+}
+
+void CTreeTest::RunCases(std::span<const TreeCase> cases) {
+    for (const TreeCase& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        Remake(c.source, c.target);
+        EXPECT_EQ(c.fnRun(S(), D()), c.nResult);
+        Reset();  // no fault may touch the reads below
+        EXPECT_EQ(Read(Src()), c.sourceAfter);
+        EXPECT_EQ(Read(Dst()), c.targetAfter);
+        EXPECT_EQ(Temporaries(m_root), "");
+        EXPECT_TRUE(Noted(c.strNote)) << Notes();
+    }
+}
+
+int CTreeTest::DeleteConfirmed() {
+    PVWSetAnswerYesForDelete(1);
+    PVWSetProcessEmptyDirs(1);
+    return 0;
 }
 
 Tree CTreeTest::Read(const fs::path& dir) {

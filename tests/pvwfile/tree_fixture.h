@@ -5,13 +5,27 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <span>
 #include <string>
 
 namespace fs = std::filesystem;
 
 // A tree as text: "name" -> content for files, "@target" for links, "<dir>" for directories.
 using Tree = std::map<std::string, std::string>;
+using Str = const std::string&;
+
+// An operation on two trees made afresh: what it returns, both trees after it, and a text its
+// notes must hold.
+struct TreeCase {
+    const char* pszName;
+    Tree source, target;                     // before
+    std::function<int(Str s, Str d)> fnRun;  // on the source and target roots
+    int nResult;
+    Tree sourceAfter, targetAfter;
+    std::string strNote = "";
+};
 
 class CTreeTest : public ::testing::Test {
 public:
@@ -23,11 +37,15 @@ public:
     std::string S() const { return Src().string(); }
     std::string D() const { return Dst().string(); }
 
-    // Every setting and filter back to its default, with this test's notification target.
+    // Every setting, filter and fault back to its default, with this test's notification target.
     void Reset();
     static void Make(const fs::path& dir, const Tree& tree);
-    // Both trees made afresh (the target only when it has entries), the defaults back.
+    // Both trees made afresh (the target only when it has entries), the defaults and no notes.
     void Remake(const Tree& source, const Tree& target);
+    // Each case on its trees; no temporary may be left.
+    void RunCases(std::span<const TreeCase> cases);
+    // Deletions confirmed, empty folders too; 0, to be added to a result.
+    static int DeleteConfirmed();
     static Tree Read(const fs::path& dir);
     static void Write(const fs::path& path, const std::string& strContent);
     static std::string Slurp(const fs::path& path);
@@ -50,3 +68,14 @@ public:
     fs::path m_root;
     int m_nNotifyFd = -1;
 };
+
+using Op = int (*)(Str s, Str d);
+// An entry on the two roots with its flags and patterns, and the same with deletions confirmed.
+template <auto fnEntry, int nFlags, const char* pszPatterns = nullptr>
+int Both(Str s, Str d) {
+    return fnEntry(s.c_str(), d.c_str(), nFlags, pszPatterns);
+}
+template <Op fnRun>
+int Confirmed(Str s, Str d) {
+    return CTreeTest::DeleteConfirmed() + fnRun(s, d);
+}

@@ -18,6 +18,10 @@ or a table of lines that each fail alone, as the body of Main after the declarat
   --- declare        the lines between Declare and EndDeclare (optional)
   --- failing lines  "STATEMENT => MESSAGE" a line, MESSAGE the error logged on its line
 
+or a table of whole scripts that each fail, "options" as above:
+
+  --- failing scripts  "LINE|LINE... => (N): MESSAGE" a script, MESSAGE the error of its line N
+
 Lines before the first case, "#" lines in a header and "//" lines of a table are comments.
 Trailing empty lines of a section are dropped; <cases> in a trace stands for the file's folder.
 Arguments: the host command, then the case files."""
@@ -29,7 +33,7 @@ import tempfile
 
 TIME = re.compile(r"^('.*' (start script processing|end of script processing)) - .*$", re.M)
 KNOWN = {"name", "options", "result", "script", "trace", "log"}
-TABLE = {"name", "options", "after", "declare", "failing lines"}
+TABLE = {"name", "options", "after", "declare", "failing lines", "failing scripts"}
 
 
 def cases(path):
@@ -54,24 +58,28 @@ def cases(path):
 
 
 def rows(case):
-    """One case a line of a table of failing lines; a faulty table is a case that fails."""
-    if "failing lines" not in case:
+    """One case a row of a table of failing lines or scripts; a faulty table is a case that
+    fails."""
+    whole = "failing scripts" in case
+    if not whole and "failing lines" not in case:
         return [case]
     declare = case.get("declare", "").strip("\n")
     head = f"Declare\n{declare}\nEndDeclare\n" if declare else ""
     line = head.count("\n") + 2
     after = case["after"] + "\n" if "after" in case else ""
     found = []
-    for row in case["failing lines"].splitlines():
+    for row in case["failing scripts" if whole else "failing lines"].splitlines():
         if not row or row.startswith("//"):
             continue
         statement, arrow, message = row.partition(" => ")
         if not arrow or not TABLE.issuperset(case):
             return [{"name": case["name"], "table": row}]
         statement = statement.rstrip()
+        script = statement.replace("|", "\n")
+        if not whole:
+            script, message = f"{head}Main\n{statement}\n{after}EndMain", f"({line}): {message}"
         found.append({"name": f"{case['name']}: {statement}", "options": case.get("options", "NT"),
-                      "script": f"{head}Main\n{statement}\n{after}EndMain\n",
-                      "log": f"Script error: t.scr ({line}): {message}\n"})
+                      "script": script + "\n", "log": f"Script error: t.scr {message}\n"})
     return found
 
 
