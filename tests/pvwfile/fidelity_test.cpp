@@ -99,7 +99,7 @@ TEST_F(FidelityTest, EachAttributeAgainstRsync) {
         MakeFn fnChange;  // a change after the copy that equalising must carry over
     } rows[] = {
         {"data", "kept", [](auto& s) { return Write(s / "f", "data"), ""; },
-         [](auto&, auto& d) { return Slurp(d / "f") == "data"; }, nullptr},
+         [](auto&, auto& d) { return ReadText(d / "f") == "data"; }, nullptr},
         {"permissions", "kept (-p)", [](auto& s) { return chmod((s / "f").c_str(), 0751), ""; },
          [](auto&, auto& d) { return (St(d / "f").st_mode & 07777) == 0751; }, nullptr},
         {"modification time (ns)", "kept (-t)", [](auto& s) { return SetAge(s / "f", -5000), ""; },
@@ -121,7 +121,7 @@ TEST_F(FidelityTest, EachAttributeAgainstRsync) {
         {"holes of sparse files", "kept (-S)", [](auto& s) { return MakeSparse(s / "f"); },
          [](auto& s, auto& d) {
              return St(d / "f").st_blocks <= St(s / "f").st_blocks &&
-                    Slurp(d / "f") == Slurp(s / "f");
+                    ReadText(d / "f") == ReadText(s / "f");
          },
          nullptr},
         {"extended attributes (user.*)", "kept (-X)",

@@ -271,14 +271,12 @@ TEST_F(WalkTest, ADeepTreeIsWalkedOnASmallStack) {
     // much time to remove, not the library to walk. The leaf's path, 6,000 bytes, is longer
     // than the system's limit.
     const int nDepth = 3000;
-    MakeChain(Src(), "d", nDepth);
+    ASSERT_EQ(Chain(Src(), "d", nDepth, true), "deep");
     int nResult = 0;
     ASSERT_TRUE(
         RunOnStack(256 << 10, [&] { nResult = PVWCopy(S().c_str(), D().c_str(), 1, nullptr); }));
     EXPECT_EQ(nResult, 1);
-    EXPECT_EQ(ChainLeaf(Dst(), "d", nDepth), "deep");
-    RemoveChain(Src(), "d", nDepth);
-    RemoveChain(Dst(), "d", nDepth);
+    EXPECT_EQ(Chain(Dst(), "d", nDepth, false), "deep");
 }
 
 TEST_F(WalkTest, DeletingLeavesAnotherFileSystemMountedInsideAlone) {
@@ -291,7 +289,7 @@ TEST_F(WalkTest, DeletingLeavesAnotherFileSystemMountedInsideAlone) {
     PVWSetProcessEmptyDirs(1);
     EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), 2);  // a copied, old deleted
     EXPECT_EQ(PVWDelete(D().c_str(), 1, nullptr), 1);                 // a
-    EXPECT_EQ(Slurp(Dst() / "mnt/kept"), "k");
+    EXPECT_EQ(ReadText(Dst() / "mnt/kept"), "k");
     EXPECT_TRUE(Noted("left alone (another file system is mounted there) " + D() + "/mnt"));
     umount2((Dst() / "mnt").c_str(), MNT_DETACH);
 }

@@ -31,7 +31,7 @@ protected:
         waitpid(pid, &nStatus, 0);
         return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
     }
-    std::string Trace() const { return Slurp(m_root / "trace"); }
+    std::string Trace() const { return ReadText(m_root / "trace"); }
 };
 
 }  // namespace
@@ -72,7 +72,7 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
 }
 
 TEST_F(ScriptTest, BackupExampleBacksUpAndSaysWhatItDid) {
-    const std::string strScript = Slurp(QJ_SOURCE_DIR "/examples/backup.scr");
+    const std::string strScript = ReadText(QJ_SOURCE_DIR "/examples/backup.scr");
     Make(Src(), {{"notes.txt", "n"}, {"photos/p.jpg", "p"}});
     const std::string strParams = "\"" + S() + "\" \"" + D() + "\"";
     ASSERT_EQ(Wait(Start(strScript, strParams)), 0) << Trace();

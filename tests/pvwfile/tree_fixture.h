@@ -10,6 +10,8 @@
 #include <span>
 #include <string>
 
+#include "support/temp_dir.h"
+
 namespace fs = std::filesystem;
 
 // A tree as text: "name" -> content for files, "@target" for links, "<dir>" for directories.
@@ -42,25 +44,23 @@ public:
     static void Make(const fs::path& dir, const Tree& tree);
     // Both trees made afresh (the target only when it has entries), the defaults and no notes.
     void Remake(const Tree& source, const Tree& target);
-    // Each case on its trees; no temporary may be left.
+    // Each case on its trees.
     void RunCases(std::span<const TreeCase> cases);
     // Deletions confirmed, empty folders too; 0, to be added to a result.
     static int DeleteConfirmed();
     static Tree Read(const fs::path& dir);
     static void Write(const fs::path& path, const std::string& strContent);
-    static std::string Slurp(const fs::path& path);
     // Moves a file's modification time by nSeconds from now.
     static void SetAge(const fs::path& path, int nSeconds);
     // Names of leftover temporary files anywhere under dir.
     static std::string Temporaries(const fs::path& dir);
-    // A chain of nDepth directories strName/strName/... below dir, with one file "leaf" at the
-    // bottom, made and removed name by name, so that its paths may exceed the system's limit.
-    static void MakeChain(const fs::path& dir, const std::string& strName, int nDepth);
-    static void RemoveChain(const fs::path& dir, const std::string& strName, int nDepth);
-    // The content of the chain's "leaf", empty when it is missing.
-    static std::string ChainLeaf(const fs::path& dir, const std::string& strName, int nDepth);
+    // The content of the "leaf" at the bottom of a chain of nDepth folders strName/strName/...
+    // below dir, empty when the chain is not whole; with bMake the chain and its leaf are made
+    // first. A level at a time, by relative names: the leaf's path may exceed the system's limit.
+    static std::string Chain(const fs::path& dir, const std::string& strName, int nDepth,
+                             bool bMake);
     // The notification lines the operations sent so far, and whether they hold a text.
-    std::string Notes() const { return Slurp(m_root / "notes"); }
+    std::string Notes() const { return ReadText(m_root / "notes"); }
     bool Noted(const std::string& strText) const {
         return Notes().find(strText) != std::string::npos;
     }
