@@ -67,23 +67,19 @@ TEST(IdentIndex, FindsEveryNameThroughGrowthAndRemovals) {
     index.Reset(0);
     // Names alike but for one byte, of every length the hash folds differently, and more of
     // them than the first index holds.
+    auto name = [](int k) { return std::string(1 + k % 20, 'a') + std::to_string(k); };
     for (int k = 0; k < 1500; ++k) {
-        const std::string strName = std::string(1 + k % 20, 'a') + std::to_string(k);
-        auto [it, bNew] = table.try_emplace(strName, std::make_unique<CScriptVar>(VAR_NUMBER));
+        auto [it, bNew] = table.try_emplace(name(k), std::make_unique<CScriptVar>(VAR_NUMBER));
         ASSERT_TRUE(bNew);
         index.Add(*it);
     }
     // Removing every third leaves runs of slots with holes that later slots must close.
-    for (auto it = table.begin(); it != table.end();) {
-        if (std::stoi(it->first.substr(it->first.find_first_not_of('a'))) % 3 == 0) {
-            index.Remove(*it);
-            it = table.erase(it);
-        } else {
-            ++it;
-        }
+    for (int k = 0; k < 1500; k += 3) {
+        index.Remove(*table.find(name(k)));
+        table.erase(name(k));
     }
     for (int k = 0; k < 1500; ++k) {
-        const std::string strName = std::string(1 + k % 20, 'a') + std::to_string(k);
+        const std::string strName = name(k);
         const CIdentIndex::Entry* pEntry = index.Find(strName);
         if (k % 3 == 0) {
             EXPECT_EQ(pEntry, nullptr) << strName;

@@ -27,10 +27,7 @@ struct stat St(const fs::path& path) {
     return st;
 }
 
-std::int64_t MTime(const fs::path& path) {
-    struct stat st = St(path);
-    return std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
-}
+const auto MTime = [](const fs::path& path) { return fs::last_write_time(path); };  // in ns
 
 std::string Xattr(const fs::path& path, const char* pszName) {
     char szValue[256];
@@ -69,9 +66,7 @@ std::string MakeSparse(const fs::path& path) {
     return St(path).st_blocks * 512 < (1 << 20) ? "" : "the temporary folder has no holes";
 }
 
-std::string RootOnly() {
-    return geteuid() == 0 ? "" : "only root may give files away";
-}
+const std::string kRootOnly = geteuid() == 0 ? "" : "only root may give files away";
 
 // Runs rsync -aHAXS from src to dst; false when it is not installed.
 bool RunRsync(const fs::path& src, const fs::path& dst) {
@@ -143,12 +138,10 @@ TEST_F(FidelityTest, EachAttributeAgainstRsync) {
          [](auto&, auto& d) { return Xattr(d / "d", "system.posix_acl_default") == Acl(); },
          nullptr},
         {"extended attributes (trusted.*), as root", "kept (-X, as root)",
-         [](auto& s) { return RootOnly() + SetXattr(s / "f", "trusted.a", "v"); },
+         [](auto& s) { return kRootOnly + SetXattr(s / "f", "trusted.a", "v"); },
          [](auto&, auto& d) { return Xattr(d / "f", "trusted.a") == "v"; }, nullptr},
         {"owner and group, as root", "kept (-o -g, as root)",
-         [](auto& s) {
-             return RootOnly() + (lchown((s / "f").c_str(), 1234, 5678) ? "chown" : "");
-         },
+         [](auto& s) { return kRootOnly + (lchown((s / "f").c_str(), 1234, 5678) ? "chown" : ""); },
          [](auto&, auto& d) { return St(d / "f").st_uid == 1234 && St(d / "f").st_gid == 5678; },
          nullptr},
     };

@@ -10,17 +10,15 @@ result (exit status 0 for the result 1, else 1). A case file holds one group of 
   --- trace          expected trace between the start and the end message (optional)
   --- log            expected log (optional; none by default)
 
-or a table of lines that each fail alone, as the body of Main after the declarations:
+or a table of lines that each fail alone, as the body of Main after the declarations, or of
+whole scripts that each fail:
 
   === case-name
-  options: C         as above, for every line
-  after: EndIf       a line that follows each statement (optional)
-  --- declare        the lines between Declare and EndDeclare (optional)
-  --- failing lines  "STATEMENT => MESSAGE" a line, MESSAGE the error logged on its line
-
-or a table of whole scripts that each fail, "options" as above:
-
-  --- failing scripts  "LINE|LINE... => (N): MESSAGE" a script, MESSAGE the error of its line N
+  options: C           as above, for every line
+  after: EndIf         a line that follows each statement (optional)
+  --- declare          the lines between Declare and EndDeclare (optional)
+  --- failing lines    "STATEMENT => MESSAGE" a line, MESSAGE the error logged on its line
+  --- failing scripts  or "LINE|LINE... => (N): MESSAGE", MESSAGE the error of the script's line N
 
 Lines before the first case, "#" lines in a header and "//" lines of a table are comments.
 Trailing empty lines of a section are dropped; <cases> in a trace stands for the file's folder.
@@ -58,8 +56,7 @@ def cases(path):
 
 
 def rows(case):
-    """One case a row of a table of failing lines or scripts; a faulty table is a case that
-    fails."""
+    """One case a row of a table of failing lines or scripts; a faulty table is a failing case."""
     whole = "failing scripts" in case
     if not whole and "failing lines" not in case:
         return [case]

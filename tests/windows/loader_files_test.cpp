@@ -11,17 +11,10 @@ TEST(WindowsLoader, OnlyDiskFilesAreRead) {
     ScriptRunner runner;
     runner.WriteFile("real.scr", "Main\n");
     std::filesystem::create_directory(runner.PathOf("dir.scr"));
-    const struct {
-        std::string strPath;
-        int nError;
-    } kCases[] = {
-        {runner.PathOf("real.scr"), ERR_NONE_YET},
-        {runner.PathOf("dir.scr"), ERR_OPEN_SCRIPT},
-        {"NUL", ERR_OPEN_SCRIPT},
-        {"CONIN$", ERR_OPEN_SCRIPT},
-    };
-    for (const auto& test : kCases)
-        EXPECT_EQ(runner.LoadError(test.strPath), test.nError) << test.strPath;
+    EXPECT_EQ(runner.LoadError(runner.PathOf("real.scr")), ERR_NONE_YET);
+    EXPECT_EQ(runner.LoadError(runner.PathOf("dir.scr")), ERR_OPEN_SCRIPT);
+    EXPECT_EQ(runner.LoadError("NUL"), ERR_OPEN_SCRIPT);
+    EXPECT_EQ(runner.LoadError("CONIN$"), ERR_OPEN_SCRIPT);
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
-# The Windows build's tests under wine64: the programs run through the cross-compiling
-# emulator, in a wine prefix of the build folder's own that the build prepares once, without
-# prompts, with plain user folders where wine would link them to the home folder. QJIntp32.dll
-# is registered there with regsvr32 before the tests that create its class: the script cases,
-# and the VBScript client that wine's cscript runs.
+# The Windows build's tests under wine64, in a wine prefix of the build folder's own that the
+# build prepares once, with plain user folders where wine would link them to the home folder.
 
 set(QJ_WINE ${CMAKE_CROSSCOMPILING_EMULATOR})
 set(QJ_WINE_READY ${QJ_WINEPREFIX}/qj-prepared)
@@ -40,9 +37,8 @@ add_test(NAME windows_regsvr32 COMMAND ${QJ_WINE} regsvr32 /s ${QJ_MODULE_WINPAT
 # been seen to end at once with status 1 and nothing on stderr.
 set_tests_properties(windows_regsvr32 PROPERTIES FIXTURES_SETUP qjregistered RUN_SERIAL ON)
 
-# The worked examples, and the cases of objects that wine brings (Scripting.Dictionary,
-# Scripting.FileSystemObject) and of its programs run as actions, with qjprintargs.exe to show
-# the words a program receives.
+# The worked examples, and the cases of what wine brings (windows.cases), which need the class
+# registered; qjprintargs.exe shows the words a program receives.
 add_executable(qjprintargs windows/print_args.cpp)
 add_test(NAME windows_system_objects
          COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/scripts/run_cases.py ${QJ_QJINTP_COMMAND}
@@ -54,8 +50,7 @@ add_test(NAME windows_current_folder
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/run_current_folder.sh ${QJ_QJINTP_COMMAND}
                  $<TARGET_FILE:qjprintargs>)
 
-# A real automation client: a VBScript run by wine's cscript creates the class by its
-# programmatic identifier and runs scripts through it.
+# A real automation client: a VBScript run by wine's cscript.
 add_test(NAME windows_cscript_client
          COMMAND ${QJ_WINE} cscript //nologo ${QJ_CLIENT_WINPATH})
 set_tests_properties(windows_cscript_client PROPERTIES FIXTURES_REQUIRED qjregistered
@@ -78,8 +73,6 @@ add_test(NAME windows_translated
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/lang/run_translated.sh ${QJ_QJINTP_COMMAND}
                  ${QJ_HOME_WINPATH} WINDOWS-1252)
 
-# The file library under wine: Unix links in a target, which wine shows as plain folders and
-# files, lead nowhere; names that differ in the case of letters beyond ASCII are one file; a
-# read-only file whose replace fails stays read-only; nested folders are equalised and deleted.
+# The file library under wine, on what Windows shows of files.
 add_test(NAME windows_files
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/run_files.sh ${QJ_QJINTP_COMMAND})
