@@ -200,8 +200,7 @@ TEST_F(SafetyTest, ControlCharactersInNamesAreEscaped) {
 // the target is not among the target's files to delete.
 TEST_F(SafetyTest, NestedRootsAreNotWalkedAsPartOfTheOtherTree) {
     Make(Src(), {{"a", "1"}});
-    PVWSetAnswerYesForDelete(1);
-    PVWSetProcessEmptyDirs(1);
+    DeleteConfirmed();
     EXPECT_EQ(PVWEqualize(S().c_str(), (S() + "/backup").c_str(), 1, nullptr), 1);
     EXPECT_EQ(PVWEqualize(S().c_str(), (S() + "/backup").c_str(), 1, nullptr), 0);
     EXPECT_EQ(Read(Src()), (Tree{{"a", "1"}, {"backup", "<dir>"}, {"backup/a", "1"}}));
@@ -247,14 +246,13 @@ TEST_F(WalkTest, ADirectorySwappedForALinkNeverRedirectsAnAction) {
     const Tree kVictim = {{"f", "victim"}, {"x0", "v"}, {"x1", "v"}, {"x2", "v"}, {"x3", "v"}};
     const fs::path victim = m_root / "victim", link = m_root / "link", sub = Dst() / "sub";
     Make(victim, kVictim);
-    PVWSetAnswerYesForDelete(1);
-    PVWSetIgnoreErrors(1);
     for (int nRound = 0; nRound < 100; ++nRound) {
-        fs::remove_all(Dst());
         fs::remove_all(link);
-        Make(Src(), {{"sub/f", "new " + std::to_string(nRound)}});
-        Make(Dst(), {{"sub/f", "old"}, {"sub/x0", "o"}, {"sub/x1", "o"}, {"sub/x2", "o"}});
+        Remake({{"sub/f", "new " + std::to_string(nRound)}},
+               {{"sub/f", "old"}, {"sub/x0", "o"}, {"sub/x1", "o"}, {"sub/x2", "o"}});
         fs::create_directory_symlink(victim, link);
+        PVWSetAnswerYesForDelete(1);
+        PVWSetIgnoreErrors(1);
         {  // swaps the two names back and forth, as an attacker racing the library would
             std::jthread swapper([&](std::stop_token stop) {
                 while (!stop.stop_requested())
@@ -285,8 +283,7 @@ TEST_F(WalkTest, DeletingLeavesAnotherFileSystemMountedInsideAlone) {
         GTEST_SKIP() << "no file system may be mounted here";
     }
     Write(Dst() / "mnt/kept", "k");
-    PVWSetAnswerYesForDelete(1);
-    PVWSetProcessEmptyDirs(1);
+    DeleteConfirmed();
     EXPECT_EQ(PVWEqualize(S().c_str(), D().c_str(), 1, nullptr), 2);  // a copied, old deleted
     EXPECT_EQ(PVWDelete(D().c_str(), 1, nullptr), 1);                 // a
     EXPECT_EQ(ReadText(Dst() / "mnt/kept"), "k");
