@@ -10,7 +10,9 @@
 #   file, stays read-only.
 # - trees: an equalise of nested folders makes the target equal to the source (folders it alone
 #   has removed with their files, a stale temporary removed), and a delete empties a tree.
-# Arguments: the qjintp command.
+# - current folder: a program that only the current folder holds, a copy of qjprintargs.exe, does
+#   not run by its bare name, and runs when the script gives its path.
+# Arguments: the qjintp command, qjprintargs.exe.
 set -u
 qjintp=$1
 dir=$(mktemp -d)
@@ -87,6 +89,15 @@ touch -d 2000-01-01 "$dir/tgt/keep/deep/k.txt"
 run trees "$EQUALISE;PVWDelete(Param3, 1, Null)" -- "$dir/src" "$dir/tgt" "$dir/del"
 diff -r "$dir/src" "$dir/tgt" || failed "trees: the target differs from the source"
 [ -z "$(find "$dir/del" -mindepth 1)" ] || failed "trees: the deleted tree holds $(ls -R "$dir/del")"
+
+mkdir "$dir/here" && cp "$2" "$dir/here/qjhere.exe"
+printf '%s\n' 'Declare' 'Number n = 0' 'String out = ""' 'EndDeclare' 'Main' \
+  'n = ActRun(0, "qjhere", "bare", Null, 1, out, 5000)' \
+  'n = ActRun(0, ".\\qjhere", "path", Null, 1, out, 5000)' 'DebugPrintStr(out)' 'EndMain' >"$dir/here/t.scr"
+(cd "$dir/here" && LC_ALL=C "$qjintp" t.scr >"$dir/here.out" 2>&1)
+grep -q '"qjhere" was found only relative to the current folder, as ".*qjhere.exe"' "$dir/here.out" ||
+  failed "current folder: the bare name was not refused"
+grep -qF 'out = "<path>"' "$dir/here.out" || failed "current folder: the path did not run"
 
 [ "$fail" = 0 ] && echo "files: passed" || tail -n 20 "$dir"/*.out
 exit "$fail"

@@ -45,11 +45,6 @@ add_test(NAME windows_system_objects
                  ${CMAKE_CURRENT_SOURCE_DIR}/windows/windows.cases)
 set_tests_properties(qjintp_cases windows_system_objects PROPERTIES
                      FIXTURES_REQUIRED qjregistered)
-# A program found only in the current folder is not run by its bare name.
-add_test(NAME windows_current_folder
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/run_current_folder.sh ${QJ_QJINTP_COMMAND}
-                 $<TARGET_FILE:qjprintargs>)
-
 # A real automation client: a VBScript run by wine's cscript.
 add_test(NAME windows_cscript_client
          COMMAND ${QJ_WINE} cscript //nologo ${QJ_CLIENT_WINPATH})
@@ -73,6 +68,7 @@ add_test(NAME windows_translated
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/lang/run_translated.sh ${QJ_QJINTP_COMMAND}
                  ${QJ_HOME_WINPATH} WINDOWS-1252)
 
-# The file library under wine, on what Windows shows of files.
-add_test(NAME windows_files
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/run_files.sh ${QJ_QJINTP_COMMAND})
+# The file library under wine, on what Windows shows of files, and a program that only the
+# current folder holds.
+add_test(NAME windows_files COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/run_files.sh
+                                    ${QJ_QJINTP_COMMAND} $<TARGET_FILE:qjprintargs>)
