@@ -12,7 +12,6 @@ constexpr char SCRIPT[] =
     "Declare\nNumber n = 0\nEndDeclare\n"
     "Main\nStep\nn = Atoi(\"5\")\nNope\nEndMain\n"
     "Proc Step\nn += 1\nEndProc\n";
-constexpr int32_t ATOI_LINE = 5;
 
 // Writes down each call; breaks the run at a line when asked to.
 class CRecordingHook : public CDebugHook {
@@ -54,7 +53,7 @@ TEST(DebugHook, IsToldOfLinesCallsResultsAndTheErrorInRunOrder) {
 
 TEST(DebugHook, ABreakAtALineEndsTheRunBeforeItWithNoErrorStop) {
     ScriptRunner runner;
-    CRecordingHook hook(runner.Engine(), ATOI_LINE);
+    CRecordingHook hook(runner.Engine(), 5);  // the line of Atoi
     runner.Engine().m_pDebugHook = &hook;
     ScriptRun run = runner.Run(SCRIPT);
     EXPECT_EQ(hook.m_arrEvents.back(), "line 5");

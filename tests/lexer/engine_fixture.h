@@ -67,8 +67,6 @@ protected:
     void SetLine(const std::string& strLine) {
         std::memcpy(m_engine.m_szLine, strLine.c_str(), strLine.size() + 1);
     }
-
     ptrdiff_t ReadPos() const { return m_engine.m_pszPos - m_engine.m_szLine; }
-
     CScriptVar* Ident(const char* pszName) const { return m_engine.FindIdent(pszName); }
 };

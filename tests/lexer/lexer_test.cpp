@@ -210,7 +210,7 @@ TEST_F(RecordTest, ToNumberReadsDecimalAsStrtolDoes) {
 
 // A refusal names the record and leaves its value; the internal errors guard what only the
 // interpreter itself could get wrong.
-TEST_F(RecordTest, SettersAndGettersRefuseOtherTypesAndNameTheRecord) {
+TEST_F(RecordTest, SettersAndGettersRefuseOtherTypesAndNameTheRecordOrFailWithoutEngine) {
     CScriptVar* pCount = Enter("Count", VAR_NUMBER);
     EXPECT_EQ(Catch([&] { pCount->GetStringRef(); }), Refusal(5, "Count"));
     EXPECT_EQ(Catch([&] { pCount->SetNumberText(nullptr); }), Refusal(0, "Count"));
@@ -225,20 +225,18 @@ TEST_F(RecordTest, SettersAndGettersRefuseOtherTypesAndNameTheRecord) {
     // A constant keeps its value.
     EXPECT_EQ(Catch([&] { Ident("TRUE")->SetNumber(2); }), Refusal(12, "TRUE"));
     EXPECT_EQ(Ident("TRUE")->GetNumber(), 1);
-}
-
-TEST_F(RecordTest, WithoutEngineRefusalsReturnFailureValues) {
-    CScriptVar* pCount = Enter("Count", VAR_NUMBER);
+    // Without an engine a refusal returns a failure value.
+    CScriptVar* pOther = Enter("Other", VAR_NUMBER);
     CScriptEngine* pSaved = g_pCurEngine;
     g_pCurEngine = nullptr;
-    EXPECT_EQ(pCount->GetNumber(), -1);
-    EXPECT_EQ(pCount->GetProcLine(), -1);
-    EXPECT_FALSE(pCount->SetNumberText("1"));
-    EXPECT_TRUE(pCount->SetNumber(3));
-    EXPECT_EQ(pCount->GetString(), nullptr);
-    EXPECT_FALSE(pCount->SetString("x"));
+    EXPECT_EQ(pOther->GetNumber(), -1);
+    EXPECT_EQ(pOther->GetProcLine(), -1);
+    EXPECT_FALSE(pOther->SetNumberText("1"));
+    EXPECT_TRUE(pOther->SetNumber(3));
+    EXPECT_EQ(pOther->GetString(), nullptr);
+    EXPECT_FALSE(pOther->SetString("x"));
     g_pCurEngine = pSaved;
-    EXPECT_EQ(pCount->GetNumber(), 3);
+    EXPECT_EQ(pOther->GetNumber(), 3);
 }
 
 TEST_F(RecordTest, ClearRunDataKeepsOnlyBuiltinsAndConstants) {

@@ -1,7 +1,6 @@
-// What a copy keeps of a tree, one attribute a row, checked on real trees after PVWCopy (and
-// after PVWEqualize where a change of only that attribute must be carried over), beside what
-// `rsync -aHAXS` keeps: run here when it is installed, else as its manual says. The table the
-// test prints is the README's (tools/fidelity_table refreshes it).
+// What a copy keeps of a tree, one attribute a row, on real trees after PVWCopy (and PVWEqualize
+// where a change of that attribute alone must be carried over), beside what `rsync -aHAXS` keeps
+// (or its manual says); the table it prints is the README's (tools/fidelity_table refreshes it).
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -1,7 +1,5 @@
 // What the library promises about the data it handles, on hostile or extreme trees and under
-// faults the system is made to raise: the user's files whole, nothing outside the target
-// touched, every failure reported and no temporary left. Ignoring errors is one path for every
-// failure, taken once.
+// faults the system is made to raise. Ignoring errors is one path for every failure, taken once.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mount.h>
@@ -349,11 +347,8 @@ TEST_F(FaultTest, TheReserveIsKeptAtEachCopy) {
 TEST_F(FaultTest, CopiesMadeAtOnceAreReportedInOrderAndAFailureStopsAtItsPlace) {
     Tree source;
     std::vector<std::string> arrAll;
-    for (int i = 0; i < 300; ++i) {
-        std::string strName = "f" + std::to_string(1000 + i);
-        source[strName] = strName;
-        arrAll.push_back(strName);
-    }
+    for (int i = 1000; i < 1300; ++i) arrAll.push_back("f" + std::to_string(i));
+    for (const std::string& strName : arrAll) source[strName] = strName;
     source["f1150"] = kBig;
     const std::vector<std::string> arrUpToBad(arrAll.begin(), arrAll.begin() + 151);
     const struct {

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The host's command line as a user meets it: help and version, values after the script,
-# a script on standard input, --quiet, --timeout and the signals with their exit statuses,
-# output files that cannot be opened, --register with the sample server, and the trace's line
-# limit.
+# The host's command line as a user meets it: each option, and each signal, with its exit
+# status and its message.
 # Arguments: qjintp, the sample server library.
 set -u
 qjintp=$1

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # The host against what a careless caller gives it: scripts that are no regular files, trace
-# output nobody can take, a reader that goes away, a run that a cancel cannot reach. Each case
-# ends promptly with the status and the message pinned here.
+# output nobody can take, a reader that goes away, a run that a cancel cannot reach.
 set -u
 qjintp=$(realpath "$1")
 fail=0

@@ -103,8 +103,7 @@ std::map<std::string, Outcome> ReadOutcomes() {
 }
 
 void Pause(std::mt19937& random, int nMaxMicroseconds) {
-    std::uniform_int_distribution<int> pause(0, nMaxMicroseconds);
-    std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % (nMaxMicroseconds + 1)));
 }
 
 TEST(InterpretStress, OneRunAtATimeAndEveryRunSeesOnlyItsOwnVariables) {
@@ -131,7 +130,6 @@ TEST(InterpretStress, OneRunAtATimeAndEveryRunSeesOnlyItsOwnVariables) {
         QJIPBreak();
     }
     for (std::thread& worker : workers) worker.join();
-
     std::map<std::string, Outcome> outcomes = ReadOutcomes();
     int nRefused = 0, nCancelled = 0, nCompleted = 0;
     for (int t = 0; t < THREADS; ++t) {

@@ -46,7 +46,6 @@ TEST(WindowsModuleTest, ExportsAndVersion) {
     const fs::path modulePath = ProgramFolder() / "QJIntp32.dll";
     HMODULE hModule = LoadLibraryA(modulePath.string().c_str());
     ASSERT_NE(hModule, nullptr) << "build the QJIntp32 target";
-
     // Five exports at ordinals 1 to 5, and nothing at 6.
     constexpr const char* EXPORTS[] = {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
                                        "QJIPBreak", "QJIPInterpret"};
@@ -56,7 +55,6 @@ TEST(WindowsModuleTest, ExportsAndVersion) {
         EXPECT_EQ(pfn, GetProcAddress(hModule, EXPORTS[nOrdinal - 1])) << EXPORTS[nOrdinal - 1];
     }
     EXPECT_EQ(GetProcAddress(hModule, MAKEINTRESOURCEA(6)), nullptr);
-
     DWORD dwHandle = 0;
     std::vector<char> info(GetFileVersionInfoSizeA(modulePath.string().c_str(), &dwHandle));
     ASSERT_FALSE(info.empty());

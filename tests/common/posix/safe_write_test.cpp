@@ -48,7 +48,6 @@ TEST_F(SafeWriteTest, LinksPlantedAtTemporaryNamesAreNeverFollowed) {
     EXPECT_TRUE(fs::is_symlink(m_temp / "to-victim") && fs::is_symlink(m_temp / "to-missing"));
     EXPECT_EQ(fs::status(m_target).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-
     // Every name taken: nothing is written.
     EXPECT_FALSE(WriteFileSafely(m_target, "newer", strReason, NamesFrom({m_temp / "to-victim"})));
     EXPECT_EQ(ReadText(m_target), "new");
@@ -61,7 +60,6 @@ TEST_F(SafeWriteTest, AFileThatIsALinkIsWrittenWhereItPointsAndANewFileIsPrivate
     ASSERT_TRUE(WriteFileSafely(m_temp / "link.ini", "new", strReason)) << strReason;
     EXPECT_TRUE(fs::is_symlink(m_temp / "link.ini"));
     EXPECT_EQ(ReadText(m_target), "new");
-
     ASSERT_TRUE(WriteFileSafely(m_temp / "fresh.ini", "x", strReason)) << strReason;
     EXPECT_EQ(fs::status(m_temp / "fresh.ini").permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
