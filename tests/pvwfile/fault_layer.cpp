@@ -18,13 +18,12 @@ namespace {
 std::atomic<dev_t> g_readDev{0}, g_fullDev{0};
 std::atomic<ino_t> g_readIno{0};
 std::atomic<long> g_readOffset{0};
-char g_szVanish[4096];
+char g_szVanish[4096];  // empty when no file is armed to vanish
 char g_szChange[4096];
 std::atomic<dev_t> g_changeDev{0};
 std::atomic<ino_t> g_changeIno{0};
 std::atomic<int> g_nChanges{0};
 std::atomic<bool> g_bChangeOnRename{false};
-std::atomic<bool> g_bVanish{false};
 std::atomic<int> g_nNamedTemps{0};
 
 template <typename Fn>
@@ -96,7 +95,6 @@ void ArmDiskFull(const std::string& strDir) {
 
 void ArmVanish(const std::string& strPath) {
     std::strncpy(g_szVanish, strPath.c_str(), sizeof g_szVanish - 1);
-    g_bVanish = true;
 }
 
 void ArmChange(const std::string& strPath, int nTimes) {
@@ -118,7 +116,7 @@ void Disarm() {
     g_bChangeOnRename = false;
     g_readIno = 0;
     g_fullDev = 0;
-    g_bVanish = false;
+    g_szVanish[0] = '\0';
     g_nNamedTemps = 0;
 }
 
@@ -167,7 +165,7 @@ int openat(int nDirFd, const char* pszName, int nFlags, ...) {
         nMode = static_cast<mode_t>(va_arg(args, int));
         va_end(args);
     }
-    if (g_bVanish.load() && IsVanishing(nDirFd, pszName)) unlinkat(nDirFd, pszName, 0);
+    if (g_szVanish[0] != '\0' && IsVanishing(nDirFd, pszName)) unlinkat(nDirFd, pszName, 0);
     if ((nFlags & O_CREAT) && std::strstr(pszName, ".pvw") != nullptr) ++g_nNamedTemps;
     return s_pfn(nDirFd, pszName, nFlags, nMode);
 }
