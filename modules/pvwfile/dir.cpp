@@ -56,6 +56,15 @@ Path CDir::GetPath() const {
     return path;
 }
 
+Path CEntryPaths::Of(const DirPtr& dir, const std::string& strName) {
+    if (!dir) return Path();
+    if (dir != m_dir) {
+        m_dirPath = dir->GetPath();
+        m_dir = dir;
+    }
+    return m_dirPath / NamePath(strName);
+}
+
 std::string CDir::RelPath() const {
     std::vector<const CDir*> arrChain = Chain();
     std::string strRel;

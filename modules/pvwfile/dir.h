@@ -92,4 +92,17 @@ private:
     std::list<CDir*>::iterator m_itOpen;
 };
 
+// The paths of entries for reports, a directory's entries one after another: the directory's
+// path is made once for them, not walked up to its root again for each. Only the last
+// directory's is kept, so that a deep tree keeps no path per level.
+class CEntryPaths {
+public:
+    // The path of strName in dir; empty without dir.
+    Path Of(const DirPtr& dir, const std::string& strName);
+
+private:
+    DirPtr m_dir;
+    Path m_dirPath;
+};
+
 }  // namespace pvw

@@ -49,6 +49,7 @@ private:
     ETreeOp m_eOp;
     CExecutor& m_executor;
     int m_nInTheWay = 0;  // depth inside a target directory that a source file replaces
+    CEntryPaths m_sourcePaths, m_targetPaths;
 };
 
 void CPlanner::Add(EStep eStep, const CPair& pair, const char* pszWhat) {
@@ -57,8 +58,8 @@ void CPlanner::Add(EStep eStep, const CPair& pair, const char* pszWhat) {
                pair.targetDir,
                pair.strSourceName,
                pair.strTargetName,
-               pair.Source(),
-               pair.Target(),
+               m_sourcePaths.Of(pair.sourceDir, pair.strSourceName),
+               m_targetPaths.Of(pair.targetDir, pair.strTargetName),
                {},
                false,
                pszWhat,
