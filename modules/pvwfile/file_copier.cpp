@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <new>
 #include <set>
 #include <system_error>
@@ -15,9 +16,20 @@
 namespace pvw {
 
 namespace {
-// A batch is committed when it holds this many files (or fewer, as locks allow) or bytes.
-constexpr size_t kBatchFiles = 1024;
+// A flush starts once the one before it is over and this many copies are done (or at the
+// commit), so that a small operation is flushed once and a large one in batches of whatever
+// was copied while the flush before ran.
+constexpr size_t kMinBatchFiles = 256;
+// At most this many copies are held, written or being written, whatever the descriptors
+// allow: each takes memory until it is in place.
+constexpr size_t kMaxHeldFiles = 16384;
+// The walk goes on while no more than this many copies are still to be made or being made:
+// enough for every thread of the pool to find work in a directory of its own.
+constexpr size_t kMaxRunning = 1024;
+// Copies wait for the flush in flight once the batch holds this many bytes.
 constexpr std::uint64_t kBatchBytes = std::uint64_t{256} << 20;
+// Copies put in place by one task of the pool.
+constexpr size_t kPlaceFiles = 64;
 // Files below this size go to the pool; larger ones are copied by the caller, one at a time,
 // with their progress shown.
 constexpr std::uint64_t kSmallFile = std::uint64_t{1} << 20;
@@ -26,6 +38,12 @@ constexpr std::uint64_t kSmallFile = std::uint64_t{1} << 20;
 // once a disk gains nothing.
 size_t PoolThreads() {
     return std::clamp<size_t>(std::thread::hardware_concurrency(), 4, 16);
+}
+
+// A copy refused for want of a descriptor, which the process may have again once the copies it
+// holds are in place.
+bool OutOfDescriptors(const std::error_code& ec) {
+    return ec == std::errc::too_many_files_open || ec == std::errc::too_many_files_open_in_system;
 }
 
 bool Ready(const std::future<void>& future) {
@@ -60,9 +78,7 @@ bool Vanished(const CStep& step) {
 }  // namespace
 
 CFileCopier::CFileCopier(CJob& job)
-    : m_job(job),
-      m_nBatchFiles(std::min(kBatchFiles, MaxLockedTemps() / 2)),
-      m_pool(PoolThreads()) {}
+    : m_job(job), m_nMaxHeld(std::min(kMaxHeldFiles, MaxHeldCopies())), m_pool(PoolThreads()) {}
 
 void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
     std::error_code ec;
@@ -86,7 +102,6 @@ void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
 bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource) {
     // The previous batch is reported as soon as it is in place.
     if (m_flush.valid() && Ready(m_flush) && !FinishFlush()) return false;
-    if (!Collect(false)) return false;
     m_arrPending.push_back({step, TempNameFor(step.strTargetName), pszWhat, bRemoveSource});
     CPending& pending = m_arrPending.back();
     pending.linkTo = m_hardLinks.FirstCopy(step);
@@ -108,20 +123,29 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
         Copy(pending, [&](std::uint64_t n) { progress.FileBytes(n); });
         if (!pending.ecCopy) m_hardLinks.Copied(step, pending.copied);
     }
-    if (m_arrPending.size() < m_nBatchFiles && m_nPendingBytes < kBatchBytes) return true;
-    if (!Collect(true)) return false;
+    if (!Collect(kMaxRunning)) return false;
+    if (m_arrPending.size() + m_arrFlushing.size() < m_nMaxHeld && m_nPendingBytes < kBatchBytes) {
+        if (!m_flush.valid() && m_nCollected >= kMinBatchFiles) StartFlush(m_nCollected);
+        return true;
+    }
+    // As many copies held as may be, or as many bytes as a flush should take: the next batch
+    // waits for the flush in flight.
+    if (!Collect(0)) return false;
     bool bGoOn = FinishFlush();
-    StartFlush();
+    StartFlush(m_arrPending.size());
     return bGoOn;
 }
 
-bool CFileCopier::Collect(bool bWait) {
+bool CFileCopier::Collect(size_t nRunning) {
     for (; m_nCollected < m_arrPending.size(); ++m_nCollected) {
         CPending& pending = m_arrPending[m_nCollected];
         if (pending.copying.valid()) {
-            if (!bWait && !Ready(pending.copying)) return true;
+            if (m_arrPending.size() - m_nCollected <= nRunning && !Ready(pending.copying)) {
+                return true;
+            }
             pending.copying.get();
         }
+        if (OutOfDescriptors(pending.ecCopy) && !CopyAgain(pending)) return false;
         if (!pending.ecCopy) {
             // Data is counted once, with its first name.
             m_job.Progress().FileDone(pending.linkTo ? 0 : pending.copied.nSize);
@@ -131,6 +155,34 @@ bool CFileCopier::Collect(bool bWait) {
             return false;
         }
     }
+    return true;
+}
+
+// A copy that found no descriptor free is made again, here, at once (the flush in flight may
+// have let go of some since) and, should that fail too, once the copies held before it are in
+// place and reported; fewer are held from then on. False when a failure reported meanwhile
+// stops the operation: the copies after it are removed.
+bool CFileCopier::CopyAgain(CPending& pending) {
+    auto copyAgain = [&] {
+        pending.ecCopy = {};
+        pending.bVanished = false;
+        Copy(pending, [](std::uint64_t) {});
+        if (!pending.ecCopy) m_hardLinks.Copied(pending.step, pending.copied);
+        return !OutOfDescriptors(pending.ecCopy);
+    };
+    size_t nHeld = m_nCollected + m_arrFlushing.size();
+    if (copyAgain() || nHeld == 0) return true;
+    m_nMaxHeld = std::max<size_t>(nHeld / 2, 1);
+    bool bGoOn = FinishFlush();
+    if (m_nCollected > 0) {
+        StartFlush(m_nCollected);
+        bGoOn = FinishFlush() && bGoOn;
+    }
+    if (!bGoOn) {
+        Discard(0);
+        return false;
+    }
+    copyAgain();
     return true;
 }
 
@@ -153,18 +205,22 @@ void CFileCopier::Discard(size_t nFrom) {
 bool CFileCopier::CommitCollected() {
     bool bGoOn = FinishFlush();
     if (m_arrPending.empty()) return bGoOn;
-    StartFlush();
+    StartFlush(m_arrPending.size());
     return FinishFlush() && bGoOn;
 }
 
-void CFileCopier::StartFlush() {
-    m_arrFlushing = std::move(m_arrPending);
-    m_arrPending.clear();
-    m_nCollected = 0;
-    m_nPendingBytes = 0;
+void CFileCopier::StartFlush(size_t nFiles) {
+    // The copies after them may still be written by the pool, in place.
+    auto itEnd = m_arrPending.begin() + static_cast<std::ptrdiff_t>(nFiles);
+    m_arrFlushing.assign(std::make_move_iterator(m_arrPending.begin()),
+                         std::make_move_iterator(itEnd));
+    m_arrPending.erase(m_arrPending.begin(), itEnd);
+    m_nCollected -= nFiles;
+    for (const CPending& pending : m_arrFlushing) {
+        if (!pending.linkTo) m_nPendingBytes -= pending.step.entry.nSize;
+    }
     try {
-        m_flush =
-            std::async(std::launch::async, [&arrBatch = m_arrFlushing] { PutInPlace(arrBatch); });
+        m_flush = std::async(std::launch::async, [this] { PutInPlace(m_arrFlushing); });
     } catch (const std::system_error&) {
         // No thread to be had: the batch is put in place here, which is only slower.
         PutInPlace(m_arrFlushing);
@@ -204,22 +260,46 @@ void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
     }
     bool bFlushed = !ecFlush && FlushWrites(arrDirs, ecFlush);
     arrHeld.clear();
-    for (CPending& pending : arrBatch) {
-        if (pending.ecCopy) continue;  // nothing was written
-        std::error_code ecIgnored;
-        CDir::CHeld dir = pending.step.targetDir->Hold(pending.ecWrite);
-        if (!bFlushed) {
-            pending.ecWrite = ecFlush;
-        } else if (dir && (!pending.linkTo || LinkToFirst(pending, dir.Get())) &&
-                   PlaceCopy(pending.lock, pending.bUnnamed, dir.Get(), pending.strTemp,
-                             pending.step.strTargetName, pending.ecWrite)) {
-            ReleaseTemp(pending.lock);
-            if (pending.bRemoveSource) RemoveMovedSource(pending);
-            continue;
-        }
-        if (dir) RemoveFileAt(dir.Get(), pending.strTemp, ecIgnored);
-        ReleaseTemp(pending.lock);
+    // The copies are put in place by the pool, a few at a time, ahead of the copies waiting for
+    // it; a further name of a file last, since its first copy may be in this batch.
+    std::vector<std::future<void>> arrPlacing;
+    for (size_t nFrom = 0; nFrom < arrBatch.size(); nFrom += kPlaceFiles) {
+        size_t nTo = std::min(nFrom + kPlaceFiles, arrBatch.size());
+        auto place = [&arrBatch, nFrom, nTo, bFlushed, &ecFlush] {
+            for (size_t i = nFrom; i < nTo; ++i) {
+                if (!arrBatch[i].linkTo) Place(arrBatch[i], bFlushed, ecFlush);
+            }
+        };
+        arrPlacing.push_back(m_pool.Run(place, arrBatch[nFrom].step.targetDir.get(), true));
+        if (!arrPlacing.back().valid()) place();
     }
+    for (const std::future<void>& placing : arrPlacing) {
+        if (placing.valid()) placing.wait();
+    }
+    for (std::future<void>& placing : arrPlacing) {
+        if (placing.valid()) placing.get();
+    }
+    for (CPending& pending : arrBatch) {
+        if (pending.linkTo) Place(pending, bFlushed, ecFlush);
+    }
+}
+
+// Renames or links the copy into place, or removes it, keeping the failure for the report.
+void CFileCopier::Place(CPending& pending, bool bFlushed, const std::error_code& ecFlush) {
+    if (pending.ecCopy) return;  // nothing was written
+    std::error_code ecIgnored;
+    CDir::CHeld dir = pending.step.targetDir->Hold(pending.ecWrite);
+    if (!bFlushed) {
+        pending.ecWrite = ecFlush;
+    } else if (dir && (!pending.linkTo || LinkToFirst(pending, dir.Get())) &&
+               PlaceCopy(pending.lock, pending.bUnnamed, dir.Get(), pending.strTemp,
+                         pending.step.strTargetName, pending.ecWrite)) {
+        ReleaseTemp(pending.lock);
+        if (pending.bRemoveSource) RemoveMovedSource(pending);
+        return;
+    }
+    if (dir) RemoveFileAt(dir.Get(), pending.strTemp, ecIgnored);
+    ReleaseTemp(pending.lock);
 }
 
 // A further name is made under its temporary name as a link to the copy already in place, and
@@ -263,7 +343,7 @@ void CFileCopier::ReportNotKept(const CPending& pending) {
 }
 
 bool CFileCopier::Commit() {
-    if (!Collect(true)) return false;
+    if (!Collect(0)) return false;
     return CommitCollected() && !m_job.Stopped();
 }
 

@@ -5,11 +5,13 @@
 // on the processor; a large one is copied by the caller's thread. Copies are committed in batches,
 // so that one flush of the file system serves many files; a batch is flushed and renamed into place
 // on a second thread while the next one is copied, then reported, batch after batch, each file in
-// the order it was added, its failure too. A failure that stops the operation removes the copies
-// added after it. A source that changes while it is copied is copied once more, then given up. The
-// source of a move is removed only after its copy has been committed, and only while it is still
-// the file that was copied. A further name of a file copied already is linked to that copy once the
-// copy is in place.
+// the order it was added, its failure too. A batch is what was copied while the flush before it
+// ran, at most as many files as may be held open; a copy refused for want of a descriptor is
+// made again once those before it are in place. A failure that stops the operation removes the
+// copies added after it. A source that changes while it is copied is copied once more, then given
+// up. The source of a move is removed only after its copy has been committed, and only while it is
+// still the file that was copied. A further name of a file copied already is linked to that copy
+// once the copy is in place.
 #pragma once
 
 #include <cstdint>
@@ -61,17 +63,19 @@ private:
     };
     // Copies on whichever thread runs it; pfnProgress is called on that thread.
     static void Copy(CPending& pending, const ProgressFn& pfnProgress);
-    // Takes the outcome of the copies in order, up to the first one still running (or of all,
-    // waiting for them). False when a failure stops the operation: the copies before it are
-    // committed and reported with it, those after it removed.
-    bool Collect(bool bWait);
+    // Takes the outcome of the copies in order, up to the first one still running, waiting for
+    // those beyond nRunning still running. False when a failure stops the operation: the
+    // copies before it are committed and reported with it, those after it removed.
+    bool Collect(size_t nRunning);
+    bool CopyAgain(CPending& pending);
     void Discard(size_t nFrom);
     // Puts every collected copy in place and reports it, after the batch before it.
     bool CommitCollected();
-    // Starts flushing the pending batch and renaming it into place on a second thread, while
-    // the next one is copied.
-    void StartFlush();
-    static void PutInPlace(std::deque<CPending>& arrBatch);
+    // Starts flushing the first nFiles pending copies, all collected, and renaming them into
+    // place on a second thread, while the next ones are copied.
+    void StartFlush(size_t nFiles);
+    void PutInPlace(std::deque<CPending>& arrBatch);
+    static void Place(CPending& pending, bool bFlushed, const std::error_code& ecFlush);
     static bool LinkToFirst(CPending& pending, DirHandle dir);
     // Says once per operation what the target's file system could not keep.
     void ReportNotKept(const CPending& pending);
@@ -81,7 +85,7 @@ private:
     bool ReportCopyFailure(const CPending& pending);
 
     CJob& m_job;
-    size_t m_nBatchFiles;  // each temporary of this and the batch being flushed holds its lock
+    size_t m_nMaxHeld;  // copies pending and being flushed, each holding its descriptor
     // A deque, so that a copy the pool writes into keeps its place as others are added.
     std::deque<CPending> m_arrPending;
     size_t m_nCollected = 0;  // the first pending copies, whose outcome has been taken

@@ -106,9 +106,11 @@ void ReleaseTemp(TempLock lock);
 // writer's handle is open.
 bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code& ec);
 
-// How many temporaries an operation may hold locked at once: well under the process's limit
-// of open descriptors (or handles), whatever the host does besides.
-size_t MaxLockedTemps();
+// How many copies an operation may hold open at once (each written one keeps its descriptor, or
+// handle, until it is in place): a share of those the process may still open, which leaves
+// plenty to the host. Read once per operation: a host that opens more meanwhile makes a copy
+// fail for want of one, which the copier answers by putting what it holds in place first.
+size_t MaxHeldCopies();
 
 // Gives the open directory dir the owner (for root), extended attributes and ACLs of the open
 // directory sourceDir, as a copy of a file takes them (what the target's file system cannot hold

@@ -15,9 +15,10 @@ CWorkerPool::~CWorkerPool() {
     for (std::thread& thread : m_arrThreads) thread.join();
 }
 
-std::future<void> CWorkerPool::Run(std::function<void()> fn, const void* pKey) {
+std::future<void> CWorkerPool::Run(std::function<void()> fn, const void* pKey, bool bAhead) {
     std::packaged_task<void()> task(std::move(fn));
     std::future<void> done = task.get_future();
+    bool bWake = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         // Another thread when every idle one already has a task waiting for it.
@@ -29,19 +30,30 @@ std::future<void> CWorkerPool::Run(std::function<void()> fn, const void* pKey) {
                 if (m_arrThreads.empty()) return {};
             }
         }
-        if (m_runs.empty() || m_runs.back().pKey != pKey) m_runs.push_back({pKey, {}});
-        m_runs.back().tasks.push_back(std::move(task));
+        bool bNewRun = bAhead || m_runs.empty() || m_runs.back().pKey != pKey;
+        if (bAhead) {
+            m_runs.push_front({pKey, {}});
+            m_runs.front().tasks.push_back(std::move(task));
+        } else {
+            if (bNewRun) m_runs.push_back({pKey, {}});
+            m_runs.back().tasks.push_back(std::move(task));
+        }
         ++m_nTasks;
+        // A waiting thread is woken only for a task it may take at once: a task behind another
+        // of its key is taken by the thread that ends the one before it.
+        bWake = bNewRun && m_nIdle > 0 && !Busy(pKey);
     }
-    m_wake.notify_one();
+    if (bWake) m_wake.notify_one();
     return done;
 }
 
+bool CWorkerPool::Busy(const void* pKey) const {
+    return std::find(m_arrBusyKeys.begin(), m_arrBusyKeys.end(), pKey) != m_arrBusyKeys.end();
+}
+
 std::deque<CWorkerPool::CRun>::iterator CWorkerPool::NextFree() {
-    return std::find_if(m_runs.begin(), m_runs.end(), [this](const CRun& run) {
-        return std::find(m_arrBusyKeys.begin(), m_arrBusyKeys.end(), run.pKey) ==
-               m_arrBusyKeys.end();
-    });
+    return std::find_if(m_runs.begin(), m_runs.end(),
+                        [this](const CRun& run) { return !Busy(run.pKey); });
 }
 
 void CWorkerPool::Work() {

@@ -24,6 +24,8 @@ std::atomic<dev_t> g_changeDev{0};
 std::atomic<ino_t> g_changeIno{0};
 std::atomic<int> g_nChanges{0};
 std::atomic<bool> g_bChangeOnRename{false};
+char g_szNoDescriptor[4096];
+std::atomic<int> g_nNoDescriptor{0};
 std::atomic<int> g_nNamedTemps{0};
 
 template <typename Fn>
@@ -68,12 +70,12 @@ bool ClampRead(int nFd, size_t& nLen) {
     return true;
 }
 
-// Whether pszName inside the directory nDirFd is the file armed to vanish.
-bool IsVanishing(int nDirFd, const char* pszName) {
+// Whether pszName inside the directory nDirFd is the file at szArmed.
+bool IsArmed(int nDirFd, const char* pszName, const char* pszArmed) {
     char szDir[4096];
     std::string strLink = "/proc/self/fd/" + std::to_string(nDirFd);
     ssize_t nLen = readlink(strLink.c_str(), szDir, sizeof szDir - 1);
-    return nLen > 0 && std::string(szDir, static_cast<size_t>(nLen)) + "/" + pszName == g_szVanish;
+    return nLen > 0 && std::string(szDir, static_cast<size_t>(nLen)) + "/" + pszName == pszArmed;
 }
 
 }  // namespace
@@ -97,6 +99,11 @@ void ArmVanish(const std::string& strPath) {
     std::strncpy(g_szVanish, strPath.c_str(), sizeof g_szVanish - 1);
 }
 
+void ArmNoDescriptor(const std::string& strPath, int nTimes) {
+    std::strncpy(g_szNoDescriptor, strPath.c_str(), sizeof g_szNoDescriptor - 1);
+    g_nNoDescriptor = nTimes;
+}
+
 void ArmChange(const std::string& strPath, int nTimes) {
     struct stat st;
     if (stat(strPath.c_str(), &st) != 0) return;
@@ -117,6 +124,7 @@ void Disarm() {
     g_readIno = 0;
     g_fullDev = 0;
     g_szVanish[0] = '\0';
+    g_nNoDescriptor = 0;
     g_nNamedTemps = 0;
 }
 
@@ -165,7 +173,12 @@ int openat(int nDirFd, const char* pszName, int nFlags, ...) {
         nMode = static_cast<mode_t>(va_arg(args, int));
         va_end(args);
     }
-    if (g_szVanish[0] != '\0' && IsVanishing(nDirFd, pszName)) unlinkat(nDirFd, pszName, 0);
+    if (g_szVanish[0] != '\0' && IsArmed(nDirFd, pszName, g_szVanish)) unlinkat(nDirFd, pszName, 0);
+    if (g_nNoDescriptor.load() > 0 && IsArmed(nDirFd, pszName, g_szNoDescriptor) &&
+        --g_nNoDescriptor >= 0) {
+        errno = EMFILE;
+        return -1;
+    }
     if ((nFlags & O_CREAT) && std::strstr(pszName, ".pvw") != nullptr) ++g_nNamedTemps;
     return s_pfn(nDirFd, pszName, nFlags, nMode);
 }

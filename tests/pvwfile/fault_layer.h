@@ -14,6 +14,8 @@ void ArmReadError(const std::string& strPath, long nOffset);
 void ArmDiskFull(const std::string& strDir);
 // The file at path is removed just before the library opens it.
 void ArmVanish(const std::string& strPath);
+// The library's opening of the file at path fails for want of a descriptor, the first nTimes.
+void ArmNoDescriptor(const std::string& strPath, int nTimes);
 // The file at path grows by a byte as the library reads it, the first nTimes it reads.
 void ArmChange(const std::string& strPath, int nTimes);
 // The file at path grows by a byte whenever the library has renamed or linked a copy into place.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,6 +69,22 @@ protected:
         int nStatus = 0;
         waitpid(pid, &nStatus, 0);
         return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) - 100 : -100;
+    }
+
+    // Runs fn in a child process that may open only nFree descriptors more; fn's result, which
+    // must lie between 0 and 254.
+    static int WithFreeDescriptors(int nFree, const std::function<int()>& fn) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            auto nOpen = std::distance(fs::directory_iterator("/proc/self/fd"), {});
+            struct rlimit limit;
+            getrlimit(RLIMIT_NOFILE, &limit);
+            limit.rlim_cur = static_cast<rlim_t>(nOpen + nFree);
+            _exit(setrlimit(RLIMIT_NOFILE, &limit) == 0 ? std::clamp(fn(), 0, 254) : 255);
+        }
+        int nStatus = 0;
+        waitpid(pid, &nStatus, 0);
+        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
     }
 
     bool m_bMounted = false;
@@ -372,5 +389,21 @@ TEST_F(FaultTest, CopiesMadeAtOnceAreReportedInOrderAndAFailureStopsAtItsPlace) 
         copied["f1150"] = "old";
         EXPECT_EQ(Read(Dst()), copied);
         EXPECT_EQ(Temporaries(Dst()), "");
+    }
+}
+
+TEST_F(FaultTest, ACopyShortOfDescriptorsPutsThoseItHoldsInPlaceAndGoesOn) {
+    Tree source = {{"d0", "<dir>"}, {"d1", "<dir>"}};
+    for (int i = 0; i < 100; ++i)
+        source["d" + std::to_string(i % 2) + "/f" + std::to_string(i)] = "x";
+    for (bool bFewFree : {false, true}) {
+        SCOPED_TRACE(bFewFree ? "few descriptors free" : "an open refused twice");
+        Remake(source, {});
+        // Refused at once and again when tried at once: it waits for those held before it.
+        if (!bFewFree) fault::ArmNoDescriptor((Src() / "d1/f75").string(), 2);
+        auto copy = [&] { return PVWCopy(S().c_str(), D().c_str(), 1, nullptr); };
+        EXPECT_EQ(bFewFree ? WithFreeDescriptors(24, copy) : copy(), 100);
+        EXPECT_EQ(Read(Dst()), source);
+        EXPECT_FALSE(Noted("cannot")) << Notes();
     }
 }

@@ -28,6 +28,11 @@ void EndWaitsOnSignals(bool bEnd);
 // place, and writes to it must still fail.
 void KeepClosedStreamsClosed();
 
+// Lets the process open as many files as the system allows it, not the lower default: the
+// file library keeps a copy open until it is on the disk, and commits more copies at once (with
+// fewer flushes) the more descriptors it may hold.
+void AllowManyOpenFiles();
+
 // A reader of the output that goes away must not end the process.
 void IgnoreBrokenPipes();
 

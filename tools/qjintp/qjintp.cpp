@@ -202,6 +202,7 @@ int Run(const CCommandLine& cmd) {
 
 int main(int argc, char** argv) {
     KeepClosedStreamsClosed();
+    AllowManyOpenFiles();
     CCommandLine cmd;
     std::string strProblem = ParseCommandLine(argc, argv, cmd);
     if (!strProblem.empty()) return Usage(strProblem);

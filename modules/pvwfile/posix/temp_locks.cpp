@@ -1,5 +1,7 @@
 // The locks of temporaries on POSIX: a shared flock held by the writer; a sweeper that takes an
-// exclusive one without waiting knows the writer is gone.
+// exclusive one without waiting knows the writer is gone. And how many descriptors the copies,
+// locked or unnamed, may hold.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -35,12 +37,31 @@ bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code&
     return bRemoved;
 }
 
-size_t MaxLockedTemps() {
-    // Two thirds of the descriptors left after a margin for the host and the open directories.
+namespace {
+
+// The descriptors the process has open, as /proc lists them; nUnknown where it cannot.
+rlim_t OpenDescriptors(rlim_t nUnknown) {
+    DIR* pDir = ::opendir("/proc/self/fd");
+    if (pDir == nullptr) return nUnknown;
+    rlim_t nEntries = 0;
+    while (::readdir(pDir) != nullptr) ++nEntries;
+    ::closedir(pDir);
+    return nEntries > 3 ? nEntries - 3 : 0;  // less ".", ".." and the listing's own
+}
+
+}  // namespace
+
+size_t MaxHeldCopies() {
+    // Half of the descriptors still free, less a margin for the open directories and the
+    // copies' sources, the other half left to the host; where the open ones cannot be counted,
+    // half of the limit is taken as open.
     struct rlimit limit;
     rlim_t nSoft = getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
-    rlim_t nSpare = nSoft > 256 ? (nSoft - 256) / 3 * 2 : 0;
-    return static_cast<size_t>(std::clamp<rlim_t>(nSpare, 32, 2048));
+    nSoft = std::min<rlim_t>(nSoft, rlim_t{1} << 30);  // unlimited
+    rlim_t nOpen = OpenDescriptors(nSoft / 2);
+    rlim_t nFree = nSoft > nOpen ? nSoft - nOpen : 0;
+    rlim_t nMargin = std::min<rlim_t>(nFree / 2, 256);
+    return static_cast<size_t>(std::max<rlim_t>((nFree - nMargin) / 2, 1));
 }
 
 }  // namespace pvw

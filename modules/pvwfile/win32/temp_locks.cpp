@@ -35,7 +35,7 @@ bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code&
 }
 
 // A process's handles are not the scarce kind of descriptor that POSIX limits.
-size_t MaxLockedTemps() {
+size_t MaxHeldCopies() {
     return 2048;
 }
 

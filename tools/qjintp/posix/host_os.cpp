@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -90,6 +91,13 @@ void KeepClosedStreamsClosed() {
             close(nFile);
         }
     }
+}
+
+void AllowManyOpenFiles() {
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);  // refused: the default stays, which only costs speed
 }
 
 void IgnoreBrokenPipes() {

@@ -91,6 +91,9 @@ void EndWaitsOnSignals(bool bEnd) {
 // The runtime gives a closed standard stream no descriptor that a later file could take.
 void KeepClosedStreamsClosed() {}
 
+// A process's handles are not limited by a setting it could raise.
+void AllowManyOpenFiles() {}
+
 // Windows sends no signal for a pipe whose reader went away; the write fails instead.
 void IgnoreBrokenPipes() {}
 
