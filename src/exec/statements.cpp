@@ -1,6 +1,6 @@
 // Statement execution: the lines of Main and of the procedures, one statement per line. If
-// bodies, While passes and procedure calls run as nested blocks; built-in calls are checked,
-// traced and carried out here.
+// bodies and While loops run as nested blocks, a procedure in the block that calls it; built-in
+// calls are checked, traced and carried out here.
 //
 // Each nesting level costs a RunBlock frame and the frame of the step that opened it, so both
 // are kept small: the If and While steps, the assignments and the calls are functions of
@@ -26,6 +26,8 @@ constexpr int PUMP_MESSAGES = 3;
 // The debug prints, whose trace line is their whole effect and which have no result line.
 constexpr std::string_view DEBUG_PRINT_NUM = "DebugPrintNum";
 constexpr std::string_view DEBUG_PRINT_STR = "DebugPrintStr";
+// The error of a block or procedure call nested past MAX_NESTING levels.
+constexpr char NESTING_TOO_DEEP[] = "Nesting too deep";
 // The source name a debug print shows for a literal argument.
 constexpr char LITERAL_NAME[] = "Literal";
 // How a Null text argument is shown in a trace line.
@@ -46,20 +48,20 @@ int32_t FileLineCount(const CScriptEngine& engine) {
     engine.Raise("End", ERR_MISSING);
 }
 
+// A procedure's block, starting after its opening line. Only the check and a debugger run a
+// procedure as a block of its own; any other run takes its lines into the calling block.
+void RunProcBlock(CScriptEngine& engine, CScriptVar* pProc) {
+    engine.m_nCurLine = pProc->GetProcLine();
+    engine.RunBlock(TK_ENDPROC);
+}
+
 // A procedure's block in check mode, unless the procedure is running already.
 [[gnu::noinline]] void CheckProc(CScriptEngine& engine, CScriptVar* pProc) {
     std::vector<const CScriptVar*>& chain = engine.m_arrCheckedProcs;
     if (std::ranges::find(chain, pProc) != chain.end()) return;
     chain.push_back(pProc);
-    engine.m_nCurLine = pProc->GetProcLine();
-    engine.RunBlock(TK_ENDPROC);
+    RunProcBlock(engine, pProc);
     chain.pop_back();
-}
-
-// A procedure's block, starting after its opening line.
-void RunProcBlock(CScriptEngine& engine, CScriptVar* pProc) {
-    engine.m_nCurLine = pProc->GetProcLine();
-    engine.RunBlock(TK_ENDPROC);
 }
 
 // A procedure's block with the debugger told of the call and the return.
@@ -69,13 +71,12 @@ void RunProcBlock(CScriptEngine& engine, CScriptVar* pProc) {
     engine.m_pDebugHook->OnLeaveProc();
 }
 
+// A procedure call in check mode or with a debugger attached.
 void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
     if (engine.m_bCheckOnly) {
         CheckProc(engine, pProc);
-    } else if (engine.m_pDebugHook != nullptr) {
-        DebugProc(engine, pProc);
     } else {
-        RunProcBlock(engine, pProc);
+        DebugProc(engine, pProc);
     }
 }
 
@@ -90,7 +91,9 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
 }
 
 // A line that begins with a name: an assignment, a procedure call, a built-in or object call.
-void RunName(CScriptEngine& engine, std::string_view strName) {
+// Returns the procedure the block that read the line is to run in itself (see CallProc), or
+// null when the line has been carried out here.
+CScriptVar* RunName(CScriptEngine& engine, std::string_view strName) {
     CScriptVar* pVar = engine.FindIdent(strName);
     if (pVar == nullptr) engine.Raise(strName, ERR_UNKNOWN_IDENT);
     switch (pVar->m_nType) {
@@ -101,6 +104,7 @@ void RunName(CScriptEngine& engine, std::string_view strName) {
             engine.AssignString(pVar);
             break;
         case VAR_PROC:
+            if (!engine.m_bCheckOnly && engine.m_pDebugHook == nullptr) return pVar;
             RunProc(engine, pVar);
             break;
         case VAR_FUNC:
@@ -112,6 +116,7 @@ void RunName(CScriptEngine& engine, std::string_view strName) {
         default:
             engine.Raise(strName, ERR_INTERNAL);
     }
+    return nullptr;
 }
 
 // The condition of an If or While line: the line's text behind its keyword, which ends
@@ -239,20 +244,30 @@ bool CScriptEngine::RunMain() {
 }
 
 [[gnu::flatten]] int32_t CScriptEngine::RunBlock(int32_t nEndToken, const CWhileLoop* pLoop) {
+    // Procedures run in this block count as levels too; leaving the block leaves them.
     struct DepthGuard {
         int& nDepth;
-        explicit DepthGuard(int& n) : nDepth(++n) {}
-        ~DepthGuard() { --nDepth; }
+        const int nOuter;
+        explicit DepthGuard(int& n) : nDepth(n), nOuter(n) { ++nDepth; }
+        ~DepthGuard() { nDepth = nOuter; }
     } guard(m_nDepth);
     // A host thread with a small stack reaches its end before the depth limit: stop first. Only
     // the address of the probe is taken, never its value.
     char chProbe;
     if (m_nDepth > MAX_NESTING || reinterpret_cast<uintptr_t>(&chProbe) < m_nStackLimit)
-        Raise("Nesting too deep", ERR_BLOCK);
+        Raise(NESTING_TOO_DEEP, ERR_BLOCK);
 
     CTokenText& strToken = m_tokFirst;
     const int32_t nLines = FileLineCount(*this);
+    // The procedures called from this block that are running in it (see CallProc); while one
+    // runs, its EndProc or a Return at its own level ends it, and no loop pass ends there.
+    int32_t nCalls = 0;
+    int32_t nEnd = nEndToken;
     int32_t i = m_nCurLine;
+    const auto LeaveProc = [&] {
+        i = ReturnFromProc();
+        if (--nCalls == 0) nEnd = nEndToken;
+    };
     for (;;) {
         if (++i >= nLines) RaiseEndMissing(*this);
         m_nCurLine = i;
@@ -263,7 +278,11 @@ bool CScriptEngine::RunMain() {
         PumpMessages(PUMP_MESSAGES);
 
         const int32_t nCode = GetToken(m_szLine, strToken);
-        if (nCode == nEndToken) {
+        if (nCode == nEnd) {
+            if (nCalls > 0) {
+                LeaveProc();
+                continue;
+            }
             if (pLoop == nullptr || !NextPass(*this, *pLoop)) return i;
             i = pLoop->nLine;
             continue;
@@ -275,6 +294,10 @@ bool CScriptEngine::RunMain() {
                 ProcessDirective();
                 break;
             case TK_RETURN:
+                if (nCalls > 0) {
+                    LeaveProc();
+                    break;
+                }
                 // The caller goes on after the returned index, meets the "Return" again and
                 // ends in the same way, up to the procedure's own block.
                 if (pLoop == nullptr || !NextPass(*this, *pLoop)) return i - 1;
@@ -287,7 +310,11 @@ bool CScriptEngine::RunMain() {
                 i = RunWhile(*this, i);
                 break;
             case TK_IDENT:
-                RunName(*this, strToken);
+                if (CScriptVar* pProc = RunName(*this, strToken)) {
+                    i = CallProc(pProc, i);
+                    ++nCalls;
+                    nEnd = TK_ENDPROC;
+                }
                 break;
             case TK_INVALID:
                 Raise(strToken, ERR_INVALID_IDENT_EXEC);
@@ -295,6 +322,20 @@ bool CScriptEngine::RunMain() {
                 Raise(strToken, ERR_UNEXPECTED);
         }
     }
+}
+
+int32_t CScriptEngine::CallProc(CScriptVar* pProc, int32_t nCallLine) {
+    const int32_t nProcLine = pProc->GetProcLine();
+    if (m_nDepth >= MAX_NESTING) {
+        m_nCurLine = nProcLine;
+        Raise(NESTING_TOO_DEEP, ERR_BLOCK);
+    }
+    m_aCallLines[static_cast<size_t>(m_nDepth++)] = nCallLine;
+    return nProcLine;
+}
+
+int32_t CScriptEngine::ReturnFromProc() {
+    return m_aCallLines[static_cast<size_t>(--m_nDepth)];
 }
 
 int32_t CScriptEngine::FindBlockEnd(int32_t nEndToken) {

@@ -198,10 +198,18 @@ private:
     // Clears the run's data and flags and reports the end message.
     void EndRun() noexcept;
     void CopyLine(int32_t nLine);
-    // Nesting depth of RunBlock calls, and the lowest stack address a nested block may use
-    // (0 where the stack is not known), against scripts that would exhaust the stack.
+    // Nesting depth of RunBlock calls and the procedures run in them, and the lowest stack
+    // address a nested block may use (0 where the stack is not known), against scripts that
+    // would exhaust the stack.
     int m_nDepth = 0;
     uintptr_t m_nStackLimit = 0;
+    // A procedure called from a running block runs in that block rather than a block of its
+    // own, as one more nesting level: it starts after its opening line, which CallProc
+    // returns, and the line of the call, kept here by level, is where the block goes on when
+    // it has ended (ReturnFromProc).
+    int32_t CallProc(CScriptVar* pProc, int32_t nCallLine);
+    int32_t ReturnFromProc();
+    std::array<int32_t, MAX_NESTING> m_aCallLines;
 };
 
 // The engine of the module, used by the exports; and the engine through which records raise.
