@@ -111,10 +111,9 @@ void CScriptEngine::RegisterBuiltins() {
     }
 }
 
-int32_t CScriptEngine::ExecBuiltin(CScriptVar* pFunc, CScriptArg* pSlots, std::string& strResult) {
-    const CFuncDesc* pDesc = pFunc->GetFuncDesc();
-    if (pDesc == nullptr) return 0;
-    const int32_t nFuncId = pDesc->m_nFuncId;
+int32_t CScriptEngine::ExecBuiltin(CScriptVar* pFunc, const CFuncDesc& desc, CScriptArg* pSlots,
+                                   std::string& strResult) {
+    const int32_t nFuncId = desc.m_nFuncId;
     if (nFuncId == FUNC_DEBUG_PRINT_NUM || nFuncId == FUNC_DEBUG_PRINT_STR) return 0;
 
     CBuiltinCall call{*this, pFunc, pSlots, strResult};

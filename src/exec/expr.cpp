@@ -36,21 +36,6 @@ int32_t WrapSub(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
 
-// A built-in of the other result type or of none on the right of an assignment.
-[[noreturn, gnu::noinline, gnu::cold]] void RaiseResultType(CScriptEngine& engine,
-                                                            CScriptVar* pFunc, int32_t nRetType,
-                                                            int32_t nWanted) {
-    const std::string strName = engine.GetIdentName(pFunc);
-    if (nRetType == 0) engine.Raise(strName, ERR_VOID_ASSIGNMENT);
-    engine.Raise(strName, nWanted == VAR_NUMBER ? ERR_RETURNS_STRING : ERR_RETURNS_NUMBER);
-}
-
-// The result type a built-in must have on the right of an assignment.
-void RequireResultType(CScriptEngine& engine, CScriptVar* pFunc, int32_t nWanted) {
-    const int32_t nRetType = pFunc->GetFuncDesc()->m_nRetType;
-    if (nRetType != nWanted) RaiseResultType(engine, pFunc, nRetType, nWanted);
-}
-
 // The operator and the value token of an assignment, both read before either is checked.
 struct Assignment {
     int32_t nOperator;
@@ -161,8 +146,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
                 nValue = pSource->GetNumber();
                 break;
             case VAR_FUNC:
-                RequireResultType(*this, pSource, VAR_NUMBER);
-                nValue = CallBuiltin(pSource, strScratch);
+                nValue = CallBuiltin(pSource, strScratch, VAR_NUMBER);
                 break;
             case VAR_OBJECT:
                 nValue = CallObject(pSource, strScratch, VT_I4);
@@ -204,8 +188,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
                 break;
             }
             case VAR_FUNC:
-                RequireResultType(*this, pSource, VAR_STRING);
-                CallBuiltin(pSource, strScratch);
+                CallBuiltin(pSource, strScratch, VAR_STRING);
                 pTarget->SetString(strScratch.c_str());
                 break;
             case VAR_OBJECT:

@@ -33,12 +33,19 @@ public:
     void Reserve(size_t nEntries) {
         if (SlotsFor(nEntries) > m_aSlots.size()) Rehash(SlotsFor(nEntries));
     }
-    // Adds an entry the table has just made. A full index doubles, moving its slots by the
-    // hashes they hold.
+    // Adds an entry the table has just made, whose record is set. A full index doubles, moving
+    // its slots by the hashes they hold. A name of the script takes its first slot from a
+    // built-in or constant found there, which moves on along its run: the names a script's
+    // lines use most are found at the first slot looked at, whatever the built-ins' names hash
+    // to.
     void Add(const Entry& entry) {
         if (2 * (m_nUsed + 1) > m_aSlots.size()) Rehash(2 * m_aSlots.size());
         const uint64_t nFold = short_text::Fold(entry.first.data(), entry.first.size());
-        Place(Slot{HashFold(nFold, entry.first.size()), nFold, &entry});
+        Slot slot{HashFold(nFold, entry.first.size()), nFold, &entry};
+        Slot& home = m_aSlots[slot.nHash & Mask()];
+        if (home.pEntry != nullptr && IsScriptName(entry) && !IsScriptName(*home.pEntry))
+            std::swap(slot, home);
+        Place(slot);
         ++m_nUsed;
     }
     // Removes an entry the table is about to delete. The slots after it in its run move back
@@ -82,6 +89,10 @@ private:
     };
 
     size_t Mask() const { return m_nMask; }
+    static bool IsScriptName(const Entry& entry) {
+        const CScriptVar* pVar = entry.second.get();
+        return pVar != nullptr && pVar->m_nType != VAR_FUNC && pVar->m_nType != VAR_CONST;
+    }
     void Place(const Slot& slot) {
         const size_t nMask = Mask();
         size_t i = slot.nHash & nMask;

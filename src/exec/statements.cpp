@@ -96,10 +96,12 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
 CScriptVar* RunName(CScriptEngine& engine, std::string_view strName) {
     CScriptVar* pVar = engine.FindIdent(strName);
     if (pVar == nullptr) engine.Raise(strName, ERR_UNKNOWN_IDENT);
+    // Most lines assign a Number: decided by one test, not through the jump of the switch.
+    if (pVar->m_nType == VAR_NUMBER) {
+        engine.AssignNumber(pVar);
+        return nullptr;
+    }
     switch (pVar->m_nType) {
-        case VAR_NUMBER:
-            engine.AssignNumber(pVar);
-            break;
         case VAR_STRING:
             engine.AssignString(pVar);
             break;
@@ -200,6 +202,15 @@ void CheckArguments(CScriptEngine& engine, std::string_view name, const CFuncDes
             std::string(name) + " " + LoadResString(IDS_PARAMETER) + " " + std::to_string(k + 1),
             nCode);
     }
+}
+
+// A built-in of the other result type or of none on the right of an assignment.
+[[noreturn, gnu::noinline, gnu::cold]] void RaiseResultType(CScriptEngine& engine,
+                                                            CScriptVar* pFunc, int32_t nRetType,
+                                                            int32_t nWanted) {
+    const std::string strName = engine.GetIdentName(pFunc);
+    if (nRetType == VAR_NONE) engine.Raise(strName, ERR_VOID_ASSIGNMENT);
+    engine.Raise(strName, nWanted == VAR_NUMBER ? ERR_RETURNS_STRING : ERR_RETURNS_NUMBER);
 }
 
 // The line that shows a built-in's result: a Number as it is, a String in double quotes.
@@ -380,8 +391,11 @@ void CScriptEngine::CheckAllProcs() {
     for (CScriptVar* pProc : procs) RunProc(*this, pProc);
 }
 
-int32_t CScriptEngine::CallBuiltin(CScriptVar* pFunc, std::string& strResult) {
+int32_t CScriptEngine::CallBuiltin(CScriptVar* pFunc, std::string& strResult, int32_t nWanted) {
+    // The descriptor is read once, for the result type, the arguments and the call itself.
     const CFuncDesc* pDesc = pFunc->GetFuncDesc();
+    if (nWanted != VAR_NONE && pDesc->m_nRetType != nWanted)
+        RaiseResultType(*this, pFunc, pDesc->m_nRetType, nWanted);
     const int nParams = pDesc->m_nParams;
     if (nParams > MAX_ARGS) Raise("Too many parameters", ERR_INTERNAL);
     const std::string_view name = pFunc->Name();
@@ -393,7 +407,7 @@ int32_t CScriptEngine::CallBuiltin(CScriptVar* pFunc, std::string& strResult) {
 
     if (m_bTrace) TraceCall(name, slots.data(), nParams);
     if (m_bSimulate) return 0;
-    const int32_t nResult = ExecBuiltin(pFunc, slots.data(), strResult);
+    const int32_t nResult = ExecBuiltin(pFunc, *pDesc, slots.data(), strResult);
     if (m_bTrace && name != DEBUG_PRINT_NUM && name != DEBUG_PRINT_STR)
         TraceResult(*this, name, pDesc->m_nRetType, nResult, strResult);
     if (m_pDebugHook != nullptr)

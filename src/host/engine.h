@@ -119,8 +119,11 @@ public:
     int32_t RunBlock(int32_t nEndToken, const CWhileLoop* pLoop = nullptr);
     int32_t FindBlockEnd(int32_t nEndToken);
     void CheckAllProcs();
-    // The calls stay out of line in the assignments, whose own steps are compiled in.
-    [[gnu::noinline]] int32_t CallBuiltin(CScriptVar* pFunc, std::string& strResult);
+    // The calls stay out of line in the assignments, whose own steps are compiled in. An
+    // assignment names the result type it needs, which the built-in must have; a call whose
+    // result is dropped names none.
+    [[gnu::noinline]] int32_t CallBuiltin(CScriptVar* pFunc, std::string& strResult,
+                                          int32_t nWanted = VAR_NONE);
     void TraceCall(std::string_view name, const CScriptArg* pSlots, int nCount);
 
     // --- automation objects
@@ -129,7 +132,9 @@ public:
 
     // --- built-ins
     void RegisterBuiltins();
-    int32_t ExecBuiltin(CScriptVar* pFunc, CScriptArg* pSlots, std::string& strResult);
+    // Carries out the built-in of the record, whose descriptor the caller has read.
+    int32_t ExecBuiltin(CScriptVar* pFunc, const CFuncDesc& desc, CScriptArg* pSlots,
+                        std::string& strResult);
 
     // Members, in the order of the run state they describe.
     int32_t m_nCurLine = 0;

@@ -28,8 +28,8 @@ constexpr TokenEntry s_aTokens[] = {
     {"Proc", TK_PROC},
     {"If", TK_IF},
     {"While", TK_WHILE},
+    {"EndProc", TK_ENDPROC},  // before EndMain, of the same length: every call ends on it
     {"EndMain", TK_ENDMAIN},
-    {"EndProc", TK_ENDPROC},
     {"EndIf", TK_ENDIF},
     {"EndWhile", TK_ENDWHILE},
     {"Declare", TK_DECLARE},

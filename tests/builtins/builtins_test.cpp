@@ -48,8 +48,9 @@ protected:
             }
         }
         BuiltinResult result{0, {}};
+        CScriptVar* pFunc = m_engine.FindIdent(pszName);
         result.nResult =
-            m_engine.ExecBuiltin(m_engine.FindIdent(pszName), aSlots, result.strResult);
+            m_engine.ExecBuiltin(pFunc, *pFunc->GetFuncDesc(), aSlots, result.strResult);
         return result;
     }
 
