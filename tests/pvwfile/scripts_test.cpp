@@ -1,6 +1,7 @@
 // Scripts that drive the library through qjintp: the host's cancel, and the backup example,
 // on real trees.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,11 +13,14 @@ namespace {
 
 class ScriptTest : public CTreeTest {
 protected:
-    // Starts qjintp on the script text in the test's folder.
-    pid_t Start(const std::string& strScript, const std::string& strParams) {
+    // Starts qjintp on the script text in the test's folder, with at most nMaxFds descriptors
+    // when given (a copy then holds only a few files between its flushes).
+    pid_t Start(const std::string& strScript, const std::string& strParams, rlim_t nMaxFds = 0) {
         Write(m_root / "t.scr", strScript);
         pid_t pid = fork();
         if (pid == 0) {
+            const rlimit limit = {nMaxFds, nMaxFds};
+            if (nMaxFds != 0) setrlimit(RLIMIT_NOFILE, &limit);
             setenv("QJ_TRACE", (m_root / "trace").c_str(), 1);
             setenv("QJ_LOG", (m_root / "log").c_str(), 1);
             if (chdir(m_root.c_str()) == 0)
@@ -38,7 +42,8 @@ protected:
 
 // Ctrl-C reaches a running copy: it starts no further file and ends with -4, the copies it
 // had made put in place complete, and the run ends at its next line. The library's lines go to a
-// pipe of one page that is read only once the cancel has come, so the copy is still running then.
+// pipe of one page that is read only once the cancel has come; with few descriptors the copy
+// reports its first files long before its last, so it is still running then.
 // The time limit cancels through the same call as Ctrl-C; the command line's tests pin that it
 // cancels a run.
 TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
@@ -51,7 +56,7 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
     const pid_t pid = Start(
         "Declare\nNumber n = 0\nEndDeclare\nMain\nPVWSetNotifyWindow(" + std::to_string(fds[1]) +
             ")\nn = PVWCopy(Param1, Param2, 1, Null)\nDebugPrintNum(n)\nEndMain\n",
-        "\"src\" \"dst\"");
+        "\"src\" \"dst\"", 64);
     close(fds[1]);
     char szBuf[4096];
     ASSERT_EQ(read(fds[0], szBuf, 1), 1);  // the copy is under way
@@ -68,7 +73,7 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
         EXPECT_EQ(strContent, "x") << strName;
         ++nCopied;
     }
-    EXPECT_LT(nCopied, kFiles);  // the copies held when the cancel came, not the tree
+    EXPECT_LT(nCopied, kFiles / 2);
     EXPECT_EQ(Temporaries(Dst()), "");
 }
 
