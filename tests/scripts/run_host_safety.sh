@@ -78,4 +78,10 @@ status=$?
 printf 'Main\np\nEndMain\nProc p\np\nEndProc\n' >recursion.scr
 (ulimit -s 64 && exec "$qjintp" recursion.scr >/dev/null 2>err)
 check "recursion on a 64 KB stack" 1 $? "'Nesting too deep' - Block error" err
+# A program that a script starts gets the descriptor limit qjintp was started with, not the
+# raised one qjintp copies with.
+printf 'Declare\nNumber n = 0\nString out = ""\nEndDeclare\nMain\n%s\nDebugPrintStr(out)\nEndMain\n' \
+  "n = ActRun(0, \"sh\", \"-c 'ulimit -Sn'\", Null, 1, out, 5000)" >limit.scr
+(ulimit -Sn 200 && exec "$qjintp" limit.scr >out 2>err)
+check "descriptor limit of a started program" 0 $? 'out = "200"' out
 exit $fail

@@ -30,7 +30,8 @@ void KeepClosedStreamsClosed();
 
 // Lets the process open as many files as the system allows it, not the lower default: the
 // file library keeps a copy open until it is on the disk, and commits more copies at once (with
-// fewer flushes) the more descriptors it may hold.
+// fewer flushes) the more descriptors it may hold. Programs that a script starts get the limit
+// qjintp was started with.
 void AllowManyOpenFiles();
 
 // A reader of the output that goes away must not end the process.

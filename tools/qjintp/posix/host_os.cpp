@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -93,11 +94,29 @@ void KeepClosedStreamsClosed() {
     }
 }
 
+namespace {
+
+rlim_t g_nOpenFilesAtStart;
+
+// Runs in a child between fork and execve: only calls that are safe there.
+void RestoreOpenFilesLimit() {
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+    limit.rlim_cur = g_nOpenFilesAtStart;
+    setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+}  // namespace
+
 void AllowManyOpenFiles() {
     struct rlimit limit;
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+    g_nOpenFilesAtStart = limit.rlim_cur;
     limit.rlim_cur = limit.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limit);  // refused: the default stays, which only costs speed
+    // Refused: the default stays, which only costs speed. Programs a script starts get the
+    // limit qjintp was started with: some close every descriptor up to it, or use select().
+    if (setrlimit(RLIMIT_NOFILE, &limit) == 0)
+        pthread_atfork(nullptr, nullptr, RestoreOpenFilesLimit);
 }
 
 void IgnoreBrokenPipes() {
