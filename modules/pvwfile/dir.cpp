@@ -147,6 +147,12 @@ CDir::CHeld CDir::Hold(std::error_code& ec, std::vector<CDir*>* pMade) {
     return CHeld(this);
 }
 
+CMadeFileFacts CDir::MadeFileFacts(const CHeld& held) {
+    std::lock_guard<std::mutex> guard(g_openLock);
+    if (!m_madeFiles.bKnown) ReadMadeFileFacts(held.Get(), m_madeFiles);
+    return m_madeFiles;
+}
+
 bool CDir::List(std::vector<CEntry>& arrEntries, std::error_code& ec) {
     CHeld held = Hold(ec);
     return held && ListDirectory(held.Get(), arrEntries, ec);

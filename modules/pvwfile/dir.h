@@ -57,6 +57,10 @@ public:
     // exist yet are made, open to their owner only, and added to pMade.
     CHeld Hold(std::error_code& ec, std::vector<CDir*>* pMade = nullptr);
 
+    // What a file made in the directory is given unasked, read through held (this directory,
+    // held) at the first call.
+    CMadeFileFacts MadeFileFacts(const CHeld& held);
+
     // The entries of the directory, as ListDirectory gives them.
     bool List(std::vector<CEntry>& arrEntries, std::error_code& ec);
 
@@ -89,6 +93,7 @@ private:
     CIdentity m_id;
     bool m_bKnown = false;  // m_id is set
     int m_nHolds = 0;
+    CMadeFileFacts m_madeFiles;
     std::list<CDir*>::iterator m_itOpen;
 };
 

@@ -62,8 +62,9 @@ bool CopyOne(const CStep& step, const std::string& strTemp, bool& bUnnamed,
     // A file new to the target may be written without a name, so that nothing is left to
     // sweep should the copy be cut short.
     bUnnamed = step.bNewTarget;
-    return CopyFileData(source.Get(), step.strSourceName, target.Get(), strTemp, bUnnamed,
-                        pfnProgress, copied, lock, ec);
+    return CopyFileData(source.Get(), step.strSourceName, target.Get(),
+                        step.targetDir->MadeFileFacts(target), strTemp, bUnnamed, pfnProgress,
+                        copied, lock, ec);
 }
 
 // Whether the source is gone since the walk.

@@ -66,6 +66,18 @@ bool MakeDirAt(DirHandle dir, const std::string& strName, std::error_code& ec);
 // it opens).
 bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec);
 
+// What a file made inside a directory is given without being asked, the same for every file
+// made there: its owner and group (the directory's group where it is set-group-ID), and whether
+// a default ACL of the directory gives it an ACL. Read once per directory, so that a copy
+// changes only what differs from its source (each change is a write to the file system's
+// journal). bKnown false: nothing is known, and a copy sets everything (Windows).
+struct CMadeFileFacts {
+    bool bKnown = false;
+    std::uint32_t nUid = 0, nGid = 0;
+    bool bDefaultAcl = true;
+};
+void ReadMadeFileFacts(DirHandle dir, CMadeFileFacts& made);
+
 // Creates strTemp inside tempDir (it must not exist, and is never reached through a link) with
 // the data, permissions and modification time of the regular file strSource of sourceDir.
 // Where both file systems hold them, the copy also keeps the source's holes (the ranges never
@@ -78,11 +90,14 @@ bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec);
 // without a name, for a target that does not exist yet, and on return whether it was: POSIX
 // writes it so (O_TMPFILE) where the file system can, and a copy cut short then leaves nothing
 // behind; Windows never does.
+// made says what a file made in tempDir is given unasked (see ReadMadeFileFacts): what it
+// has already is not set again.
 using ProgressFn = std::function<void(std::uint64_t)>;
 using TempLock = std::intptr_t;
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
-                  const std::string& strTemp, bool& bUnnamed, const ProgressFn& pfnProgress,
-                  CEntry& copied, TempLock& lock, std::error_code& ec);
+                  const CMadeFileFacts& made, const std::string& strTemp, bool& bUnnamed,
+                  const ProgressFn& pfnProgress, CEntry& copied, TempLock& lock,
+                  std::error_code& ec);
 
 // Puts the copy CopyFileData wrote in tempDir under strName there, replacing what has that
 // name. A named copy is renamed (as ReplaceEntryAt does). An unnamed one is given the name

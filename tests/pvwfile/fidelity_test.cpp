@@ -192,3 +192,33 @@ TEST_F(FidelityTest, ATargetWithoutExtendedAttributesIsSaidOnceAndFailsNothing) 
     EXPECT_NE(nAt, std::string::npos) << strNotes;
     EXPECT_EQ(strNotes.find("kept no extended attributes", nAt + 1), std::string::npos) << strNotes;
 }
+
+// A folder of the target can give a file made in it an ACL (its default ACL) or a group (its
+// set-group-ID bit) that the source lacks: the copy loses them again.
+TEST_F(FidelityTest, WhatATargetFolderGivesANewFileIsTakenAway) {
+    const struct {
+        const char* pszWhat;
+        MakeFn fnMakeFolder;  // on the target's folder
+        KeptFn fnKept;
+    } rows[] = {
+        {"default ACL", [](auto& d) { return SetXattr(d, "system.posix_acl_default", Acl()); },
+         [](auto&, auto& d) { return Xattr(d / "f", "system.posix_acl_access") == "<none>"; }},
+        {"set-group-ID group",
+         [](auto& d) {
+             return kRootOnly +
+                    (chown(d.c_str(), 0, 5678) || chmod(d.c_str(), 02755) ? "chown" : "");
+         },
+         [](auto& s, auto& d) { return St(d / "f").st_gid == St(s / "f").st_gid; }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pszWhat);
+        Remake({{"d/f", "1"}}, {{"d", "<dir>"}});
+        std::string strSkip = row.fnMakeFolder(Dst() / "d");
+        if (!strSkip.empty()) {
+            std::cout << "skipped: " << strSkip << "\n";
+            continue;
+        }
+        EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), 1);
+        EXPECT_TRUE(row.fnKept(Src() / "d", Dst() / "d"));
+    }
+}

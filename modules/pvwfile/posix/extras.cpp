@@ -28,9 +28,16 @@ constexpr size_t kXattrMax = size_t{64} << 10;
 
 using Xattrs = std::map<std::string, std::string>;
 
+// The process's effective user, read once: a library that changed it under a running copy
+// would change what the copy may keep.
+uid_t EffectiveUser() {
+    static const uid_t s_nUid = geteuid();
+    return s_nUid;
+}
+
 bool Carried(std::string_view name) {
     if (name.starts_with("user.") || name == kAccessAcl || name == kDefaultAcl) return true;
-    return geteuid() == 0 && (name.starts_with("security.") || name.starts_with("trusted."));
+    return EffectiveUser() == 0 && (name.starts_with("security.") || name.starts_with("trusted."));
 }
 
 bool IsAcl(std::string_view name) {
@@ -80,7 +87,9 @@ bool ReadXattrs(const CXattrFile& file, Xattrs& xattrs) {
     return true;
 }
 
-bool WriteXattrs(const Xattrs& xattrs, int nOut, bool bDir, unsigned& nNotKept) {
+// bMayHaveAcl: the copy may have been given an ACL when it was made, which it must lose
+// unless its source has one.
+bool WriteXattrs(const Xattrs& xattrs, int nOut, bool bDir, bool bMayHaveAcl, unsigned& nNotKept) {
     for (const auto& [strName, strValue] : xattrs) {
         if (fsetxattr(nOut, strName.c_str(), strValue.data(), strValue.size(), 0) == 0) continue;
         if (!NotHeld(errno)) return false;
@@ -89,7 +98,7 @@ bool WriteXattrs(const Xattrs& xattrs, int nOut, bool bDir, unsigned& nNotKept) 
     // The copy has only the source's ACLs, not those its folder's default ACL gave it; only a
     // directory has a default ACL of its own.
     for (const char* pszAcl : {kAccessAcl, kDefaultAcl}) {
-        if (!xattrs.contains(pszAcl) && (bDir || pszAcl == kAccessAcl) &&
+        if (bMayHaveAcl && !xattrs.contains(pszAcl) && (bDir || pszAcl == kAccessAcl) &&
             fremovexattr(nOut, pszAcl) != 0 && errno != ENODATA && !NotHeld(errno)) {
             return false;
         }
@@ -99,8 +108,19 @@ bool WriteXattrs(const Xattrs& xattrs, int nOut, bool bDir, unsigned& nNotKept) 
 
 }  // namespace
 
+void ReadMadeFileFacts(DirHandle dir, CMadeFileFacts& made) {
+    struct stat st;
+    if (fstat(static_cast<int>(dir), &st) != 0) return;  // not known: everything is set
+    made.nUid = EffectiveUser();
+    made.nGid = (st.st_mode & S_ISGID) != 0 ? st.st_gid : getegid();
+    // Where it cannot be read, a file made there is taken to have gained an ACL.
+    made.bDefaultAcl = fgetxattr(static_cast<int>(dir), kDefaultAcl, nullptr, 0) >= 0 ||
+                       (errno != ENODATA && !NotHeld(errno));
+    made.bKnown = true;
+}
+
 bool KeepOwnerAt(int nDir, const char* pszName, const struct stat& st, unsigned& nNotKept) {
-    if (geteuid() != 0) return true;  // only root may give a file away
+    if (EffectiveUser() != 0) return true;  // only root may give a file away
     int nFlags = *pszName == '\0' ? AT_EMPTY_PATH : AT_SYMLINK_NOFOLLOW;
     if (fchownat(nDir, pszName, st.st_uid, st.st_gid, nFlags) == 0) return true;
     // A file system without owners (FAT), or one that maps root to nobody (NFS), refuses.
@@ -109,17 +129,21 @@ bool KeepOwnerAt(int nDir, const char* pszName, const struct stat& st, unsigned&
     return true;
 }
 
-bool KeepExtras(int nIn, const struct stat& st, int nOut, unsigned& nNotKept) {
+bool KeepExtras(int nIn, const struct stat& st, int nOut, const CMadeFileFacts& made,
+                unsigned& nNotKept) {
     Xattrs xattrs;
-    return KeepOwnerAt(nOut, "", st, nNotKept) && ReadXattrs(CXattrFile(nIn), xattrs) &&
-           WriteXattrs(xattrs, nOut, S_ISDIR(st.st_mode), nNotKept);
+    bool bOwned = made.bKnown && st.st_uid == made.nUid && st.st_gid == made.nGid;
+    return (bOwned || KeepOwnerAt(nOut, "", st, nNotKept)) && ReadXattrs(CXattrFile(nIn), xattrs) &&
+           WriteXattrs(xattrs, nOut, S_ISDIR(st.st_mode), !made.bKnown || made.bDefaultAcl,
+                       nNotKept);
 }
 
 bool KeepDirExtras(DirHandle sourceDir, DirHandle dir, std::error_code& ec) {
     struct stat st;
     unsigned nNotKept = 0;  // said for the files copied, not again for each directory
     if (fstat(static_cast<int>(sourceDir), &st) == 0 &&
-        KeepExtras(static_cast<int>(sourceDir), st, static_cast<int>(dir), nNotKept)) {
+        KeepExtras(static_cast<int>(sourceDir), st, static_cast<int>(dir), CMadeFileFacts(),
+                   nNotKept)) {
         return true;
     }
     ec = LastError();

@@ -107,12 +107,12 @@ bool HasHoles(const struct stat& st) {
     return static_cast<std::uint64_t>(st.st_blocks) * 512 < static_cast<std::uint64_t>(st.st_size);
 }
 
-bool CopyOpenFile(int nIn, const struct stat& st, int nOut, const ProgressFn& pfnProgress,
-                  unsigned& nNotKept) {
+bool CopyOpenFile(int nIn, const struct stat& st, int nOut, const CMadeFileFacts& made,
+                  const ProgressFn& pfnProgress, unsigned& nNotKept) {
     auto nSize = static_cast<std::uint64_t>(st.st_size);
     if (!(HasHoles(st) ? CopySparseData(nIn, nOut, nSize, pfnProgress)
                        : CopyData(nIn, nOut, 0, nSize, pfnProgress)) ||
-        !KeepExtras(nIn, st, nOut, nNotKept) || fchmod(nOut, st.st_mode & 07777) != 0) {
+        !KeepExtras(nIn, st, nOut, made, nNotKept) || fchmod(nOut, st.st_mode & 07777) != 0) {
         return false;
     }
     struct timespec times[2] = {st.st_atim, st.st_mtim};
@@ -165,8 +165,9 @@ bool LinkUnnamed(int nFd, int nDir, const std::string& strName) {
 }  // namespace
 
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
-                  const std::string& strTemp, bool& bUnnamed, const ProgressFn& pfnProgress,
-                  CEntry& copied, TempLock& lock, std::error_code& ec) {
+                  const CMadeFileFacts& made, const std::string& strTemp, bool& bUnnamed,
+                  const ProgressFn& pfnProgress, CEntry& copied, TempLock& lock,
+                  std::error_code& ec) {
     // Non-blocking, so that a FIFO put in the file's place since the walk cannot hang us.
     CFd in(::openat(static_cast<int>(sourceDir), strSource.c_str(),
                     O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
@@ -190,7 +191,7 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
     // unnamed copy needs none: nobody else can reach it.
     struct stat after;
     if ((bUnnamed || flock(out.Get(), LOCK_SH) == 0) &&
-        CopyOpenFile(in.Get(), st, out.Get(), pfnProgress, copied.nNotKept) &&
+        CopyOpenFile(in.Get(), st, out.Get(), made, pfnProgress, copied.nNotKept) &&
         fstat(in.Get(), &after) == 0) {
         if (SameState(st, after)) {
             FillCopied(after, strSource, copied);

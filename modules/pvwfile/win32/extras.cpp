@@ -9,6 +9,8 @@
 
 namespace pvw {
 
+void ReadMadeFileFacts(DirHandle, CMadeFileFacts&) {}  // a copy keeps no owner or ACL here
+
 bool KeepDirExtras(DirHandle, DirHandle, std::error_code&) {
     return true;
 }

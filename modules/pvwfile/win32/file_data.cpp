@@ -76,8 +76,9 @@ bool CopyData(HANDLE hIn, HANDLE hOut, const ProgressFn& pfnProgress, std::error
 }
 
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
-                  const std::string& strTemp, bool& bUnnamed, const ProgressFn& pfnProgress,
-                  CEntry& copied, TempLock& lock, std::error_code& ec) {
+                  const CMadeFileFacts&, const std::string& strTemp, bool& bUnnamed,
+                  const ProgressFn& pfnProgress, CEntry& copied, TempLock& lock,
+                  std::error_code& ec) {
     bUnnamed = false;  // every copy is written under its temporary name here
     std::wstring strSourcePath = ChildPath(sourceDir, strSource);
     std::wstring strTempPath = ChildPath(tempDir, strTemp);
