@@ -3,6 +3,8 @@
 
 #include <mutex>
 
+#include "temp_names.h"
+
 namespace pvw {
 
 namespace {
@@ -34,6 +36,7 @@ CDir::~CDir() {
     {
         std::lock_guard<std::mutex> guard(g_openLock);
         CloseLocked();
+        ReleaseTemp(m_tempLock);  // one never renamed is removed by the next sweep
     }
     // Parents are let go one by one, not by a chain of destructors as deep as the tree.
     DirPtr pParent = std::move(m_pParent);
@@ -102,12 +105,12 @@ bool CDir::OpenOne(std::error_code& ec, std::vector<CDir*>* pMade) {
             pMade->push_back(this);
             if (!OpenRootDir(path, handle, ec)) return false;
         }
-    } else if (!OpenChildDir(m_pParent->m_handle, m_strName, handle, ec)) {
+    } else if (!OpenChildDir(m_pParent->m_handle, NameOnDisk(), handle, ec)) {
         if (pMade == nullptr || ec != std::errc::no_such_file_or_directory) return false;
         ec.clear();
-        if (!MakeDirAt(m_pParent->m_handle, m_strName, ec)) return false;
+        if (!MakeOne(ec)) return false;
         pMade->push_back(this);
-        if (!OpenChildDir(m_pParent->m_handle, m_strName, handle, ec)) return false;
+        if (!OpenChildDir(m_pParent->m_handle, NameOnDisk(), handle, ec)) return false;
     }
     CIdentity id;
     if (!DirIdentity(handle, id, ec) || (m_bKnown && id != m_id)) {
@@ -121,6 +124,68 @@ bool CDir::OpenOne(std::error_code& ec, std::vector<CDir*>* pMade) {
     g_open.push_front(this);
     m_itOpen = g_open.begin();
     return true;
+}
+
+bool CDir::MakeOne(std::error_code& ec) {
+    DirHandle parent = m_pParent->m_handle;
+    if (m_bWriteWhole) {
+        std::string strTemp = TempNameFor(m_strName);
+        if (MakeLockedTempDir(parent, strTemp, m_tempLock, ec)) {
+            m_strTempName = strTemp;
+            m_bOpenWhole = true;
+            return true;
+        }
+        if (ec != std::errc::not_supported) return false;
+        ec.clear();
+    }
+    return MakeDirAt(parent, m_strName, ec);
+}
+
+bool CDir::WrittenWhole() const {
+    std::lock_guard<std::mutex> guard(g_openLock);
+    return m_bOpenWhole;
+}
+
+void CDir::CloseWhole() {
+    std::lock_guard<std::mutex> guard(g_openLock);
+    m_bOpenWhole = false;
+}
+
+bool CDir::PlaceWhole(std::error_code& ec) {
+    CHeld parent = m_pParent->Hold(ec);
+    std::lock_guard<std::mutex> guard(g_openLock);
+    if (!parent || !ReplaceEntryAt(parent.Get(), m_strTempName, parent.Get(), m_strName, ec)) {
+        return false;
+    }
+    m_strTempName.clear();
+    ReleaseTemp(m_tempLock);
+    m_tempLock = -1;
+    return true;
+}
+
+void CDir::RemoveWhole() {
+    std::error_code ec;
+    CHeld parent = m_pParent->Hold(ec);
+    std::lock_guard<std::mutex> guard(g_openLock);
+    if (m_strTempName.empty()) return;
+    ReleaseTemp(m_tempLock);
+    m_tempLock = -1;
+    // Left for the next sweep when it cannot be removed now.
+    if (parent) RemoveStaleTemp(parent.Get(), m_strTempName, ec);
+    m_strTempName.clear();
+    m_bOpenWhole = false;
+    m_bHasModel = false;
+}
+
+bool CDir::TakeModel(bool bExtras, std::error_code& ec) {
+    if (!m_bHasModel) return true;
+    CHeld held = Hold(ec);
+    if (!held) return false;
+    if (bExtras && m_modelDir) {
+        CHeld source = m_modelDir->Hold(ec);
+        if (!source || !KeepDirExtras(source.Get(), held.Get(), ec)) return false;
+    }
+    return SetDirModeAndTime(held.Get(), m_model, ec);
 }
 
 CDir::CHeld CDir::Hold(std::error_code& ec, std::vector<CDir*>* pMade) {

@@ -57,6 +57,23 @@ public:
     // exist yet are made, open to their owner only, and added to pMade.
     CHeld Hold(std::error_code& ec, std::vector<CDir*>* pMade = nullptr);
 
+    // A folder written whole: made under a temporary name and locked (see MakeLockedTempDir),
+    // its files written under their own names inside it, and renamed into place once they are
+    // on the disk. Asked before it is made; where the system cannot, it is made as any other.
+    void WriteWhole() { m_bWriteWhole = true; }
+    // Whether it was made so and its files still go inside it under their own names.
+    bool WrittenWhole() const;
+    // No more files go inside it: it waits to be renamed into place.
+    void CloseWhole();
+    // Renames it into place and lets go of its lock.
+    bool PlaceWhole(std::error_code& ec);
+    // Removes it, with the files written inside it; nothing is left to finish of it.
+    void RemoveWhole();
+
+    // Gives the directory its model's permissions and time and, with bExtras, its owner and
+    // extended attributes (before the permissions, which settle its ACL).
+    bool TakeModel(bool bExtras, std::error_code& ec);
+
     // What a file made in the directory is given unasked, read through held (this directory,
     // held) at the first call.
     CMadeFileFacts MadeFileFacts(const CHeld& held);
@@ -72,7 +89,6 @@ public:
         m_bHasModel = true;
     }
     const CEntry* Model() const { return m_bHasModel ? &m_model : nullptr; }
-    const DirPtr& ModelDir() const { return m_modelDir; }
 
 private:
     CDir(DirPtr pParent, const std::string& strName, const Path& rootPath)
@@ -80,6 +96,11 @@ private:
     // The directories from the root down to this one.
     std::vector<const CDir*> Chain() const;
     bool OpenOne(std::error_code& ec, std::vector<CDir*>* pMade);
+    bool MakeOne(std::error_code& ec);
+    // Its name in its parent: the temporary one while it is written whole.
+    const std::string& NameOnDisk() const {
+        return m_strTempName.empty() ? m_strName : m_strTempName;
+    }
     void CloseLocked();
 
     DirPtr m_pParent;  // null for a root
@@ -94,6 +115,10 @@ private:
     bool m_bKnown = false;  // m_id is set
     int m_nHolds = 0;
     CMadeFileFacts m_madeFiles;
+    bool m_bWriteWhole = false;
+    bool m_bOpenWhole = false;  // made under m_strTempName, and its files still go inside it
+    std::string m_strTempName;  // while it is written whole
+    TempLock m_tempLock = -1;
     std::list<CDir*>::iterator m_itOpen;
 };
 

@@ -50,7 +50,7 @@ bool Ready(const std::future<void>& future) {
     return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
-bool CopyOne(const CStep& step, const std::string& strTemp, bool& bUnnamed,
+bool CopyOne(const CStep& step, const std::string& strTemp, bool bInPlace, bool& bUnnamed,
              const ProgressFn& pfnProgress, CEntry& copied, TempLock& lock, std::error_code& ec) {
     CDir::CHeld source = step.sourceDir->Hold(ec);
     CDir::CHeld target = source ? step.targetDir->Hold(ec) : CDir::CHeld();
@@ -59,12 +59,16 @@ bool CopyOne(const CStep& step, const std::string& strTemp, bool& bUnnamed,
         copied = step.entry;
         return CopyLink(source.Get(), step.strSourceName, target.Get(), strTemp, ec);
     }
+    CMadeFileFacts made = step.targetDir->MadeFileFacts(target);
+    if (bInPlace) {
+        return CopyFileInto(source.Get(), step.strSourceName, target.Get(), made,
+                            step.strTargetName, pfnProgress, copied, ec);
+    }
     // A file new to the target may be written without a name, so that nothing is left to
     // sweep should the copy be cut short.
     bUnnamed = step.bNewTarget;
-    return CopyFileData(source.Get(), step.strSourceName, target.Get(),
-                        step.targetDir->MadeFileFacts(target), strTemp, bUnnamed, pfnProgress,
-                        copied, lock, ec);
+    return CopyFileData(source.Get(), step.strSourceName, target.Get(), made, strTemp, bUnnamed,
+                        pfnProgress, copied, lock, ec);
 }
 
 // Whether the source is gone since the walk.
@@ -86,8 +90,8 @@ void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
     try {
         // A source written to while it was read is read once more; a second change gives up.
         auto copyOne = [&] {
-            return CopyOne(pending.step, pending.strTemp, pending.bUnnamed, pfnProgress,
-                           pending.copied, pending.lock, ec);
+            return CopyOne(pending.step, pending.strTemp, pending.bInPlace, pending.bUnnamed,
+                           pfnProgress, pending.copied, pending.lock, ec);
         };
         if (copyOne() || (ec == LibError(ELibError::SourceChanged) && copyOne())) {
             return;
@@ -105,6 +109,7 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
     if (m_flush.valid() && Ready(m_flush) && !FinishFlush()) return false;
     m_arrPending.push_back({step, TempNameFor(step.strTargetName), pszWhat, bRemoveSource});
     CPending& pending = m_arrPending.back();
+    pending.bInPlace = step.entry.eKind == EKind::File && step.targetDir->WrittenWhole();
     pending.linkTo = m_hardLinks.FirstCopy(step);
     if (pending.linkTo) {
         // Nothing to copy: the name is linked to the first copy when the batch is put in place.
@@ -137,9 +142,16 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
     return bGoOn;
 }
 
+void CFileCopier::PlaceWhole(const DirPtr& dir) {
+    dir->CloseWhole();
+    m_arrPending.push_back({CStep{}, std::string(), nullptr, false});
+    m_arrPending.back().wholeDir = dir;
+}
+
 bool CFileCopier::Collect(size_t nRunning) {
     for (; m_nCollected < m_arrPending.size(); ++m_nCollected) {
         CPending& pending = m_arrPending[m_nCollected];
+        if (pending.wholeDir) continue;
         if (pending.copying.valid()) {
             if (m_arrPending.size() - m_nCollected <= nRunning && !Ready(pending.copying)) {
                 return true;
@@ -152,7 +164,7 @@ bool CFileCopier::Collect(size_t nRunning) {
             m_job.Progress().FileDone(pending.linkTo ? 0 : pending.copied.nSize);
         } else if (!pending.bVanished && !m_job.Settings().bIgnoreErrors) {
             Discard(++m_nCollected);
-            CommitCollected();
+            CommitCollected(true);
             return false;
         }
     }
@@ -193,6 +205,10 @@ void CFileCopier::Discard(size_t nFrom) {
     for (size_t i = nFrom; i < m_arrPending.size(); ++i) {
         CPending& pending = m_arrPending[i];
         if (pending.copying.valid()) pending.copying.wait();
+        if (pending.wholeDir || pending.bInPlace) {
+            (pending.wholeDir ? pending.wholeDir : pending.step.targetDir)->RemoveWhole();
+            continue;
+        }
         if (pending.ecCopy) continue;
         std::error_code ecIgnored;
         CDir::CHeld dir = pending.step.targetDir->Hold(ecIgnored);
@@ -203,14 +219,54 @@ void CFileCopier::Discard(size_t nFrom) {
                        m_arrPending.end());
 }
 
-bool CFileCopier::CommitCollected() {
+bool CFileCopier::CommitCollected(bool bStopping) {
     bool bGoOn = FinishFlush();
+    EndWholeFolder(bStopping);
     if (m_arrPending.empty()) return bGoOn;
     StartFlush(m_arrPending.size());
     return FinishFlush() && bGoOn;
 }
 
+void CFileCopier::EndWholeFolder(bool bStopping) {
+    size_t nFirst = Complete(m_arrPending.size());
+    if (nFirst == m_arrPending.size()) return;
+    DirPtr dir = m_arrPending[nFirst].step.targetDir;
+    if (!bStopping) {
+        PlaceWhole(dir);
+        m_nCollected = m_arrPending.size();  // the folder's entry waits for nothing
+        return;
+    }
+    dir->RemoveWhole();
+    // Of its files only the failures are reported: nothing of it is kept.
+    std::deque<CPending> arrFailed;
+    for (size_t i = nFirst; i < m_arrPending.size(); ++i) {
+        CPending& pending = m_arrPending[i];
+        m_nPendingBytes -= pending.step.entry.nSize;
+        if (!pending.ecCopy) continue;
+        pending.bInPlace = false;
+        arrFailed.push_back(std::move(pending));
+    }
+    m_arrPending.erase(m_arrPending.begin() + static_cast<std::ptrdiff_t>(nFirst),
+                       m_arrPending.end());
+    for (CPending& pending : arrFailed) {
+        m_nPendingBytes += pending.step.entry.nSize;
+        m_arrPending.push_back(std::move(pending));
+    }
+    m_nCollected = m_arrPending.size();
+}
+
+size_t CFileCopier::Complete(size_t nFiles) const {
+    // A folder's files come one after the other, its entry last.
+    size_t nComplete = nFiles;
+    for (size_t i = nFiles; i > 0 && !m_arrPending[i - 1].wholeDir; --i) {
+        if (m_arrPending[i - 1].bInPlace) nComplete = i - 1;
+    }
+    return nComplete;
+}
+
 void CFileCopier::StartFlush(size_t nFiles) {
+    nFiles = Complete(nFiles);
+    if (nFiles == 0) return;
     // The copies after them may still be written by the pool, in place.
     auto itEnd = m_arrPending.begin() + static_cast<std::ptrdiff_t>(nFiles);
     m_arrFlushing.assign(std::make_move_iterator(m_arrPending.begin()),
@@ -253,7 +309,13 @@ void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
     std::vector<DirHandle> arrDirs;
     std::set<std::uint64_t> devices;
     std::error_code ecFlush;
-    for (const CPending& pending : arrBatch) {
+    for (CPending& pending : arrBatch) {
+        // A folder written whole takes its source's attributes once its files are written,
+        // before the flush, which covers them too.
+        if (pending.wholeDir) {
+            pending.wholeDir->TakeModel(true, pending.ecModel);
+            continue;
+        }
         if (!devices.insert(pending.step.targetDir->Identity().nDev).second) continue;
         arrHeld.push_back(pending.step.targetDir->Hold(ecFlush));
         if (!arrHeld.back()) break;
@@ -261,6 +323,7 @@ void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
     }
     bool bFlushed = !ecFlush && FlushWrites(arrDirs, ecFlush);
     arrHeld.clear();
+    PlaceWholeFolders(arrBatch, bFlushed, ecFlush);
     // The copies are put in place by the pool, a few at a time, ahead of the copies waiting for
     // it; a further name of a file last, since its first copy may be in this batch.
     std::vector<std::future<void>> arrPlacing;
@@ -287,7 +350,8 @@ void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
 
 // Renames or links the copy into place, or removes it, keeping the failure for the report.
 void CFileCopier::Place(CPending& pending, bool bFlushed, const std::error_code& ecFlush) {
-    if (pending.ecCopy) return;  // nothing was written
+    // Nothing was written, or it went into place with its folder.
+    if (pending.ecCopy || pending.bInPlace || pending.wholeDir) return;
     std::error_code ecIgnored;
     CDir::CHeld dir = pending.step.targetDir->Hold(pending.ecWrite);
     if (!bFlushed) {
@@ -301,6 +365,26 @@ void CFileCopier::Place(CPending& pending, bool bFlushed, const std::error_code&
     }
     if (dir) RemoveFileAt(dir.Get(), pending.strTemp, ecIgnored);
     ReleaseTemp(pending.lock);
+}
+
+// Each folder written whole is renamed into place, or removed, and the files written inside
+// it, just before it, share its fate.
+void CFileCopier::PlaceWholeFolders(std::deque<CPending>& arrBatch, bool bFlushed,
+                                    const std::error_code& ecFlush) {
+    const std::error_code* pecFolder = nullptr;
+    for (auto it = arrBatch.rbegin(); it != arrBatch.rend(); ++it) {
+        if (it->wholeDir) {
+            if (!bFlushed) {
+                it->ecWrite = ecFlush;
+            } else {
+                it->wholeDir->PlaceWhole(it->ecWrite);
+            }
+            if (it->ecWrite) it->wholeDir->RemoveWhole();
+            pecFolder = &it->ecWrite;
+        } else if (it->bInPlace && !it->ecCopy && pecFolder != nullptr) {
+            it->ecWrite = *pecFolder;
+        }
+    }
 }
 
 // A further name is made under its temporary name as a link to the copy already in place, and
@@ -345,7 +429,7 @@ void CFileCopier::ReportNotKept(const CPending& pending) {
 
 bool CFileCopier::Commit() {
     if (!Collect(0)) return false;
-    return CommitCollected() && !m_job.Stopped();
+    return CommitCollected(m_job.Stopped()) && !m_job.Stopped();
 }
 
 bool CFileCopier::ReportCopyFailure(const CPending& pending) {
@@ -366,7 +450,13 @@ bool CFileCopier::FinishFlush() {
     bool bGoOn = true;
     for (const CPending& pending : arrBatch) {
         const CStep& step = pending.step;
-        if (pending.ecCopy) {
+        if (pending.wholeDir) {
+            if (pending.ecModel) {
+                bGoOn = m_job.Fail("set the permissions and time of", pending.wholeDir->GetPath(),
+                                   pending.ecModel) &&
+                        bGoOn;
+            }
+        } else if (pending.ecCopy) {
             bGoOn = ReportCopyFailure(pending) && bGoOn;
         } else if (pending.ecWrite) {
             bGoOn = m_job.Fail("write", step.target, pending.ecWrite) && bGoOn;

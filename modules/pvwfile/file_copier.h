@@ -11,7 +11,9 @@
 // copies added after it. A source that changes while it is copied is copied once more, then given
 // up. The source of a move is removed only after its copy has been committed, and only while it is
 // still the file that was copied. A further name of a file copied already is linked to that copy
-// once the copy is in place.
+// once the copy is in place. The files of a folder written whole (see CDir::WriteWhole) are
+// written under their own names inside it, and reported once the flush that covers them is over
+// and the folder is renamed into place; a batch never ends inside such a folder.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +39,8 @@ public:
     // Writes the step's source file or link beside its target, whose directory exists;
     // reported as pszWhat when committed. False when the operation must stop.
     bool Add(const CStep& step, const char* pszWhat, bool bRemoveSource);
+    // The folder written whole, its files added: it is renamed into place after them.
+    void PlaceWhole(const DirPtr& dir);
     // Waits for the copies, flushes what was written and renames every copy into place.
     bool Commit();
 
@@ -54,6 +58,12 @@ private:
         TempLock lock = -1;
         // Written without a name, which it is given once on the disk.
         bool bUnnamed = false;
+        // Written under its own name inside a folder written whole.
+        bool bInPlace = false;
+        // Not a file: the folder written whole that goes into place here, and why it could not
+        // take its source's permissions and time.
+        DirPtr wholeDir = nullptr;
+        std::error_code ecModel = {};
         // The source was gone: nothing to copy, and no failure.
         bool bVanished = false;
         // Why it was not copied, not renamed, or its source not removed.
@@ -69,13 +79,20 @@ private:
     bool Collect(size_t nRunning);
     bool CopyAgain(CPending& pending);
     void Discard(size_t nFrom);
-    // Puts every collected copy in place and reports it, after the batch before it.
-    bool CommitCollected();
+    // Puts every collected copy in place and reports it, after the batch before it; a folder
+    // still written whole is put in place as it is or, with bStopping, removed unreported.
+    bool CommitCollected(bool bStopping);
+    void EndWholeFolder(bool bStopping);
+    // How many of the first nFiles pending copies a batch may take: none of a folder written
+    // whole that is not complete.
+    size_t Complete(size_t nFiles) const;
     // Starts flushing the first nFiles pending copies, all collected, and renaming them into
     // place on a second thread, while the next ones are copied.
     void StartFlush(size_t nFiles);
     void PutInPlace(std::deque<CPending>& arrBatch);
     static void Place(CPending& pending, bool bFlushed, const std::error_code& ecFlush);
+    static void PlaceWholeFolders(std::deque<CPending>& arrBatch, bool bFlushed,
+                                  const std::error_code& ecFlush);
     static bool LinkToFirst(CPending& pending, DirHandle dir);
     // Says once per operation what the target's file system could not keep.
     void ReportNotKept(const CPending& pending);

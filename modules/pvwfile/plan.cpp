@@ -32,14 +32,6 @@ bool FreeBytes(Path path, std::uint64_t& nFree, std::error_code& ec) {
 // commit before they are given their permissions and time.
 constexpr size_t kMaxLeftDirs = 1024;
 
-// A made directory takes the owner, extended attributes and ACLs of its source before its
-// permissions, which settle the ACL.
-bool KeepExtrasOf(const CDir& dir, DirHandle made, std::error_code& ec) {
-    if (!dir.ModelDir()) return true;
-    CDir::CHeld source = dir.ModelDir()->Hold(ec);
-    return source && KeepDirExtras(source.Get(), made, ec);
-}
-
 }  // namespace
 
 CExecutor::CExecutor(CJob& job, const CPlanOptions& options, DirPtr targetRoot)
@@ -89,6 +81,8 @@ void CExecutor::Later(CStep step) {
 }
 
 void CExecutor::LeaveDir(const DirPtr& dir, bool bExisted) {
+    // A folder written whole has all its files: it goes into place after them.
+    if (dir && dir->WrittenWhole()) m_pCopier->PlaceWhole(dir);
     // What waits for dir was added since the walk entered it, after everything that waits for
     // the directories around it.
     auto itFirst = m_arrLater.end();
@@ -253,12 +247,8 @@ void CExecutor::MakeDir(const CStep& step) {
 // new entry would move the time again); those made here also take its owner and extras.
 void CExecutor::FinishDirs(std::vector<DirPtr>& arrDirs, bool bMade) {
     for (const DirPtr& pDir : arrDirs) {
-        const CEntry* pModel = pDir->Model();
-        if (pModel == nullptr) continue;
         std::error_code ec;
-        CDir::CHeld held = pDir->Hold(ec);
-        if (!held || (bMade && !KeepExtrasOf(*pDir, held.Get(), ec)) ||
-            !SetDirModeAndTime(held.Get(), *pModel, ec)) {
+        if (!pDir->TakeModel(bMade, ec)) {
             m_job.Fail("set the permissions and time of", pDir->GetPath(), ec);
         }
     }

@@ -99,6 +99,20 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
                   const ProgressFn& pfnProgress, CEntry& copied, TempLock& lock,
                   std::error_code& ec);
 
+// Creates strName inside dir (it must not exist, and is never reached through a link) as
+// CopyFileData does, under that name at once, with no lock and no descriptor kept: for a folder
+// that nobody sees until it is renamed into place (see MakeLockedTempDir).
+bool CopyFileInto(DirHandle sourceDir, const std::string& strSource, DirHandle dir,
+                  const CMadeFileFacts& made, const std::string& strName,
+                  const ProgressFn& pfnProgress, CEntry& copied, std::error_code& ec);
+
+// Makes the folder strName inside dir, open to its owner only, to be written whole under that
+// temporary name and renamed into place, and takes its lock as a temporary file's is taken (see
+// TempLock). False with ec when it cannot be made, or where the system offers no such lock
+// (Windows, whose folders are made under their own names).
+bool MakeLockedTempDir(DirHandle dir, const std::string& strName, TempLock& lock,
+                       std::error_code& ec);
+
 // Puts the copy CopyFileData wrote in tempDir under strName there, replacing what has that
 // name. A named copy is renamed (as ReplaceEntryAt does). An unnamed one is given the name
 // through its descriptor; should the name have been taken since the walk, it is given the name
@@ -116,7 +130,9 @@ void ReleaseTemp(TempLock lock);
 
 // Removes the temporary strName of dir when no writer holds its lock, and true. False with ec
 // empty when a writer still holds it (it is left alone), with ec set on failure. A temporary
-// link, which cannot be locked, is never removed. POSIX: an exclusive flock taken without
+// link, which cannot be locked, is never removed. A temporary folder is removed with its files
+// and links (what a copy writes into one), a link never followed; anything else in it is left,
+// and the folder with it. POSIX: an exclusive flock taken without
 // waiting, then unlinkat. Windows: a delete that fails with a sharing violation while the
 // writer's handle is open.
 bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code& ec);

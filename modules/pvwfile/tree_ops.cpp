@@ -198,6 +198,9 @@ int TreeOperation(ETreeOp eOp, const char* pszSource, const char* pszTarget, int
     options.bRecurse = job.Option(OPT_SUBDIRS);
     options.bOneFileSystem = eOp == ETreeOp::Equalize;
     options.bSweepTemps = eOp != ETreeOp::ScanDifference;
+    // A move removes each source once its copy is in place, which a folder written whole is not
+    // until its end.
+    options.bWholeNewLeaves = eOp != ETreeOp::ScanDifference && eOp != ETreeOp::Move;
     CTreeWalk walk(job, filter, options, planner);
     if (walk.Run(source, targetRoot)) executor.Finish();
     return job.Finish();

@@ -47,6 +47,19 @@ bool IsDir(const CEntry* pEntry) {
     return pEntry != nullptr && pEntry->eKind == EKind::Dir;
 }
 
+// A folder held whole until it is renamed into place is kept to this many files, so that an
+// operation's memory stays bounded by the widest folder.
+constexpr size_t kMaxWholeFiles = 4096;
+
+// Files only, each of one name (a further name is linked to its first copy after the copy is
+// in place).
+bool WholeLeaf(const std::vector<CEntry>& arrEntries) {
+    return !arrEntries.empty() && arrEntries.size() <= kMaxWholeFiles &&
+           std::all_of(arrEntries.begin(), arrEntries.end(), [](const CEntry& entry) {
+               return entry.eKind == EKind::File && entry.nLinks <= 1;
+           });
+}
+
 }  // namespace
 
 std::string CPair::Rel() const {
@@ -314,7 +327,12 @@ void CTreeWalk::Descend(CPair& pair, std::unique_ptr<CPair> pThen) {
     CFrame frame;
     frame.dir = pair;
     frame.pThen = std::move(pThen);
-    ListSides(frame);  // a side that cannot be read is reported and walked as empty
+    // A side that cannot be read is reported and walked as empty; a new folder of files only
+    // is written whole.
+    if (ListSides(frame) && m_options.bWholeNewLeaves && frame.dir.pTarget == nullptr &&
+        frame.dir.targetSub && WholeLeaf(frame.arrSource)) {
+        frame.dir.targetSub->WriteWhole();
+    }
     m_arrFrames.push_back(std::move(frame));
 }
 

@@ -66,6 +66,9 @@ struct CWalkOptions {
     bool bOneFileSystem = false;
     // Temporaries whose writer is gone are removed on that same side.
     bool bSweepTemps = false;
+    // A source folder of files only, each of one name, whose target is missing is written whole
+    // (see CDir::WriteWhole).
+    bool bWholeNewLeaves = false;
 };
 
 class CTreeWalk {

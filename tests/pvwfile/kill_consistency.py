@@ -28,8 +28,9 @@ SCRIPT = ("Declare\nNumber n = 0\nNumber nFailed = 0\nEndDeclare\nMain\nnFailed 
 
 
 def is_temporary(name):
-    """The library's temporaries are hidden files beside their target: ".name.pvw..."."""
-    return os.path.basename(name).startswith(".") and ".pvw" in os.path.basename(name)
+    """The library's temporaries are hidden files beside their target, ".name.pvw...", and
+    hidden folders of that form written whole, with everything inside them."""
+    return any(part.startswith(".") and ".pvw" in part for part in Path(name).parts)
 
 
 def tree(root):

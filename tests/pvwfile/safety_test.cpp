@@ -407,3 +407,29 @@ TEST_F(FaultTest, ACopyShortOfDescriptorsPutsThoseItHoldsInPlaceAndGoesOn) {
         EXPECT_FALSE(Noted("cannot")) << Notes();
     }
 }
+
+// A new folder of files is written whole under a hidden name and renamed into place after its
+// files are on the disk: a failure inside it leaves none of it, reported or not; a hidden
+// folder that a killed run left is removed by the next run.
+TEST_F(FaultTest, AFolderWrittenWholeIsThereWholeOrNotAtAll) {
+    Tree source = {{"d/f1", "1"}, {"d/f2", kBig}, {"d/f3", "3"}}, copied = source;
+    copied["d"] = "<dir>";
+    const struct {
+        const char* pszName;
+        Tree target;
+        std::string strBadFile;  // fails to be read
+        int nResult;
+    } cases[] = {
+        {"a failure inside it", {}, "d/f2", -3},
+        {"one left by a killed run", {{".e.pvw9-9/f1", "stale"}}, "", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        Remake(source, c.target);
+        if (!c.strBadFile.empty()) fault::ArmReadError((Src() / c.strBadFile).string(), 1 << 20);
+        EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), c.nResult);
+        fault::Disarm();
+        EXPECT_TRUE(Read(Dst()) == (c.nResult > 0 ? copied : Tree{})) << Temporaries(Dst());
+        EXPECT_EQ(Noted(" copied "), c.nResult > 0) << Notes();
+    }
+}

@@ -1,6 +1,7 @@
 // Open directories on POSIX: descriptors opened with O_NOFOLLOW below the roots, and the
 // directories made, removed and finished inside them.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +52,25 @@ bool DirIdentity(DirHandle dir, CIdentity& id, std::error_code& ec) {
 bool MakeDirAt(DirHandle dir, const std::string& strName, std::error_code& ec) {
     if (::mkdirat(static_cast<int>(dir), strName.c_str(), 0700) == 0) return true;
     ec = LastError();
+    return false;
+}
+
+bool MakeLockedTempDir(DirHandle dir, const std::string& strName, TempLock& lock,
+                       std::error_code& ec) {
+    int nDir = static_cast<int>(dir);
+    if (::mkdirat(nDir, strName.c_str(), 0700) != 0) {
+        ec = LastError();
+        return false;
+    }
+    // Locked before anyone may take it for the garbage of a run that ended.
+    int nFd = ::openat(nDir, strName.c_str(), kDirFlags | O_NOFOLLOW);
+    if (nFd >= 0 && flock(nFd, LOCK_SH) == 0) {
+        lock = nFd;
+        return true;
+    }
+    ec = LastError();
+    if (nFd >= 0) ::close(nFd);
+    ::unlinkat(nDir, strName.c_str(), AT_REMOVEDIR);
     return false;
 }
 

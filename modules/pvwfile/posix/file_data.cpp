@@ -164,22 +164,53 @@ bool LinkUnnamed(int nFd, int nDir, const std::string& strName) {
 
 }  // namespace
 
+namespace {
+
+// The source of a copy, opened non-blocking, so that a FIFO put in the file's place since the
+// walk cannot hang us; only a regular file is copied.
+int OpenSource(DirHandle sourceDir, const std::string& strSource, struct stat& st,
+               std::error_code& ec) {
+    CFd in(::openat(static_cast<int>(sourceDir), strSource.c_str(),
+                    O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    if (in.Get() < 0 || fstat(in.Get(), &st) != 0) {
+        ec = LastError();
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ec = std::make_error_code(std::errc::not_supported);
+        return -1;
+    }
+    return in.Release();
+}
+
+// Copies the open source, whose state was st when it was opened, to nOut; it fails when the
+// source changed meanwhile.
+bool CopyUnchanged(int nIn, const struct stat& st, int nOut, const CMadeFileFacts& made,
+                   const std::string& strSource, const ProgressFn& pfnProgress, CEntry& copied,
+                   std::error_code& ec) {
+    struct stat after;
+    if (!CopyOpenFile(nIn, st, nOut, made, pfnProgress, copied.nNotKept) ||
+        fstat(nIn, &after) != 0) {
+        ec = LastError();
+        return false;
+    }
+    if (!SameState(st, after)) {
+        ec = LibError(ELibError::SourceChanged);
+        return false;
+    }
+    FillCopied(after, strSource, copied);
+    return true;
+}
+
+}  // namespace
+
 bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle tempDir,
                   const CMadeFileFacts& made, const std::string& strTemp, bool& bUnnamed,
                   const ProgressFn& pfnProgress, CEntry& copied, TempLock& lock,
                   std::error_code& ec) {
-    // Non-blocking, so that a FIFO put in the file's place since the walk cannot hang us.
-    CFd in(::openat(static_cast<int>(sourceDir), strSource.c_str(),
-                    O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     struct stat st;
-    if (in.Get() < 0 || fstat(in.Get(), &st) != 0) {
-        ec = LastError();
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ec = std::make_error_code(std::errc::not_supported);
-        return false;
-    }
+    CFd in(OpenSource(sourceDir, strSource, st, ec));
+    if (in.Get() < 0) return false;
     int nTempDir = static_cast<int>(tempDir);
     CFd out(OpenCopy(nTempDir, strTemp, bUnnamed));
     if (out.Get() < 0) {
@@ -189,20 +220,33 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
     // A named copy's lock, taken at once on the written descriptor and kept on it until the
     // temporary is renamed into place; a late write error shows in the flush before that. An
     // unnamed copy needs none: nobody else can reach it.
-    struct stat after;
-    if ((bUnnamed || flock(out.Get(), LOCK_SH) == 0) &&
-        CopyOpenFile(in.Get(), st, out.Get(), made, pfnProgress, copied.nNotKept) &&
-        fstat(in.Get(), &after) == 0) {
-        if (SameState(st, after)) {
-            FillCopied(after, strSource, copied);
-            lock = out.Release();
-            return true;
-        }
-        ec = LibError(ELibError::SourceChanged);
-    } else {
+    if (!bUnnamed && flock(out.Get(), LOCK_SH) != 0) {
         ec = LastError();
+    } else if (CopyUnchanged(in.Get(), st, out.Get(), made, strSource, pfnProgress, copied, ec)) {
+        lock = out.Release();
+        return true;
     }
     if (!bUnnamed) ::unlinkat(nTempDir, strTemp.c_str(), 0);
+    return false;
+}
+
+bool CopyFileInto(DirHandle sourceDir, const std::string& strSource, DirHandle dir,
+                  const CMadeFileFacts& made, const std::string& strName,
+                  const ProgressFn& pfnProgress, CEntry& copied, std::error_code& ec) {
+    struct stat st;
+    CFd in(OpenSource(sourceDir, strSource, st, ec));
+    if (in.Get() < 0) return false;
+    int nDir = static_cast<int>(dir);
+    CFd out(::openat(nDir, strName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                     0600));
+    if (out.Get() < 0) {
+        ec = LastError();
+        return false;
+    }
+    if (CopyUnchanged(in.Get(), st, out.Get(), made, strSource, pfnProgress, copied, ec)) {
+        return true;
+    }
+    ::unlinkat(nDir, strName.c_str(), 0);
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +19,36 @@ void ReleaseTemp(TempLock lock) {
     if (lock >= 0) ::close(static_cast<int>(lock));
 }
 
+namespace {
+
+// Removes the files and links of the open folder nFd, none followed, and leaves anything else.
+bool RemoveFilesIn(int nFd) {
+    int nList = ::dup(nFd);
+    DIR* pDir = nList < 0 ? nullptr : ::fdopendir(nList);
+    if (pDir == nullptr) {
+        if (nList >= 0) ::close(nList);
+        return false;
+    }
+    bool bOk = true;
+    while (const struct dirent* pEntry = ::readdir(pDir)) {
+        bool bFileOrLink = pEntry->d_type == DT_REG || pEntry->d_type == DT_LNK;
+        if (bFileOrLink && ::unlinkat(nFd, pEntry->d_name, 0) != 0 && errno != ENOENT) bOk = false;
+    }
+    ::closedir(pDir);
+    return bOk;
+}
+
+// Removes the temporary strName of nDir, open as nFd: a file, or a folder with what a copy
+// writes into it.
+bool RemoveTemp(int nDir, const std::string& strName, int nFd) {
+    struct stat st;
+    if (fstat(nFd, &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode)) return ::unlinkat(nDir, strName.c_str(), 0) == 0;
+    return RemoveFilesIn(nFd) && ::unlinkat(nDir, strName.c_str(), AT_REMOVEDIR) == 0;
+}
+
+}  // namespace
+
 bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code& ec) {
     int nDir = static_cast<int>(dir);
     int nFd = ::openat(nDir, strName.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
@@ -28,7 +59,7 @@ bool RemoveStaleTemp(DirHandle dir, const std::string& strName, std::error_code&
     bool bRemoved = false;
     if (flock(nFd, LOCK_EX | LOCK_NB) == 0) {
         // Its writer let go of it without renaming it: it is garbage of a run that ended.
-        bRemoved = ::unlinkat(nDir, strName.c_str(), 0) == 0;
+        bRemoved = RemoveTemp(nDir, strName, nFd);
         if (!bRemoved && errno != ENOENT) ec = LastError();
     } else if (errno != EWOULDBLOCK) {
         ec = LastError();

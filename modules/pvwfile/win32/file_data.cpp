@@ -186,6 +186,26 @@ bool ReplaceEntryAt(DirHandle fromDir, const std::string& strFrom, DirHandle toD
     return false;
 }
 
+bool CopyFileInto(DirHandle sourceDir, const std::string& strSource, DirHandle dir,
+                  const CMadeFileFacts& made, const std::string& strName,
+                  const ProgressFn& pfnProgress, CEntry& copied, std::error_code& ec) {
+    bool bUnnamed = false;
+    TempLock lock = -1;
+    if (!CopyFileData(sourceDir, strSource, dir, made, strName, bUnnamed, pfnProgress, copied, lock,
+                      ec)) {
+        return false;
+    }
+    ReleaseTemp(lock);
+    return true;
+}
+
+// A folder is made here under its own name: a handle held on it would keep its name from
+// being changed.
+bool MakeLockedTempDir(DirHandle, const std::string&, TempLock&, std::error_code& ec) {
+    ec = std::make_error_code(std::errc::not_supported);
+    return false;
+}
+
 bool PlaceCopy(TempLock, bool, DirHandle tempDir, const std::string& strTemp,
                const std::string& strName, std::error_code& ec) {
     return ReplaceEntryAt(tempDir, strTemp, tempDir, strName, ec);
