@@ -19,7 +19,7 @@ CScriptVar* LookUp(CScriptEngine& engine, std::string_view strName) {
 }
 
 // The value of a condition operand that has passed the operand check.
-int32_t OperandValue(CScriptEngine& engine, int32_t nCode, std::string_view strText) {
+int32_t OperandValue(CScriptEngine& engine, int32_t nCode, const CTokenText& strText) {
     if (nCode == TK_NUMBER) return engine.ToNumber(strText);
     return LookUp(engine, strText)->GetNumber();
 }
@@ -67,7 +67,7 @@ int32_t GetTrailingToken(CScriptEngine& engine, CTokenText& text) {
 
 // Fills slot nSlot from a token; false for the ")" that ends the list early.
 bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCode,
-              std::string_view strText) {
+              const CTokenText& strText) {
     CScriptArg& slot = pSlots[nSlot];
     switch (nCode) {
         case TK_IDENT: {

@@ -95,6 +95,10 @@ public:
     // --- identifier records
     int32_t ToNumber(const char* pszText) { return ToNumber(std::string_view(pszText)); }
     int32_t ToNumber(std::string_view text);
+    // A number token's value: the one it carries from the lexer, else its text converted.
+    int32_t ToNumber(const CTokenText& text) {
+        return text.Value() != CTokenText::NO_VALUE ? text.Value() : ToNumber(text.View());
+    }
     std::string GetIdentName(const CScriptVar* pVar) const;
     void AddConstant(const char* pszName, int32_t nValue);
     // Stores a record under a name, deleting any record stored there before.

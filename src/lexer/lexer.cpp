@@ -37,6 +37,28 @@ char* RunEnd(char* p, uint8_t nRunClass) {
     return p;
 }
 
+// A run of digits this long or shorter cannot overflow, whatever its digits.
+constexpr size_t MAX_EXACT_DIGITS = 9;
+
+// The end of the run of digits that starts at p; nValue is set to their value, worked out on
+// the way, which is exact for a run of up to MAX_EXACT_DIGITS.
+char* DigitsEnd(char* p, uint32_t& nValue) {
+    uint32_t nSum = 0;
+    uint32_t nDigit = static_cast<unsigned char>(*p) - uint32_t{'0'};
+    do {
+        nSum = nSum * 10 + nDigit;
+        nDigit = static_cast<unsigned char>(*++p) - uint32_t{'0'};
+    } while (nDigit <= 9);
+    nValue = nSum;
+    return p;
+}
+
+// Whether the character after a run of digits or of name characters ends the run as a token
+// of its own; any other makes the token the general case.
+bool EndsRun(char ch) {
+    return !chartab::Is(ch, chartab::PLAIN | chartab::GLUE);
+}
+
 // An unknown escape sequence: the backslash and the character after it, if the line goes on.
 [[noreturn, gnu::noinline, gnu::cold]] void RaiseEscape(CScriptEngine& engine, const char* p) {
     engine.Raise(std::string(p, p[1] != '\0' ? 2 : 1), ERR_ESCAPE_SEQUENCE);
@@ -63,13 +85,24 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
     // Most tokens are a run of digits, or of letters, digits and "_" that starts with a letter
     // or "_", ended by a separator, an operator, a punctuation character or the end of the
     // line: cut and classify them at once. Any other plain character makes the general case.
-    int32_t nRunCode = 0;
     if ((nClass & chartab::DIGIT) != 0) {
-        p = RunEnd(p, chartab::DIGIT);
-        nRunCode = TK_NUMBER;
+        uint32_t nValue;
+        p = DigitsEnd(p, nValue);
+        if (EndsRun(*p)) {
+            m_pszPos = p;
+            const auto nLen = static_cast<size_t>(p - pTokenStart);
+            const int32_t nCarried =
+                nLen <= MAX_EXACT_DIGITS ? static_cast<int32_t>(nValue) : CTokenText::NO_VALUE;
+            text.SetDigits(std::string_view(pTokenStart, nLen), nCarried);
+            return TK_NUMBER;
+        }
     } else if ((nClass & chartab::IDENT) != 0) {
         p = RunEnd(p, chartab::IDENT);
-        nRunCode = TK_IDENT;
+        if (EndsRun(*p)) {
+            m_pszPos = p;
+            text.SetName(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
+            return ClassifyName(text);
+        }
     } else if ((nClass & (chartab::SINGLE | chartab::PAIR)) != 0) {
         // An operator or punctuation character stands alone, or pairs with a following "=".
         p += (nClass & chartab::PAIR) != 0 && p[1] == '=' ? 2 : 1;
@@ -80,11 +113,6 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
         m_pszPos = p;
         text.SetView(std::string_view());
         return TK_END;
-    }
-    if (nRunCode != 0 && !chartab::Is(*p, chartab::PLAIN | chartab::GLUE)) {
-        m_pszPos = p;
-        text.SetView(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
-        return nRunCode == TK_IDENT ? ClassifyName(text) : TK_NUMBER;
     }
     return CutToken(pTokenStart, text);
 }

@@ -3,6 +3,7 @@
 // the common case. A view of the line lasts until the line buffer is filled again.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,12 +18,27 @@ public:
     std::string Str() const { return std::string(m_text); }
     bool operator==(std::string_view other) const { return m_text == other; }
 
-    void SetView(std::string_view text) { m_text = text; }
+    void SetView(std::string_view text) {
+        m_text = text;
+        m_nValue = NO_VALUE;
+    }
+    // A name, which the lexer never answers as a number: its value is left as it is.
+    void SetName(std::string_view text) { m_text = text; }
+    // A run of up to nine digits, which cannot overflow, carries the value the lexer worked out
+    // as it passed the digits, so that the text is not read a second time to convert it; any
+    // other token carries NO_VALUE.
+    static constexpr int32_t NO_VALUE = -1;
+    int32_t Value() const { return m_nValue; }
+    void SetDigits(std::string_view text, int32_t nValue) {
+        m_text = text;
+        m_nValue = nValue;
+    }
     // The text is being built: the lexer appends to it and makes it the view when done.
     std::string& Built() { return *m_pBuilt; }
-    void UseBuilt() { m_text = *m_pBuilt; }
+    void UseBuilt() { SetView(*m_pBuilt); }
 
 private:
     std::string_view m_text;
+    int32_t m_nValue = NO_VALUE;
     std::string* m_pBuilt;
 };

@@ -102,6 +102,26 @@ TEST_F(LexerTest, StartPointerRestartsAndNullContinues) {
     EXPECT_EQ(strText, "a");
 }
 
+TEST_F(LexerTest, ShortDigitRunsCarryTheirValueAndOtherNumbersNone) {
+    // A lone sign and a number before a comment are numbers the general case cuts.
+    SetLine("7 + 987654321 5//c");
+    std::string strBuilt;
+    CTokenText text(strBuilt);
+    const int32_t kValues[] = {7, CTokenText::NO_VALUE, 987654321, CTokenText::NO_VALUE};
+    char* pszStart = m_engine.m_szLine;
+    for (int32_t nValue : kValues) {
+        EXPECT_EQ(m_engine.GetToken(pszStart, text), TK_NUMBER) << text.View();
+        EXPECT_EQ(text.Value(), nValue) << text.View();
+        pszStart = nullptr;
+    }
+    // A run too long to carry a value is converted from its text, which overflows.
+    SetLine("9999999999");
+    m_engine.GetToken(m_engine.m_szLine, text);
+    EXPECT_EQ(text.Value(), CTokenText::NO_VALUE);
+    EXPECT_EQ(Catch([&] { m_engine.ToNumber(text); }),
+              Failed(19, "9999999999", "Error converting to numeric value", 1));
+}
+
 TEST_F(LexerTest, ClassifiesTokenTexts) {
     // clang-format off
     const Token kCases[] = {
