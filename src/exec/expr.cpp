@@ -40,22 +40,19 @@ int32_t WrapSub(int32_t a, int32_t b) {
 struct Assignment {
     int32_t nOperator;
     int32_t nValue;
-    CTokenText strValue;
+    const CTokenText& strValue;
 };
 
 // Both tokens must be there, and the operator one of those the target's type allows. Taken
-// into each assignment, so that the tokens are not returned through memory.
+// into each assignment; the value token is the engine's, which the assignment reads on.
 [[gnu::always_inline]] inline Assignment ReadAssignment(CScriptEngine& engine, bool bNumber) {
-    Assignment assignment{0, 0, CTokenText(engine.m_aBuiltTexts[CScriptEngine::BUILT_VALUE])};
-    CTokenText strOperator(engine.m_aBuiltTexts[CScriptEngine::BUILT_OPERATOR]);
-    assignment.nOperator = engine.GetToken(nullptr, strOperator);
-    assignment.nValue = engine.GetToken(nullptr, assignment.strValue);
-    const int32_t nOperator = assignment.nOperator;
+    const int32_t nOperator = engine.GetToken(nullptr, engine.m_tokOperator);
+    const int32_t nValue = engine.GetToken(nullptr, engine.m_tokValue);
     const bool bKnown = nOperator == TK_ASSIGN ||
                         (bNumber && (nOperator == TK_ADD_ASSIGN || nOperator == TK_SUB_ASSIGN));
-    if (nOperator == TK_END || assignment.nValue == TK_END || !bKnown)
+    if (nOperator == TK_END || nValue == TK_END || !bKnown)
         engine.Raise("", ERR_INVALID_EXPRESSION);
-    return assignment;
+    return Assignment{nOperator, nValue, engine.m_tokValue};
 }
 
 // The token after the last one a line may hold, which must be its end: most lines end right
@@ -100,8 +97,8 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 
 [[gnu::flatten]] bool CScriptEngine::EvalCondition(std::string_view strCondition) {
     // The parentheses' own texts name no error, so they and the rest share one token.
-    CTokenText strLeft(m_aBuiltTexts[BUILT_LEFT]), strCompare(m_aBuiltTexts[BUILT_COMPARE]),
-        strRight(m_aBuiltTexts[BUILT_RIGHT]), strOther(m_aBuiltTexts[BUILT_OTHER]);
+    CTokenText &strLeft = m_tokLeft, &strCompare = m_tokCompare, &strRight = m_tokRight,
+               &strOther = m_tokOther;
     // The lexer only reads the text it is given.
     const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOther);
     const int32_t nLeft = GetToken(nullptr, strLeft);
@@ -204,7 +201,7 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 }
 
 [[gnu::flatten]] int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
-    CTokenText strText(m_aBuiltTexts[BUILT_ARGUMENT]);
+    CTokenText& strText = m_tokArgument;
     if (GetToken(nullptr, strText) != TK_LPAREN) Raise(strText, ERR_UNEXPECTED);
 
     int nFilled = 0;

@@ -96,17 +96,19 @@ void RunProc(CScriptEngine& engine, CScriptVar* pProc) {
 CScriptVar* RunName(CScriptEngine& engine, std::string_view strName) {
     CScriptVar* pVar = engine.FindIdent(strName);
     if (pVar == nullptr) engine.Raise(strName, ERR_UNKNOWN_IDENT);
-    // Most lines assign a Number: decided by one test, not through the jump of the switch.
+    // Most lines assign a Number or call a procedure: each decided by one test, not through
+    // the jump of the switch.
     if (pVar->m_nType == VAR_NUMBER) {
         engine.AssignNumber(pVar);
         return nullptr;
     }
+    if (pVar->m_nType == VAR_PROC && !engine.m_bCheckOnly && engine.m_pDebugHook == nullptr)
+        return pVar;
     switch (pVar->m_nType) {
         case VAR_STRING:
             engine.AssignString(pVar);
             break;
         case VAR_PROC:
-            if (!engine.m_bCheckOnly && engine.m_pDebugHook == nullptr) return pVar;
             RunProc(engine, pVar);
             break;
         case VAR_FUNC:

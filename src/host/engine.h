@@ -182,8 +182,17 @@ public:
         BUILT_TEXTS
     };
     std::array<std::string, BUILT_TEXTS> m_aBuiltTexts;
-    // The first token of the line being dispatched: no line needs it once a nested block runs.
+    // The tokens the executor holds, each with its text above, made once with the engine, so
+    // that reading a line sets tokens and makes none. The first token of the line being
+    // dispatched: no line needs it once a nested block runs.
     CTokenText m_tokFirst{m_aBuiltTexts[BUILT_FIRST]};
+    CTokenText m_tokLeft{m_aBuiltTexts[BUILT_LEFT]};
+    CTokenText m_tokCompare{m_aBuiltTexts[BUILT_COMPARE]};
+    CTokenText m_tokRight{m_aBuiltTexts[BUILT_RIGHT]};
+    CTokenText m_tokOther{m_aBuiltTexts[BUILT_OTHER]};
+    CTokenText m_tokOperator{m_aBuiltTexts[BUILT_OPERATOR]};
+    CTokenText m_tokValue{m_aBuiltTexts[BUILT_VALUE]};
+    CTokenText m_tokArgument{m_aBuiltTexts[BUILT_ARGUMENT]};
     // The texts of the literal arguments of the call being read, by slot.
     std::array<std::string, MAX_ARGS> m_aLiteralArgs;
     // In check mode every If body is entered, so a procedure that calls itself would never
