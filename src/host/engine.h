@@ -179,6 +179,7 @@ public:
         BUILT_OPERATOR,  // an assignment's operator and value
         BUILT_VALUE,
         BUILT_ARGUMENT,  // the token of an argument list being read
+        BUILT_COPIED,    // a token whose text is copied out as soon as it is read
         BUILT_TEXTS
     };
     std::array<std::string, BUILT_TEXTS> m_aBuiltTexts;

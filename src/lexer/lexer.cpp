@@ -53,12 +53,6 @@ char* DigitsEnd(char* p, uint32_t& nValue) {
     return p;
 }
 
-// Whether the character after a run of digits or of name characters ends the run as a token
-// of its own; any other makes the token the general case.
-bool EndsRun(char ch) {
-    return !chartab::Is(ch, chartab::PLAIN | chartab::GLUE);
-}
-
 // An unknown escape sequence: the backslash and the character after it, if the line goes on.
 [[noreturn, gnu::noinline, gnu::cold]] void RaiseEscape(CScriptEngine& engine, const char* p) {
     engine.Raise(std::string(p, p[1] != '\0' ? 2 : 1), ERR_ESCAPE_SEQUENCE);
@@ -66,8 +60,7 @@ bool EndsRun(char ch) {
 }  // namespace
 
 int32_t CScriptEngine::GetToken(char* pszStart, std::string& strText) {
-    std::string strBuilt;
-    CTokenText text(strBuilt);
+    CTokenText text(m_aBuiltTexts[BUILT_COPIED]);
     const int32_t nCode = GetToken(pszStart, text);
     strText.assign(text.View());
     return nCode;
@@ -85,24 +78,14 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
     // Most tokens are a run of digits, or of letters, digits and "_" that starts with a letter
     // or "_", ended by a separator, an operator, a punctuation character or the end of the
     // line: cut and classify them at once. Any other plain character makes the general case.
+    int32_t nRunCode = 0;
+    uint32_t nValue = 0;
     if ((nClass & chartab::DIGIT) != 0) {
-        uint32_t nValue;
         p = DigitsEnd(p, nValue);
-        if (EndsRun(*p)) {
-            m_pszPos = p;
-            const auto nLen = static_cast<size_t>(p - pTokenStart);
-            const int32_t nCarried =
-                nLen <= MAX_EXACT_DIGITS ? static_cast<int32_t>(nValue) : CTokenText::NO_VALUE;
-            text.SetDigits(std::string_view(pTokenStart, nLen), nCarried);
-            return TK_NUMBER;
-        }
+        nRunCode = TK_NUMBER;
     } else if ((nClass & chartab::IDENT) != 0) {
         p = RunEnd(p, chartab::IDENT);
-        if (EndsRun(*p)) {
-            m_pszPos = p;
-            text.SetName(std::string_view(pTokenStart, static_cast<size_t>(p - pTokenStart)));
-            return ClassifyName(text);
-        }
+        nRunCode = TK_IDENT;
     } else if ((nClass & (chartab::SINGLE | chartab::PAIR)) != 0) {
         // An operator or punctuation character stands alone, or pairs with a following "=".
         p += (nClass & chartab::PAIR) != 0 && p[1] == '=' ? 2 : 1;
@@ -113,6 +96,18 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
         m_pszPos = p;
         text.SetView(std::string_view());
         return TK_END;
+    }
+    if (nRunCode != 0 && !chartab::Is(*p, chartab::PLAIN | chartab::GLUE)) {
+        m_pszPos = p;
+        const std::string_view token(pTokenStart, static_cast<size_t>(p - pTokenStart));
+        if (nRunCode == TK_IDENT) {
+            text.SetName(token);
+            return ClassifyName(text);
+        }
+        const int32_t nCarried =
+            token.size() <= MAX_EXACT_DIGITS ? static_cast<int32_t>(nValue) : CTokenText::NO_VALUE;
+        text.SetDigits(token, nCarried);
+        return TK_NUMBER;
     }
     return CutToken(pTokenStart, text);
 }
