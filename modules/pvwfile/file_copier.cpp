@@ -46,7 +46,8 @@ bool OutOfDescriptors(const std::error_code& ec) {
     return ec == std::errc::too_many_files_open || ec == std::errc::too_many_files_open_in_system;
 }
 
-bool Ready(const std::future<void>& future) {
+template <typename Future>
+bool Ready(const Future& future) {
     return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
@@ -107,10 +108,18 @@ void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
 bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource) {
     // The previous batch is reported as soon as it is in place.
     if (m_flush.valid() && Ready(m_flush) && !FinishFlush()) return false;
+    bool bInPlace = step.entry.eKind == EKind::File && step.targetDir->WrittenWhole();
+    std::optional<CFirstCopy> linkTo = m_hardLinks.FirstCopy(step);
+    // A file with further names is copied here, so that the names after it find its copy.
+    bool bSmall = step.entry.nSize < kSmallFile && step.entry.nLinks <= 1;
+    // A small file of a folder written whole is copied with the rest of its folder, by one
+    // task: a handoff per folder, not per file. Those kept back stay the last pending.
+    bool bKept = bSmall && bInPlace && !linkTo;
+    if (!bKept) LaunchKept();
     m_arrPending.push_back({step, TempNameFor(step.strTargetName), pszWhat, bRemoveSource});
     CPending& pending = m_arrPending.back();
-    pending.bInPlace = step.entry.eKind == EKind::File && step.targetDir->WrittenWhole();
-    pending.linkTo = m_hardLinks.FirstCopy(step);
+    pending.bInPlace = bInPlace;
+    pending.linkTo = std::move(linkTo);
     if (pending.linkTo) {
         // Nothing to copy: the name is linked to the first copy when the batch is put in place.
         pending.copied = pending.linkTo->copied;
@@ -118,13 +127,15 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
         return true;
     }
     m_nPendingBytes += step.entry.nSize;
-    // A file with further names is copied here, so that the names after it find its copy.
-    if (step.entry.nSize < kSmallFile && step.entry.nLinks <= 1) {
+    if (bKept) {
+        ++m_nKept;
+    } else if (bSmall) {
         // One thread per target directory: files made in one directory wait for each other.
-        pending.copying =
+        std::future<void> copying =
             m_pool.Run([&pending] { Copy(pending, [](std::uint64_t) {}); }, step.targetDir.get());
+        if (copying.valid()) pending.copying = copying.share();
     }
-    if (!pending.copying.valid()) {
+    if (!bKept && !pending.copying.valid()) {
         CProgress& progress = m_job.Progress();
         Copy(pending, [&](std::uint64_t n) { progress.FileBytes(n); });
         if (!pending.ecCopy) m_hardLinks.Copied(step, pending.copied);
@@ -142,7 +153,29 @@ bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource
     return bGoOn;
 }
 
+void CFileCopier::LaunchKept() {
+    if (m_nKept == 0) return;
+    std::vector<CPending*> arrFiles;
+    arrFiles.reserve(m_nKept);
+    for (auto it = m_arrPending.end() - static_cast<std::ptrdiff_t>(m_nKept);
+         it != m_arrPending.end(); ++it) {
+        arrFiles.push_back(&*it);
+    }
+    m_nKept = 0;
+    auto copyAll = [arrFiles] {
+        for (CPending* pFile : arrFiles) Copy(*pFile, [](std::uint64_t) {});
+    };
+    std::future<void> copying = m_pool.Run(copyAll, arrFiles.front()->step.targetDir.get());
+    if (!copying.valid()) {
+        copyAll();
+        return;
+    }
+    std::shared_future<void> shared = copying.share();
+    for (CPending* pFile : arrFiles) pFile->copying = shared;
+}
+
 void CFileCopier::PlaceWhole(const DirPtr& dir) {
+    LaunchKept();
     dir->CloseWhole();
     m_arrPending.push_back({CStep{}, std::string(), nullptr, false});
     m_arrPending.back().wholeDir = dir;
@@ -152,6 +185,11 @@ bool CFileCopier::Collect(size_t nRunning) {
     for (; m_nCollected < m_arrPending.size(); ++m_nCollected) {
         CPending& pending = m_arrPending[m_nCollected];
         if (pending.wholeDir) continue;
+        if (m_nCollected >= m_arrPending.size() - m_nKept) {
+            // Its folder is still walked: its files are copied together unless all are wanted.
+            if (nRunning > 0) return true;
+            LaunchKept();
+        }
         if (pending.copying.valid()) {
             if (m_arrPending.size() - m_nCollected <= nRunning && !Ready(pending.copying)) {
                 return true;
@@ -217,6 +255,7 @@ void CFileCopier::Discard(size_t nFrom) {
     }
     m_arrPending.erase(m_arrPending.begin() + static_cast<std::ptrdiff_t>(nFrom),
                        m_arrPending.end());
+    m_nKept = 0;  // those kept back come last, and are gone with the rest
 }
 
 bool CFileCopier::CommitCollected(bool bStopping) {
@@ -325,16 +364,19 @@ void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
     arrHeld.clear();
     PlaceWholeFolders(arrBatch, bFlushed, ecFlush);
     // The copies are put in place by the pool, a few at a time, ahead of the copies waiting for
-    // it; a further name of a file last, since its first copy may be in this batch.
+    // it; a further name of a file last, since its first copy may be in this batch. Files that
+    // went into place with their folder take no task, which would wait for a thread.
+    std::vector<CPending*> arrToPlace;
+    for (CPending& pending : arrBatch) {
+        if (!pending.linkTo && HasCopyToPlace(pending)) arrToPlace.push_back(&pending);
+    }
     std::vector<std::future<void>> arrPlacing;
-    for (size_t nFrom = 0; nFrom < arrBatch.size(); nFrom += kPlaceFiles) {
-        size_t nTo = std::min(nFrom + kPlaceFiles, arrBatch.size());
-        auto place = [&arrBatch, nFrom, nTo, bFlushed, &ecFlush] {
-            for (size_t i = nFrom; i < nTo; ++i) {
-                if (!arrBatch[i].linkTo) Place(arrBatch[i], bFlushed, ecFlush);
-            }
+    for (size_t nFrom = 0; nFrom < arrToPlace.size(); nFrom += kPlaceFiles) {
+        size_t nTo = std::min(nFrom + kPlaceFiles, arrToPlace.size());
+        auto place = [&arrToPlace, nFrom, nTo, bFlushed, &ecFlush] {
+            for (size_t i = nFrom; i < nTo; ++i) Place(*arrToPlace[i], bFlushed, ecFlush);
         };
-        arrPlacing.push_back(m_pool.Run(place, arrBatch[nFrom].step.targetDir.get(), true));
+        arrPlacing.push_back(m_pool.Run(place, arrToPlace[nFrom]->step.targetDir.get(), true));
         if (!arrPlacing.back().valid()) place();
     }
     for (const std::future<void>& placing : arrPlacing) {
@@ -348,10 +390,14 @@ void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
     }
 }
 
+// Nothing was written, or it went into place with its folder.
+bool CFileCopier::HasCopyToPlace(const CPending& pending) {
+    return !pending.ecCopy && !pending.bInPlace && !pending.wholeDir;
+}
+
 // Renames or links the copy into place, or removes it, keeping the failure for the report.
 void CFileCopier::Place(CPending& pending, bool bFlushed, const std::error_code& ecFlush) {
-    // Nothing was written, or it went into place with its folder.
-    if (pending.ecCopy || pending.bInPlace || pending.wholeDir) return;
+    if (!HasCopyToPlace(pending)) return;
     std::error_code ecIgnored;
     CDir::CHeld dir = pending.step.targetDir->Hold(pending.ecWrite);
     if (!bFlushed) {

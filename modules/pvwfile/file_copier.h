@@ -50,8 +50,9 @@ private:
         std::string strTemp;
         const char* pszWhat;
         bool bRemoveSource;
-        // Valid while the pool copies it.
-        std::future<void> copying = {};
+        // Valid once the pool has it to copy; shared by the files of a folder written whole,
+        // which one task copies.
+        std::shared_future<void> copying = {};
         // The source as it was copied: a move removes only that.
         CEntry copied = {};
         // Held until the temporary is renamed into place or removed.
@@ -73,6 +74,8 @@ private:
     };
     // Copies on whichever thread runs it; pfnProgress is called on that thread.
     static void Copy(CPending& pending, const ProgressFn& pfnProgress);
+    // Hands the files kept back for the pool, the last ones pending, to it as one task.
+    void LaunchKept();
     // Takes the outcome of the copies in order, up to the first one still running, waiting for
     // those beyond nRunning still running. False when a failure stops the operation: the
     // copies before it are committed and reported with it, those after it removed.
@@ -90,6 +93,7 @@ private:
     // place on a second thread, while the next ones are copied.
     void StartFlush(size_t nFiles);
     void PutInPlace(std::deque<CPending>& arrBatch);
+    static bool HasCopyToPlace(const CPending& pending);
     static void Place(CPending& pending, bool bFlushed, const std::error_code& ecFlush);
     static void PlaceWholeFolders(std::deque<CPending>& arrBatch, bool bFlushed,
                                   const std::error_code& ecFlush);
@@ -106,6 +110,9 @@ private:
     // A deque, so that a copy the pool writes into keeps its place as others are added.
     std::deque<CPending> m_arrPending;
     size_t m_nCollected = 0;  // the first pending copies, whose outcome has been taken
+    // The last pending copies, files of the folder written whole that the walk is in, kept
+    // back so that one task of the pool copies them together.
+    size_t m_nKept = 0;
     std::uint64_t m_nPendingBytes = 0;
     std::deque<CPending> m_arrFlushing;
     CHardLinks m_hardLinks;
