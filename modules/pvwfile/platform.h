@@ -67,14 +67,16 @@ bool MakeDirAt(DirHandle dir, const std::string& strName, std::error_code& ec);
 bool SetDirModeAndTime(DirHandle dir, const CEntry& entry, std::error_code& ec);
 
 // What a file made inside a directory is given without being asked, the same for every file
-// made there: its owner and group (the directory's group where it is set-group-ID), and whether
-// a default ACL of the directory gives it an ACL. Read once per directory, so that a copy
+// made there: its owner and group (the directory's group where it is set-group-ID), whether
+// a default ACL of the directory gives it an ACL, and the permissions the process's umask takes
+// from it (-1 where the system does not tell). Read once per directory, so that a copy
 // changes only what differs from its source (each change is a write to the file system's
 // journal). bKnown false: nothing is known, and a copy sets everything (Windows).
 struct CMadeFileFacts {
     bool bKnown = false;
     std::uint32_t nUid = 0, nGid = 0;
     bool bDefaultAcl = true;
+    int nUmask = -1;
 };
 void ReadMadeFileFacts(DirHandle dir, CMadeFileFacts& made);
 

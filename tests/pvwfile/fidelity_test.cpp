@@ -222,3 +222,22 @@ TEST_F(FidelityTest, WhatATargetFolderGivesANewFileIsTakenAway) {
         EXPECT_TRUE(row.fnKept(Src() / "d", Dst() / "d"));
     }
 }
+
+// Each permission is kept, in a new folder of files only and beside it, whatever the umask
+// takes from a file made with it.
+TEST_F(FidelityTest, EachModeIsKeptWhateverTheUmask) {
+    std::map<std::string, mode_t> modes;
+    for (mode_t nMode : {0751, 0666, 0444, 0700, 04755}) {
+        modes["d/f" + std::to_string(nMode)] = modes["f" + std::to_string(nMode)] = nMode;
+    }
+    Tree source;
+    for (const auto& [strName, nMode] : modes) source[strName] = "1";
+    Remake(source, {});
+    for (const auto& [strName, nMode] : modes) chmod((Src() / strName).c_str(), nMode);
+    mode_t nOldMask = umask(027);
+    EXPECT_EQ(PVWCopy(S().c_str(), D().c_str(), 1, nullptr), 10);
+    umask(nOldMask);
+    for (const auto& [strName, nMode] : modes) {
+        EXPECT_EQ(St(Dst() / strName).st_mode & 07777, nMode) << strName;
+    }
+}

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <string_view>
@@ -16,6 +18,7 @@
 #include "../platform.h"
 #include "attrib_xattr.h"
 #include "last_error.h"
+#include "posix/fd.h"
 
 namespace pvw {
 
@@ -33,6 +36,23 @@ using Xattrs = std::map<std::string, std::string>;
 uid_t EffectiveUser() {
     static const uid_t s_nUid = geteuid();
     return s_nUid;
+}
+
+using qjcommon::CFd;
+
+// The process's umask, read from /proc without changing it (umask() sets it, for every thread
+// at once); -1 where the system does not tell.
+int ReadUmask() {
+    CFd status(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+    char buffer[4096];
+    ssize_t nRead = status.Get() < 0 ? -1 : ::read(status.Get(), buffer, sizeof buffer - 1);
+    if (nRead <= 0) return -1;
+    buffer[nRead] = '\0';
+    const char* pszField = std::strstr(buffer, "\nUmask:");
+    if (pszField == nullptr) return -1;
+    char* pszEnd = nullptr;
+    long nMask = std::strtol(pszField + 7, &pszEnd, 8);
+    return pszEnd == pszField + 7 || nMask < 0 || nMask > 0777 ? -1 : static_cast<int>(nMask);
 }
 
 bool Carried(std::string_view name) {
@@ -116,6 +136,7 @@ void ReadMadeFileFacts(DirHandle dir, CMadeFileFacts& made) {
     // Where it cannot be read, a file made there is taken to have gained an ACL.
     made.bDefaultAcl = fgetxattr(static_cast<int>(dir), kDefaultAcl, nullptr, 0) >= 0 ||
                        (errno != ENODATA && !NotHeld(errno));
+    made.nUmask = ReadUmask();
     made.bKnown = true;
 }
 

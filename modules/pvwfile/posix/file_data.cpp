@@ -107,12 +107,28 @@ bool HasHoles(const struct stat& st) {
     return static_cast<std::uint64_t>(st.st_blocks) * 512 < static_cast<std::uint64_t>(st.st_size);
 }
 
+// Whether a copy, made where nobody else can reach it before it is in place, may be made with
+// its source's permissions, so that no fchmod is needed after: where neither the umask nor a
+// default ACL of its folder takes any away, and no special bit is asked for, which a change of
+// owner would clear.
+bool MadeWithFinalMode(const struct stat& st, const CMadeFileFacts& made) {
+    return made.bKnown && made.nUmask >= 0 && !made.bDefaultAcl &&
+           (st.st_mode & (07000 | static_cast<mode_t>(made.nUmask))) == 0;
+}
+
+// Owner only, where the permissions are set after the copy.
+mode_t MadeMode(const struct stat& st, bool bFinalMode) {
+    return bFinalMode ? st.st_mode & 0777 : 0600;
+}
+
+// bModeSet: nOut was made with its source's permissions.
 bool CopyOpenFile(int nIn, const struct stat& st, int nOut, const CMadeFileFacts& made,
-                  const ProgressFn& pfnProgress, unsigned& nNotKept) {
+                  bool bModeSet, const ProgressFn& pfnProgress, unsigned& nNotKept) {
     auto nSize = static_cast<std::uint64_t>(st.st_size);
     if (!(HasHoles(st) ? CopySparseData(nIn, nOut, nSize, pfnProgress)
                        : CopyData(nIn, nOut, 0, nSize, pfnProgress)) ||
-        !KeepExtras(nIn, st, nOut, made, nNotKept) || fchmod(nOut, st.st_mode & 07777) != 0) {
+        !KeepExtras(nIn, st, nOut, made, nNotKept) ||
+        (!bModeSet && fchmod(nOut, st.st_mode & 07777) != 0)) {
         return false;
     }
     struct timespec times[2] = {st.st_atim, st.st_mtim};
@@ -140,11 +156,12 @@ bool MayNameUnnamed() {
     return bMay;
 }
 
-// Opens the copy: without a name where one may be and the file system can, else under strTemp.
-int OpenCopy(int nDir, const std::string& strTemp, bool& bUnnamed) {
+// Opens the copy: without a name where one may be and the file system can, with nUnnamedMode,
+// else under strTemp, for its owner only.
+int OpenCopy(int nDir, const std::string& strTemp, mode_t nUnnamedMode, bool& bUnnamed) {
     bUnnamed = bUnnamed && MayNameUnnamed();
     if (bUnnamed) {
-        int nFd = ::openat(nDir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        int nFd = ::openat(nDir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, nUnnamedMode);
         // Refused by a file system without them (or a kernel that predates them).
         if (nFd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return nFd;
         bUnnamed = false;
@@ -186,10 +203,10 @@ int OpenSource(DirHandle sourceDir, const std::string& strSource, struct stat& s
 // Copies the open source, whose state was st when it was opened, to nOut; it fails when the
 // source changed meanwhile.
 bool CopyUnchanged(int nIn, const struct stat& st, int nOut, const CMadeFileFacts& made,
-                   const std::string& strSource, const ProgressFn& pfnProgress, CEntry& copied,
-                   std::error_code& ec) {
+                   bool bModeSet, const std::string& strSource, const ProgressFn& pfnProgress,
+                   CEntry& copied, std::error_code& ec) {
     struct stat after;
-    if (!CopyOpenFile(nIn, st, nOut, made, pfnProgress, copied.nNotKept) ||
+    if (!CopyOpenFile(nIn, st, nOut, made, bModeSet, pfnProgress, copied.nNotKept) ||
         fstat(nIn, &after) != 0) {
         ec = LastError();
         return false;
@@ -212,7 +229,8 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
     CFd in(OpenSource(sourceDir, strSource, st, ec));
     if (in.Get() < 0) return false;
     int nTempDir = static_cast<int>(tempDir);
-    CFd out(OpenCopy(nTempDir, strTemp, bUnnamed));
+    bool bFinalMode = MadeWithFinalMode(st, made);
+    CFd out(OpenCopy(nTempDir, strTemp, MadeMode(st, bFinalMode), bUnnamed));
     if (out.Get() < 0) {
         ec = LastError();
         return false;
@@ -222,7 +240,8 @@ bool CopyFileData(DirHandle sourceDir, const std::string& strSource, DirHandle t
     // unnamed copy needs none: nobody else can reach it.
     if (!bUnnamed && flock(out.Get(), LOCK_SH) != 0) {
         ec = LastError();
-    } else if (CopyUnchanged(in.Get(), st, out.Get(), made, strSource, pfnProgress, copied, ec)) {
+    } else if (CopyUnchanged(in.Get(), st, out.Get(), made, bFinalMode && bUnnamed, strSource,
+                             pfnProgress, copied, ec)) {
         lock = out.Release();
         return true;
     }
@@ -237,13 +256,16 @@ bool CopyFileInto(DirHandle sourceDir, const std::string& strSource, DirHandle d
     CFd in(OpenSource(sourceDir, strSource, st, ec));
     if (in.Get() < 0) return false;
     int nDir = static_cast<int>(dir);
+    // Its folder is open to its owner only until it is in place.
+    bool bFinalMode = MadeWithFinalMode(st, made);
     CFd out(::openat(nDir, strName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                     0600));
+                     MadeMode(st, bFinalMode)));
     if (out.Get() < 0) {
         ec = LastError();
         return false;
     }
-    if (CopyUnchanged(in.Get(), st, out.Get(), made, strSource, pfnProgress, copied, ec)) {
+    if (CopyUnchanged(in.Get(), st, out.Get(), made, bFinalMode, strSource, pfnProgress, copied,
+                      ec)) {
         return true;
     }
     ::unlinkat(nDir, strName.c_str(), 0);
