@@ -275,11 +275,13 @@ bool CScriptEngine::RunMain() {
     // The procedures called from this block that are running in it (see CallProc); while one
     // runs, its EndProc or a Return at its own level ends it, and no loop pass ends there.
     int32_t nCalls = 0;
-    int32_t nEnd = nEndToken;
+    // The line that ends what runs now: the block's own end, or the running procedure's.
+    const CKeywordLine& blockEnd = BlockEndLine(nEndToken);
+    const CKeywordLine* pEnd = &blockEnd;
     int32_t i = m_nCurLine;
     const auto LeaveProc = [&] {
         i = ReturnFromProc();
-        if (--nCalls == 0) nEnd = nEndToken;
+        if (--nCalls == 0) pEnd = &blockEnd;
     };
     for (;;) {
         if (++i >= nLines) RaiseEndMissing(*this);
@@ -290,8 +292,8 @@ bool CScriptEngine::RunMain() {
         if (m_bCancel) Raise("", ERR_CANCELLED);
         PumpMessages(PUMP_MESSAGES);
 
-        const int32_t nCode = GetToken(m_szLine, strToken);
-        if (nCode == nEnd) {
+        const int32_t nCode = GetLineToken(*pEnd, strToken);
+        if (nCode == pEnd->Code()) {
             if (nCalls > 0) {
                 LeaveProc();
                 continue;
@@ -326,7 +328,7 @@ bool CScriptEngine::RunMain() {
                 if (CScriptVar* pProc = RunName(*this, strToken)) {
                     i = CallProc(pProc, i);
                     ++nCalls;
-                    nEnd = TK_ENDPROC;
+                    pEnd = &BlockEndLine(TK_ENDPROC);
                 }
                 break;
             case TK_INVALID:

@@ -15,6 +15,7 @@
 #include "exec/scriptvar.h"
 #include "family/qjcwract.h"
 #include "host/errors.h"
+#include "lexer/keyword_line.h"
 #include "lexer/short_text.h"
 #include "lexer/token_text.h"
 
@@ -82,6 +83,9 @@ public:
     int32_t GetToken(char* pszStart, std::string& strText);
     // The same, with the token's text as a view where it can be: for the per-line path.
     int32_t GetToken(char* pszStart, CTokenText& text);
+    // The first token of the line in the buffer, found at once when the line is the keyword
+    // alone that the block expects.
+    int32_t GetLineToken(const CKeywordLine& expected, CTokenText& text);
     void ProcessDirective();
 
     // --- structure pass and declarations

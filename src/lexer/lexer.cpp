@@ -112,6 +112,14 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
     return CutToken(pTokenStart, text);
 }
 
+int32_t CScriptEngine::GetLineToken(const CKeywordLine& expected, CTokenText& text) {
+    if (!expected.Matches(m_szLine)) return GetToken(m_szLine, text);
+    // The token and the position after it, as the lexer would leave them.
+    m_pszPos = m_szLine + expected.Length();
+    text.SetName(std::string_view(m_szLine, expected.Length()));
+    return expected.Code();
+}
+
 int32_t CScriptEngine::CutToken(char* pTokenStart, CTokenText& text) {
     // Only an escape sequence makes the text differ from the line; from the first one on, the
     // text is built as it is cut. Outside a literal no escape has happened yet, so "first

@@ -1,8 +1,11 @@
 // The keyword and operator table, and the classification of token texts.
+#include <algorithm>
 #include <array>
+#include <cassert>
 
 #include "host/engine.h"
 #include "lexer/chartab.h"
+#include "lexer/keyword_line.h"
 #include "lexer/tokens.h"
 
 namespace {
@@ -104,6 +107,18 @@ constexpr ByteCodes MakeByteCodes(size_t nLen) {
 constexpr ByteCodes s_singleCodes = MakeByteCodes(1);
 constexpr ByteCodes s_pairCodes = MakeByteCodes(2);
 
+// The lines of the block ends, made from the table's texts when the module loads; their codes
+// follow each other from TK_ENDMAIN on.
+CKeywordLine MakeKeywordLine(int32_t nCode) {
+    return CKeywordLine(std::ranges::find(s_aTokens, nCode, &TokenEntry::nCode)->text, nCode);
+}
+
+static_assert(TK_ENDPROC == TK_ENDMAIN + 1 && TK_ENDIF == TK_ENDMAIN + 2 &&
+              TK_ENDWHILE == TK_ENDMAIN + 3);
+const std::array<CKeywordLine, 4> s_aBlockEndLines = {
+    MakeKeywordLine(TK_ENDMAIN), MakeKeywordLine(TK_ENDPROC), MakeKeywordLine(TK_ENDIF),
+    MakeKeywordLine(TK_ENDWHILE)};
+
 bool AllOf(std::string_view text, uint8_t nClass) {
     for (char ch : text) {
         if (!chartab::Is(ch, nClass)) return false;
@@ -111,6 +126,11 @@ bool AllOf(std::string_view text, uint8_t nClass) {
     return true;
 }
 }  // namespace
+
+const CKeywordLine& BlockEndLine(int32_t nEndToken) {
+    assert(nEndToken >= TK_ENDMAIN && nEndToken <= TK_ENDWHILE);
+    return s_aBlockEndLines[static_cast<size_t>(nEndToken - TK_ENDMAIN)];
+}
 
 void CScriptEngine::InitTokenTable() {
     for (const TokenEntry& entry : s_aTokens) m_mapToken.emplace(entry.text, entry.nCode);

@@ -190,6 +190,28 @@ TEST_F(LexerTest, DirectivesSwitchEscapesOrNameWhatIsWrong) {
     }
 }
 
+TEST_F(LexerTest, ABlockEndAloneOnItsLineIsTheTokenTheLexerCuts) {
+    // Each line follows one that leaves other bytes behind its end in the buffer.
+    const std::string kLines[] = {"EndWhile",  "EndWhile ", "EndWhileX", "EndWhil", "Endwhile",
+                                  "EndProc",   "EndProc_",  "EndIf",     "EndMain", "EndIf=1",
+                                  "EndProc//", "EndWhile(", ""};
+    for (const int32_t nEnd : {TK_ENDMAIN, TK_ENDPROC, TK_ENDIF, TK_ENDWHILE}) {
+        for (const std::string& strLine : kLines) {
+            SetLine(strLine);
+            CTokenText expected(m_engine.m_aBuiltTexts[CScriptEngine::BUILT_FIRST]);
+            const int32_t nExpected = m_engine.GetToken(m_engine.m_szLine, expected);
+            const std::string strExpected = expected.Str();
+            const ptrdiff_t nExpectedPos = ReadPos();
+            SetLine("EndWhileEndWhileEndWhile");
+            SetLine(strLine);
+            CTokenText got(m_engine.m_aBuiltTexts[CScriptEngine::BUILT_OTHER]);
+            EXPECT_EQ(m_engine.GetLineToken(BlockEndLine(nEnd), got), nExpected) << strLine;
+            EXPECT_EQ(got.Str(), strExpected) << strLine;
+            EXPECT_EQ(ReadPos(), nExpectedPos) << strLine;
+        }
+    }
+}
+
 class RecordTest : public EngineTest {
 protected:
     CScriptVar* Enter(const char* pszName, int32_t nType) {
