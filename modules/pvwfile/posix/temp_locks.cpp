@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "../platform.h"
 #include "last_error.h"
@@ -23,18 +24,16 @@ namespace {
 
 // Removes the files and links of the open folder nFd, none followed, and leaves anything else.
 bool RemoveFilesIn(int nFd) {
-    int nList = ::dup(nFd);
-    DIR* pDir = nList < 0 ? nullptr : ::fdopendir(nList);
-    if (pDir == nullptr) {
-        if (nList >= 0) ::close(nList);
-        return false;
-    }
+    std::vector<CEntry> arrEntries;
+    std::error_code ec;
+    if (!ListDirectory(nFd, arrEntries, ec)) return false;
     bool bOk = true;
-    while (const struct dirent* pEntry = ::readdir(pDir)) {
-        bool bFileOrLink = pEntry->d_type == DT_REG || pEntry->d_type == DT_LNK;
-        if (bFileOrLink && ::unlinkat(nFd, pEntry->d_name, 0) != 0 && errno != ENOENT) bOk = false;
+    for (const CEntry& entry : arrEntries) {
+        bool bFileOrLink = entry.eKind == EKind::File || entry.eKind == EKind::Link;
+        if (bFileOrLink && ::unlinkat(nFd, entry.strName.c_str(), 0) != 0 && errno != ENOENT) {
+            bOk = false;
+        }
     }
-    ::closedir(pDir);
     return bOk;
 }
 
