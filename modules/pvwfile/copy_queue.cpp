@@ -76,7 +76,7 @@ int RunCopyQueue(const char* pszJob) {
         } else if (MakeStep(job, queued, step)) {
             // Option bit 2 of the entry itself allows replacing a read-only target.
             if (queued.nFlags & OPT_OVERWRITE_READONLY) step.bTargetReadOnly = false;
-            executor.Do(step);
+            executor.Do(std::move(step));
         }
         if (job.Stopped()) break;
     }

@@ -105,19 +105,22 @@ void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
     pending.bVanished = Vanished(pending.step);
 }
 
-bool CFileCopier::Add(const CStep& step, const char* pszWhat, bool bRemoveSource) {
+bool CFileCopier::Add(CStep&& newStep, const char* pszWhat, bool bRemoveSource) {
     // The previous batch is reported as soon as it is in place.
     if (m_flush.valid() && Ready(m_flush) && !FinishFlush()) return false;
-    bool bInPlace = step.entry.eKind == EKind::File && step.targetDir->WrittenWhole();
-    std::optional<CFirstCopy> linkTo = m_hardLinks.FirstCopy(step);
+    bool bInPlace = newStep.entry.eKind == EKind::File && newStep.targetDir->WrittenWhole();
+    std::optional<CFirstCopy> linkTo = m_hardLinks.FirstCopy(newStep);
     // A file with further names is copied here, so that the names after it find its copy.
-    bool bSmall = step.entry.nSize < kSmallFile && step.entry.nLinks <= 1;
+    bool bSmall = newStep.entry.nSize < kSmallFile && newStep.entry.nLinks <= 1;
     // A small file of a folder written whole is copied with the rest of its folder, by one
     // task: a handoff per folder, not per file. Those kept back stay the last pending.
     bool bKept = bSmall && bInPlace && !linkTo;
     if (!bKept) LaunchKept();
-    m_arrPending.push_back({step, TempNameFor(step.strTargetName), pszWhat, bRemoveSource});
+    // A file written under its own name needs no temporary one.
+    std::string strTemp = bInPlace ? std::string() : TempNameFor(newStep.strTargetName);
+    m_arrPending.push_back({std::move(newStep), std::move(strTemp), pszWhat, bRemoveSource});
     CPending& pending = m_arrPending.back();
+    const CStep& step = pending.step;
     pending.bInPlace = bInPlace;
     pending.linkTo = std::move(linkTo);
     if (pending.linkTo) {

@@ -38,7 +38,7 @@ public:
 
     // Writes the step's source file or link beside its target, whose directory exists;
     // reported as pszWhat when committed. False when the operation must stop.
-    bool Add(const CStep& step, const char* pszWhat, bool bRemoveSource);
+    bool Add(CStep&& newStep, const char* pszWhat, bool bRemoveSource);
     // The folder written whole, its files added: it is renamed into place after them.
     void PlaceWhole(const DirPtr& dir);
     // Waits for the copies, flushes what was written and renames every copy into place.

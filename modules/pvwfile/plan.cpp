@@ -43,14 +43,14 @@ CExecutor::CExecutor(CJob& job, const CPlanOptions& options, DirPtr targetRoot)
 
 CExecutor::~CExecutor() = default;
 
-void CExecutor::Do(const CStep& step) {
+void CExecutor::Do(CStep&& step) {
     if (m_job.CheckCancel() || m_job.Stopped()) return;
     switch (step.eStep) {
         case EStep::Copy:
-            Copy(step);
+            Copy(std::move(step));
             break;
         case EStep::Move:
-            Move(step);
+            Move(std::move(step));
             break;
         case EStep::MakeDir:
             MakeDir(step);
@@ -87,7 +87,7 @@ void CExecutor::LeaveDir(const DirPtr& dir, bool bExisted) {
     // the directories around it.
     auto itFirst = m_arrLater.end();
     while (itFirst != m_arrLater.begin() && std::prev(itFirst)->targetDir == dir) --itFirst;
-    for (auto it = itFirst; it != m_arrLater.end(); ++it) Do(*it);
+    for (auto it = itFirst; it != m_arrLater.end(); ++it) Do(std::move(*it));
     m_arrLater.erase(itFirst, m_arrLater.end());
     auto itMade = std::find(m_arrMade.rbegin(), m_arrMade.rend(), dir);
     if (itMade != m_arrMade.rend()) {
@@ -101,7 +101,7 @@ void CExecutor::LeaveDir(const DirPtr& dir, bool bExisted) {
 
 void CExecutor::Finish() {
     // Only the roots' steps wait still, unless the walk stopped early.
-    for (const CStep& step : m_arrLater) Do(step);
+    for (CStep& step : m_arrLater) Do(std::move(step));
     m_arrLater.clear();
     bool bRootThere = !m_job.Stopped() && MakeTargetRoot();
     if (m_pRoot && bRootThere && m_pRoot->Model() != nullptr && !m_job.Simulating() &&
@@ -169,17 +169,17 @@ bool CExecutor::MayReplace(const CStep& step) {
     return false;
 }
 
-void CExecutor::Copy(const CStep& step) {
+void CExecutor::Copy(CStep&& step) {
     if (!MayReplace(step)) return;
     if (m_job.Simulating()) {
         m_job.Acted("would copy", step.source, &step.target);
         return;
     }
     if (!CheckReserve(step.target, step.entry.nSize) || !EnsureDir(*step.targetDir)) return;
-    m_pCopier->Add(step, "copied", false);
+    m_pCopier->Add(std::move(step), "copied", false);
 }
 
-void CExecutor::Move(const CStep& step) {
+void CExecutor::Move(CStep&& step) {
     if (!MayReplace(step)) return;
     if (m_job.Simulating()) {
         m_job.Acted("would move", step.source, &step.target);
@@ -196,7 +196,7 @@ void CExecutor::Move(const CStep& step) {
     } else if (!IsCrossDevice(ec)) {
         m_job.Fail(("move " + step.source.string() + " to").c_str(), step.target, ec);
     } else if (CheckReserve(step.target, step.entry.nSize)) {
-        m_pCopier->Add(step, "moved", true);
+        m_pCopier->Add(std::move(step), "moved", true);
     }
 }
 

@@ -56,8 +56,8 @@ public:
     CExecutor(const CExecutor&) = delete;
     CExecutor& operator=(const CExecutor&) = delete;
 
-    // Takes the step now, unless the operation has stopped.
-    void Do(const CStep& step);
+    // Takes the step now, unless the operation has stopped; a copy keeps it until it is in place.
+    void Do(CStep&& step);
     // Takes the step, a deletion inside step.targetDir, once the walk has left that directory.
     void Later(CStep step);
     // The walk has left the target directory dir: what waited for it is done. bExisted: dir was
@@ -72,8 +72,8 @@ private:
     bool MakeTargetRoot();
     bool EnsureDir(CDir& dir, std::error_code& ec);
     bool EnsureDir(CDir& dir);
-    void Copy(const CStep& step);
-    void Move(const CStep& step);
+    void Copy(CStep&& step);
+    void Move(CStep&& step);
     void Delete(const CStep& step);
     void DeleteDir(CDir& parent, const std::string& strName, const Path& dir, bool bEmptiedByMove);
     void MakeDir(const CStep& step);

@@ -74,7 +74,7 @@ void CPlanner::Add(EStep eStep, const CPair& pair, const char* pszWhat) {
     if (bDelete && !bInTheWay) {
         m_executor.Later(std::move(step));
     } else {
-        m_executor.Do(step);
+        m_executor.Do(std::move(step));
     }
 }
 
