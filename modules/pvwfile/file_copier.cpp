@@ -497,6 +497,7 @@ bool CFileCopier::FinishFlush() {
     std::deque<CPending> arrBatch;
     arrBatch.swap(m_arrFlushing);
     bool bGoOn = true;
+    CJob::CGathered gathered(m_job);
     for (const CPending& pending : arrBatch) {
         const CStep& step = pending.step;
         if (pending.wholeDir) {

@@ -20,9 +20,9 @@ bool Escapes(char c) {
     return u < 0x20 || u == 0x7f || (c == '\\' && Path::preferred_separator != '\\');
 }
 
-std::string Escaped(const std::string& strLine) {
+void Escape(std::string& strLine) {
     // Most lines hold nothing to escape, and go out as they are.
-    if (std::none_of(strLine.begin(), strLine.end(), Escapes)) return strLine;
+    if (std::none_of(strLine.begin(), strLine.end(), Escapes)) return;
     std::string strOut;
     strOut.reserve(strLine.size());
     for (const char c : strLine) {
@@ -43,8 +43,12 @@ std::string Escaped(const std::string& strLine) {
             strOut += c;
         }
     }
-    return strOut;
+    strLine.swap(strOut);
 }
+
+// Gathered lines go out once they fill this much, less than the trace's buffer of 4 KiB, so that
+// each such text is one write, which a kill cannot cut inside a line.
+constexpr size_t kGatheredBytes = 4000;
 }  // namespace
 
 CJob::CJob(const char* pszOperation, int nFlags)
@@ -53,16 +57,37 @@ CJob::CJob(const char* pszOperation, int nFlags)
       m_settings(SnapshotSettings()),
       m_progress(m_settings.bShowProgress) {}
 
-void CJob::Line(const std::string& strText) {
-    const std::string strLine = Escaped(strText);
-    PVTrace(4, kSource, "%s\n", strLine.c_str());
-    if (m_settings.nNotifyTarget > 0) NotifyHost(m_settings.nNotifyTarget, strLine);
+void CJob::Line(std::string strText) {
+    Escape(strText);
+    if (!m_bGathering) {
+        PVTrace(4, kSource, "%s\n", strText.c_str());
+    } else {
+        if (!m_strGathered.empty() && m_strGathered.size() + strText.size() >= kGatheredBytes) {
+            TraceGathered();
+        }
+        m_strGathered.append(strText).push_back('\n');
+    }
+    if (m_settings.nNotifyTarget > 0) NotifyHost(m_settings.nNotifyTarget, strText);
+}
+
+void CJob::TraceGathered() {
+    if (m_strGathered.empty()) return;
+    PVTrace(4, kSource, "%s", m_strGathered.c_str());
+    m_strGathered.clear();
+}
+
+CJob::CGathered::~CGathered() {
+    m_job.m_bGathering = false;
+    m_job.TraceGathered();
 }
 
 void CJob::Note(const char* pszWhat, const Path& source, const Path* pTarget) {
-    std::string strLine = m_strOperation + ": " + pszWhat + " " + source.string();
-    if (pTarget != nullptr) strLine += " -> " + pTarget->string();
-    Line(strLine);
+    std::string strLine;
+    strLine.reserve(256);
+    strLine.append(m_strOperation).append(": ").append(pszWhat).push_back(' ');
+    strLine.append(source.string());
+    if (pTarget != nullptr) strLine.append(" -> ").append(pTarget->string());
+    Line(std::move(strLine));
 }
 
 void CJob::Acted(const char* pszWhat, const Path& source, const Path* pTarget) {

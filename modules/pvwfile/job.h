@@ -54,9 +54,24 @@ public:
     // The count, or the code that stopped the operation; also traces a summary line.
     int Finish();
 
+    // While one lives, the job's lines go to the trace together, a few kilobytes of whole lines
+    // at a time, the rest when it ends: the files of a batch put in place are reported in a few
+    // writes rather than one each, in the same order.
+    class CGathered {
+    public:
+        explicit CGathered(CJob& job) : m_job(job) { m_job.m_bGathering = true; }
+        ~CGathered();
+        CGathered(const CGathered&) = delete;
+        CGathered& operator=(const CGathered&) = delete;
+
+    private:
+        CJob& m_job;
+    };
+
 private:
     // Every line goes out here, each control character in it escaped.
-    void Line(const std::string& strText);
+    void Line(std::string strText);
+    void TraceGathered();
 
     std::string m_strOperation;
     int m_nFlags;
@@ -65,6 +80,8 @@ private:
     int m_nCount = 0;
     int m_nFailures = 0;
     int m_nStop = 0;
+    bool m_bGathering = false;
+    std::string m_strGathered;  // whole lines, each with its line feed
 };
 
 }  // namespace pvw
