@@ -27,23 +27,21 @@ bool MakeStep(CJob& job, const CQueued& queued, CStep& step) {
                  CDir::Root(targetPath.parent_path()),
                  sourcePath.filename().string(),
                  targetPath.filename().string(),
-                 sourcePath,
-                 targetPath,
                  {}};
     std::error_code ec;
-    if (!ReadEntry(step.source, false, step.entry, ec)) {
-        job.Fail("read", step.source, ec);
+    if (!ReadEntry(sourcePath, false, step.entry, ec)) {
+        job.Fail("read", sourcePath, ec);
         return false;
     }
     if (step.entry.eKind == EKind::Dir || step.entry.eKind == EKind::Special) {
-        job.Fail("copy", step.source, "only files and links are queued");
+        job.Fail("copy", sourcePath, "only files and links are queued");
         return false;
     }
     step.entry.nLinks = 1;  // queued copies are files of their own, never links to each other
     CEntry target;
-    if (ReadEntry(step.target, false, target, ec)) {
+    if (ReadEntry(targetPath, false, target, ec)) {
         if (target.eKind == EKind::Dir) {
-            job.Fail("replace", step.target, "it is a directory");
+            job.Fail("replace", targetPath, "it is a directory");
             return false;
         }
         step.bTargetReadOnly = (target.nAttrib & ATTR_R) != 0;

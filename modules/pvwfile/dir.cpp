@@ -59,13 +59,24 @@ Path CDir::GetPath() const {
     return path;
 }
 
-Path CEntryPaths::Of(const DirPtr& dir, const std::string& strName) {
-    if (!dir) return Path();
+Path EntryPath(const DirPtr& dir, const std::string& strName) {
+    return dir ? dir->GetPath() / NamePath(strName) : Path();
+}
+
+const std::string& CEntryPaths::Text(const DirPtr& dir, const std::string& strName) {
+    if (!dir) {
+        m_strText.clear();
+        return m_strText;
+    }
     if (dir != m_dir) {
-        m_dirPath = dir->GetPath();
+        // Whether a separator comes between the directory and a name depends on the directory
+        // alone (a root may end in one): the text of a one-letter name, less that letter.
+        m_strDirText = (dir->GetPath() / NamePath("x")).string();
+        m_strDirText.pop_back();
         m_dir = dir;
     }
-    return m_dirPath / NamePath(strName);
+    m_strText.assign(m_strDirText).append(NamePath(strName).string());
+    return m_strText;
 }
 
 std::string CDir::RelPath() const {

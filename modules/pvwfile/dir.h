@@ -122,17 +122,22 @@ private:
     std::list<CDir*>::iterator m_itOpen;
 };
 
-// The paths of entries for reports, a directory's entries one after another: the directory's
-// path is made once for them, not walked up to its root again for each. Only the last
-// directory's is kept, so that a deep tree keeps no path per level.
+// The path of strName in dir, for reports; empty without dir.
+Path EntryPath(const DirPtr& dir, const std::string& strName);
+
+// The texts of entries' paths for reports, a directory's entries one after another: the
+// directory's part is made once for them, not walked up to its root again for each, and no path
+// is made per entry. Only the last directory's is kept, so that a deep tree keeps no path per
+// level.
 class CEntryPaths {
 public:
-    // The path of strName in dir; empty without dir.
-    Path Of(const DirPtr& dir, const std::string& strName);
+    // EntryPath(dir, strName).string(), valid until the next call.
+    const std::string& Text(const DirPtr& dir, const std::string& strName);
 
 private:
     DirPtr m_dir;
-    Path m_dirPath;
+    std::string m_strDirText;  // the directory's path, and the separator a name follows there
+    std::string m_strText;
 };
 
 }  // namespace pvw

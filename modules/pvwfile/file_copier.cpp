@@ -472,7 +472,7 @@ void CFileCopier::ReportNotKept(const CPending& pending) {
             continue;
         }
         m_nNotKeptReported |= kind.nBit;
-        m_job.Note(kind.pszWhat, pending.step.target);
+        m_job.Note(kind.pszWhat, pending.step.Target());
     }
 }
 
@@ -484,10 +484,10 @@ bool CFileCopier::Commit() {
 bool CFileCopier::ReportCopyFailure(const CPending& pending) {
     const CStep& step = pending.step;
     if (pending.bVanished) {
-        m_job.Note("skipped (vanished since the walk)", step.source);
+        m_job.Note("skipped (vanished since the walk)", step.Source());
         return true;
     }
-    return m_job.Fail(("copy " + step.source.string() + " to").c_str(), step.target,
+    return m_job.Fail(("copy " + step.Source().string() + " to").c_str(), step.Target(),
                       pending.ecCopy);
 }
 
@@ -509,14 +509,14 @@ bool CFileCopier::FinishFlush() {
         } else if (pending.ecCopy) {
             bGoOn = ReportCopyFailure(pending) && bGoOn;
         } else if (pending.ecWrite) {
-            bGoOn = m_job.Fail("write", step.target, pending.ecWrite) && bGoOn;
+            bGoOn = m_job.Fail("write", step.Target(), pending.ecWrite) && bGoOn;
         } else {
             ReportNotKept(pending);
             if (pending.ecRemove) {
                 bGoOn =
-                    m_job.Fail("remove the moved source", step.source, pending.ecRemove) && bGoOn;
+                    m_job.Fail("remove the moved source", step.Source(), pending.ecRemove) && bGoOn;
             }
-            m_job.Acted(pending.pszWhat, step.source, &step.target);
+            m_job.Acted(pending.pszWhat, m_texts.Source(step), &m_texts.Target(step));
         }
     }
     return bGoOn;

@@ -117,6 +117,7 @@ private:
     std::deque<CPending> m_arrFlushing;
     CHardLinks m_hardLinks;
     unsigned m_nNotKeptReported = 0;
+    CStepTexts m_texts;
     std::future<void> m_flush;
     CWorkerPool m_pool;  // last: its threads end before what they write into
 };

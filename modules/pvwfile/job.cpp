@@ -81,13 +81,23 @@ CJob::CGathered::~CGathered() {
     m_job.TraceGathered();
 }
 
-void CJob::Note(const char* pszWhat, const Path& source, const Path* pTarget) {
+void CJob::Note(const char* pszWhat, const std::string& strSource, const std::string* pTarget) {
     std::string strLine;
     strLine.reserve(256);
     strLine.append(m_strOperation).append(": ").append(pszWhat).push_back(' ');
-    strLine.append(source.string());
-    if (pTarget != nullptr) strLine.append(" -> ").append(pTarget->string());
+    strLine.append(strSource);
+    if (pTarget != nullptr) strLine.append(" -> ").append(*pTarget);
     Line(std::move(strLine));
+}
+
+void CJob::Note(const char* pszWhat, const Path& source, const Path* pTarget) {
+    std::string strTarget = pTarget != nullptr ? pTarget->string() : std::string();
+    Note(pszWhat, source.string(), pTarget != nullptr ? &strTarget : nullptr);
+}
+
+void CJob::Acted(const char* pszWhat, const std::string& strSource, const std::string* pTarget) {
+    ++m_nCount;
+    Note(pszWhat, strSource, pTarget);
 }
 
 void CJob::Acted(const char* pszWhat, const Path& source, const Path* pTarget) {

@@ -38,6 +38,9 @@ public:
     void Acted(const char* pszWhat, const Path& source, const Path* pTarget = nullptr);
     // A line that counts nothing (skipped, would delete).
     void Note(const char* pszWhat, const Path& source, const Path* pTarget = nullptr);
+    // The same with the paths' texts, for reports made by the thousand.
+    void Acted(const char* pszWhat, const std::string& strSource, const std::string* pTarget);
+    void Note(const char* pszWhat, const std::string& strSource, const std::string* pTarget);
     // A failing file, named with the reason. True when the operation goes on (errors ignored);
     // otherwise the result becomes RES_FAILED.
     bool Fail(const char* pszWhat, const Path& path, const std::string& strReason);

@@ -60,18 +60,18 @@ void CExecutor::Do(CStep&& step) {
             if (m_pCopier->Commit()) Delete(step);
             break;
         case EStep::DeleteDir:
-            DeleteDir(*step.targetDir, step.strTargetName, step.target, false);
+            DeleteDir(*step.targetDir, step.strTargetName, step.Target(), false);
             break;
         case EStep::RemoveSourceDir:
             if (m_pCopier->Commit()) {
-                DeleteDir(*step.sourceDir, step.strSourceName, step.source, true);
+                DeleteDir(*step.sourceDir, step.strSourceName, step.Source(), true);
             }
             break;
         case EStep::ChangeAttrib:
             ChangeAttrib(step);
             break;
         case EStep::Report:
-            m_job.Acted(step.pszWhat, step.source, &step.target);
+            m_job.Acted(step.pszWhat, m_texts.Source(step), &m_texts.Target(step));
             break;
     }
 }
@@ -121,9 +121,11 @@ void CExecutor::FinishLeftDirs() {
     FinishDirs(m_arrExisting, false);
 }
 
-bool CExecutor::CheckReserve(const Path& target, std::uint64_t nBytes) {
+bool CExecutor::CheckReserve(const CStep& step) {
     std::uint64_t nReserve = Megabytes(m_job.Settings().nReservedMB);
     if (nReserve == 0) return true;
+    Path target = step.Target();
+    std::uint64_t nBytes = step.entry.nSize;
     std::uint64_t nFree = 0;
     std::error_code ec;
     if (!FreeBytes(target.parent_path(), nFree, ec)) {
@@ -165,24 +167,24 @@ bool CExecutor::EnsureDir(CDir& dir) {
 
 bool CExecutor::MayReplace(const CStep& step) {
     if (!step.bTargetReadOnly || m_job.Option(OPT_OVERWRITE_READONLY)) return true;
-    m_job.Fail("replace", step.target, "the target is read-only (option bit 2 replaces it)");
+    m_job.Fail("replace", step.Target(), "the target is read-only (option bit 2 replaces it)");
     return false;
 }
 
 void CExecutor::Copy(CStep&& step) {
     if (!MayReplace(step)) return;
     if (m_job.Simulating()) {
-        m_job.Acted("would copy", step.source, &step.target);
+        m_job.Acted("would copy", m_texts.Source(step), &m_texts.Target(step));
         return;
     }
-    if (!CheckReserve(step.target, step.entry.nSize) || !EnsureDir(*step.targetDir)) return;
+    if (!CheckReserve(step) || !EnsureDir(*step.targetDir)) return;
     m_pCopier->Add(std::move(step), "copied", false);
 }
 
 void CExecutor::Move(CStep&& step) {
     if (!MayReplace(step)) return;
     if (m_job.Simulating()) {
-        m_job.Acted("would move", step.source, &step.target);
+        m_job.Acted("would move", m_texts.Source(step), &m_texts.Target(step));
         return;
     }
     if (!EnsureDir(*step.targetDir)) return;
@@ -192,26 +194,27 @@ void CExecutor::Move(CStep&& step) {
     if (source && target &&
         ReplaceEntryAt(source.Get(), step.strSourceName, target.Get(), step.strTargetName, ec)) {
         m_job.Progress().FileDone(step.entry.nSize);
-        m_job.Acted("moved", step.source, &step.target);
+        m_job.Acted("moved", m_texts.Source(step), &m_texts.Target(step));
     } else if (!IsCrossDevice(ec)) {
-        m_job.Fail(("move " + step.source.string() + " to").c_str(), step.target, ec);
-    } else if (CheckReserve(step.target, step.entry.nSize)) {
+        m_job.Fail(("move " + step.Source().string() + " to").c_str(), step.Target(), ec);
+    } else if (CheckReserve(step)) {
         m_pCopier->Add(std::move(step), "moved", true);
     }
 }
 
 void CExecutor::Delete(const CStep& step) {
     if (m_job.Simulating()) {
-        m_job.Acted("would delete", step.target);
+        m_job.Acted("would delete", m_texts.Target(step), nullptr);
     } else if (!m_options.bConfirmedDelete) {
-        m_job.Note("would delete (PVWSetAnswerYesForDelete 1 deletes)", step.target);
+        m_job.Note("would delete (PVWSetAnswerYesForDelete 1 deletes)", m_texts.Target(step),
+                   nullptr);
     } else {
         std::error_code ec;
         CDir::CHeld dir = step.targetDir->Hold(ec);
         if (dir && RemoveFileAt(dir.Get(), step.strTargetName, ec)) {
-            m_job.Acted("deleted", step.target);
+            m_job.Acted("deleted", m_texts.Target(step), nullptr);
         } else if (ec != std::errc::no_such_file_or_directory) {
-            m_job.Fail("delete", step.target, ec);
+            m_job.Fail("delete", step.Target(), ec);
         }
     }
 }
@@ -234,12 +237,12 @@ void CExecutor::DeleteDir(CDir& parent, const std::string& strName, const Path& 
 
 void CExecutor::MakeDir(const CStep& step) {
     if (m_job.Simulating()) {
-        m_job.Note("would create directory", step.target);
+        m_job.Note("would create directory", step.Target());
         return;
     }
     size_t nMadeBefore = m_arrMade.size();
     if (EnsureDir(*step.targetSub) && m_arrMade.size() != nMadeBefore) {
-        m_job.Note("created directory", step.target);
+        m_job.Note("created directory", step.Target());
     }
 }
 
@@ -260,25 +263,26 @@ void CExecutor::ChangeAttrib(const CStep& step) {
     std::error_code ec;
     CDir::CHeld dir = step.sourceDir->Hold(ec);
     if (!dir) {
-        m_job.Fail("change attributes of", step.source, ec);
+        m_job.Fail("change attributes of", step.Source(), ec);
         return;
     }
     CEntry entry = step.entry;
     ReadExtraAttributes(dir.Get(), step.strSourceName, entry);
     if (((entry.nAttrib | m_options.nSet) & ~m_options.nClear) == entry.nAttrib) return;
     if (m_job.Simulating()) {
-        m_job.Acted("would change attributes of", step.source);
+        m_job.Acted("would change attributes of", step.Source());
         return;
     }
     std::string strNewName;
     if (!ChangeAttributes(dir.Get(), step.strSourceName, entry, m_options.nSet, m_options.nClear,
                           strNewName, ec)) {
-        m_job.Fail("change attributes of", step.source, ec);
+        m_job.Fail("change attributes of", step.Source(), ec);
     } else if (strNewName != step.strSourceName) {
-        Path newPath = step.source.parent_path() / NamePath(strNewName);
-        m_job.Acted("changed attributes, now", step.source, &newPath);
+        Path source = step.Source();
+        Path newPath = source.parent_path() / NamePath(strNewName);
+        m_job.Acted("changed attributes, now", source, &newPath);
     } else {
-        m_job.Acted("changed attributes of", step.source);
+        m_job.Acted("changed attributes of", step.Source());
     }
 }
 

@@ -25,18 +25,35 @@ enum class EStep {
     Report,           // a difference, counted and reported
 };
 
-// Each side of a step is a name inside a directory held from the walk; the paths are for
-// reports. A step on one tree (Delete, DeleteDir, ChangeAttrib of that tree) names it on both.
+// Each side of a step is a name inside a directory held from the walk; its path, for reports, is
+// made from them when asked for. A step on one tree (Delete, DeleteDir, ChangeAttrib of that
+// tree) names it on both.
 struct CStep {
+    Path Source() const { return EntryPath(sourceDir, strSourceName); }
+    Path Target() const { return EntryPath(targetDir, strTargetName); }
+
     EStep eStep;
     DirPtr sourceDir, targetDir;
     std::string strSourceName, strTargetName;
-    Path source, target;
     CEntry entry;                   // the source's (the file's, for Delete and ChangeAttrib)
     bool bTargetReadOnly = false;   // an existing target with attribute R
     const char* pszWhat = nullptr;  // for Report: new, changed, missing
     DirPtr targetSub = nullptr;     // for MakeDir: the directory to make
     bool bNewTarget = false;        // the walk found nothing under the target's name
+};
+
+// The texts of steps' paths for the reports of one thread, made as CEntryPaths makes them.
+class CStepTexts {
+public:
+    const std::string& Source(const CStep& step) {
+        return m_source.Text(step.sourceDir, step.strSourceName);
+    }
+    const std::string& Target(const CStep& step) {
+        return m_target.Text(step.targetDir, step.strTargetName);
+    }
+
+private:
+    CEntryPaths m_source, m_target;
 };
 
 struct CPlanOptions {
@@ -68,7 +85,8 @@ public:
     void Finish();
 
 private:
-    bool CheckReserve(const Path& target, std::uint64_t nBytes);
+    // Whether the step's source fits beside its target and leaves the reserve free.
+    bool CheckReserve(const CStep& step);
     bool MakeTargetRoot();
     bool EnsureDir(CDir& dir, std::error_code& ec);
     bool EnsureDir(CDir& dir);
@@ -87,6 +105,7 @@ private:
     DirPtr m_pRoot;        // the target root, whether made here or there already
     DirPtr m_pTargetRoot;  // until it is made
     std::unique_ptr<CFileCopier> m_pCopier;
+    CStepTexts m_texts;
     std::vector<CStep> m_arrLater;  // deletions waiting for the walk to leave their directory
     // Directories made here that the walk is still inside, the outermost first, and those it
     // has left, whose content may still wait for its commit; and the directories that were

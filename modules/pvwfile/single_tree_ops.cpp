@@ -24,15 +24,13 @@ public:
 private:
     // The one tree's entry on both sides of the step.
     void Add(EStep eStep, const CPair& pair) {
-        Path path = m_paths.Of(pair.sourceDir, pair.strSourceName);
         m_executor.Do({eStep, pair.sourceDir, pair.sourceDir, pair.strSourceName,
-                       pair.strSourceName, path, path, *pair.pSource});
+                       pair.strSourceName, *pair.pSource});
     }
 
     CExecutor& m_executor;
     EStep m_eStep;
     bool m_bEmptyDirs;
-    CEntryPaths m_paths;
 };
 
 int RunOnTree(CJob& job, const char* pszRoot, const char* pszPatterns, EStep eStep,

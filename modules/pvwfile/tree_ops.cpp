@@ -49,21 +49,11 @@ private:
     ETreeOp m_eOp;
     CExecutor& m_executor;
     int m_nInTheWay = 0;  // depth inside a target directory that a source file replaces
-    CEntryPaths m_sourcePaths, m_targetPaths;
 };
 
 void CPlanner::Add(EStep eStep, const CPair& pair, const char* pszWhat) {
-    CStep step{eStep,
-               pair.sourceDir,
-               pair.targetDir,
-               pair.strSourceName,
-               pair.strTargetName,
-               m_sourcePaths.Of(pair.sourceDir, pair.strSourceName),
-               m_targetPaths.Of(pair.targetDir, pair.strTargetName),
-               {},
-               false,
-               pszWhat,
-               pair.targetSub};
+    CStep step{eStep, pair.sourceDir, pair.targetDir, pair.strSourceName, pair.strTargetName,
+               {},    false,          pszWhat,        pair.targetSub};
     if (pair.pSource != nullptr) step.entry = *pair.pSource;
     if (pair.pTarget != nullptr) step.bTargetReadOnly = (pair.pTarget->nAttrib & ATTR_R) != 0;
     step.bNewTarget = pair.pTarget == nullptr;

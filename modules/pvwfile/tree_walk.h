@@ -28,12 +28,8 @@ struct CPair {
     bool bInTheWay = false;
 
     // The paths, for reports; made when asked for, so that a deep tree keeps no path per level.
-    Path Source() const {
-        return sourceDir ? sourceDir->GetPath() / NamePath(strSourceName) : Path();
-    }
-    Path Target() const {
-        return targetDir ? targetDir->GetPath() / NamePath(strTargetName) : Path();
-    }
+    Path Source() const { return EntryPath(sourceDir, strSourceName); }
+    Path Target() const { return EntryPath(targetDir, strTargetName); }
     // "/"-separated path below the roots.
     std::string Rel() const;
 };
