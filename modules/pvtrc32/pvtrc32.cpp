@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "../sink/sink.h"
@@ -27,17 +28,27 @@ void PVTrace(int, const char*, const char* pszFormat, ...) {
     if (pszFormat == nullptr) return;
     va_list args;
     va_start(args, pszFormat);
-    va_list copy;
-    va_copy(copy, args);
-    int nLen = std::vsnprintf(nullptr, 0, pszFormat, copy);
-    va_end(copy);
-    if (nLen > 0) {
-        std::string strText(static_cast<size_t>(nLen), '\0');
-        std::vsnprintf(strText.data(), strText.size() + 1, pszFormat, args);
+    std::string strText;
+    if (std::strcmp(pszFormat, "%s") == 0) {
+        // A text traced as it is, as the modules trace their lines (a batch of them at once),
+        // is taken as it is rather than measured and formatted.
+        const char* pszText = va_arg(args, const char*);
+        strText = pszText != nullptr ? pszText : "(null)";
+    } else {
+        va_list copy;
+        va_copy(copy, args);
+        int nLen = std::vsnprintf(nullptr, 0, pszFormat, copy);
+        va_end(copy);
+        if (nLen > 0) {
+            strText.assign(static_cast<size_t>(nLen), '\0');
+            std::vsnprintf(strText.data(), strText.size() + 1, pszFormat, args);
+        }
+    }
+    va_end(args);
+    if (!strText.empty()) {
         pvtrc::CutLongLines(strText, TraceLineLimit());
         sink.Write(strText.c_str());
     }
-    va_end(args);
 }
 
 int PVTraceOutputError(void) {
