@@ -75,7 +75,7 @@ const std::string& CEntryPaths::Text(const DirPtr& dir, const std::string& strNa
         m_strDirText.pop_back();
         m_dir = dir;
     }
-    m_strText.assign(m_strDirText).append(NamePath(strName).string());
+    m_strText.assign(m_strDirText).append(NameText(strName));
     return m_strText;
 }
 

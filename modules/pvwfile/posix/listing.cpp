@@ -120,4 +120,8 @@ Path NamePath(const std::string& strName) {
     return Path(strName);
 }
 
+std::string NameText(const std::string& strName) {
+    return strName;
+}
+
 }  // namespace pvw

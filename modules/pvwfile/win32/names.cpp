@@ -48,6 +48,10 @@ Path NamePath(const std::string& strName) {
     return Path(WideName(strName));
 }
 
+std::string NameText(const std::string& strName) {
+    return NamePath(strName).string();
+}
+
 std::string NameKey(const std::string& strName) {
     static const std::vector<wchar_t> s_upper = MakeUpperTable();
     std::wstring strWide = WideName(strName);
