@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <sstream>
 
 #include "tree_fixture.h"
 
@@ -91,4 +92,31 @@ TEST_F(ScriptTest, BackupExampleBacksUpAndSaysWhatItDid) {
     EXPECT_EQ(Read(Dst()), Read(Src()));
     EXPECT_NE(Trace().find("PVWEqualize: deleted " + D() + "/notes.txt\n"), std::string::npos)
         << Trace();
+}
+
+// The reports of a batch go to the trace several lines to a write: each file is still reported
+// once, in its place, however many writes its batch takes.
+TEST_F(ScriptTest, EveryCopyIsReportedOnceInOrderWhateverItsBatchesWrites) {
+    const std::string strLong(120, 'n');
+    std::string strExpected;
+    for (int nDir = 0; nDir < 3; ++nDir) {
+        for (int i = 10; i < 70; ++i) {
+            const std::string strRel =
+                "d" + std::to_string(nDir) + "/" + strLong + std::to_string(i);
+            Write(Src() / strRel, "x");
+            strExpected +=
+                "PVWCopy: copied " + S() + "/" + strRel + " -> " + D() + "/" + strRel + "\n";
+        }
+    }
+    ASSERT_EQ(Wait(Start("Declare\nNumber n = 0\nEndDeclare\nMain\nn = PVWCopy(Param1, Param2, 1, "
+                         "Null)\nEndMain\n",
+                         "\"" + S() + "\" \"" + D() + "\"")),
+              0)
+        << Trace();
+    std::string strReported;
+    std::istringstream lines(Trace());
+    for (std::string strLine; std::getline(lines, strLine);) {
+        if (strLine.starts_with("PVWCopy: copied ")) strReported += strLine + "\n";
+    }
+    EXPECT_EQ(strReported, strExpected);
 }
