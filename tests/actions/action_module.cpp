@@ -43,81 +43,70 @@ private:
     std::size_t m_nTraceStart = ReadText(std::getenv("QJ_TRACE")).size();
 };
 
-const auto CaseName = [](const auto& info) { return std::string(info.param.pszName); };
-
-struct RunCase {
-    const char* pszName;
-    int nKind;
-    const char* pszProgram;
-    const char* pszArgs;
-    const char* pszDir;
-    int nWait, nTimeout, nResult;
-    const char* pszOutput;
-    const char* pszTrace;  // a part of the trace line
-};
-
-const RunCase s_aRunCases[] = {
-    {"status", 0, "sh", "-c 'printf \"x\\n\\r\\n\\n\"; exit 3'", nullptr, 1, 0, -3, "x",
-     "exited with status 3"},
-    {"signal", 0, "sh", "-c 'echo before; kill -TERM $$'", nullptr, 1, 5000, -1001, "before",
-     "ended by signal 15"},
-    {"no_such_path", 0, "/qj-no-such-dir/prog", "", nullptr, 1, 5000, 0, "",
-     "\"/qj-no-such-dir/prog\": No such file or directory"},
-    {"not_a_program", 0, "/etc", "", nullptr, 1, 5000, 0, "",
-     "\"/etc\" is not a file that can be run"},
-    {"no_program", 0, nullptr, "", nullptr, 1, 5000, 0, "",
-     "ActRun NULL: not started: no program given"},
-    {"unknown_kind", 2, "true", "", nullptr, 1, 5000, 0, "", "unknown kind 2"},
-    {"negative_timeout", 0, "true", "", nullptr, 1, -1, 0, "", "a negative time-out"},
-    {"unclosed_quote", 0, "echo", "'abc", nullptr, 1, 5000, 0, "",
-     "cannot split the arguments: unclosed single quote"},
-    {"no_wait_not_found", 0, "sh", "", "/qj-no-such-dir", 0, 0, 0, "",
-     "cannot enter the directory"},
-};
-
-class RunCases : public ActionTest, public ::testing::WithParamInterface<RunCase> {};
-
-TEST_P(RunCases, ResultOutputAndTrace) {
-    const RunCase& c = GetParam();
-    int nResult =
-        m_action.ActRun(c.nKind, c.pszProgram, c.pszArgs, c.pszDir, c.nWait, m_szOut, c.nTimeout);
-    EXPECT_EQ(nResult, c.nResult);
-    EXPECT_STREQ(m_szOut, c.pszOutput);
-    EXPECT_NE(NewTrace().find(c.pszTrace), std::string::npos) << NewTrace();
-    EXPECT_TRUE(NoChildLeft());
+TEST_F(ActionTest, RunsGiveTheirResultOutputAndTrace) {
+    const struct {
+        const char* pszName;
+        int nKind;
+        const char* pszProgram;
+        const char* pszArgs;
+        const char* pszDir;
+        int nWait, nTimeout, nResult;
+        const char* pszOutput;
+        const char* pszTrace;  // a part of the trace line
+    } kCases[] = {
+        {"status", 0, "sh", "-c 'printf \"x\\n\\r\\n\\n\"; exit 3'", nullptr, 1, 0, -3, "x",
+         "exited with status 3"},
+        {"signal", 0, "sh", "-c 'echo before; kill -TERM $$'", nullptr, 1, 5000, -1001, "before",
+         "ended by signal 15"},
+        {"no_such_path", 0, "/qj-no-such-dir/prog", "", nullptr, 1, 5000, 0, "",
+         "\"/qj-no-such-dir/prog\": No such file or directory"},
+        {"not_a_program", 0, "/etc", "", nullptr, 1, 5000, 0, "",
+         "\"/etc\" is not a file that can be run"},
+        {"no_program", 0, nullptr, "", nullptr, 1, 5000, 0, "",
+         "ActRun NULL: not started: no program given"},
+        {"unknown_kind", 2, "true", "", nullptr, 1, 5000, 0, "", "unknown kind 2"},
+        {"negative_timeout", 0, "true", "", nullptr, 1, -1, 0, "", "a negative time-out"},
+        {"unclosed_quote", 0, "echo", "'abc", nullptr, 1, 5000, 0, "",
+         "cannot split the arguments: unclosed single quote"},
+        {"no_wait_not_found", 0, "sh", "", "/qj-no-such-dir", 0, 0, 0, "",
+         "cannot enter the directory"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.pszName);
+        m_szOut[0] = '\0';
+        const std::size_t nTraceBefore = NewTrace().size();
+        EXPECT_EQ(m_action.ActRun(c.nKind, c.pszProgram, c.pszArgs, c.pszDir, c.nWait, m_szOut,
+                                  c.nTimeout),
+                  c.nResult);
+        EXPECT_STREQ(m_szOut, c.pszOutput);
+        EXPECT_NE(NewTrace().find(c.pszTrace, nTraceBefore), std::string::npos) << NewTrace();
+        EXPECT_TRUE(NoChildLeft());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(ActRun, RunCases, ::testing::ValuesIn(s_aRunCases), CaseName);
 
 // The words that printf receives show how the text was split: each one is put between <>.
-struct SplitCase {
-    const char* pszName;
-    const char* pszArgs;
-    const char* pszWords;
-};
-
-const SplitCase s_aSplitCases[] = {
-    {"blanks_and_tabs", "a  b\tc", "<a><b><c>"},
-    {"quotes", "'b c' \"d e\"", "<b c><d e>"},
-    {"escapes_and_joined_quotes", "\"d\\\"e\" f\\ g 'it''s'", "<d\"e><f g><its>"},
-    {"empty_quotes", "'' x \"\"", "<><x><>"},
-    {"quotes_inside_quotes", "\"a 'b' c\" 'a \"b\" c'", "<a 'b' c><a \"b\" c>"},
-    {"backslashes", "'a\\b' \"a\\b\" a\\\\b", "<a\\b><a\\b><a\\b>"},
-    {"no_expansion", "\"$HOME\" '*' ~ \\$x", "<$HOME><*><~><$x>"},
-    {"no_operators", "x;y|z&&w $(id) `id` >f", "<x;y|z&&w><$(id)><`id`><>f>"},
-    {"line_continuations", "a\\\nb \"c\\\nd\"", "<ab><cd>"},
-};
-
-class SplitCases : public ActionTest, public ::testing::WithParamInterface<SplitCase> {};
-
-TEST_P(SplitCases, WordsAsAShellSplitsThemWithNothingExpanded) {
-    std::string strArgs = std::string("'<%s>' ") + GetParam().pszArgs;
-    EXPECT_EQ(m_action.ActRun(0, "printf", strArgs.c_str(), nullptr, 1, m_szOut, 5000), 1);
-    EXPECT_STREQ(m_szOut, GetParam().pszWords);
+TEST_F(ActionTest, WordsAreSplitAsAShellSplitsThemWithNothingExpanded) {
+    const struct {
+        const char* pszArgs;
+        const char* pszWords;
+    } kCases[] = {
+        {"a  b\tc", "<a><b><c>"},
+        {"'b c' \"d e\"", "<b c><d e>"},
+        {"\"d\\\"e\" f\\ g 'it''s'", "<d\"e><f g><its>"},
+        {"'' x \"\"", "<><x><>"},
+        {"\"a 'b' c\" 'a \"b\" c'", "<a 'b' c><a \"b\" c>"},
+        {"'a\\b' \"a\\b\" a\\\\b", "<a\\b><a\\b><a\\b>"},
+        {"\"$HOME\" '*' ~ \\$x", "<$HOME><*><~><$x>"},
+        {"x;y|z&&w $(id) `id` >f", "<x;y|z&&w><$(id)><`id`><>f>"},
+        {"a\\\nb \"c\\\nd\"", "<ab><cd>"},
+    };
+    for (const auto& c : kCases) {
+        const std::string strArgs = std::string("'<%s>' ") + c.pszArgs;
+        EXPECT_EQ(m_action.ActRun(0, "printf", strArgs.c_str(), nullptr, 1, m_szOut, 5000), 1);
+        EXPECT_STREQ(m_szOut, c.pszWords) << c.pszArgs;
+    }
     EXPECT_FALSE(std::filesystem::exists("f"));  // ">f" was a word, not a redirection
 }
-
-INSTANTIATE_TEST_SUITE_P(ActRun, SplitCases, ::testing::ValuesIn(s_aSplitCases), CaseName);
 
 TEST_F(ActionTest, LargeOutputIsDrainedAndCut) {
     EXPECT_EQ(m_action.ActRun(0, "sh", "-c 'head -c 100000 /dev/zero | tr \"\\0\" x; exit 4'",

@@ -14,17 +14,6 @@ namespace {
 // The longest line that a line feed may follow.
 constexpr size_t LONGEST_LINE = MAX_LINE - 1;
 
-struct HostileCase {
-    const char* pszName;
-    std::string strScript;
-    std::string strLog;    // the one error, or empty for a run that ends normally
-    std::string strTrace;  // a text the trace must hold (with tracing on); may be empty
-};
-
-void PrintTo(const HostileCase& hostile, std::ostream* pOut) {
-    *pOut << hostile.pszName;
-}
-
 std::string Repeat(const std::string& strText, size_t nCount) {
     std::string strAll;
     for (size_t i = 0; i < nCount; ++i) strAll += strText;
@@ -67,75 +56,71 @@ std::string NestingError(int nLine) {
     return ScriptError(nLine, "'Nesting too deep' - Block error");
 }
 
-const HostileCase kNestingCases[] = {
-    {"recursion_to_the_limit", Recursion(MAX_NESTING - 2), "", "t.scr (7): n = 4094"},
-    // The call that reaches n = 4095 opens its If body one level too deep, on line 11.
-    {"recursion_past_the_limit", Recursion(MAX_NESTING - 1), NestingError(11), ""},
-    {"whiles_to_the_limit", NestedWhiles(MAX_NESTING - 1), "", ""},
-    // Main is line 5, so the While on line 5 + k opens level k + 1.
-    {"whiles_past_the_limit", NestedWhiles(5000), NestingError(5 + MAX_NESTING), ""},
-    // Skipped blocks are counted, not entered, however deep they nest.
-    {"skipped_blocks_nest_without_limit", SkippedIfs(100000), "", "t.scr (200004): Literal = 1"},
-};
-
-const HostileCase kLongLineCases[] = {
-    {"open_parentheses_as_arguments", InMain(LongLine("n = GetLenght(", "(", ")")),
-     ScriptError(6, "'(' - Unexpected"), ""},
-    // Arguments fill 15 slots; the sixteenth is refused, however many follow.
-    {"arguments_past_fifteen", InMain(LongLine("Concat(s", ",s", ")")),
-     ScriptError(6, "'s' - Unexpected"), ""},
-    {"commas_only", InMain(LongLine("Concat(", ",", ")")), ScriptError(6, "',' - Unexpected"), ""},
-    {"blanks_inside_a_condition",
-     "Main\n" + LongLine("If (1", " ", "== 1)") + "DebugPrintNum(2)\nEndIf\nEndMain\n", "",
-     "t.scr (3): Literal = 2"},
-    // Only the first token after "=" is looked at.
-    {"tokens_after_a_value", InMain(LongLine("n = 7", " 1", "") + "DebugPrintNum(n)\n"), "",
-     "t.scr (7): n = 7"},
-    {"escape_sequences_in_a_literal",
-     InMain(LongLine("s = \"", "\\n", "\"") + "n = GetLenght(s)\nDebugPrintNum(n)\n"), "",
-     "t.scr (8): n = 16380"},
-    {"longest_literal",
-     InMain(LongLine("s = \"", "x", "\"") + "n = GetLenght(s)\nDebugPrintNum(n)\n"), "",
-     "t.scr (8): n = 32760"},
-    {"directive_of_hashes", "Main\n" + LongLine("", "#", "") + "EndMain\n",
-     ScriptError(2, "'#' - Unexpected"), ""},
-    {"declaration_of_commas", "Declare\n" + LongLine("Number a", ",a", "") + "EndDeclare\n",
-     ScriptError(2, "',' - Unexpected"), ""},
-};
-
-const HostileCase kByteCases[] = {
-    // The start of an executable: the line ends at its first NUL.
-    {"executable_header",
-     std::string("\177ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\n\0\xff\xfe\n", 28),
-     ScriptError(1, "'\177ELF\x02\x01\x01' - Invalid identifier"), ""},
-    {"bytes_from_0x80_in_a_name", "Main\n\xe9t\xe9 = 1\nEndMain\n",
-     ScriptError(2, "'\xe9t\xe9' - Invalid identifier"), ""},
-    {"nul_ends_the_line", std::string("Main\nDebugPrintNum(1)\0x = \"\n//\0\nEndMain\n", 39), "",
-     "t.scr (2): Literal = 1"},
-    // The literal loses its closing quote with the rest of the line.
-    {"nul_inside_a_literal", InMain(std::string("s = \"ab\0cd\"\n", 12)),
-     ScriptError(6, "'\"ab' - Type mismatch"), ""},
-};
-
-class HostileScript : public ::testing::TestWithParam<HostileCase> {};
-
-TEST_P(HostileScript, EndsWithItsErrorOrRunsToTheEnd) {
-    const HostileCase& hostile = GetParam();
-    ScriptRun run = ScriptRunner().Run(hostile.strScript, "");
-    EXPECT_EQ(run.strLog, hostile.strLog);
-    EXPECT_EQ(run.nResult, hostile.strLog.empty() ? 1 : 0);
-    if (!hostile.strTrace.empty()) {
-        EXPECT_NE(run.strTrace.find(hostile.strTrace), std::string::npos)
-            << run.strTrace.substr(0, 1000);
+TEST(HostileScripts, EachEndsWithItsErrorOrRunsToTheEnd) {
+    const struct {
+        const char* pszName;
+        std::string strScript;
+        std::string strLog;    // the one error, or empty for a run that ends normally
+        std::string strTrace;  // a text the trace must hold (with tracing on); may be empty
+    } kCases[] = {
+        // nesting to the limit and past it
+        {"recursion_to_the_limit", Recursion(MAX_NESTING - 2), "", "t.scr (7): n = 4094"},
+        // The call that reaches n = 4095 opens its If body one level too deep, on line 11.
+        {"recursion_past_the_limit", Recursion(MAX_NESTING - 1), NestingError(11), ""},
+        {"whiles_to_the_limit", NestedWhiles(MAX_NESTING - 1), "", ""},
+        // Main is line 5, so the While on line 5 + k opens level k + 1.
+        {"whiles_past_the_limit", NestedWhiles(5000), NestingError(5 + MAX_NESTING), ""},
+        // Skipped blocks are counted, not entered, however deep they nest.
+        {"skipped_blocks_nest_without_limit", SkippedIfs(100000), "",
+         "t.scr (200004): Literal = 1"},
+        // the longest lines, full of tokens
+        {"open_parentheses_as_arguments", InMain(LongLine("n = GetLenght(", "(", ")")),
+         ScriptError(6, "'(' - Unexpected"), ""},
+        // Arguments fill 15 slots; the sixteenth is refused, however many follow.
+        {"arguments_past_fifteen", InMain(LongLine("Concat(s", ",s", ")")),
+         ScriptError(6, "'s' - Unexpected"), ""},
+        {"commas_only", InMain(LongLine("Concat(", ",", ")")), ScriptError(6, "',' - Unexpected"),
+         ""},
+        {"blanks_inside_a_condition",
+         "Main\n" + LongLine("If (1", " ", "== 1)") + "DebugPrintNum(2)\nEndIf\nEndMain\n", "",
+         "t.scr (3): Literal = 2"},
+        // Only the first token after "=" is looked at.
+        {"tokens_after_a_value", InMain(LongLine("n = 7", " 1", "") + "DebugPrintNum(n)\n"), "",
+         "t.scr (7): n = 7"},
+        {"escape_sequences_in_a_literal",
+         InMain(LongLine("s = \"", "\\n", "\"") + "n = GetLenght(s)\nDebugPrintNum(n)\n"), "",
+         "t.scr (8): n = 16380"},
+        {"longest_literal",
+         InMain(LongLine("s = \"", "x", "\"") + "n = GetLenght(s)\nDebugPrintNum(n)\n"), "",
+         "t.scr (8): n = 32760"},
+        {"directive_of_hashes", "Main\n" + LongLine("", "#", "") + "EndMain\n",
+         ScriptError(2, "'#' - Unexpected"), ""},
+        {"declaration_of_commas", "Declare\n" + LongLine("Number a", ",a", "") + "EndDeclare\n",
+         ScriptError(2, "',' - Unexpected"), ""},
+        // binary files and NUL bytes
+        // The start of an executable: the line ends at its first NUL.
+        {"executable_header",
+         std::string("\177ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\n\0\xff\xfe\n", 28),
+         ScriptError(1, "'\177ELF\x02\x01\x01' - Invalid identifier"), ""},
+        {"bytes_from_0x80_in_a_name", "Main\n\xe9t\xe9 = 1\nEndMain\n",
+         ScriptError(2, "'\xe9t\xe9' - Invalid identifier"), ""},
+        {"nul_ends_the_line", std::string("Main\nDebugPrintNum(1)\0x = \"\n//\0\nEndMain\n", 39),
+         "", "t.scr (2): Literal = 1"},
+        // The literal loses its closing quote with the rest of the line.
+        {"nul_inside_a_literal", InMain(std::string("s = \"ab\0cd\"\n", 12)),
+         ScriptError(6, "'\"ab' - Type mismatch"), ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.pszName);
+        ScriptRun run = ScriptRunner().Run(c.strScript, "");
+        EXPECT_EQ(run.strLog, c.strLog);
+        EXPECT_EQ(run.nResult, c.strLog.empty() ? 1 : 0);
+        if (!c.strTrace.empty()) {
+            EXPECT_NE(run.strTrace.find(c.strTrace), std::string::npos)
+                << run.strTrace.substr(0, 1000);
+        }
     }
 }
-
-std::string CaseName(const ::testing::TestParamInfo<HostileCase>& info) {
-    return info.param.pszName;
-}
-INSTANTIATE_TEST_SUITE_P(Nesting, HostileScript, ::testing::ValuesIn(kNestingCases), CaseName);
-INSTANTIATE_TEST_SUITE_P(LongLines, HostileScript, ::testing::ValuesIn(kLongLineCases), CaseName);
-INSTANTIATE_TEST_SUITE_P(Bytes, HostileScript, ::testing::ValuesIn(kByteCases), CaseName);
 
 // Line 2 opens level 2, so the If on line k opens level k.
 TEST(HostileScripts, CheckModeEntersEveryIfAndStopsAtTheLimit) {
