@@ -3,65 +3,32 @@
 // variables point at the private bus and the system bus at nothing, so no test reaches the
 // machine's buses.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <optional>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <regex>
 #include <string>
-#include <vector>
 
 #include "support/env_guard.h"
 #include "support/script_runner.h"
 
 namespace {
 
-// A program started with its standard output on a pipe, and the first line it writes, without
-// its line break: empty when it ends or writes nothing for half a minute first. Ended and waited
-// for when the object goes.
-class CChildProcess {
-public:
-    explicit CChildProcess(std::vector<std::string> arrArgs) {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        std::vector<char*> argv;
-        for (std::string& strArg : arrArgs) argv.push_back(strArg.data());
-        argv.push_back(nullptr);
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(fds[1], STDOUT_FILENO);
-            execvp(argv[0], argv.data());
-            _exit(127);  // not there: the pipe closes with no line read
-        }
-        close(fds[1]);
-        m_fdOut = fds[0];
-        char c = 0;
-        pollfd pfd = {m_fdOut, POLLIN, 0};
-        while (m_pid > 0 && poll(&pfd, 1, 30000) == 1 && read(m_fdOut, &c, 1) == 1 && c != '\n')
-            m_strLine += c;
-        if (c != '\n') m_strLine.clear();
-    }
-    ~CChildProcess() {
-        if (m_pid > 0 && kill(m_pid, SIGTERM) == 0) waitpid(m_pid, nullptr, 0);
-        if (m_fdOut >= 0) close(m_fdOut);
-    }
-    CChildProcess(const CChildProcess&) = delete;
-    CChildProcess& operator=(const CChildProcess&) = delete;
-
-    const std::string& Line() const { return m_strLine; }
-
-private:
-    pid_t m_pid = -1;
-    int m_fdOut = -1;
-    std::string m_strLine;
-};
+// The first line a program writes, without its line break; empty when it writes none.
+std::string FirstLine(FILE* pOut) {
+    char szLine[512] = "";
+    if (pOut == nullptr || std::fgets(szLine, sizeof szLine, pOut) == nullptr) return "";
+    return std::string(szLine, std::strcspn(szLine, "\n"));
+}
 
 constexpr char BUS_OBJECT[] =
     "dbus:session/org.freedesktop.DBus/org/freedesktop/DBus:org.freedesktop.DBus";
 constexpr char TEST_OBJECT[] = "dbus:session/org.qjintp.Test/org/qjintp/Test:org.qjintp.Test";
 constexpr int FIRST_LINE = 8;  // of Main's body
+constexpr char BUS_COMMAND[] = "dbus-daemon '--config-file=" QJ_SOURCE_DIR
+                               "/tests/dbus/bus.conf' --fork --print-address=1 --print-pid=1";
 
 // Whether the log starts with the message, taken without its line break: the bus words the
 // ends of some of its messages as it likes.
@@ -71,11 +38,20 @@ bool StartsWith(const std::string& strLog, const std::string& strMessage) {
 
 class DBusObjectTest : public ::testing::Test {
 protected:
+    // The bus forks and tells its address and process id; the service ends with the bus.
     void SetUp() override {
-        if (m_bus.Line().empty()) GTEST_SKIP() << "dbus-daemon is not installed or did not start";
-        m_session.Set(m_bus.Line());
-        m_service.emplace(std::vector<std::string>{QJ_DBUS_TEST_SERVICE});
-        ASSERT_EQ(m_service->Line(), "ready");
+        FILE* pBus = popen(BUS_COMMAND, "r");
+        const std::string strAddress = FirstLine(pBus);
+        m_busPid = std::atoi(FirstLine(pBus).c_str());
+        if (pBus != nullptr) pclose(pBus);
+        if (m_busPid <= 0) GTEST_SKIP() << "dbus-daemon is not installed or did not start";
+        m_session.Set(strAddress);
+        m_pService = popen("'" QJ_DBUS_TEST_SERVICE "'", "r");
+        ASSERT_EQ(FirstLine(m_pService), "ready");
+    }
+    void TearDown() override {
+        if (m_busPid > 0) kill(m_busPid, SIGTERM);
+        if (m_pService != nullptr) pclose(m_pService);
     }
 
     // Runs the body with b the bus and t the test object; s and n are there to assign to.
@@ -97,9 +73,8 @@ protected:
 
     CEnvGuard m_session{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qjintp-no-bus"};
     CEnvGuard m_system{"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/qjintp-no-bus"};
-    CChildProcess m_bus{{"dbus-daemon", "--config-file=" QJ_SOURCE_DIR "/tests/dbus/bus.conf",
-                         "--nofork", "--print-address=1"}};
-    std::optional<CChildProcess> m_service;
+    pid_t m_busPid = 0;
+    FILE* m_pService = nullptr;
     ScriptRunner m_runner;
 };
 
