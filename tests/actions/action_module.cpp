@@ -1,6 +1,6 @@
 // The action module on real processes and the mount table, below what actions.cases (ordinary
-// runs and runs by id) and run_cancel.sh pin through qjintp; its trace goes to a file of the
-// tests' own, which the trace module opens on its first line.
+// runs and runs by id) and run_command_line.sh (an interrupt) pin through qjintp; its trace goes
+// to a file of the tests' own, which the trace module opens on its first line.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>

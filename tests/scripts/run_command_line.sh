@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The host's command line as a user meets it: each option, and each signal, with its exit
-# status and its message.
+# The host's command line as a user meets it: each option, and each signal (also while an
+# action waits), with its exit status and its message.
 # Arguments: qjintp, the sample server library.
 set -u
 qjintp=$1
@@ -78,6 +78,16 @@ for signal in INT:130 TERM:143; do
 done
 signalled sigint-reading INT 130 "$TMPDIR" -
 no_temporaries sigint-reading
+# An interrupt while an action waits for its program ends the program's process group at once.
+printf 'Declare\nNumber n = 0\nString out = ""\nEndDeclare\nMain\n%s\nEndMain\n' \
+  "n = ActRun(0, \"sh\", \"-c 'echo \$\$ >pid; exec sleep 60'\", Null, 1, out, 0)" >action.scr
+SECONDS=0
+signalled sigint-action INT 130 pid action.scr
+[ "$SECONDS" -le 5 ] || failed "sigint-action: took $SECONDS s"
+grep -q 'ActRun "sh": killed with its process group, the run was cancelled' stdout &&
+  grep -q 'cancelled by user' stderr || failed "sigint-action: $(cat stdout stderr)"
+state=$(awk '{print $3}' "/proc/$(cat pid)/stat" 2>/dev/null)
+[ -z "$state" ] || [ "$state" = Z ] || failed "sigint-action: the program is still running"
 kill "$writer"
 exec 3<&-
 check trace-variable-unopenable 2 '' "cannot open QJ_TRACE file '$work/no/t'" \
