@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The host's command line as a user meets it: each option, and each signal (also while an
-# action waits), with its exit status and its message.
+# action waits), with its exit status and its message; and what a careless caller gives it:
+# scripts that are no regular files, trace output nobody can take, a reader that goes away, a
+# run that a cancel cannot reach, a small stack.
 # Arguments: qjintp, the sample server library.
 set -u
 qjintp=$1
@@ -107,4 +109,73 @@ check trace-line-uncut 0 '^long\.scr \(11\): s = "[0-9]+"$' '' env QJ_TRACE_LINE
 check trace-line-whole-character 0 '^long\.scr \(12\): u = " \[\.\.\. 4 bytes left out\]$' '' \
   env QJ_TRACE_LINE_MAX=21 "$qjintp" long.scr
 grep -qx 'ab"' stdout || failed "trace-line-whole-character: the second line was cut"
+
+# What a careless caller gives it. A script that traces a line per pass, then fails on its last
+# line: a log that holds that failure shows that the run went on to its end.
+chatty() {  # passes
+  printf 'Declare\nNumber i = 0\nEndDeclare\nMain\nWhile (i != %s)\ni += 1\n' "$1"
+  printf 'DebugPrintNum(i)\nEndWhile\nTheEnd\nEndMain\n'
+}
+chatty 20000 >chatty.scr
+chatty 100000000 >endless.scr
+ran_to_the_end() {  # name
+  grep -qF "Script error: chatty.scr (9): 'TheEnd' - Unknown identifier" log ||
+    failed "$1: the run did not go on to its end"
+}
+# Only a regular file is a script: nothing else is read, and nothing waits. A link is followed
+# to its script; a regular file that cannot be read is a read error.
+mkdir folder.scr
+mkfifo fifo.scr
+for script in folder.scr fifo.scr /dev/zero; do
+  check "$script" 1 'start script' "^Script error: '$script' - Error opening script file$" \
+    timeout -k 1 5 "$qjintp" "$script"
+done
+ln -s chatty.scr link.scr
+check link 1 'start script' "^Script error: link\.scr \(9\): 'TheEnd' - Unknown identifier$" \
+  "$qjintp" link.scr
+check /proc/self/mem 1 'start script' "\(1\): '/proc/self/mem' - Error reading script file$" \
+  "$qjintp" /proc/self/mem
+# A class registry that is no regular file names no classes, and is not read.
+check "registry /dev/zero" 1 'start script' 'CO_E_CLASSSTRING' \
+  env QJ_CLASSES=/dev/zero timeout -k 1 5 "$qjintp" object.scr
+# Trace output that cannot be written, or whose reader goes away, is reported once the run is
+# over; it costs the trace, not the rest of the run.
+check "trace to a full device" 1 '' '^qjintp: trace output lost: No space left on device$' \
+  sh -c '"$0" --log log chatty.scr >/dev/full' "$qjintp"
+ran_to_the_end "trace to a full device"
+check "trace to a closed stdout" 1 '' '^qjintp: trace output lost: Bad file descriptor$' \
+  sh -c '"$0" chatty.scr >&-' "$qjintp"
+check "unopenable trace file" 2 '' \
+  "cannot open --trace file 'no-such-folder/trace': No such file or directory" \
+  "$qjintp" --trace no-such-folder/trace chatty.scr
+rm log
+check "reader gone" 1 '' '^qjintp: trace output lost: Broken pipe$' \
+  bash -c '"$0" --log log chatty.scr | head -c 10 >/dev/null; exit "${PIPESTATUS[0]}"' "$qjintp"
+ran_to_the_end "reader gone"
+
+# A run that waits on a pipe nobody reads cannot see a cancel; the second SIGTERM ends it.
+mkfifo pipe
+exec 3<>pipe
+"$qjintp" endless.scr >pipe 2>/dev/null &
+pid=$!
+sleep 1
+kill -TERM "$pid"
+sleep 0.5
+kill -TERM "$pid"
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -KILL "$pid" 2>/dev/null  # still running after 5 s: its status is 137
+wait "$pid"
+status=$?
+exec 3>&-
+[ "$status" = 143 ] || failed "second SIGTERM: status $status (expected 143)"
+
+# The stack guard holds on a small main stack too. A program that a script starts gets the
+# descriptor limit qjintp was started with, not the raised one qjintp copies with.
+printf 'Main\np\nEndMain\nProc p\np\nEndProc\n' >recursion.scr
+check "recursion on a 64 KB stack" 1 'start script' "'Nesting too deep' - Block error" \
+  sh -c 'ulimit -s 64 && exec "$0" recursion.scr' "$qjintp"
+printf 'Declare\nNumber n = 0\nString out = ""\nEndDeclare\nMain\n%s\nDebugPrintStr(out)\nEndMain\n' \
+  "n = ActRun(0, \"sh\", \"-c 'ulimit -Sn'\", Null, 1, out, 5000)" >limit.scr
+check "descriptor limit of a started program" 0 'out = "200"' '' \
+  sh -c 'ulimit -Sn 200 && exec "$0" limit.scr' "$qjintp"
 exit $fail

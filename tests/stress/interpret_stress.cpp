@@ -51,13 +51,6 @@ std::string PathOf(int t, int i) {
     return (g_dir / ("s" + std::to_string(t) + "_" + std::to_string(i) + ".scr")).string();
 }
 
-std::vector<std::string> ReadLines(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::vector<std::string> arrLines;
-    for (std::string strLine; std::getline(in, strLine);) arrLines.push_back(strLine);
-    return arrLines;
-}
-
 // What the trace and the log tell of one call: how often it started and ended, and the one
 // error it logged.
 struct Outcome {
@@ -71,7 +64,8 @@ struct Outcome {
 std::map<std::string, Outcome> ReadOutcomes() {
     std::map<std::string, Outcome> outcomes;
     std::string strCurrent;
-    for (const std::string& strLine : ReadLines(g_dir / "trace")) {
+    std::ifstream trace(g_dir / "trace"), log(g_dir / "log");
+    for (std::string strLine; std::getline(trace, strLine);) {
         const size_t nStart = strLine.find(START_TEXT), nEnd = strLine.find(END_TEXT);
         if (strLine.starts_with('\'') && nStart != std::string::npos) {
             EXPECT_EQ(strCurrent, "") << "a run started inside another: " << strLine;
@@ -87,7 +81,7 @@ std::map<std::string, Outcome> ReadOutcomes() {
     }
     EXPECT_EQ(strCurrent, "") << "the last run did not end";
     const std::string strPrefix = "Script error: ";  // then "PATH (LINE): TEXT"
-    for (const std::string& strLine : ReadLines(g_dir / "log")) {
+    for (std::string strLine; std::getline(log, strLine);) {
         const size_t nLine = strLine.find(" ("), nText = strLine.find("): ");
         if (!strLine.starts_with(strPrefix) || nLine == std::string::npos ||
             nText == std::string::npos) {
