@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -22,10 +23,8 @@ const auto T = [](const char* psz) -> ArgValue { return psz; };
 const auto Null = [] { return ArgValue(static_cast<const char*>(nullptr)); };
 const auto V = [](CScriptVar& var) -> ArgValue { return &var; };
 
-struct BuiltinResult {
-    int32_t nResult;
-    std::string strResult;
-};
+// A built-in's number result and its text result.
+using BuiltinResult = std::pair<int32_t, std::string>;
 
 class BuiltinTest : public ::testing::Test {
 protected:
@@ -47,11 +46,11 @@ protected:
                     slot.SetNumber(pSource->GetNumber(), pSource);
             }
         }
-        BuiltinResult result{0, {}};
+        std::string strResult;
         CScriptVar* pFunc = m_engine.FindIdent(pszName);
-        result.nResult =
-            m_engine.ExecBuiltin(pFunc, *pFunc->GetFuncDesc(), aSlots, result.strResult);
-        return result;
+        const int32_t nResult =
+            m_engine.ExecBuiltin(pFunc, *pFunc->GetFuncDesc(), aSlots, strResult);
+        return {nResult, strResult};
     }
 
     // The message of the script error the call raises, or "no error".
@@ -114,7 +113,7 @@ TEST_F(ForwardTest, EveryBuiltinIsCarriedOutAndForwardsItsArgumentsInOrder) {
         g_results[strName] = 77;
         int32_t nResult = 0;
         try {
-            nResult = Exec(strName.c_str(), args).nResult;
+            nResult = Exec(strName.c_str(), args).first;
         } catch (const CScriptError& error) {
             // Atoi of a word and Exit end in errors of their own.
             EXPECT_NE(m_engine.m_nError, ERR_FUNC_NOT_IMPLEMENTED) << error.strMessage;
@@ -260,14 +259,11 @@ TEST_F(StringBuiltinTest, NumberAndTextResults) {
         {"StripCharRight", {T("x.y"), T("."), N(0)}, 0, "x.y"},
         {"StripCharRight", {Null(), T("."), N(1)}, 0, ""},
     };
-    for (const auto& c : kCases) {
-        BuiltinResult result = Exec(c.pszName, c.args);
-        EXPECT_EQ(result.nResult, c.nResult) << c.pszName;
-        EXPECT_EQ(result.strResult, c.pszResult) << c.pszName << " giving " << c.pszResult;
-    }
+    for (const auto& c : kCases)
+        EXPECT_EQ(Exec(c.pszName, c.args), BuiltinResult(c.nResult, c.pszResult)) << c.pszName;
     // Case is folded to lower case: the underscore sorts before every letter.
-    EXPECT_LT(Exec("CompareNoCase", {T("_"), T("A")}).nResult, 0);
-    EXPECT_GT(Exec("CompareNoCase", {T("D"), T("abc")}).nResult, 0);
+    EXPECT_LT(Exec("CompareNoCase", {T("_"), T("A")}).first, 0);
+    EXPECT_GT(Exec("CompareNoCase", {T("D"), T("abc")}).first, 0);
 }
 
 TEST_F(StringBuiltinTest, NullWhereATextIsRequiredBadNumbersAndExitAreErrors) {
