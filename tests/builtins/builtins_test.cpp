@@ -272,7 +272,6 @@ TEST_F(StringBuiltinTest, NullWhereATextIsRequiredBadNumbersAndExitAreErrors) {
         std::vector<ArgValue> args;
         std::string strMessage;
     } kCases[] = {
-        {"GetLenght", {Null()}, kNullTextError},
         {"Compare", {Null(), T("a")}, kNullTextError},
         {"Compare", {T("a"), Null()}, kNullTextError},
         {"CompareNoCase", {Null(), T("a")}, kNullTextError},

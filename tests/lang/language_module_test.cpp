@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include "doubles/family_double.h"
 #include "host/app.h"

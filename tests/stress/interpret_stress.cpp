@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,18 +81,16 @@ std::map<std::string, Outcome> ReadOutcomes() {
         }
     }
     EXPECT_EQ(strCurrent, "") << "the last run did not end";
-    const std::string strPrefix = "Script error: ";  // then "PATH (LINE): TEXT"
+    const std::regex error("Script error: (.+) \\([0-9]+\\): (.*)");
     for (std::string strLine; std::getline(log, strLine);) {
-        const size_t nLine = strLine.find(" ("), nText = strLine.find("): ");
-        if (!strLine.starts_with(strPrefix) || nLine == std::string::npos ||
-            nText == std::string::npos) {
+        std::smatch match;
+        if (!std::regex_match(strLine, match, error)) {
             ADD_FAILURE() << "unexpected log line: " << strLine;
             continue;
         }
-        std::string& strError =
-            outcomes[strLine.substr(strPrefix.size(), nLine - strPrefix.size())].strError;
+        std::string& strError = outcomes[match[1]].strError;
         EXPECT_EQ(strError, "") << "a second error: " << strLine;
-        strError = strLine.substr(nText + 3);
+        strError = match[2];
     }
     return outcomes;
 }
