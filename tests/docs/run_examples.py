@@ -1,10 +1,16 @@
 #!/usr/bin/env python3
-"""Every example works. Each script of examples/, run as its header says, ends with its exit
-status and prints a line it is known by. The scripts of the language reference (its code blocks
-and the example column of its tables) are completed into whole scripts and checked with -o C;
-those that act on nothing outside a folder of their own then run for real there, on the folder
-the reference describes, and what the reference says they give ("gives 3", "// n is 3",
-"turns `007` into `7`") is compared with the trace. The C examples of embedding.md compile.
+"""The docs keep up with the code, and every example works.
+The editor tools' help on the built-ins is the one written source of their signatures: it names
+every built-in of the registry in its order, with the registry's parameter types, outputs and
+result; the language reference gives each built-in a row with the same signature and result, a
+description that begins with the help's summary, and an example; both editor grammars know every
+built-in; and every error code has a row with its exact text.
+Each script of examples/, run as its header says, ends with its exit status and prints a line it
+is known by. The scripts of the language reference (its code blocks and the example column of
+its tables) are completed into whole scripts and checked with -o C; those that act on nothing
+outside a folder of their own then run for real there, on the folder the reference describes,
+and what the reference says they give ("gives 3", "// n is 3", "turns `007` into `7`") is
+compared with the trace. The C examples of embedding.md compile.
 Undeclared names follow the reference's habit: str... and s are Strings, obj... objects of the
 sample server, all others Numbers.
 Arguments: qjintp, the sample server library, the source folder, a C compiler."""
@@ -20,6 +26,9 @@ import time
 qjintp, server, src, cc = [os.path.abspath(a) if os.sep in a else a for a in sys.argv[1:5]]
 doc = open(f"{src}/docs/language.md", encoding="utf-8").read()
 registry = open(f"{src}/src/builtins/registry.cpp", encoding="utf-8").read()
+help_source = open(f"{src}/tools/qjintp/editor/builtin_help.cpp", encoding="utf-8").read()
+strings = open(f"{src}/src/res/strings.cpp", encoding="utf-8").read()
+LETTER = {"NUM": "N", "STR": "S", "NONE": "none"}
 KNOWN = set(re.findall(r'^\s*\{"(\w+)",', registry, re.M)) | {
     "Declare", "EndDeclare", "Main", "EndMain", "Proc", "EndProc", "If", "EndIf", "While",
     "EndWhile", "Return", "Number", "String", "Object", "TRUE", "FALSE", "Null", "Esc", "NoEsc"}
@@ -40,6 +49,17 @@ EXAMPLES = [
     ("automation.scr", [], 0, r'automation.scr \(21\): strText = "The answer is 42"'),
     ("dbus.scr", [], 0, r'dbus.scr \(15\): strNames = "org.freedesktop.DBus;:1.[0-9]+"'),
 ]
+
+
+def fields(row):
+    """The values of a row of C string literals: adjacent literals make one value."""
+    values, current = [], ""
+    for token in re.findall(r'"(?:\\.|[^"\\])*"|,', row):
+        if token == ",":
+            values, current = values + [current], ""
+        else:
+            current += token[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+    return values + [current]
 
 
 def examples():
@@ -156,7 +176,45 @@ def private_bus():
     return bus, ""
 
 
+# The reference, the help and the editor files against the code.
 problems = []
+rows = re.findall(r'\{"(\w+)",\s*\w+,\s*(\w+),\s*\{([^}]*)\},\s*\{([^}]*)\}\}', registry)
+builtins = [row[0] for row in rows]
+helps = [fields(m.group(1))
+         for m in re.finditer(r'^\s*\{("\w+\(.*?)\},$', help_source, re.M | re.S)]
+reference = {m.group(2): m.group(1, 3, 4, 5) for m in re.finditer(
+    r"^\| `((\w+)\([^`]*\))` \| (\w+) \| ([^|]*?) \|(.*)$", doc, re.M)}
+if len(builtins) != 58:
+    problems.append(f"the registry lists {len(builtins)} built-ins, not 58")
+if [h[0].split("(")[0] for h in helps] != builtins:
+    problems.append("the help does not name the registry's built-ins in their order")
+for (name, result, types, marks), (signature, help_result, summary) in zip(rows, helps):
+    params = [p.split() for p in re.search(r"\((.*)\)", signature).group(1).split(", ") if p]
+    outs = [i for i, mark in enumerate(m.strip() for m in marks.split(",")) if mark == "OUT"]
+    expected = [LETTER[t.strip()] for t in types.split(",") if t.strip()]
+    if [p[0] for p in params] != expected or help_result != LETTER[result]:
+        problems.append(f"{signature} -> {help_result}: the registry has "
+                        f"({', '.join(expected)}) -> {LETTER[result]}")
+    if [i for i, p in enumerate(params) if p[1:] == ["out"]] != outs:
+        problems.append(f"{signature}: the registry's outputs are the parameters {outs}")
+    row = reference.get(name)
+    if (row is None or row[0] != signature or row[1] != help_result
+            or not row[2].startswith(summary) or f"{name}(" not in row[3]):
+        problems.append(f"{signature} -> {help_result}: the reference has {row and row[0]!r}, "
+                        f"{row and row[1]!r}, a description that does not begin with "
+                        f"'{summary}', or no example")
+problems += [f"{name} has a row but is no built-in" for name in reference if name not in builtins]
+
+for path in ("editors/qjscript.tmLanguage.json", "editors/vim/syntax/qjscript.vim"):
+    words = set(re.findall(r"\w+", open(f"{src}/{path}", encoding="utf-8").read()))
+    problems += [f"{path} does not know {name}" for name in builtins if name not in words]
+
+# Error code c has the text of string id c + 2.
+for sid, text in re.findall(r'^\s*\{(\d+), "([^"]*)"\}', strings, re.M):
+    code = int(sid) - 2
+    if not re.search(rf"^\| {code} \| {re.escape(text)} \|", doc, re.M):
+        problems.append(f"error {code} ({text}) has no row with its exact text")
+
 bus, no_bus = private_bus()
 with tempfile.TemporaryDirectory() as work:
     for name in ("QJ_TRACE", "QJ_LOG", "QJ_CLASSES", "QJ_ACTION_PARAM"):
