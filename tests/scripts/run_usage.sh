@@ -5,14 +5,12 @@ set -u
 qjintp=$1
 fail=0
 expect() {  # expected status, expected text on stderr, arguments...
-  local status=$1 text=$2 err actual
+  local status=$1 text=$2 err
   shift 2
   err=$("$qjintp" "$@" 2>&1 >/dev/null)
-  actual=$?
-  if [ "$actual" != "$status" ] || [[ "$err" != *"$text"* ]]; then
-    echo "FAIL: qjintp $* -> status $actual, stderr: $err"
-    fail=1
-  fi
+  local actual=$?
+  [ "$actual" = "$status" ] && [[ $err == *"$text"* ]] ||
+    { echo "FAIL: qjintp $* -> status $actual, stderr: $err"; fail=1; }
 }
 expect 2 "usage: qjintp"
 expect 2 "-o needs a value" -o
