@@ -79,14 +79,8 @@ TEST(IdentIndex, FindsEveryNameThroughGrowthAndRemovals) {
         table.erase(name(k));
     }
     for (int k = 0; k < 1500; ++k) {
-        const std::string strName = name(k);
-        const CIdentIndex::Entry* pEntry = index.Find(strName);
-        if (k % 3 == 0) {
-            EXPECT_EQ(pEntry, nullptr) << strName;
-        } else {
-            ASSERT_NE(pEntry, nullptr) << strName;
-            EXPECT_EQ(pEntry->first, strName);
-        }
+        const CIdentIndex::Entry* pEntry = index.Find(name(k));
+        EXPECT_EQ(pEntry != nullptr ? pEntry->first : "(none)", k % 3 != 0 ? name(k) : "(none)");
     }
     EXPECT_EQ(index.Find(""), nullptr);
     EXPECT_EQ(index.Find("a"), nullptr);
