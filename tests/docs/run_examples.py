@@ -208,6 +208,14 @@ problems += [f"{name} has a row but is no built-in" for name in reference if nam
 for path in ("editors/qjscript.tmLanguage.json", "editors/vim/syntax/qjscript.vim"):
     words = set(re.findall(r"\w+", open(f"{src}/{path}", encoding="utf-8").read()))
     problems += [f"{path} does not know {name}" for name in builtins if name not in words]
+if shutil.which("vim"):  # the Vim syntax file loads and marks a script's file type
+    typed = 'if &filetype !=# "qjscript" || !exists("b:current_syntax") | cquit | endif'
+    vim = subprocess.run(["vim", "-Nu", "NONE", "-i", "NONE", "-es", "--cmd",
+                          f"set rtp^={src}/editors/vim", "-c", "syntax on", "-c",
+                          f"edit {src}/editors/tests/structure.scr", "-c", typed, "-c", "qall!"],
+                         stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60)
+    if vim.returncode != 0:
+        problems.append(f"the Vim syntax file does not load: {vim.stdout}{vim.stderr}")
 
 # Error code c has the text of string id c + 2.
 for sid, text in re.findall(r'^\s*\{(\d+), "([^"]*)"\}', strings, re.M):

@@ -92,10 +92,10 @@ state=$(awk '{print $3}' "/proc/$(cat pid)/stat" 2>/dev/null)
 [ -z "$state" ] || [ "$state" = Z ] || failed "sigint-action: the program is still running"
 kill "$writer"
 exec 3<&-
-check trace-variable-unopenable 2 '' "cannot open QJ_TRACE file '$work/no/t'" \
-  env QJ_TRACE="$work/no/t" "$qjintp" params.scr
-check log-variable-unopenable 2 '' "cannot open QJ_LOG file '$work/no/l'" \
-  env QJ_LOG="$work/no/l" "$qjintp" params.scr
+for name in TRACE LOG; do
+  check "$name-variable-unopenable" 2 '' "cannot open QJ_$name file '$work/no/f'" \
+    env "QJ_$name=$work/no/f" "$qjintp" params.scr
+done
 check object-before-register 1 '' 'Error creating IDispatch' "$qjintp" -q object.scr
 check register-missing 1 '' 'cannot register nope.so' "$qjintp" --register nope.so
 check register-no-entry 1 '' 'no DllRegisterServer entry' "$qjintp" --register "$(dirname "$qjintp")/libqjclog.so"
