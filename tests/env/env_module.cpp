@@ -113,14 +113,11 @@ TEST_F(EnvModuleTest, SetWritesTheFileBackKeepingEveryOtherLine) {
     strExpected.replace(strExpected.find("Old=gone soon"), 13, "New=a=b;c");
     EXPECT_EQ(ReadText(m_store), strExpected);
     // Values that would not read back the same, and names a line cannot hold, change nothing.
-    for (auto [pszName, pszValue] : {std::pair{"Bad", " lead"},
-                                     {"Bad", "two\nlines"},
-                                     {"", "x"},
-                                     {"a=b", "x"},
-                                     {";c", "x"},
-                                     {nullptr, "x"}}) {
+    const std::pair<const char*, const char*> kRefused[] = {{"Bad", " lead"}, {"Bad", "two\nlines"},
+                                                            {"", "x"},        {"a=b", "x"},
+                                                            {";c", "x"},      {nullptr, "x"}};
+    for (auto [pszName, pszValue] : kRefused)
         EXPECT_EQ(PVEnvSet(pszName, pszValue), 0) << (pszName ? pszName : "null");
-    }
     PVEnvFree();
     EXPECT_EQ(Call(PVEnvGet, "QJHOME"), std::make_pair(1, std::string("/home/u/qj")));
     EXPECT_EQ(Call(PVEnvGet, "Old").first, 0);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -19,12 +20,11 @@ size_t OpenDescriptors() {
     return static_cast<size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
 }
 
-// How often strPart occurs in the file.
-size_t CountIn(const std::string& strPath, const std::string& strPart) {
+// How often the text occurs in the file.
+ptrdiff_t CountIn(const std::string& strPath, const char* pszPart) {
     const std::string strText = ReadText(strPath);
-    size_t nCount = 0;
-    for (size_t nAt = 0; (nAt = strText.find(strPart, nAt)) != std::string::npos; ++nAt) ++nCount;
-    return nCount;
+    const std::regex part(pszPart);
+    return std::distance(std::sregex_iterator(strText.begin(), strText.end(), part), {});
 }
 
 bool IsLoaded(const char* pszPath) {
