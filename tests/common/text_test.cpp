@@ -27,8 +27,7 @@ std::vector<std::string> Rows(const std::string& strText) {
 
 TEST(IniText, ReadsEachLineInItsSection) {
     EXPECT_EQ(
-        Rows("\xEF\xBB\xBF"
-             "top = 1\r\n"
+        Rows("\uFEFFtop = 1\r\n"  // after the byte-order mark
              "; a = b\r\n"
              "  [ One ] \r\n"
              "\tName =  a = b \r\n"
@@ -53,10 +52,7 @@ TEST(IniText, StopsWhenAskedTo) {
 }
 
 TEST(IniText, WritesTheLinesBackInTheLayoutTheyCameIn) {
-    for (const char* pszText : {"", "a=1\n",
-                                "\xEF\xBB\xBF"
-                                "a=1\r\n; note\r\n",
-                                "a=1\nb", "\xEF\xBB\xBF"}) {
+    for (const char* pszText : {"", "a=1\n", "\uFEFFa=1\r\n; note\r\n", "a=1\nb", "\uFEFF"}) {
         std::vector<std::string> lines;
         CIniLayout layout = ReadIni(pszText, [&](const CIniLine& line) {
             lines.emplace_back(line.text);
