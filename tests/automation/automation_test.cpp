@@ -157,8 +157,7 @@ TEST(VariantChangeType, ConvertsLikeAutomationOrLeavesTheVariantUnchanged) {
         {99, "0", VT_I4, DISP_E_BADVARTYPE, ""},
     };
     for (const auto& c : kCases) {
-        VARIANT var;
-        VariantInit(&var);
+        VARIANT var = {};
         var.vt = c.vtFrom;
         if (c.vtFrom == VT_BSTR)
             var.bstrVal = SysAllocString(c.pszText);

@@ -73,9 +73,7 @@ protected:
     CScriptEngine m_engine;
 };
 
-using family_double::g_calls;
-using family_double::g_outputs;
-using family_double::g_results;
+using namespace family_double;
 
 using ForwardTest = BuiltinTest;
 

@@ -30,35 +30,7 @@ void Reset() {
     g_strThrowOnTrace.clear();
 }
 }  // namespace family_double
-
-namespace {
 using namespace family_double;
-using S = const char*;
-
-// clang-format off
-CallArg Arg(int n) { return Num(n); }
-CallArg Arg(const char* psz) { return psz != nullptr ? Text(psz) : NullText(); }
-CallArg Arg(char*) { return Buffer(); }
-
-// The output buffer among an entry's arguments, if any.
-template <typename T>
-char* OutputBuffer(T, char* pszFound) { return pszFound; }
-char* OutputBuffer(char* pszBuf, char*) { return pszBuf; }
-// clang-format on
-
-// Records one call and gives the entry's chosen answer; an output entry's buffer receives
-// the chosen output text, if any.
-template <typename... Args>
-int Record(const char* pszFunc, Args... args) {
-    g_calls.push_back({pszFunc, {Arg(args)...}});
-    char* pszBuf = nullptr;
-    ((pszBuf = OutputBuffer(args, pszBuf)), ...);
-    auto itOut = g_outputs.find(pszFunc);
-    if (pszBuf != nullptr && itOut != g_outputs.end()) std::strcpy(pszBuf, itOut->second.c_str());
-    auto it = g_results.find(pszFunc);
-    return it != g_results.end() ? it->second : 0;
-}
-}  // namespace
 
 // --- log and trace
 void LogError(const char* pszSource, const char* pszId, const char* pszText) {
@@ -80,8 +52,34 @@ void PVTrace(int nLevel, const char* pszSource, const char* pszFormat, ...) {
         throw std::runtime_error("trace module failed");
 }
 
-// --- file library, environment and action modules: each entry records its call
+namespace {
+using S = const char*;
+
 // clang-format off
+CallArg Arg(int n) { return Num(n); }
+CallArg Arg(const char* psz) { return psz != nullptr ? Text(psz) : NullText(); }
+CallArg Arg(char*) { return Buffer(); }
+
+// The output buffer among an entry's arguments, if any.
+template <typename T>
+char* OutputBuffer(T, char* pszFound) { return pszFound; }
+char* OutputBuffer(char* pszBuf, char*) { return pszBuf; }
+
+// Records one call and gives the entry's chosen answer; an output entry's buffer receives
+// the chosen output text, if any.
+template <typename... Args>
+int Record(const char* pszFunc, Args... args) {
+    g_calls.push_back({pszFunc, {Arg(args)...}});
+    char* pszBuf = nullptr;
+    ((pszBuf = OutputBuffer(args, pszBuf)), ...);
+    auto itOut = g_outputs.find(pszFunc);
+    if (pszBuf != nullptr && itOut != g_outputs.end()) std::strcpy(pszBuf, itOut->second.c_str());
+    auto it = g_results.find(pszFunc);
+    return it != g_results.end() ? it->second : 0;
+}
+}  // namespace
+
+// --- file library, environment and action modules: each entry records its call
 int PVWScanDifference(S a, S b, int n, S c) { return Record(__func__, a, b, n, c); }
 int PVWCopy(S a, S b, int n, S c) { return Record(__func__, a, b, n, c); }
 int PVWMove(S a, S b, int n, S c) { return Record(__func__, a, b, n, c); }

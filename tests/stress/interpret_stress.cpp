@@ -157,9 +157,8 @@ TEST(InterpretStress, OneRunAtATimeAndEveryRunSeesOnlyItsOwnVariables) {
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // The trace and log modules open their files on first use, so these take effect here.
-    const std::string strDir = MakeTempDir("qjstress");
-    if (strDir.empty()) return 2;
-    g_dir = strDir;
+    g_dir = MakeTempDir("qjstress");
+    if (g_dir.empty()) return 2;
     qjcommon::SetProcessEnv("QJ_TRACE", (g_dir / "trace").string().c_str());
     qjcommon::SetProcessEnv("QJ_LOG", (g_dir / "log").string().c_str());
     int nResult = RUN_ALL_TESTS();
