@@ -17,8 +17,7 @@
 #include "support/script_runner.h"
 
 namespace {
-using family_double::g_log;
-using family_double::g_trace;
+using namespace family_double;
 
 TEST(RunDriver, OptionsSetExactlyTheNamedFlags) {
     const struct {
@@ -113,12 +112,12 @@ TEST(RunDriver, RaiseFormatsTheMessageFromCodeAndText) {
 
 TEST(RunDriver, FailureOfAnotherKindAndABreakBeforeARunLeaveTheNextRunAlone) {
     ScriptRunner runner;
-    family_double::g_strThrowOnTrace = "Param1";
+    g_strThrowOnTrace = "Param1";
     ScriptRun run = runner.Run("Main\nEndMain\n", "", "\"a\"");
     EXPECT_EQ(run.nResult, 0);
     EXPECT_EQ(run.nError, ERR_INTERNAL);
     EXPECT_NE(run.strLog.find("'trace module failed' - Internal error"), std::string::npos);
-    family_double::g_strThrowOnTrace.clear();
+    g_strThrowOnTrace.clear();
     runner.Engine().Break();
     run = runner.Run("Main\nDebugPrintNum(1)\nEndMain\n");
     EXPECT_EQ(run.nResult, 1);
