@@ -3,13 +3,13 @@
 // (or its manual says); the table it prints is the README's (tools/fidelity_table refreshes it).
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <iostream>
 
@@ -57,11 +57,7 @@ std::string Acl() {
 std::string MakeSparse(const fs::path& path) {
     CTreeTest::Write(path, "");
     fs::resize_file(path, 64 << 20);
-    std::string strData(4096, 'x');
-    FILE* pFile = fopen(path.c_str(), "r+");
-    fseek(pFile, 32 << 20, SEEK_SET);
-    fwrite(strData.data(), 1, strData.size(), pFile);
-    fclose(pFile);
+    std::fstream(path, std::ios::in | std::ios::out).seekp(32 << 20) << std::string(4096, 'x');
     return St(path).st_blocks * 512 < (1 << 20) ? "" : "the temporary folder has no holes";
 }
 
@@ -69,14 +65,11 @@ const std::string kRootOnly = geteuid() == 0 ? "" : "only root may give files aw
 
 // Runs rsync -aHAXS from src to dst; false when it is not installed.
 bool RunRsync(const fs::path& src, const fs::path& dst) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        execlp("rsync", "rsync", "-aHAXS", (src.string() + "/").c_str(), dst.c_str(), nullptr);
-        _exit(127);
-    }
-    int nStatus = 0;
-    waitpid(pid, &nStatus, 0);
-    return WIFEXITED(nStatus) && WEXITSTATUS(nStatus) != 127;
+    return CTreeTest::InChild([&] {
+               execlp("rsync", "rsync", "-aHAXS", (src.string() + "/").c_str(), dst.c_str(),
+                      nullptr);
+               return 127;
+           }) != 127;
 }
 
 using MakeFn = std::function<std::string(const fs::path& src)>;  // "" or why it is skipped

@@ -15,12 +15,13 @@ import tempfile
 import time
 from pathlib import Path
 
-OPS = [("copy", "PVWCopy"), ("move", "PVWMove"), ("equalise", "PVWEqualize")]
+OPS = ["PVWCopy", "PVWMove", "PVWEqualize"]
+NAMES = ["copy", "move", "equalise"]
 MOVE = 1
 # What can go wrong, in the order of the summary.
-HALF_WRITTEN, LOST, OUTSIDE_CHANGED, NOT_COMPLETED, TEMPORARIES_LEFT = range(5)
-PROBLEMS = ["half-written or foreign file", "file of a move lost", "changed outside the target",
-            "next run did not complete", "temporaries left after the next run"]
+HALF_WRITTEN, LOST, OUTSIDE, NOT_COMPLETED, TEMPORARIES = PROBLEMS = [
+    "half-written or foreign file", "file of a move lost", "changed outside the target",
+    "next run did not complete", "temporaries left after the next run"]
 # A result below zero (the library's failure codes) ends the run with exit status 1.
 SCRIPT = ("Declare\nNumber n = 0\nNumber nFailed = 0\nEndDeclare\nMain\nnFailed -= 1\n"
           "PVWSetAnswerYesForDelete(1)\nn = {}(Param1, Param2, 1, Null)\n"
@@ -28,8 +29,8 @@ SCRIPT = ("Declare\nNumber n = 0\nNumber nFailed = 0\nEndDeclare\nMain\nnFailed 
 
 
 def is_temporary(name):
-    """The library's temporaries are hidden files beside their target, ".name.pvw...", and
-    hidden folders of that form written whole, with everything inside them."""
+    """The library's temporaries: hidden files ".name.pvw..." beside their target, and hidden
+    folders of that form written whole, with everything inside them."""
     return any(part.startswith(".") and ".pvw" in part for part in Path(name).parts)
 
 
@@ -37,8 +38,8 @@ def tree(root):
     """Everything under root by relative name: files as their bytes, links as "@" and their
     target, folders as "/"."""
     found = {}
-    for folder, dirs, files in os.walk(root):
-        for path in (Path(folder, name) for name in dirs + files):
+    for folder, dirs, names in os.walk(root):
+        for path in (Path(folder, name) for name in dirs + names):
             found[str(path.relative_to(root))] = ("@" + os.readlink(path) if path.is_symlink()
                                                   else "/" if path.is_dir() else path.read_bytes())
     return found
@@ -77,7 +78,7 @@ def make_case(rng, op):
             target[name] = content(name, "old", rng.randint(0, 16 << 10))
         if rng.randint(0, 4) == 0:
             target["x" + name] = content("x" + name, "old", rng.randint(0, 4096))
-    expected = {} if OPS[op][0] == "equalise" else dict(target)
+    expected = {} if OPS[op] == "PVWEqualize" else dict(target)
     expected.update(source)
     return source, target, expected
 
@@ -86,16 +87,15 @@ def move_source_dir():
     """Where a move's source goes: on another file system than the target when the machine has
     one in memory, so that the move copies and then removes instead of renaming."""
     temp = tempfile.gettempdir()
-    if (os.path.isdir("/dev/shm") and os.access("/dev/shm", os.W_OK)
-            and os.stat("/dev/shm").st_dev != os.stat(temp).st_dev):
-        return "/dev/shm"
-    return temp
+    shm = "/dev/shm"
+    on_other = os.path.isdir(shm) and os.stat(shm).st_dev != os.stat(temp).st_dev
+    return shm if on_other and os.access(shm, os.W_OK) else temp
 
 
 def point(qjintp, op, case, kill_after):
     """One kill point in folders of its own: runs, kills after kill_after seconds, checks, runs
     again and checks. Answers a whole run's duration when kill_after is zero, whether the kill
-    found qjintp running, and the problems found, the first of each kind."""
+    found qjintp running, and the first problem of each kind found."""
     source, target, expected = case
     root = tempfile.mkdtemp(prefix="pvwkill-")
     source_root = tempfile.mkdtemp(prefix="pvwkill-", dir=move_source_dir()) if op == MOVE else root
@@ -112,22 +112,25 @@ def point(qjintp, op, case, kill_after):
             host.kill()
         return host.wait()
 
+    def check(found, problem, what):
+        if found:
+            problems.setdefault(problem, what)
+
     def check_outside():
-        if tree(canary) != canary_before:
-            problems.setdefault(OUTSIDE_CHANGED, "the canary folder")
-        if op != MOVE and files(src) != source:
-            problems.setdefault(OUTSIDE_CHANGED, "the source")
+        check(tree(canary) != canary_before, OUTSIDE, "the canary folder")
+        check(op != MOVE and files(src) != source, OUTSIDE, "the source")
 
     try:
-        for folder, found in ((src, source), (dst, target)):
-            for name, data in found.items():
-                write(f"{folder}/{name}", data)
+        for name, data in source.items():
+            write(f"{src}/{name}", data)
+        for name, data in target.items():
+            write(f"{dst}/{name}", data)
         # A sibling of the target that no operation may touch, a link to it in the target.
         write(f"{canary}/keep.txt", b"keep")
         os.makedirs(dst, exist_ok=True)
         os.symlink(canary, f"{dst}/link")
         canary_before = tree(canary)
-        write(f"{root}/run.scr", SCRIPT.format(OPS[op][1]).encode())
+        write(f"{root}/run.scr", SCRIPT.format(OPS[op]).encode())
         if not kill_after:
             start = time.monotonic()
             run(0)
@@ -135,23 +138,17 @@ def point(qjintp, op, case, kill_after):
         killed = run(kill_after) == -9
         after_src, after_dst = files(src), files(dst)
         for name, data in after_dst.items():
-            if data != target.get(name) and data != source.get(name):
-                problems.setdefault(HALF_WRITTEN, name)
+            check(data not in (target.get(name), source.get(name)), HALF_WRITTEN, name)
         check_outside()
         for name, data in source.items() if op == MOVE else ():
-            if after_src.get(name) != data and after_dst.get(name) != data:
-                problems.setdefault(LOST, name)
-            if name in after_src and after_src[name] != data:
-                problems.setdefault(LOST, name + " (cut short)")
+            check(data not in (after_src.get(name), after_dst.get(name)), LOST, name)
+            check(after_src.get(name, data) != data, LOST, name + " (cut short)")
         status = run(0)
-        if status != 0:
-            problems.setdefault(NOT_COMPLETED, f"exit status {status}")
+        check(status != 0, NOT_COMPLETED, f"exit status {status}")
         for name in filter(is_temporary, tree(dst)):
-            problems.setdefault(TEMPORARIES_LEFT, name)
-        if files(dst) != expected:
-            problems.setdefault(NOT_COMPLETED, "the target differs from the source")
-        if op == MOVE and files(src):
-            problems.setdefault(NOT_COMPLETED, "files left in the source of the move")
+            check(True, TEMPORARIES, name)
+        check(files(dst) != expected, NOT_COMPLETED, "the target differs from the source")
+        check(op == MOVE and files(src), NOT_COMPLETED, "files left in the source of the move")
         check_outside()
         return 0, killed, problems
     finally:
@@ -168,7 +165,7 @@ def main():
     seed = int(sys.argv[3]) if len(sys.argv) > 3 else 1
     # Each operation's time on a tree of this kind, taken once, bounds its kill moments.
     durations = [point(qjintp, op, make_case(random.Random(seed), op), 0)[0] for op in range(3)]
-    counts, failed, killed = [0] * len(PROBLEMS), 0, 0
+    counts, failed, killed = dict.fromkeys(PROBLEMS, 0), 0, 0
     for n in range(kills):
         rng = random.Random(seed * 1000003 + n)
         op = n % len(OPS)
@@ -176,14 +173,14 @@ def main():
         kill_after = rng.uniform(1e-6, max(durations[op], 1e-6))
         _, was_killed, problems = point(qjintp, op, case, kill_after)
         killed += was_killed
-        for kind, what in problems.items():
-            print(f"kill point {n} ({OPS[op][0]}, killed after {kill_after * 1e6:.0f} us): "
-                  f"{PROBLEMS[kind]}: {what}")
-            counts[kind] += 1
+        for problem, what in problems.items():
+            print(f"kill point {n} ({NAMES[op]}, killed after {kill_after * 1e6:.0f} us): "
+                  f"{problem}: {what}")
+            counts[problem] += 1
         failed += bool(problems)
     print(f"{kills} kill points (seed {seed}), {killed} of them while qjintp ran: {failed} failed")
-    for kind, name in enumerate(PROBLEMS):
-        print(f"  {name:<40} {counts[kind]}")
+    for problem, count in counts.items():
+        print(f"  {problem:<40} {count}")
     return 1 if failed else 0
 
 

@@ -5,7 +5,6 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -62,29 +61,18 @@ protected:
     // Runs fn as an unprivileged user where this process is root, so that permissions hold.
     static int AsUnprivileged(const std::function<int()>& fn) {
         if (geteuid() != 0) return fn();
-        pid_t pid = fork();
-        if (pid == 0) {
-            _exit(setgid(65534) == 0 && setuid(65534) == 0 ? fn() + 100 : 255);
-        }
-        int nStatus = 0;
-        waitpid(pid, &nStatus, 0);
-        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) - 100 : -100;
+        auto unprivileged = [&] { return setgid(65534) || setuid(65534) ? 255 : fn() + 100; };
+        return InChild(unprivileged) - 100;
     }
-
-    // Runs fn in a child process that may open only nFree descriptors more; fn's result, which
-    // must lie between 0 and 254.
+    // fn's result, 0 to 254, from a child process that may open only nFree more descriptors.
     static int WithFreeDescriptors(int nFree, const std::function<int()>& fn) {
-        pid_t pid = fork();
-        if (pid == 0) {
-            auto nOpen = std::distance(fs::directory_iterator("/proc/self/fd"), {});
+        return InChild([&] {
             struct rlimit limit;
             getrlimit(RLIMIT_NOFILE, &limit);
-            limit.rlim_cur = static_cast<rlim_t>(nOpen + nFree);
-            _exit(setrlimit(RLIMIT_NOFILE, &limit) == 0 ? std::clamp(fn(), 0, 254) : 255);
-        }
-        int nStatus = 0;
-        waitpid(pid, &nStatus, 0);
-        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+            limit.rlim_cur = static_cast<rlim_t>(
+                std::distance(fs::directory_iterator("/proc/self/fd"), {}) + nFree);
+            return setrlimit(RLIMIT_NOFILE, &limit) == 0 ? std::clamp(fn(), 0, 254) : 255;
+        });
     }
 
     bool m_bMounted = false;

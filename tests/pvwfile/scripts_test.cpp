@@ -2,7 +2,6 @@
 // on real trees.
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -14,9 +13,10 @@ namespace {
 
 class ScriptTest : public CTreeTest {
 protected:
-    // Starts qjintp on the script text in the test's folder, with at most nMaxFds descriptors
-    // when given (a copy then holds only a few files between its flushes).
-    pid_t Start(const std::string& strScript, const std::string& strParams, rlim_t nMaxFds = 0) {
+    // Starts qjintp in the test's folder on the script text, with the roots "src" and "dst" as
+    // its values and at most nMaxFds descriptors when given (a copy then holds only a few files
+    // between its flushes).
+    pid_t Start(const std::string& strScript, rlim_t nMaxFds = 0) {
         Write(m_root / "t.scr", strScript);
         pid_t pid = fork();
         if (pid == 0) {
@@ -25,16 +25,16 @@ protected:
             setenv("QJ_TRACE", (m_root / "trace").c_str(), 1);
             setenv("QJ_LOG", (m_root / "log").c_str(), 1);
             if (chdir(m_root.c_str()) == 0)
-                execl(QJINTP, QJINTP, "-p", strParams.c_str(), "t.scr",
+                execl(QJINTP, QJINTP, "-p", "\"src\" \"dst\"", "t.scr",
                       static_cast<char*>(nullptr));
             _exit(127);
         }
         return pid;
     }
-    static int Wait(pid_t pid) {
-        int nStatus = 0;
-        waitpid(pid, &nStatus, 0);
-        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+    // A script that copies its first root to its second, subfolders too, between two lines.
+    static std::string Copying(const std::string& strBefore, const std::string& strAfter) {
+        return "Declare\nNumber n = 0\nEndDeclare\nMain\n" + strBefore +
+               "n = PVWCopy(Param1, Param2, 1, Null)\n" + strAfter + "EndMain\n";
     }
     std::string Trace() const { return ReadText(m_root / "trace"); }
 };
@@ -55,9 +55,7 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
     ASSERT_EQ(pipe(fds), 0);
     fcntl(fds[1], F_SETPIPE_SZ, 4096);
     const pid_t pid = Start(
-        "Declare\nNumber n = 0\nEndDeclare\nMain\nPVWSetNotifyWindow(" + std::to_string(fds[1]) +
-            ")\nn = PVWCopy(Param1, Param2, 1, Null)\nDebugPrintNum(n)\nEndMain\n",
-        "\"src\" \"dst\"", 64);
+        Copying("PVWSetNotifyWindow(" + std::to_string(fds[1]) + ")\n", "DebugPrintNum(n)\n"), 64);
     close(fds[1]);
     char szBuf[4096];
     ASSERT_EQ(read(fds[0], szBuf, 1), 1);  // the copy is under way
@@ -65,7 +63,7 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
     while (read(fds[0], szBuf, sizeof szBuf) > 0) {
     }
     close(fds[0]);
-    EXPECT_EQ(Wait(pid), 130);
+    EXPECT_EQ(ExitStatus(pid), 130);
     EXPECT_NE(Trace().find("PVWCopy - Return value: -4\n"), std::string::npos);
     EXPECT_EQ(Trace().find("DebugPrintNum"), std::string::npos);
     int nCopied = 0;
@@ -81,17 +79,15 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
 TEST_F(ScriptTest, BackupExampleBacksUpAndSaysWhatItDid) {
     const std::string strScript = ReadText(QJ_SOURCE_DIR "/examples/backup.scr");
     Make(Src(), {{"notes.txt", "n"}, {"photos/p.jpg", "p"}});
-    const std::string strParams = "\"" + S() + "\" \"" + D() + "\"";
-    ASSERT_EQ(Wait(Start(strScript, strParams)), 0) << Trace();
+    ASSERT_EQ(ExitStatus(Start(strScript)), 0) << Trace();
     EXPECT_EQ(Read(Dst()), Read(Src()));
     EXPECT_NE(Trace().find("2 file(s) backed up"), std::string::npos) << Trace();
     // A second run finds nothing to do, and a file gone from the folder goes from the backup,
     // which the library's own line in the host's trace says.
     fs::remove(Src() / "notes.txt");
-    ASSERT_EQ(Wait(Start(strScript, strParams)), 0) << Trace();
+    ASSERT_EQ(ExitStatus(Start(strScript)), 0) << Trace();
     EXPECT_EQ(Read(Dst()), Read(Src()));
-    EXPECT_NE(Trace().find("PVWEqualize: deleted " + D() + "/notes.txt\n"), std::string::npos)
-        << Trace();
+    EXPECT_NE(Trace().find("PVWEqualize: deleted dst/notes.txt\n"), std::string::npos) << Trace();
 }
 
 // The reports of a batch go to the trace several lines to a write: each file is still reported
@@ -104,15 +100,10 @@ TEST_F(ScriptTest, EveryCopyIsReportedOnceInOrderWhateverItsBatchesWrites) {
             const std::string strRel =
                 "d" + std::to_string(nDir) + "/" + strLong + std::to_string(i);
             Write(Src() / strRel, "x");
-            strExpected +=
-                "PVWCopy: copied " + S() + "/" + strRel + " -> " + D() + "/" + strRel + "\n";
+            strExpected += "PVWCopy: copied src/" + strRel + " -> dst/" + strRel + "\n";
         }
     }
-    ASSERT_EQ(Wait(Start("Declare\nNumber n = 0\nEndDeclare\nMain\nn = PVWCopy(Param1, Param2, 1, "
-                         "Null)\nEndMain\n",
-                         "\"" + S() + "\" \"" + D() + "\"")),
-              0)
-        << Trace();
+    ASSERT_EQ(ExitStatus(Start(Copying("", ""))), 0) << Trace();
     std::string strReported;
     std::istringstream lines(Trace());
     for (std::string strLine; std::getline(lines, strLine);) {

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -115,6 +116,18 @@ Tree CTreeTest::Read(const fs::path& dir) {
 
 void CTreeTest::SetAge(const fs::path& path, int nSeconds) {
     fs::last_write_time(path, fs::file_time_type::clock::now() + std::chrono::seconds(nSeconds));
+}
+
+int CTreeTest::ExitStatus(pid_t pid) {
+    int nStatus = 0;
+    waitpid(pid, &nStatus, 0);
+    return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+}
+
+int CTreeTest::InChild(const std::function<int()>& fn) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(fn());
+    return ExitStatus(pid);
 }
 
 std::string CTreeTest::Temporaries(const fs::path& dir) {

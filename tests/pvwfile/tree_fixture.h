@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <filesystem>
 #include <functional>
@@ -52,6 +53,10 @@ public:
     static void Write(const fs::path& path, const std::string& strContent);
     // Moves a file's modification time by nSeconds from now.
     static void SetAge(const fs::path& path, int nSeconds);
+    // The exit status of the child pid once it has ended, -1 when a signal ended it.
+    static int ExitStatus(pid_t pid);
+    // fn's result, which must lie between 0 and 254, as a child process returned it.
+    static int InChild(const std::function<int()>& fn);
     // Names of leftover temporary files anywhere under dir.
     static std::string Temporaries(const fs::path& dir);
     // The content of the "leaf" at the bottom of a chain of nDepth folders strName/strName/...
