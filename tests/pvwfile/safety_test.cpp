@@ -187,18 +187,6 @@ TEST_F(SafetyTest, EachPromiseOnHostileTreesAndUnderFaults) {
     RunCases(cases);
 }
 
-// A name with a line feed or an escape sequence in it stays on its one line of the trace.
-TEST_F(SafetyTest, ControlCharactersInNamesAreEscaped) {
-    Make(Src(), {{"a\nb", "1"}, {"e\x1b[2J", "2"}, {"back\\n", "3"}});
-    ASSERT_EQ(PVWCopy(S().c_str(), D().c_str(), 0, nullptr), 3);
-    const std::string strNotes = Notes();
-    for (const char* pszShown : {"a\\nb", "e\\x1b[2J", "back\\\\n"}) {
-        const std::string strLine = S() + "/" + pszShown + " -> " + D() + "/" + pszShown + "\n";
-        EXPECT_NE(strNotes.find(strLine), std::string::npos) << pszShown;
-    }
-    EXPECT_EQ(std::count(strNotes.begin(), strNotes.end(), '\n'), 4) << strNotes;  // and the sum
-}
-
 // Each root inside the other: the target is not copied into itself, and a source that lies in
 // the target is not among the target's files to delete.
 TEST_F(SafetyTest, NestedRootsAreNotWalkedAsPartOfTheOtherTree) {
