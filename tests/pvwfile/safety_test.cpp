@@ -9,7 +9,7 @@
 
 #include <algorithm>
 #include <functional>
-#include <sstream>
+#include <regex>
 #include <thread>
 #include <vector>
 
@@ -80,17 +80,10 @@ protected:
 
 // The file names of the copy's reports, in the order they were made, copied or failed.
 std::vector<std::string> ReportedNames(const std::string& strNotes, const std::string& strSource) {
+    const std::regex report("PVWCopy: (?:copied|cannot copy) " + strSource + "/(\\S+) ");
     std::vector<std::string> arrNames;
-    std::istringstream lines(strNotes);
-    for (std::string strLine; std::getline(lines, strLine);) {
-        for (const char* pszStart : {"PVWCopy: copied ", "PVWCopy: cannot copy "}) {
-            std::string strAt = pszStart + strSource + "/";
-            if (strLine.starts_with(strAt)) {
-                arrNames.push_back(
-                    strLine.substr(strAt.size(), strLine.find(' ', strAt.size()) - strAt.size()));
-            }
-        }
-    }
+    for (std::sregex_iterator it(strNotes.begin(), strNotes.end(), report), end; it != end; ++it)
+        arrNames.push_back((*it)[1]);
     return arrNames;
 }
 
