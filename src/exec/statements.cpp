@@ -236,13 +236,15 @@ void CScriptEngine::CopyLine(int32_t nLine) {
     const std::string& strLine = m_arrLines[static_cast<size_t>(nLine)];
     const size_t nLen = std::min(strLine.size(), static_cast<size_t>(MAX_LINE));
     // Most lines are short, and a string never holds room for fewer than SHORT_LINE characters
-    // and its terminating zero: one fixed-size copy, made inline, takes the whole line.
+    // and its terminating zero: one fixed-size copy, made inline, takes the whole line with the
+    // string's own zero. The line's first words are read as a whole next (CKeywordLine), which
+    // is fast only when one store wrote them: no second store may end the line.
     if (nLen <= SHORT_LINE) {
         assert(strLine.capacity() >= SHORT_LINE);
         std::memcpy(m_szLine, strLine.data(), SHORT_LINE + 1);
-    } else {
-        std::memcpy(m_szLine, strLine.data(), nLen);
+        return;
     }
+    std::memcpy(m_szLine, strLine.data(), nLen);
     m_szLine[nLen] = '\0';
 }
 
