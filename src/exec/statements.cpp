@@ -232,18 +232,27 @@ void TraceResult(CScriptEngine& engine, std::string_view name, int32_t nRetType,
 }  // namespace
 
 void CScriptEngine::CopyLine(int32_t nLine) {
-    // The loader keeps every line within the buffer; the bound only guards the copy.
     const std::string& strLine = m_arrLines[static_cast<size_t>(nLine)];
-    const size_t nLen = std::min(strLine.size(), static_cast<size_t>(MAX_LINE));
+    const size_t nSize = strLine.size();
     // Most lines are short, and a string never holds room for fewer than SHORT_LINE characters
     // and its terminating zero: one fixed-size copy, made inline, takes the whole line with the
     // string's own zero. The line's first words are read as a whole next (CKeywordLine), which
     // is fast only when one store wrote them: no second store may end the line.
-    if (nLen <= SHORT_LINE) {
+    if (nSize <= SHORT_LINE) {
         assert(strLine.capacity() >= SHORT_LINE);
         std::memcpy(m_szLine, strLine.data(), SHORT_LINE + 1);
         return;
     }
+    // A line up to twice as long: two such copies, the one of the line's end with the string's
+    // zero first, so that the first words are again those of one store.
+    constexpr size_t WORD = SHORT_LINE + 1;
+    if (nSize < 2 * WORD) {
+        std::memcpy(m_szLine + nSize + 1 - WORD, strLine.data() + nSize + 1 - WORD, WORD);
+        std::memcpy(m_szLine, strLine.data(), WORD);
+        return;
+    }
+    // The loader keeps every line within the buffer; the bound only guards the copy.
+    const size_t nLen = std::min(nSize, static_cast<size_t>(MAX_LINE));
     std::memcpy(m_szLine, strLine.data(), nLen);
     m_szLine[nLen] = '\0';
 }
