@@ -100,11 +100,12 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
     CTokenText &strLeft = m_tokLeft, &strCompare = m_tokCompare, &strRight = m_tokRight,
                &strOther = m_tokOther;
     // The lexer only reads the text it is given.
-    const int32_t nOpen = GetToken(const_cast<char*>(strCondition.data()), strOther);
+    const int32_t nOpen =
+        GetPunctuation(const_cast<char*>(strCondition.data()), '(', TK_LPAREN, strOther);
     const int32_t nLeft = GetToken(nullptr, strLeft);
     const int32_t nCompare = GetToken(nullptr, strCompare);
     const int32_t nRight = GetToken(nullptr, strRight);
-    const int32_t nClose = GetToken(nullptr, strOther);
+    const int32_t nClose = GetPunctuation(nullptr, ')', TK_RPAREN, strOther);
     if (nOpen != TK_LPAREN || nClose != TK_RPAREN) Raise(strCondition, ERR_INVALID_EXPRESSION);
     if (GetTrailingToken(*this, strOther) != TK_END) Raise(strOther, ERR_UNEXPECTED);
     if (nLeft != TK_NUMBER && nLeft != TK_IDENT) Raise(strLeft, ERR_INVALID_OPERAND);
@@ -202,7 +203,8 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
 
 [[gnu::flatten]] int CScriptEngine::ParseArgs(CScriptArg* pSlots) {
     CTokenText& strText = m_tokArgument;
-    if (GetToken(nullptr, strText) != TK_LPAREN) Raise(strText, ERR_UNEXPECTED);
+    if (GetPunctuation(nullptr, '(', TK_LPAREN, strText) != TK_LPAREN)
+        Raise(strText, ERR_UNEXPECTED);
 
     int nFilled = 0;
     while (nFilled < MAX_ARGS) {

@@ -83,6 +83,9 @@ public:
     int32_t GetToken(char* pszStart, std::string& strText);
     // The same, with the token's text as a view where it can be: for the per-line path.
     int32_t GetToken(char* pszStart, CTokenText& text);
+    // The same, found at once when the token is the punctuation character ch, which is always a
+    // token of its own, of the code nCode: where a line's form expects it.
+    int32_t GetPunctuation(char* pszStart, char ch, int32_t nCode, CTokenText& text);
     // The first token of the line in the buffer, found at once when the line is the keyword
     // alone that the block expects.
     int32_t GetLineToken(const CKeywordLine& expected, CTokenText& text);

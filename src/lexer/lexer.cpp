@@ -1,5 +1,7 @@
 // The line lexer: cuts the next token of m_szLine, resolves escape sequences in literals, and
 // handles the "#" directives that switch escape sequences on and off.
+#include <cassert>
+
 #include "host/engine.h"
 #include "lexer/chartab.h"
 #include "lexer/tokens.h"
@@ -110,6 +112,17 @@ int32_t CScriptEngine::GetToken(char* pszStart, CTokenText& text) {
         return TK_NUMBER;
     }
     return CutToken(pTokenStart, text);
+}
+
+int32_t CScriptEngine::GetPunctuation(char* pszStart, char ch, int32_t nCode, CTokenText& text) {
+    assert(chartab::Is(ch, chartab::SINGLE) && ClassifyToken(std::string_view(&ch, 1)) == nCode);
+    char* p = pszStart != nullptr ? pszStart : m_pszPos;
+    // Behind the one blank that mostly sets tokens apart; any other space goes to GetToken.
+    if (*p == ' ') ++p;
+    if (*p != ch) return GetToken(p, text);
+    m_pszPos = p + 1;
+    text.SetView(std::string_view(p, 1));
+    return nCode;
 }
 
 int32_t CScriptEngine::GetLineToken(const CKeywordLine& expected, CTokenText& text) {

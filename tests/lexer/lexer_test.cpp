@@ -1,5 +1,6 @@
 // Tests of the line lexer, and of the identifier records that the lexer's names lead to.
 #include <climits>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,22 @@ protected:
     }
     Outcome LexError(const std::string& strLine) {
         return Catch([&] { LexLine(strLine); });
+    }
+    // A shortcut of the lexer gives the token, text and read position GetToken gives for the
+    // line, which follows one that leaves other bytes behind its end in the buffer.
+    void ExpectAsGetToken(const std::string& strLine,
+                          const std::function<int32_t(CTokenText&)>& shortcut) {
+        SetLine(strLine);
+        CTokenText expected(m_engine.m_aBuiltTexts[CScriptEngine::BUILT_FIRST]);
+        const int32_t nExpected = m_engine.GetToken(m_engine.m_szLine, expected);
+        const std::string strExpected = expected.Str();
+        const ptrdiff_t nExpectedPos = ReadPos();
+        SetLine("EndWhileEndWhileEndWhile");
+        SetLine(strLine);
+        CTokenText got(m_engine.m_aBuiltTexts[CScriptEngine::BUILT_OTHER]);
+        EXPECT_EQ(shortcut(got), nExpected) << strLine;
+        EXPECT_EQ(got.Str(), strExpected) << strLine;
+        EXPECT_EQ(ReadPos(), nExpectedPos) << strLine;
     }
 };
 
@@ -191,24 +208,24 @@ TEST_F(LexerTest, DirectivesSwitchEscapesOrNameWhatIsWrong) {
 }
 
 TEST_F(LexerTest, ABlockEndAloneOnItsLineIsTheTokenTheLexerCuts) {
-    // Each line follows one that leaves other bytes behind its end in the buffer.
     const std::string kLines[] = {"EndWhile",  "EndWhile ", "EndWhileX", "EndWhil", "Endwhile",
                                   "EndProc",   "EndProc_",  "EndIf",     "EndMain", "EndIf=1",
                                   "EndProc//", "EndWhile(", ""};
     for (const int32_t nEnd : {TK_ENDMAIN, TK_ENDPROC, TK_ENDIF, TK_ENDWHILE}) {
         for (const std::string& strLine : kLines) {
-            SetLine(strLine);
-            CTokenText expected(m_engine.m_aBuiltTexts[CScriptEngine::BUILT_FIRST]);
-            const int32_t nExpected = m_engine.GetToken(m_engine.m_szLine, expected);
-            const std::string strExpected = expected.Str();
-            const ptrdiff_t nExpectedPos = ReadPos();
-            SetLine("EndWhileEndWhileEndWhile");
-            SetLine(strLine);
-            CTokenText got(m_engine.m_aBuiltTexts[CScriptEngine::BUILT_OTHER]);
-            EXPECT_EQ(m_engine.GetLineToken(BlockEndLine(nEnd), got), nExpected) << strLine;
-            EXPECT_EQ(got.Str(), strExpected) << strLine;
-            EXPECT_EQ(ReadPos(), nExpectedPos) << strLine;
+            ExpectAsGetToken(strLine, [&](CTokenText& got) {
+                return m_engine.GetLineToken(BlockEndLine(nEnd), got);
+            });
         }
+    }
+}
+
+TEST_F(LexerTest, AnExpectedPunctuationCharacterIsTheTokenTheLexerCuts) {
+    for (const std::string strLine :
+         {"(", " (", "  (", "\t(", " ((", "(=", " )", "x)", " \"(\"", ""}) {
+        ExpectAsGetToken(strLine, [&](CTokenText& got) {
+            return m_engine.GetPunctuation(m_engine.m_szLine, '(', TK_LPAREN, got);
+        });
     }
 }
 
