@@ -211,7 +211,8 @@ bool FillSlot(CScriptEngine& engine, CScriptArg* pSlots, int nSlot, int32_t nCod
         const int32_t nCode = GetToken(nullptr, strText);
         if (!FillSlot(*this, pSlots, nFilled, nCode, strText)) break;
         ++nFilled;
-        const int32_t nNext = GetToken(nullptr, strText);
+        // Most calls take one argument, after which the list ends.
+        const int32_t nNext = GetPunctuation(nullptr, ')', TK_RPAREN, strText);
         if (nNext == TK_RPAREN) break;
         if (nNext == TK_END) Raise("", ERR_INVALID_EXPRESSION);
         if (nNext != TK_COMMA) Raise(strText, ERR_UNEXPECTED);
