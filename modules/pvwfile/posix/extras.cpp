@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -92,17 +93,22 @@ private:
 // The carried attributes of a file; none where its file system has none. One that vanishes
 // between the list and the read is left out.
 bool ReadXattrs(const CXattrFile& file, Xattrs& xattrs) {
-    thread_local std::string s_names(kXattrMax, '\0'), s_value(kXattrMax, '\0');
-    ssize_t nLen = file.List(s_names.data());
+    // Left unfilled: the system writes what is read, and a thread that only ever reads short
+    // lists touches no more of them than that.
+    thread_local std::unique_ptr<char[]> s_names =
+        std::make_unique_for_overwrite<char[]>(kXattrMax);
+    thread_local std::unique_ptr<char[]> s_value =
+        std::make_unique_for_overwrite<char[]>(kXattrMax);
+    ssize_t nLen = file.List(s_names.get());
     if (nLen < 0) return NotHeld(errno);
     for (size_t nAt = 0; nAt < static_cast<size_t>(nLen);) {
-        const char* pszName = s_names.data() + nAt;
+        const char* pszName = s_names.get() + nAt;
         nAt += std::char_traits<char>::length(pszName) + 1;
         if (!Carried(pszName)) continue;
-        ssize_t nValue = file.Get(pszName, s_value.data());
+        ssize_t nValue = file.Get(pszName, s_value.get());
         if (nValue < 0 && errno == ENODATA) continue;
         if (nValue < 0) return false;
-        xattrs.emplace(pszName, s_value.substr(0, static_cast<size_t>(nValue)));
+        xattrs.emplace(pszName, std::string(s_value.get(), static_cast<size_t>(nValue)));
     }
     return true;
 }
