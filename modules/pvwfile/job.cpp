@@ -2,7 +2,9 @@
 #include "job.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "family/pvtrc32.h"
 #include "platform.h"
@@ -20,9 +22,29 @@ bool Escapes(char c) {
     return u < 0x20 || u == 0x7f || (c == '\\' && Path::preferred_separator != '\\');
 }
 
+// Whether the line holds a byte to escape, looked at eight bytes at a time, since every line
+// is: a word may hold one when a byte of it is below 0x20, or is 0x7f or the backslash, and
+// from the first such word on the bytes are looked at one by one.
+bool NeedsEscape(const std::string& strLine) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+    auto below = [](std::uint64_t nWord, std::uint64_t nBound) {
+        return ((nWord - nBound * kOnes) & ~nWord & kHighs) != 0;
+    };
+    size_t i = 0;
+    for (; i + 8 <= strLine.size(); i += 8) {
+        std::uint64_t nWord;
+        std::memcpy(&nWord, strLine.data() + i, sizeof nWord);
+        if (below(nWord, 0x20) || below(nWord ^ (0x7f * kOnes), 1) ||
+            (Path::preferred_separator != '\\' && below(nWord ^ ('\\' * kOnes), 1))) {
+            break;
+        }
+    }
+    return std::any_of(strLine.begin() + static_cast<std::ptrdiff_t>(i), strLine.end(), Escapes);
+}
+
 void Escape(std::string& strLine) {
     // Most lines hold nothing to escape, and go out as they are.
-    if (std::none_of(strLine.begin(), strLine.end(), Escapes)) return;
+    if (!NeedsEscape(strLine)) return;
     std::string strOut;
     strOut.reserve(strLine.size());
     for (const char c : strLine) {
