@@ -118,7 +118,8 @@ bool CFileCopier::Add(CStep&& newStep, const char* pszWhat, bool bRemoveSource) 
     if (!bKept) LaunchKept();
     // A file written under its own name needs no temporary one.
     std::string strTemp = bInPlace ? std::string() : TempNameFor(newStep.strTargetName);
-    m_arrPending.push_back({std::move(newStep), std::move(strTemp), pszWhat, bRemoveSource});
+    // Made in its place: a pending copy is large, and is not moved to get there.
+    m_arrPending.emplace_back(std::move(newStep), std::move(strTemp), pszWhat, bRemoveSource);
     CPending& pending = m_arrPending.back();
     const CStep& step = pending.step;
     pending.bInPlace = bInPlace;
