@@ -118,9 +118,9 @@ bool CFileCopier::Add(CStep&& newStep, const char* pszWhat, bool bRemoveSource) 
     if (!bKept) LaunchKept();
     // A file written under its own name needs no temporary one.
     std::string strTemp = bInPlace ? std::string() : TempNameFor(newStep.strTargetName);
-    // Made in its place: a pending copy is large, and is not moved to get there.
-    m_arrPending.emplace_back(std::move(newStep), std::move(strTemp), pszWhat, bRemoveSource);
-    CPending& pending = m_arrPending.back();
+    m_arrPending.push_back(
+        std::make_unique<CPending>(std::move(newStep), std::move(strTemp), pszWhat, bRemoveSource));
+    CPending& pending = *m_arrPending.back();
     const CStep& step = pending.step;
     pending.bInPlace = bInPlace;
     pending.linkTo = std::move(linkTo);
@@ -163,7 +163,7 @@ void CFileCopier::LaunchKept() {
     arrFiles.reserve(m_nKept);
     for (auto it = m_arrPending.end() - static_cast<std::ptrdiff_t>(m_nKept);
          it != m_arrPending.end(); ++it) {
-        arrFiles.push_back(&*it);
+        arrFiles.push_back(it->get());
     }
     m_nKept = 0;
     auto copyAll = [arrFiles] {
@@ -181,13 +181,13 @@ void CFileCopier::LaunchKept() {
 void CFileCopier::PlaceWhole(const DirPtr& dir) {
     LaunchKept();
     dir->CloseWhole();
-    m_arrPending.push_back({CStep{}, std::string(), nullptr, false});
-    m_arrPending.back().wholeDir = dir;
+    m_arrPending.push_back(std::make_unique<CPending>(CStep{}, std::string(), nullptr, false));
+    m_arrPending.back()->wholeDir = dir;
 }
 
 bool CFileCopier::Collect(size_t nRunning) {
     for (; m_nCollected < m_arrPending.size(); ++m_nCollected) {
-        CPending& pending = m_arrPending[m_nCollected];
+        CPending& pending = *m_arrPending[m_nCollected];
         if (pending.wholeDir) continue;
         if (m_nCollected >= m_arrPending.size() - m_nKept) {
             // Its folder is still walked: its files are copied together unless all are wanted.
@@ -245,7 +245,7 @@ bool CFileCopier::CopyAgain(CPending& pending) {
 // removed unseen.
 void CFileCopier::Discard(size_t nFrom) {
     for (size_t i = nFrom; i < m_arrPending.size(); ++i) {
-        CPending& pending = m_arrPending[i];
+        CPending& pending = *m_arrPending[i];
         if (pending.copying.valid()) pending.copying.wait();
         if (pending.wholeDir || pending.bInPlace) {
             (pending.wholeDir ? pending.wholeDir : pending.step.targetDir)->RemoveWhole();
@@ -273,7 +273,7 @@ bool CFileCopier::CommitCollected(bool bStopping) {
 void CFileCopier::EndWholeFolder(bool bStopping) {
     size_t nFirst = Complete(m_arrPending.size());
     if (nFirst == m_arrPending.size()) return;
-    DirPtr dir = m_arrPending[nFirst].step.targetDir;
+    DirPtr dir = m_arrPending[nFirst]->step.targetDir;
     if (!bStopping) {
         PlaceWhole(dir);
         m_nCollected = m_arrPending.size();  // the folder's entry waits for nothing
@@ -281,19 +281,19 @@ void CFileCopier::EndWholeFolder(bool bStopping) {
     }
     dir->RemoveWhole();
     // Of its files only the failures are reported: nothing of it is kept.
-    std::deque<CPending> arrFailed;
+    CPendingQueue arrFailed;
     for (size_t i = nFirst; i < m_arrPending.size(); ++i) {
-        CPending& pending = m_arrPending[i];
+        CPending& pending = *m_arrPending[i];
         m_nPendingBytes -= pending.step.entry.nSize;
         if (!pending.ecCopy) continue;
         pending.bInPlace = false;
-        arrFailed.push_back(std::move(pending));
+        arrFailed.push_back(std::move(m_arrPending[i]));
     }
     m_arrPending.erase(m_arrPending.begin() + static_cast<std::ptrdiff_t>(nFirst),
                        m_arrPending.end());
-    for (CPending& pending : arrFailed) {
-        m_nPendingBytes += pending.step.entry.nSize;
-        m_arrPending.push_back(std::move(pending));
+    for (std::unique_ptr<CPending>& pFailed : arrFailed) {
+        m_nPendingBytes += pFailed->step.entry.nSize;
+        m_arrPending.push_back(std::move(pFailed));
     }
     m_nCollected = m_arrPending.size();
 }
@@ -301,8 +301,8 @@ void CFileCopier::EndWholeFolder(bool bStopping) {
 size_t CFileCopier::Complete(size_t nFiles) const {
     // A folder's files come one after the other, its entry last.
     size_t nComplete = nFiles;
-    for (size_t i = nFiles; i > 0 && !m_arrPending[i - 1].wholeDir; --i) {
-        if (m_arrPending[i - 1].bInPlace) nComplete = i - 1;
+    for (size_t i = nFiles; i > 0 && !m_arrPending[i - 1]->wholeDir; --i) {
+        if (m_arrPending[i - 1]->bInPlace) nComplete = i - 1;
     }
     return nComplete;
 }
@@ -316,8 +316,8 @@ void CFileCopier::StartFlush(size_t nFiles) {
                          std::make_move_iterator(itEnd));
     m_arrPending.erase(m_arrPending.begin(), itEnd);
     m_nCollected -= nFiles;
-    for (const CPending& pending : m_arrFlushing) {
-        if (!pending.linkTo) m_nPendingBytes -= pending.step.entry.nSize;
+    for (const std::unique_ptr<CPending>& pPending : m_arrFlushing) {
+        if (!pPending->linkTo) m_nPendingBytes -= pPending->step.entry.nSize;
     }
     try {
         m_flush = std::async(std::launch::async, [this] { PutInPlace(m_arrFlushing); });
@@ -346,13 +346,14 @@ void CFileCopier::RemoveMovedSource(CPending& pending) {
 
 // On the second thread: flushes the batch, then renames each copy into place (and removes the
 // source of a move), keeping every failure for the report.
-void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
+void CFileCopier::PutInPlace(CPendingQueue& arrBatch) {
     // One directory per file system is enough to flush it, and few are held at once.
     std::vector<CDir::CHeld> arrHeld;
     std::vector<DirHandle> arrDirs;
     std::set<std::uint64_t> devices;
     std::error_code ecFlush;
-    for (CPending& pending : arrBatch) {
+    for (const std::unique_ptr<CPending>& pPending : arrBatch) {
+        CPending& pending = *pPending;
         // A folder written whole takes its source's attributes once its files are written,
         // before the flush, which covers them too.
         if (pending.wholeDir) {
@@ -371,8 +372,8 @@ void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
     // it; a further name of a file last, since its first copy may be in this batch. Files that
     // went into place with their folder take no task, which would wait for a thread.
     std::vector<CPending*> arrToPlace;
-    for (CPending& pending : arrBatch) {
-        if (!pending.linkTo && HasCopyToPlace(pending)) arrToPlace.push_back(&pending);
+    for (const std::unique_ptr<CPending>& pPending : arrBatch) {
+        if (!pPending->linkTo && HasCopyToPlace(*pPending)) arrToPlace.push_back(pPending.get());
     }
     std::vector<std::future<void>> arrPlacing;
     for (size_t nFrom = 0; nFrom < arrToPlace.size(); nFrom += kPlaceFiles) {
@@ -389,8 +390,8 @@ void CFileCopier::PutInPlace(std::deque<CPending>& arrBatch) {
     for (std::future<void>& placing : arrPlacing) {
         if (placing.valid()) placing.get();
     }
-    for (CPending& pending : arrBatch) {
-        if (pending.linkTo) Place(pending, bFlushed, ecFlush);
+    for (const std::unique_ptr<CPending>& pPending : arrBatch) {
+        if (pPending->linkTo) Place(*pPending, bFlushed, ecFlush);
     }
 }
 
@@ -419,20 +420,21 @@ void CFileCopier::Place(CPending& pending, bool bFlushed, const std::error_code&
 
 // Each folder written whole is renamed into place, or removed, and the files written inside
 // it, just before it, share its fate.
-void CFileCopier::PlaceWholeFolders(std::deque<CPending>& arrBatch, bool bFlushed,
+void CFileCopier::PlaceWholeFolders(CPendingQueue& arrBatch, bool bFlushed,
                                     const std::error_code& ecFlush) {
     const std::error_code* pecFolder = nullptr;
     for (auto it = arrBatch.rbegin(); it != arrBatch.rend(); ++it) {
-        if (it->wholeDir) {
+        CPending& pending = **it;
+        if (pending.wholeDir) {
             if (!bFlushed) {
-                it->ecWrite = ecFlush;
+                pending.ecWrite = ecFlush;
             } else {
-                it->wholeDir->PlaceWhole(it->ecWrite);
+                pending.wholeDir->PlaceWhole(pending.ecWrite);
             }
-            if (it->ecWrite) it->wholeDir->RemoveWhole();
-            pecFolder = &it->ecWrite;
-        } else if (it->bInPlace && !it->ecCopy && pecFolder != nullptr) {
-            it->ecWrite = *pecFolder;
+            if (pending.ecWrite) pending.wholeDir->RemoveWhole();
+            pecFolder = &pending.ecWrite;
+        } else if (pending.bInPlace && !pending.ecCopy && pecFolder != nullptr) {
+            pending.ecWrite = *pecFolder;
         }
     }
 }
@@ -495,11 +497,12 @@ bool CFileCopier::ReportCopyFailure(const CPending& pending) {
 bool CFileCopier::FinishFlush() {
     if (!m_flush.valid()) return true;
     m_flush.get();
-    std::deque<CPending> arrBatch;
+    CPendingQueue arrBatch;
     arrBatch.swap(m_arrFlushing);
     bool bGoOn = true;
     CJob::CGathered gathered(m_job);
-    for (const CPending& pending : arrBatch) {
+    for (const std::unique_ptr<CPending>& pPending : arrBatch) {
+        const CPending& pending = *pPending;
         const CStep& step = pending.step;
         if (pending.wholeDir) {
             if (pending.ecModel) {

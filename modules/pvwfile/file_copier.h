@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <deque>
 #include <future>
+#include <memory>
 #include <optional>
 
 #include "hard_links.h"
@@ -72,6 +73,9 @@ private:
         // For a further name: the copy it is linked to.
         std::optional<CFirstCopy> linkTo = {};
     };
+    // Each copy held on its own, so that one the pool writes into keeps its place as others are
+    // added, and a batch goes to the flush and back to the reports without being moved.
+    using CPendingQueue = std::deque<std::unique_ptr<CPending>>;
     // Copies on whichever thread runs it; pfnProgress is called on that thread.
     static void Copy(CPending& pending, const ProgressFn& pfnProgress);
     // Hands the files kept back for the pool, the last ones pending, to it as one task.
@@ -92,10 +96,10 @@ private:
     // Starts flushing the first nFiles pending copies, all collected, and renaming them into
     // place on a second thread, while the next ones are copied.
     void StartFlush(size_t nFiles);
-    void PutInPlace(std::deque<CPending>& arrBatch);
+    void PutInPlace(CPendingQueue& arrBatch);
     static bool HasCopyToPlace(const CPending& pending);
     static void Place(CPending& pending, bool bFlushed, const std::error_code& ecFlush);
-    static void PlaceWholeFolders(std::deque<CPending>& arrBatch, bool bFlushed,
+    static void PlaceWholeFolders(CPendingQueue& arrBatch, bool bFlushed,
                                   const std::error_code& ecFlush);
     static bool LinkToFirst(CPending& pending, DirHandle dir);
     // Says once per operation what the target's file system could not keep.
@@ -107,14 +111,13 @@ private:
 
     CJob& m_job;
     size_t m_nMaxHeld;  // copies pending and being flushed, each holding its descriptor
-    // A deque, so that a copy the pool writes into keeps its place as others are added.
-    std::deque<CPending> m_arrPending;
+    CPendingQueue m_arrPending;
     size_t m_nCollected = 0;  // the first pending copies, whose outcome has been taken
     // The last pending copies, files of the folder written whole that the walk is in, kept
     // back so that one task of the pool copies them together.
     size_t m_nKept = 0;
     std::uint64_t m_nPendingBytes = 0;
-    std::deque<CPending> m_arrFlushing;
+    CPendingQueue m_arrFlushing;
     CHardLinks m_hardLinks;
     unsigned m_nNotKeptReported = 0;
     CStepTexts m_texts;
