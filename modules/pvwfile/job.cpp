@@ -42,9 +42,7 @@ bool NeedsEscape(const std::string& strLine) {
     return std::any_of(strLine.begin() + static_cast<std::ptrdiff_t>(i), strLine.end(), Escapes);
 }
 
-void Escape(std::string& strLine) {
-    // Most lines hold nothing to escape, and go out as they are.
-    if (!NeedsEscape(strLine)) return;
+std::string Escaped(const std::string& strLine) {
     std::string strOut;
     strOut.reserve(strLine.size());
     for (const char c : strLine) {
@@ -65,7 +63,7 @@ void Escape(std::string& strLine) {
             strOut += c;
         }
     }
-    strLine.swap(strOut);
+    return strOut;
 }
 
 // Gathered lines go out once they fill this much, less than the trace's buffer of 4 KiB, so that
@@ -79,8 +77,10 @@ CJob::CJob(const char* pszOperation, int nFlags)
       m_settings(SnapshotSettings()),
       m_progress(m_settings.bShowProgress) {}
 
-void CJob::Line(std::string strText) {
-    Escape(strText);
+void CJob::Line(const std::string& strLine) {
+    // Most lines hold nothing to escape, and go out as they are.
+    const std::string strEscaped = NeedsEscape(strLine) ? Escaped(strLine) : std::string();
+    const std::string& strText = strEscaped.empty() ? strLine : strEscaped;
     if (!m_bGathering) {
         PVTrace(4, kSource, "%s\n", strText.c_str());
     } else {
@@ -104,12 +104,11 @@ CJob::CGathered::~CGathered() {
 }
 
 void CJob::Note(const char* pszWhat, const std::string& strSource, const std::string* pTarget) {
-    std::string strLine;
-    strLine.reserve(256);
-    strLine.append(m_strOperation).append(": ").append(pszWhat).push_back(' ');
-    strLine.append(strSource);
-    if (pTarget != nullptr) strLine.append(" -> ").append(*pTarget);
-    Line(std::move(strLine));
+    // Made in a buffer kept from line to line, which takes no memory of its own once it has room.
+    m_strLine.assign(m_strOperation).append(": ").append(pszWhat).push_back(' ');
+    m_strLine.append(strSource);
+    if (pTarget != nullptr) m_strLine.append(" -> ").append(*pTarget);
+    Line(m_strLine);
 }
 
 void CJob::Note(const char* pszWhat, const Path& source, const Path* pTarget) {

@@ -73,7 +73,7 @@ public:
 
 private:
     // Every line goes out here, each control character in it escaped.
-    void Line(std::string strText);
+    void Line(const std::string& strLine);
     void TraceGathered();
 
     std::string m_strOperation;
@@ -85,6 +85,7 @@ private:
     int m_nStop = 0;
     bool m_bGathering = false;
     std::string m_strGathered;  // whole lines, each with its line feed
+    std::string m_strLine;      // the line a note is made in
 };
 
 }  // namespace pvw
