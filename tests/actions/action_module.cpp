@@ -68,8 +68,10 @@ TEST_F(ActionTest, RunsGiveTheirResultOutputAndTrace) {
         {"negative_timeout", 0, "true", "", nullptr, 1, -1, 0, "", "a negative time-out"},
         {"unclosed_quote", 0, "echo", "'abc", nullptr, 1, 5000, 0, "",
          "cannot split the arguments: unclosed single quote"},
+        {"not_on_path", 0, "qj-no-such-program", "", nullptr, 1, 5000, 0, "",
+         "not started: program \"qj-no-such-program\" not found on PATH"},
         {"no_wait_not_found", 0, "sh", "", "/qj-no-such-dir", 0, 0, 0, "",
-         "cannot enter the directory"},
+         "cannot enter the directory \"/qj-no-such-dir\": No such file or directory"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.pszName);
@@ -129,11 +131,8 @@ bool DiesSoon(const std::string& strPid) {
 }
 
 TEST_F(ActionTest, TimeOutKillsTheWholeGroupAndKeepsTheOutput) {
-    const auto start = std::chrono::steady_clock::now();
-    int nResult =
-        m_action.ActRun(0, "sh", "-c 'sleep 30 & echo $!; wait'", nullptr, 1, m_szOut, 300);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(nResult, -1000);
+    EXPECT_EQ(m_action.ActRun(0, "sh", "-c 'sleep 30 & echo $!; wait'", nullptr, 1, m_szOut, 300),
+              -1000);
     std::string strBackground = m_szOut;
     ASSERT_FALSE(strBackground.empty());
     EXPECT_TRUE(DiesSoon(strBackground)) << strBackground;

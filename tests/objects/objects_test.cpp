@@ -214,33 +214,6 @@ TEST_F(InterpreterClassTest, BreakTakesNoArgumentsAndCallsThatDoNotFitAreRefused
     EXPECT_TRUE(m_runner.Engine().m_bCancel);
 }
 
-// The class object and the counts behind the module's exports, and what only a raw caller of
-// the interfaces can provoke.
-TEST(InterpreterModuleTest, ClassObjectOnlyForItsClassAndUnloadableOnlyWhenUnused) {
-    void* pv = &pv;
-    EXPECT_EQ(GetInterpreterClassObject(IID_ICInterpreter, IID_IClassFactory, &pv),
-              CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(pv, nullptr);
-    EXPECT_EQ(GetInterpreterClassObject(CLSID_CInterpreter, IID_IDispatch, &pv), E_NOINTERFACE);
-    ASSERT_EQ(GetInterpreterClassObject(CLSID_CInterpreter, IID_IClassFactory, &pv), S_OK);
-    auto* pFactory = static_cast<IClassFactory*>(pv);
-    EXPECT_EQ(pFactory->CreateInstance(pFactory, IID_IUnknown, &pv), CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(pFactory->CreateInstance(nullptr, IID_IClassFactory, &pv), E_NOINTERFACE);
-    EXPECT_EQ(CanUnloadInterpreterModule(), S_OK);  // a failed creation leaves no object behind
-    void* pvFirst = nullptr;
-    void* pvSecond = nullptr;
-    ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_IDispatch, &pvFirst), S_OK);
-    ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_ICInterpreter, &pvSecond), S_OK);
-    EXPECT_EQ(static_cast<IDispatch*>(pvFirst)->Release(), 0u);
-    EXPECT_EQ(CanUnloadInterpreterModule(), S_FALSE);
-    EXPECT_EQ(static_cast<IDispatch*>(pvSecond)->Release(), 0u);
-    EXPECT_EQ(CanUnloadInterpreterModule(), S_OK);
-    EXPECT_EQ(pFactory->LockServer(1), S_OK);
-    EXPECT_EQ(CanUnloadInterpreterModule(), S_FALSE);
-    EXPECT_EQ(pFactory->LockServer(0), S_OK);
-    EXPECT_EQ(CanUnloadInterpreterModule(), S_OK);
-}
-
 TEST(InterpreterModuleTest, RawInvocationChecksInterfaceNamesAndArgumentTypes) {
     IDispatch* pDispatch = nullptr;
     ASSERT_EQ(CCInterpreter::CreateInstance(IID_IDispatch, reinterpret_cast<void**>(&pDispatch)),
@@ -293,11 +266,23 @@ TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
     auto pfnCanUnloadNow = reinterpret_cast<HRESULT (*)()>(dlsym(hModule, "DllCanUnloadNow"));
     auto pfnRegisterServer = reinterpret_cast<HRESULT (*)()>(dlsym(hModule, "DllRegisterServer"));
     ASSERT_TRUE(pfnGetClassObject && pfnCanUnloadNow && pfnRegisterServer);
-    void* pv = nullptr;
+    // The class object is there for its class only, and makes no object for another interface
+    // or an outer object; a failed creation leaves no object behind.
+    void* pv = &pv;
+    EXPECT_EQ(pfnGetClassObject(IID_ICInterpreter, IID_IClassFactory, &pv),
+              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(pv, nullptr);
+    EXPECT_EQ(pfnGetClassObject(CLSID_CInterpreter, IID_IDispatch, &pv), E_NOINTERFACE);
     ASSERT_EQ(pfnGetClassObject(CLSID_CInterpreter, IID_IClassFactory, &pv), S_OK);
     auto* pFactory = static_cast<IClassFactory*>(pv);
+    EXPECT_EQ(pFactory->CreateInstance(pFactory, IID_IUnknown, &pv), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(pFactory->CreateInstance(nullptr, IID_IClassFactory, &pv), E_NOINTERFACE);
+    EXPECT_EQ(pfnCanUnloadNow(), S_OK);
+    ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_ICInterpreter, &pv), S_OK);
+    auto* pSecond = static_cast<IDispatch*>(pv);
     ASSERT_EQ(pFactory->CreateInstance(nullptr, IID_IDispatch, &pv), S_OK);
     auto* pDispatch = static_cast<IDispatch*>(pv);
+    EXPECT_EQ(pSecond->Release(), 0u);
     EXPECT_EQ(pfnCanUnloadNow(), S_FALSE);  // an object holds the module
     const std::string strScript = dir / "m.scr";
     std::ofstream(strScript) << "Main\nDebugPrintStr(Param1)\nEndMain\n";
@@ -318,6 +303,10 @@ TEST(ModuleExportsTest, ScriptRunsThroughTheClassAndTheModuleRegistersItself) {
               std::string::npos);
     EXPECT_EQ(ReadText(dir / "log"), "");
     EXPECT_EQ(pDispatch->Release(), 0u);
+    EXPECT_EQ(pfnCanUnloadNow(), S_OK);
+    EXPECT_EQ(pFactory->LockServer(1), S_OK);
+    EXPECT_EQ(pfnCanUnloadNow(), S_FALSE);
+    EXPECT_EQ(pFactory->LockServer(0), S_OK);
     EXPECT_EQ(pfnCanUnloadNow(), S_OK);
 
     // The registration names the module's own file; a registry that cannot be written is

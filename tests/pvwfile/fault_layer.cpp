@@ -39,15 +39,24 @@ bool IsFile(int nFd, dev_t dev, ino_t ino) {
     return ino != 0 && fstat(nFd, &st) == 0 && st.st_ino == ino && st.st_dev == dev;
 }
 
-bool IsFull(int nFd) {
+// Whether a write to nFd is to fail for want of space; errno then says so.
+bool Full(int nFd) {
     struct stat st;
-    return g_fullDev.load() != 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode) &&
-           st.st_dev == g_fullDev.load();
+    const bool bFull = g_fullDev.load() != 0 && fstat(nFd, &st) == 0 && S_ISREG(st.st_mode) &&
+                       st.st_dev == g_fullDev.load();
+    if (bFull) errno = ENOSPC;
+    return bFull;
 }
 
 void AppendToArmed() {
     int nOut = open(g_szChange, O_WRONLY | O_APPEND | O_CLOEXEC);
     if (nOut >= 0 && pwrite(nOut, "+", 1, 0) == 1) close(nOut);
+}
+
+// A rename or link that put a copy in place, with the armed file changed after it.
+int Placed(int nResult) {
+    if (nResult == 0 && g_bChangeOnRename.load()) AppendToArmed();
+    return nResult;
 }
 
 // Appends a byte to the armed file through a descriptor of its own.
@@ -144,21 +153,14 @@ ssize_t read(int nFd, void* pBuf, size_t nLen) {
 
 ssize_t write(int nFd, const void* pBuf, size_t nLen) {
     static auto s_pfn = Next<ssize_t (*)(int, const void*, size_t)>("write");
-    if (IsFull(nFd)) {
-        errno = ENOSPC;
-        return -1;
-    }
-    return s_pfn(nFd, pBuf, nLen);
+    return Full(nFd) ? -1 : s_pfn(nFd, pBuf, nLen);
 }
 
 ssize_t copy_file_range(int nIn, off64_t* pInOff, int nOut, off64_t* pOutOff, size_t nLen,
                         unsigned int nFlags) {
     static auto s_pfn =
         Next<ssize_t (*)(int, off64_t*, int, off64_t*, size_t, unsigned)>("copy_file_range");
-    if (IsFull(nOut)) {
-        errno = ENOSPC;
-        return -1;
-    }
+    if (Full(nOut)) return -1;
     MaybeChange(nIn);
     return ClampRead(nIn, nLen) ? s_pfn(nIn, pInOff, nOut, pOutOff, nLen, nFlags) : -1;
 }
@@ -185,16 +187,12 @@ int openat(int nDirFd, const char* pszName, int nFlags, ...) {
 
 int renameat(int nFromDir, const char* pszFrom, int nToDir, const char* pszTo) {
     static auto s_pfn = Next<int (*)(int, const char*, int, const char*)>("renameat");
-    int nResult = s_pfn(nFromDir, pszFrom, nToDir, pszTo);
-    if (nResult == 0 && g_bChangeOnRename.load()) AppendToArmed();
-    return nResult;
+    return Placed(s_pfn(nFromDir, pszFrom, nToDir, pszTo));
 }
 
 int linkat(int nFromDir, const char* pszFrom, int nToDir, const char* pszTo, int nFlags) {
     static auto s_pfn = Next<int (*)(int, const char*, int, const char*, int)>("linkat");
-    int nResult = s_pfn(nFromDir, pszFrom, nToDir, pszTo, nFlags);
-    if (nResult == 0 && g_bChangeOnRename.load()) AppendToArmed();
-    return nResult;
+    return Placed(s_pfn(nFromDir, pszFrom, nToDir, pszTo, nFlags));
 }
 
 }  // extern "C"

@@ -2,10 +2,9 @@
 """Kills qjintp with SIGKILL at random moments of a copy, move or equalise on generated trees,
 then checks what a user would find: every file under its real name in the target is wholly its
 old or wholly its new content, no file of a move is lost, nothing outside the target changed,
-and the next run removes the temporaries and completes the job.
-    kill_consistency.py QJINTP [KILLS [SEED]]
-The same seed gives the same trees and the same moments after the start. One line per problem
-found, then a summary; exit status 0 when no kill point failed."""
+and the next run removes the temporaries and completes the job. The same seed gives the same
+trees and moments. A line per problem found, then a summary; exit status 0 when none failed.
+    kill_consistency.py QJINTP [KILLS [SEED]]"""
 import os
 import random
 import shutil
@@ -28,14 +27,12 @@ SCRIPT = ("Declare\nNumber n = 0\nNumber nFailed = 0\nEndDeclare\nMain\nnFailed 
 
 
 def is_temporary(name):
-    """The library's temporaries: hidden files ".name.pvw..." beside their target, and hidden
-    folders of that form written whole, with everything inside them."""
+    """A hidden ".name.pvw..." file of the library's, or anything in such a folder."""
     return any(part.startswith(".") and ".pvw" in part for part in Path(name).parts)
 
 
 def tree(root):
-    """Everything under root by relative name: files as their bytes, links as "@" and their
-    target, folders as "/"."""
+    """Everything under root by relative name: files as bytes, links as "@target", folders "/"."""
     found = {}
     for folder, dirs, names in os.walk(root):
         for path in (Path(folder, name) for name in dirs + names):
@@ -83,10 +80,9 @@ def make_case(rng, op):
 
 
 def move_source_dir():
-    """Where a move's source goes: on another file system than the target when the machine has
-    one in memory, so that the move copies and then removes instead of renaming."""
-    temp = tempfile.gettempdir()
-    shm = "/dev/shm"
+    """Another file system than the target's where the machine has one in memory, so that the
+    move copies and then removes instead of renaming."""
+    temp, shm = tempfile.gettempdir(), "/dev/shm"
     on_other = os.path.isdir(shm) and os.stat(shm).st_dev != os.stat(temp).st_dev
     return shm if on_other and os.access(shm, os.W_OK) else temp
 
@@ -120,10 +116,9 @@ def point(qjintp, op, case, kill_after):
         check(op != MOVE and files(src) != source, OUTSIDE, "the source")
 
     try:
-        for name, data in source.items():
-            write(f"{src}/{name}", data)
-        for name, data in target.items():
-            write(f"{dst}/{name}", data)
+        for folder, files_in in ((src, source), (dst, target)):
+            for name, data in files_in.items():
+                write(f"{folder}/{name}", data)
         # A sibling of the target that no operation may touch, a link to it in the target.
         write(f"{canary}/keep.txt", b"keep")
         os.makedirs(dst, exist_ok=True)
@@ -159,9 +154,8 @@ def point(qjintp, op, case, kill_after):
 def main():
     if not 2 <= len(sys.argv) <= 4:
         sys.exit("usage: kill_consistency.py QJINTP [KILLS [SEED]]")
-    qjintp = sys.argv[1]
-    kills = int(sys.argv[2]) if len(sys.argv) > 2 else 50
-    seed = int(sys.argv[3]) if len(sys.argv) > 3 else 1
+    qjintp, kills, seed = sys.argv[1:] + ["50", "1"][len(sys.argv) - 2:]  # the defaults last
+    kills, seed = int(kills), int(seed)
     # Each operation's time on a tree of this kind, taken once, bounds its kill moments.
     durations = [point(qjintp, op, make_case(random.Random(seed), op), 0)[0] for op in range(3)]
     counts, failed, killed = dict.fromkeys(PROBLEMS, 0), 0, 0

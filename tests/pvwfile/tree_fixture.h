@@ -36,7 +36,7 @@ public:
     void TearDown() override;
 
     fs::path Src() const { return m_root / "src"; }
-    fs::path Dst() const { return m_root / "dst"; }
+    fs::path Dst() const { return m_dst.empty() ? m_root / "dst" : m_dst; }
     std::string S() const { return Src().string(); }
     std::string D() const { return Dst().string(); }
 
@@ -71,6 +71,7 @@ public:
     }
 
     fs::path m_root;
+    fs::path m_dst;  // the target's root where it is not m_root/dst
     int m_nNotifyFd = -1;
 };
 
