@@ -171,50 +171,11 @@ TEST_F(ObjectScriptTest, EachVariableHasItsOwnObjectReleasedAfterEveryRun) {
     EXPECT_EQ(Printed("n = o.ObjectCount\nDebugPrintNum(n)\n"), "1");
 }
 
-class InterpreterClassTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_pOldEngine = std::exchange(g_pEngine, &m_runner.Engine());  // the runner's, for now
-        ASSERT_EQ(RegisterInterpreterFactory(), S_OK);
-        ASSERT_EQ(m_object.CreateDispatch(INTERPRETER_PROGID), AUTO_S_OK);
-    }
-    void TearDown() override { g_pEngine = m_pOldEngine; }
-
-    // The status an invocation fails with, or S_OK.
-    int32_t StatusOf(int32_t nDispId, uint16_t wFlags, const CAutoArgs& args) {
-        CAutoResult result;
-        try {
-            m_object.Invoke(nDispId, wFlags, AUTO_VT_VARIANT, result, args);
-        } catch (const CAutoException& e) {
-            return e.m_sc;
-        }
-        return S_OK;
-    }
-
-    ScriptRunner m_runner;
-    CScriptEngine* m_pOldEngine = nullptr;
-    CAutoObject m_object;
-};
-
-TEST_F(InterpreterClassTest, BreakTakesNoArgumentsAndCallsThatDoNotFitAreRefused) {
-    CAutoArgs one, two;
-    one.AddNumber(1);
-    two.AddText("a");
-    two.AddText("b");
-    EXPECT_EQ(StatusOf(DISPID_QJIPBREAK, AUTO_DISPATCH_METHOD, one), AUTO_DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(StatusOf(DISPID_QJIPINTERPRET, AUTO_DISPATCH_METHOD, two), AUTO_DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(StatusOf(DISPID_QJIPBREAK, AUTO_DISPATCH_PROPERTYPUT, one),
-              AUTO_DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(StatusOf(3, AUTO_DISPATCH_METHOD, CAutoArgs()), AUTO_DISP_E_MEMBERNOTFOUND);
-    EXPECT_FALSE(m_runner.Engine().m_bCancel);  // none of them ran anything
-    CAutoResult result;
-    m_object.Invoke(DISPID_QJIPBREAK, AUTO_DISPATCH_METHOD | AUTO_DISPATCH_PROPERTYGET,
-                    AUTO_VT_VARIANT, result, CAutoArgs());
-    EXPECT_EQ(result.GetType(), AUTO_VT_EMPTY);
-    EXPECT_TRUE(m_runner.Engine().m_bCancel);
-}
-
-TEST(InterpreterModuleTest, RawInvocationChecksInterfaceNamesAndArgumentTypes) {
+// The module's class as a raw caller of its interfaces sees it, on the runner's engine for now:
+// names asked for another interface, arguments that do not fit, and a break that takes none.
+TEST(InterpreterClassTest, RawCallsThatDoNotFitAreRefusedAndABreakTakesNoArguments) {
+    ScriptRunner runner;
+    CScriptEngine* pOldEngine = std::exchange(g_pEngine, &runner.Engine());
     IDispatch* pDispatch = nullptr;
     ASSERT_EQ(CCInterpreter::CreateInstance(IID_IDispatch, reinterpret_cast<void**>(&pDispatch)),
               S_OK);
@@ -228,23 +189,33 @@ TEST(InterpreterModuleTest, RawInvocationChecksInterfaceNamesAndArgumentTypes) {
     EXPECT_EQ(aIds[1], DISPID_UNKNOWN);
     EXPECT_EQ(pDispatch->GetIDsOfNames(IID_IDispatch, aNames, 1, LOCALE_USER_DEFAULT, aIds),
               DISP_E_UNKNOWNINTERFACE);
-    // The first argument (index 2, counted from the last) cannot become a text.
     VARIANT aArgs[3] = {};  // VT_EMPTY
-    aArgs[2].vt = VT_NULL;
-    DISPPARAMS params = {aArgs, nullptr, 3, 0};
+    aArgs[2].vt = VT_NULL;  // the first argument (counted from the last) cannot become a text
+    DISPID dispIdPut = DISPID_PROPERTYPUT;
     VARIANT result = {};
     UINT nArgErr = 99;
-    EXPECT_EQ(pDispatch->Invoke(DISPID_QJIPINTERPRET, IID_NULL, 0, DISPATCH_METHOD, &params,
-                                &result, nullptr, &nArgErr),
+    auto invoke = [&](DISPID dispId, WORD wFlags, DISPPARAMS params) {
+        return pDispatch->Invoke(dispId, IID_NULL, 0, wFlags, &params, &result, nullptr, &nArgErr);
+    };
+    EXPECT_EQ(invoke(DISPID_QJIPINTERPRET, DISPATCH_METHOD, {aArgs, nullptr, 3, 0}),
               DISP_E_TYPEMISMATCH);
     EXPECT_EQ(nArgErr, 2u);
     EXPECT_EQ(result.vt, VT_EMPTY);
-    DISPID dispIdPut = DISPID_PROPERTYPUT;
-    DISPPARAMS named = {aArgs, &dispIdPut, 1, 1};
-    EXPECT_EQ(pDispatch->Invoke(DISPID_QJIPBREAK, IID_NULL, 0, DISPATCH_METHOD, &named, &result,
-                                nullptr, &nArgErr),
+    EXPECT_EQ(invoke(DISPID_QJIPBREAK, DISPATCH_METHOD, {aArgs, &dispIdPut, 1, 1}),
               DISP_E_NONAMEDARGS);
+    EXPECT_EQ(invoke(DISPID_QJIPBREAK, DISPATCH_METHOD, {aArgs, nullptr, 1, 0}),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(invoke(DISPID_QJIPINTERPRET, DISPATCH_METHOD, {aArgs, nullptr, 2, 0}),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(invoke(DISPID_QJIPBREAK, DISPATCH_PROPERTYPUT, {aArgs, nullptr, 1, 0}),
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(invoke(3, DISPATCH_METHOD, {}), DISP_E_MEMBERNOTFOUND);
+    EXPECT_FALSE(runner.Engine().m_bCancel);  // none of them ran anything
+    EXPECT_EQ(invoke(DISPID_QJIPBREAK, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}), S_OK);
+    EXPECT_EQ(result.vt, VT_EMPTY);
+    EXPECT_TRUE(runner.Engine().m_bCancel);
     pDispatch->Release();
+    g_pEngine = pOldEngine;
 }
 
 namespace fs = std::filesystem;

@@ -32,11 +32,6 @@ protected:
         }
         return pid;
     }
-    // A script that copies its first root to its second, subfolders too, between two lines.
-    static std::string Copying(const std::string& strBefore, const std::string& strAfter) {
-        return "Declare\nNumber n = 0\nEndDeclare\nMain\n" + strBefore +
-               "n = PVWCopy(Param1, Param2, 1, Null)\n" + strAfter + "EndMain\n";
-    }
     std::string Trace() const { return ReadText(m_root / "trace"); }
 };
 
@@ -56,7 +51,9 @@ TEST_F(ScriptTest, HostCancelStopsARunningCopy) {
     ASSERT_EQ(pipe(fds), 0);
     fcntl(fds[1], F_SETPIPE_SZ, 4096);
     const pid_t pid = Start(
-        Copying("PVWSetNotifyWindow(" + std::to_string(fds[1]) + ")\n", "DebugPrintNum(n)\n"), 64);
+        "Declare\nNumber n = 0\nEndDeclare\nMain\nPVWSetNotifyWindow(" + std::to_string(fds[1]) +
+            ")\nn = PVWCopy(Param1, Param2, 1, Null)\nDebugPrintNum(n)\nEndMain\n",
+        64);
     close(fds[1]);
     char szBuf[4096];
     ASSERT_EQ(read(fds[0], szBuf, 1), 1);  // the copy is under way
