@@ -222,17 +222,15 @@ bool Mounted(const char* pszList, const std::string& strPoint) {
     return (";" + std::string(pszList) + ";").find(";" + strPoint + ";") != std::string::npos;
 }
 
-TEST_F(ActionTest, MountedDrivesAreTheMountTable) {
+// The drives are the mount table. Mounting needs privileges that most users lack; the test then
+// only checks the refusals.
+TEST_F(ActionTest, MountedDrivesAreTheMountTableAndDismountUnmountsOrGivesTheSystemsReason) {
     m_action.GetMountedDrives(m_szOut);
     std::ifstream table("/proc/self/mounts");
     const std::string strList = m_szOut;
     EXPECT_EQ(std::count(strList.begin(), strList.end(), ';') + 1,
               std::count(std::istreambuf_iterator<char>(table), {}, '\n'));
     EXPECT_TRUE(Mounted(m_szOut, "/"));
-}
-
-// Mounting needs privileges that most users lack; the test then only checks the refusals.
-TEST_F(ActionTest, DismountUnmountsOrGivesTheSystemsReason) {
     EXPECT_EQ(m_action.Dismount(nullptr), 0);
     EXPECT_NE(NewTrace().find("Dismount NULL: not unmounted: no path given"), std::string::npos);
     std::filesystem::path mountPoint = m_dir / "with space";
