@@ -169,29 +169,28 @@ TEST_F(DBusObjectTest, FailuresEndTheRunWithTheReason) {
     const struct {
         const char* pszLine;
         const char* pszMessage;
-        int nCode;
+        int nCode = 0;
     } kCases[] = {
         {"s = b.GetNameOwner(\"org.qjintp.Nobody\")",
          "'COleDispatchException org.freedesktop.DBus.Error.NameHasNoOwner: Could not get owner of "
-         "name 'org.qjintp.Nobody': no such name' - Internal error",
-         0},
-        {"t.Fail()", "'COleDispatchException org.qjintp.Test.Error.Refused: refused as asked'", 0},
+         "name 'org.qjintp.Nobody': no such name' - Internal error"},
+        {"t.Fail()", "'COleDispatchException org.qjintp.Test.Error.Refused: refused as asked'"},
         {"t.Nested()",
-         "'COleDispatchException a value of the D-Bus type '(ss)' has no script form'", 0},
-        {"t.Fixed = 1", "'COleDispatchException org.freedesktop.DBus.Error.PropertyReadOnly: ", 0},
+         "'COleDispatchException a value of the D-Bus type '(ss)' has no script form'"},
+        {"t.Fixed = 1", "'COleDispatchException org.freedesktop.DBus.Error.PropertyReadOnly: "},
         {"n = t.Big()", "'Big' - Type mismatch", 12},
         {"n = t.Nothing()", "'Nothing' - Assignment from void method", 20},
         {"t.Nope()", "'Nope' - Identifier unknown in IDispatch interface", 28},
-        {"t.Byte(256)", INVOKE_FAILED, 0},
-        {"t.UInt32(\"-1\")", INVOKE_FAILED, 0},
-        {"t.Int64(\"9223372036854775808\")", INVOKE_FAILED, 0},
-        {"t.Path(\"no/path\")", INVOKE_FAILED, 0},
-        {"t.Double(\"x\")", INVOKE_FAILED, 0},
-        {"t.Strings(\"a\")", INVOKE_FAILED, 0},
-        {"t.Byte(1, 2)", INVOKE_FAILED, 0},
-        {"t.Level = 256", INVOKE_FAILED, 0},
+        {"t.Byte(256)", INVOKE_FAILED},
+        {"t.UInt32(\"-1\")", INVOKE_FAILED},
+        {"t.Int64(\"9223372036854775808\")", INVOKE_FAILED},
+        {"t.Path(\"no/path\")", INVOKE_FAILED},
+        {"t.Double(\"x\")", INVOKE_FAILED},
+        {"t.Strings(\"a\")", INVOKE_FAILED},
+        {"t.Byte(1, 2)", INVOKE_FAILED},
+        {"t.Level = 256", INVOKE_FAILED},
         // last: the service leaves the bus during the call
-        {"t.Quit()", "'COleDispatchException org.freedesktop.DBus.Error.NoReply: ", 0},
+        {"t.Quit()", "'COleDispatchException org.freedesktop.DBus.Error.NoReply: "},
     };
     for (const auto& c : kCases) {
         ScriptRun run = Run(std::string(c.pszLine) + "\n");

@@ -85,7 +85,7 @@ TEST_F(ObjectScriptTest, FailuresEndTheRunWithAnErrorOnTheAccessLine) {
     const struct {
         const char* pszBody;
         const char* pszMessage;
-        int nCode;
+        int nCode = 0;
         const char* pszOptions = "NT";
     } kCases[] = {
         // the access itself
@@ -108,12 +108,12 @@ TEST_F(ObjectScriptTest, FailuresEndTheRunWithAnErrorOnTheAccessLine) {
         {"n = o.Void0()\n", "'Void0' - Assignment from void method", 20},
         {"n = o.Concat(\"x\")\n", "'Concat' - Type mismatch", 12},
         // failures of the invocation
-        {"o.Raise(\"boom\")\n", "'COleDispatchException boom' - Internal error", 0},
-        {"n = o.RaiseLater()\n", "'COleDispatchException Deferred sample failure' - Internal error",
-         0},
-        {"o.Void2(1)\n", INVOKE_FAILED, 0},
-        {"o.LastCall = \"x\"\n", INVOKE_FAILED, 0},
-        {"o.Void0\n", INVOKE_FAILED, 0},
+        {"o.Raise(\"boom\")\n", "'COleDispatchException boom' - Internal error"},
+        {"n = o.RaiseLater()\n",
+         "'COleDispatchException Deferred sample failure' - Internal error"},
+        {"o.Void2(1)\n", INVOKE_FAILED},
+        {"o.LastCall = \"x\"\n", INVOKE_FAILED},
+        {"o.Void0\n", INVOKE_FAILED},
     };
     for (const auto& c : kCases) {
         ScriptRun run = Run(c.pszBody, c.pszOptions);
