@@ -25,7 +25,6 @@ namespace {
 // A module object, the trace it wrote during the test, a scratch folder, and no child left.
 class ActionTest : public ::testing::Test {
 protected:
-    // What the module traced since the test began.
     std::string NewTrace() const { return ReadText(std::getenv("QJ_TRACE")).substr(m_nTraceStart); }
 
     // True when this process has no child at all, ended or not.

@@ -19,7 +19,6 @@ struct CState {
     uint8_t nLevel = 0;
 };
 
-// The text of a basic value of the type.
 std::string Text(char cType, const qjdbus::UBasicValue& raw) {
     if (cType == 'y') return std::to_string(raw.y);
     if (cType == 'n') return std::to_string(raw.n);

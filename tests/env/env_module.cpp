@@ -160,30 +160,26 @@ TEST_F(EnvModuleTest, AStoreThatCannotBeReadIsNeitherUsedNorOverwrittenNorMadeSo
     EXPECT_EQ(PVEnvSet("Small", std::string(10000, 'y').c_str()), 1);
 }
 
+// This process and a child of it set values at once, each under names of its own.
 TEST_F(EnvModuleTest, ProcessesSettingAtOnceLoseNoValue) {
-    constexpr int PROCESSES = 2, SETS = 1000;
-    auto name = [](int nChild, int i) {
-        return "P" + std::to_string(nChild) + "_" + std::to_string(i);
+    constexpr int SETS = 1000;
+    auto name = [](int nWriter, int i) {
+        return "P" + std::to_string(nWriter) + "_" + std::to_string(i);
     };
-    pid_t children[PROCESSES];
-    for (int nChild = 0; nChild < PROCESSES; ++nChild) {
-        children[nChild] = fork();
-        ASSERT_GE(children[nChild], 0);
-        if (children[nChild] != 0) continue;
-        int nFailed = 0;
-        for (int i = 0; i < SETS; ++i) nFailed += PVEnvSet(name(nChild, i).c_str(), "v") != 1;
-        _exit(nFailed == 0 ? 0 : 1);
-    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    int nFailed = 0;
+    for (int i = 0; i < SETS; ++i) nFailed += PVEnvSet(name(child == 0, i).c_str(), "v") != 1;
+    if (child == 0) _exit(nFailed == 0 ? 0 : 1);
     int nStatus = 0;
-    for (pid_t child : children) {
-        EXPECT_EQ(waitpid(child, &nStatus, 0), child);
-        EXPECT_EQ(nStatus, 0);
-    }
+    EXPECT_EQ(waitpid(child, &nStatus, 0), child);
+    EXPECT_EQ(nStatus, 0);
+    EXPECT_EQ(nFailed, 0);
     PVEnvFree();
     int nFound = 0;
-    for (int nChild = 0; nChild < PROCESSES; ++nChild)
-        for (int i = 0; i < SETS; ++i) nFound += Call(PVEnvGet, name(nChild, i).c_str()).first;
-    EXPECT_EQ(nFound, PROCESSES * SETS);
+    for (int nWriter = 0; nWriter < 2; ++nWriter)
+        for (int i = 0; i < SETS; ++i) nFound += Call(PVEnvGet, name(nWriter, i).c_str()).first;
+    EXPECT_EQ(nFound, 2 * SETS);
     EXPECT_EQ(Call(PVEnvGet, "Tools"), std::make_pair(1, std::string("/opt/qj/tools")));
 }
 
