@@ -1,8 +1,8 @@
 // Automation objects. Object variables driven through scripts against the sample server: how
 // each access kind arrives at the object, results and their conversions, failures, run modes
-// and traces. The module's own class CCInterpreter through the object handle, its raw
-// interfaces, and the exports of libQJIntp32.so loaded into the process; scripts that create it
-// are worked examples in tests/scripts/host.cases (objects-interpreter-*).
+// and traces. The module's own class CCInterpreter through its raw interfaces and the exports of
+// libQJIntp32.so loaded into the process; scripts that create it are worked examples in
+// tests/scripts/host.cases (objects-interpreter-*).
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
