@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,7 +16,6 @@
 #include "platform/string_resources.h"
 #include "platform/sysmsg.h"
 #include "res/string_ids.h"
-#include "support/script_runner.h"
 
 namespace {
 
@@ -80,17 +78,6 @@ TEST(WindowsPlatformTest, ClassWithAMissingModuleFailsToBeCreated) {
     EXPECT_FALSE(object.IsCreated());
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "QJTest.Missing");
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}");
-}
-
-// A script is read only from a file on a disk, not from a directory or a device.
-TEST(WindowsLoader, OnlyDiskFilesAreRead) {
-    ScriptRunner runner;
-    runner.WriteFile("real.scr", "Main\n");
-    std::filesystem::create_directory(runner.PathOf("dir.scr"));
-    EXPECT_EQ(runner.LoadError(runner.PathOf("real.scr")), ERR_NONE_YET);
-    EXPECT_EQ(runner.LoadError(runner.PathOf("dir.scr")), ERR_OPEN_SCRIPT);
-    EXPECT_EQ(runner.LoadError("NUL"), ERR_OPEN_SCRIPT);
-    EXPECT_EQ(runner.LoadError("CONIN$"), ERR_OPEN_SCRIPT);
 }
 
 // Names sorted by the file library's key are in the order of the system's own comparison
