@@ -51,24 +51,39 @@ bool Ready(const Future& future) {
     return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
+// Holds the step's directories in dirs, unless dirs holds them already (for the file before it
+// in the same folder).
+bool HoldDirs(const CStep& step, CCopyDirs& dirs, std::error_code& ec) {
+    if (dirs.target && dirs.pSource == step.sourceDir.get() &&
+        dirs.pTarget == step.targetDir.get()) {
+        return true;
+    }
+    dirs = CCopyDirs();
+    dirs.source = step.sourceDir->Hold(ec);
+    if (dirs.source) dirs.target = step.targetDir->Hold(ec);
+    if (!dirs.target) return false;
+    dirs.pSource = step.sourceDir.get();
+    dirs.pTarget = step.targetDir.get();
+    if (step.entry.eKind == EKind::File) dirs.made = step.targetDir->MadeFileFacts(dirs.target);
+    return true;
+}
+
 bool CopyOne(const CStep& step, const std::string& strTemp, bool bInPlace, bool& bUnnamed,
-             const ProgressFn& pfnProgress, CEntry& copied, TempLock& lock, std::error_code& ec) {
-    CDir::CHeld source = step.sourceDir->Hold(ec);
-    CDir::CHeld target = source ? step.targetDir->Hold(ec) : CDir::CHeld();
-    if (!target) return false;
+             const CCopyDirs& dirs, const ProgressFn& pfnProgress, CEntry& copied, TempLock& lock,
+             std::error_code& ec) {
+    DirHandle source = dirs.source.Get(), target = dirs.target.Get();
     if (step.entry.eKind == EKind::Link) {
         copied = step.entry;
-        return CopyLink(source.Get(), step.strSourceName, target.Get(), strTemp, ec);
+        return CopyLink(source, step.strSourceName, target, strTemp, ec);
     }
-    CMadeFileFacts made = step.targetDir->MadeFileFacts(target);
     if (bInPlace) {
-        return CopyFileInto(source.Get(), step.strSourceName, target.Get(), made,
-                            step.strTargetName, pfnProgress, copied, ec);
+        return CopyFileInto(source, step.strSourceName, target, dirs.made, step.strTargetName,
+                            pfnProgress, copied, ec);
     }
     // A file new to the target may be written without a name, so that nothing is left to
     // sweep should the copy be cut short.
     bUnnamed = step.bNewTarget;
-    return CopyFileData(source.Get(), step.strSourceName, target.Get(), made, strTemp, bUnnamed,
+    return CopyFileData(source, step.strSourceName, target, dirs.made, strTemp, bUnnamed,
                         pfnProgress, copied, lock, ec);
 }
 
@@ -86,15 +101,16 @@ bool Vanished(const CStep& step) {
 CFileCopier::CFileCopier(CJob& job)
     : m_job(job), m_nMaxHeld(std::min(kMaxHeldFiles, MaxHeldCopies())), m_pool(PoolThreads()) {}
 
-void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
+void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress, CCopyDirs& dirs) {
     std::error_code ec;
     try {
         // A source written to while it was read is read once more; a second change gives up.
         auto copyOne = [&] {
-            return CopyOne(pending.step, pending.strTemp, pending.bInPlace, pending.bUnnamed,
+            return CopyOne(pending.step, pending.strTemp, pending.bInPlace, pending.bUnnamed, dirs,
                            pfnProgress, pending.copied, pending.lock, ec);
         };
-        if (copyOne() || (ec == LibError(ELibError::SourceChanged) && copyOne())) {
+        if (HoldDirs(pending.step, dirs, ec) &&
+            (copyOne() || (ec == LibError(ELibError::SourceChanged) && copyOne()))) {
             return;
         }
     } catch (const std::bad_alloc&) {
@@ -103,6 +119,11 @@ void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
     }
     pending.ecCopy = ec;
     pending.bVanished = Vanished(pending.step);
+}
+
+void CFileCopier::Copy(CPending& pending, const ProgressFn& pfnProgress) {
+    CCopyDirs dirs;
+    Copy(pending, pfnProgress, dirs);
 }
 
 bool CFileCopier::Add(CStep&& newStep, const char* pszWhat, bool bRemoveSource) {
@@ -167,7 +188,10 @@ void CFileCopier::LaunchKept() {
     }
     m_nKept = 0;
     auto copyAll = [arrFiles] {
-        for (CPending* pFile : arrFiles) Copy(*pFile, [](std::uint64_t) {});
+        // The folder's two directories are held once for all its files.
+        CCopyDirs dirs;
+        const ProgressFn pfnNone = [](std::uint64_t) {};
+        for (CPending* pFile : arrFiles) Copy(*pFile, pfnNone, dirs);
     };
     std::future<void> copying = m_pool.Run(copyAll, arrFiles.front()->step.targetDir.get());
     if (!copying.valid()) {
@@ -351,6 +375,7 @@ void CFileCopier::PutInPlace(CPendingQueue& arrBatch) {
     std::vector<CDir::CHeld> arrHeld;
     std::vector<DirHandle> arrDirs;
     std::set<std::uint64_t> devices;
+    const CDir* pLastDir = nullptr;
     std::error_code ecFlush;
     for (const std::unique_ptr<CPending>& pPending : arrBatch) {
         CPending& pending = *pPending;
@@ -360,7 +385,10 @@ void CFileCopier::PutInPlace(CPendingQueue& arrBatch) {
             pending.wholeDir->TakeModel(true, pending.ecModel);
             continue;
         }
-        if (!devices.insert(pending.step.targetDir->Identity().nDev).second) continue;
+        // A folder's files come one after the other: its device is looked up once.
+        if (pending.step.targetDir.get() == pLastDir) continue;
+        pLastDir = pending.step.targetDir.get();
+        if (!devices.insert(pLastDir->Identity().nDev).second) continue;
         arrHeld.push_back(pending.step.targetDir->Hold(ecFlush));
         if (!arrHeld.back()) break;
         arrDirs.push_back(arrHeld.back().Get());

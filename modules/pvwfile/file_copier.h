@@ -30,6 +30,15 @@
 
 namespace pvw {
 
+// The two directories of a copy, held while it is made: for one file, or for the files of one
+// folder together, which then take the lock of the open directories once, not at every file.
+struct CCopyDirs {
+    const CDir* pSource = nullptr;
+    const CDir* pTarget = nullptr;
+    CDir::CHeld source, target;
+    CMadeFileFacts made;  // of the target, for a file
+};
+
 class CFileCopier {
 public:
     explicit CFileCopier(CJob& job);
@@ -78,6 +87,8 @@ private:
     using CPendingQueue = std::deque<std::unique_ptr<CPending>>;
     // Copies on whichever thread runs it; pfnProgress is called on that thread.
     static void Copy(CPending& pending, const ProgressFn& pfnProgress);
+    // The same with the directories held in dirs, kept from one file of a folder to the next.
+    static void Copy(CPending& pending, const ProgressFn& pfnProgress, CCopyDirs& dirs);
     // Hands the files kept back for the pool, the last ones pending, to it as one task.
     void LaunchKept();
     // Takes the outcome of the copies in order, up to the first one still running, waiting for
