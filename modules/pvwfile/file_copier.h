@@ -36,6 +36,7 @@ struct CCopyDirs {
     const CDir* pSource = nullptr;
     const CDir* pTarget = nullptr;
     CDir::CHeld source, target;
+    bool bMade = false;   // whether made has been read
     CMadeFileFacts made;  // of the target, for a file
 };
 
