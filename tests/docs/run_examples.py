@@ -1,18 +1,10 @@
 #!/usr/bin/env python3
-"""The docs keep up with the code, and every example works.
-The editor tools' help on the built-ins is the one written source of their signatures: it names
-every built-in of the registry in its order, with the registry's parameter types, outputs and
-result; the language reference gives each built-in a row with the same signature and result, a
-description that begins with the help's summary, and an example; both editor grammars know every
-built-in; and every error code has a row with its exact text.
-Each script of examples/, run as its header says, ends with its exit status and prints a line it
-is known by. The scripts of the language reference (its code blocks and the example column of
-its tables) are completed into whole scripts and checked with -o C; those that act on nothing
-outside a folder of their own then run for real there, on the folder the reference describes,
-and what the reference says they give ("gives 3", "// n is 3", "turns `007` into `7`") is
-compared with the trace. The C examples of embedding.md compile.
-Undeclared names follow the reference's habit: str... and s are Strings, obj... objects of the
-sample server, all others Numbers.
+"""The docs keep up with the code, and every example works: the editor help, the reference and
+the editor grammars against the registry of built-ins and the error texts; the scripts of
+examples/ as their headers say; the reference's scripts checked, and run for real on a folder of
+their own where they act on nothing else, with the results the reference gives; the C examples
+of embedding.md compile. Undeclared names follow the reference: str... and s are Strings, obj...
+objects of the sample server, all others Numbers.
 Arguments: qjintp, the sample server library, the source folder, a C compiler."""
 import os
 import pathlib

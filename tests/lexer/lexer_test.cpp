@@ -105,20 +105,6 @@ TEST_F(LexerTest, CutsTokensAndStopsAtTheLineEnd) {
     }
 }
 
-TEST_F(LexerTest, StartPointerRestartsAndNullContinues) {
-    SetLine("a b c");
-    std::string strText;
-    m_engine.GetToken(m_engine.m_szLine, strText);
-    char* pszSaved = m_engine.m_pszPos;
-    EXPECT_EQ(m_engine.GetToken(nullptr, strText), TK_IDENT);
-    // A caller that looked ahead restores the position and reads the same token again.
-    m_engine.m_pszPos = pszSaved;
-    EXPECT_EQ(m_engine.GetToken(nullptr, strText), TK_IDENT);
-    EXPECT_EQ(strText, "b");
-    EXPECT_EQ(m_engine.GetToken(m_engine.m_szLine, strText), TK_IDENT);
-    EXPECT_EQ(strText, "a");
-}
-
 TEST_F(LexerTest, ShortDigitRunsCarryTheirValueAndOtherNumbersNone) {
     // A lone sign and a number before a comment are numbers the general case cuts.
     SetLine("7 + 987654321 5//c");
@@ -170,16 +156,14 @@ TEST_F(LexerTest, EscapeSequencesGiveTheirBytesInsideLiterals) {
               (std::vector<Token>{{TK_STRING, "\"\\\a\b\f\n\r\t\v"}, {TK_IDENT, "x"}}));
     EXPECT_EQ(LexLine(R"("a\\"b)"), (std::vector<Token>{{TK_STRING, "a\\"}, {TK_IDENT, "b"}}));
     EXPECT_EQ(LexError(R"("ab"\x \q)"), Passed());  // outside a literal a backslash is plain
-    m_engine.m_bEscapes = false;
-    EXPECT_EQ(LexLine(R"("a\nb" "a\"b)"),
-              (std::vector<Token>{{TK_STRING, "a\\nb"}, {TK_STRING, "a\\"}, {TK_IDENT, "b"}}));
-}
-
-TEST_F(LexerTest, UnknownEscapeNamesBackslashAndItsCharacter) {
+    // An unknown one is named by the backslash and its character.
     const char* ESC = "Unknown escape sequence";
     EXPECT_EQ(LexError(R"("a\xb")"), Failed(30, "\\x", ESC, 1));
     EXPECT_EQ(LexError(R"(f("ok", "a\0"))"), Failed(30, "\\0", ESC, 1));
     EXPECT_EQ(LexError(R"("ab\)"), Failed(30, "\\", ESC, 1));  // the line ends after the backslash
+    m_engine.m_bEscapes = false;
+    EXPECT_EQ(LexLine(R"("a\nb" "a\"b)"),
+              (std::vector<Token>{{TK_STRING, "a\\nb"}, {TK_STRING, "a\\"}, {TK_IDENT, "b"}}));
 }
 
 TEST_F(LexerTest, DirectivesSwitchEscapesOrNameWhatIsWrong) {
