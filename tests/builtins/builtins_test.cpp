@@ -39,9 +39,7 @@ protected:
         for (size_t i = 0; i < args.size(); ++i) args[i](aSlots[i]);
         std::string strResult;
         CScriptVar* pFunc = m_engine.FindIdent(pszName);
-        const int32_t nResult =
-            m_engine.ExecBuiltin(pFunc, *pFunc->GetFuncDesc(), aSlots, strResult);
-        return {nResult, strResult};
+        return {m_engine.ExecBuiltin(pFunc, *pFunc->GetFuncDesc(), aSlots, strResult), strResult};
     }
 
     // The message of the script error the call raises, or "no error".
@@ -211,14 +209,12 @@ using StringBuiltinTest = BuiltinTest;
 constexpr char kNullTextError[] = "'NULL-pointer' - Internal error";
 
 TEST_F(StringBuiltinTest, NumberAndTextResults) {
-    CScriptVar& path = StringVar("path", "D:\\dir\\file.txt");
     const struct {
         const char* pszName;
         std::vector<ArgValue> args;
         int32_t nResult;
         const char* pszResult;
     } kCases[] = {
-        {"GetLenght", {T("abc")}, 3, ""},
         {"IsEmpty", {T("")}, 0, ""},
         {"Compare", {T("ab"), T("abc")}, -1, ""},
         {"Compare", {T("zz"), T("zzzzzz")}, -1, ""},  // not the difference of the lengths
@@ -229,8 +225,6 @@ TEST_F(StringBuiltinTest, NumberAndTextResults) {
         {"Atoi", {T("")}, 0, ""},
         {"Itoa", {N(INT32_MIN)}, 0, "-2147483648"},
         // paths: only a backslash separates
-        {"GetFileName", {V(path)}, 0, "file.txt"},
-        {"GetPath", {V(path)}, 0, "D:\\dir\\"},
         {"GetFileName", {T("a/b")}, 0, "a/b"},
         {"GetPath", {T("a/b")}, 0, ""},
         {"GetFileName", {T("\\\\srv\\")}, 0, ""},

@@ -28,8 +28,7 @@ KNOWN = set(re.findall(r'^\s*\{"(\w+)",', registry, re.M)) | {
 CHECK_ONLY = {"ActRun", "ActIDRun", "Dismount", "CloseMeldStart", "Exit"}
 LITERAL = r'"(?:\\.|[^"\\])*"'
 # The scripts of examples/: values, exit status, a line of the output (a regular expression).
-# The backup example is run on real trees by the file library's tests; here on a folder that is
-# not there, which it must refuse.
+# The backup example runs on real trees in the file library's tests; here on a missing folder.
 EXAMPLES = [
     ("hello.scr", [], 0, r'hello.scr \(23\): strLine = "hello.scr"'),
     ("params.scr", ["Ada", "2"], 0, r'params.scr \(19\): strGreeting = "Hello, Ada"'),

@@ -159,7 +159,6 @@ TEST(DescribeScode, GivesNameRangeOrSeverityAndFacility) {
         {0x00000000, "S_OK ($00000000)"},
         {0x80040140, "VIEW_E_DRAW ($80040140)"},
         {0x80020006, "DISP_E_UNKNOWNNAME ($80020006)"},
-        {0x800401F3, "CO_E_CLASSSTRING ($800401F3)"},
         {0x8007000E, "E_OUTOFMEMORY ($8007000E)"},
         // a name wins over the range it lies in, also at the range's own bounds
         {0x80040170, "CACHE_E_NOCACHE_UPDATED ($80040170)"},

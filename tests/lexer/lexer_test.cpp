@@ -155,7 +155,7 @@ TEST_F(LexerTest, EscapeSequencesGiveTheirBytesInsideLiterals) {
     EXPECT_EQ(LexLine(R"("\"\\\a\b\f\n\r\t\v" x)"),
               (std::vector<Token>{{TK_STRING, "\"\\\a\b\f\n\r\t\v"}, {TK_IDENT, "x"}}));
     EXPECT_EQ(LexLine(R"("a\\"b)"), (std::vector<Token>{{TK_STRING, "a\\"}, {TK_IDENT, "b"}}));
-    EXPECT_EQ(LexError(R"("ab"\x \q)"), Passed());  // outside a literal a backslash is plain
+    EXPECT_EQ(LexError(R"("ab"\x \q)"), PASSED);  // outside a literal a backslash is plain
     // An unknown one is named by the backslash and its character.
     const char* ESC = "Unknown escape sequence";
     EXPECT_EQ(LexError(R"("a\xb")"), Failed(30, "\\x", ESC, 1));
@@ -172,9 +172,9 @@ TEST_F(LexerTest, DirectivesSwitchEscapesOrNameWhatIsWrong) {
         Outcome expected;
         bool bEscapesAfter;
     } kCases[] = {
-        {"#NoEsc", Passed(), false},
-        {"#\t\"NoEsc\" // off", Passed(), false},
-        {"# Esc", Passed(), true},
+        {"#NoEsc", PASSED, false},
+        {"#\t\"NoEsc\" // off", PASSED, false},
+        {"# Esc", PASSED, true},
         {"#  // Esc", Failed(32, "", "Directive expected", 1), true},
         {"#NoEsc(", Failed(2, "(", "Unexpected", 1), true},
         {"#NOESC", Failed(31, "NOESC", "Unknown directive", 1), true},
@@ -236,7 +236,7 @@ TEST_F(RecordTest, ToNumberReadsDecimalAsStrtolDoes) {
     // clang-format on
     for (const auto& [pszText, nExpected] : kCases) {
         int32_t nValue = -1;
-        EXPECT_EQ(Catch([&] { nValue = m_engine.ToNumber(pszText); }), Passed()) << pszText;
+        EXPECT_EQ(Catch([&] { nValue = m_engine.ToNumber(pszText); }), PASSED) << pszText;
         EXPECT_EQ(nValue, nExpected) << pszText;
     }
     // Out of range or not wholly a number: the error names the whole text.
@@ -296,7 +296,7 @@ TEST_F(RecordTest, ClearRunDataKeepsOnlyBuiltinsAndConstants) {
     EXPECT_EQ(Ident("TRUE")->GetNumber(), 1);
     EXPECT_NE(Ident("Itoa"), nullptr);
     // The names are free again for the next run.
-    EXPECT_EQ(Scan({"Declare", "Number Count = 2", "EndDeclare", "Main", "EndMain"}), Passed());
+    EXPECT_EQ(Scan({"Declare", "Number Count = 2", "EndDeclare", "Main", "EndMain"}), PASSED);
 }
 
 }  // namespace
