@@ -191,7 +191,7 @@ TEST_F(LexerTest, DirectivesSwitchEscapesOrNameWhatIsWrong) {
     }
 }
 
-TEST_F(LexerTest, ABlockEndAloneOnItsLineIsTheTokenTheLexerCuts) {
+TEST_F(LexerTest, ABlockEndAloneOnItsLineOrAnExpectedPunctuationIsTheTokenTheLexerCuts) {
     const std::string kLines[] = {"EndWhile",  "EndWhile ", "EndWhileX", "EndWhil", "Endwhile",
                                   "EndProc",   "EndProc_",  "EndIf",     "EndMain", "EndIf=1",
                                   "EndProc//", "EndWhile(", ""};
@@ -202,9 +202,6 @@ TEST_F(LexerTest, ABlockEndAloneOnItsLineIsTheTokenTheLexerCuts) {
             });
         }
     }
-}
-
-TEST_F(LexerTest, AnExpectedPunctuationCharacterIsTheTokenTheLexerCuts) {
     for (const std::string strLine :
          {"(", " (", "  (", "\t(", " ((", "(=", " )", "x)", " \"(\"", ""}) {
         ExpectAsGetToken(strLine, [&](CTokenText& got) {
