@@ -80,10 +80,7 @@ std::map<std::string, Outcome> ReadOutcomes() {
     const std::regex error("Script error: (.+) \\([0-9]+\\): (.*)");
     for (std::string strLine; std::getline(log, strLine);) {
         std::smatch match;
-        if (!std::regex_match(strLine, match, error)) {
-            ADD_FAILURE() << "unexpected log line: " << strLine;
-            continue;
-        }
+        EXPECT_TRUE(std::regex_match(strLine, match, error)) << "unexpected log line: " << strLine;
         std::string& strError = outcomes[match[1]].strError;
         EXPECT_EQ(strError, "") << "a second error: " << strLine;
         strError = match[2];
