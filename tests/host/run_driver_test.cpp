@@ -95,11 +95,7 @@ TEST(RunDriver, RaiseFormatsTheMessageFromCodeAndText) {
     };
     for (const auto& c : kCases) {
         CScriptEngine engine;
-        try {
-            engine.Raise(c.pszText, c.nCode);
-        } catch (const CScriptError& error) {
-            EXPECT_EQ(error.strMessage, c.pszMessage);
-        }
+        EXPECT_THROW(engine.Raise(c.pszText, c.nCode), CScriptError);
         EXPECT_EQ(engine.m_strError, c.pszMessage);
         EXPECT_EQ(engine.m_nError, c.nCode);
         EXPECT_EQ(engine.m_bError, c.bError) << c.pszMessage;
