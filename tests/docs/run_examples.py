@@ -191,9 +191,8 @@ for (name, result, types, marks), (signature, help_result, summary) in zip(rows,
     row = reference.get(name)
     if (row is None or row[0] != signature or row[1] != help_result
             or not row[2].startswith(summary) or f"{name}(" not in row[3]):
-        problems.append(f"{signature} -> {help_result}: the reference has {row and row[0]!r}, "
-                        f"{row and row[1]!r}, a description that does not begin with "
-                        f"'{summary}', or no example")
+        problems.append(f"{signature} -> {help_result}, '{summary}...', an example: the "
+                        f"reference has {row!r}")
 problems += [f"{name} has a row but is no built-in" for name in reference if name not in builtins]
 
 for path in ("editors/qjscript.tmLanguage.json", "editors/vim/syntax/qjscript.vim"):
