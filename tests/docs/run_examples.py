@@ -1,18 +1,10 @@
 #!/usr/bin/env python3
-"""The docs keep up with the code, and every example works.
-The editor tools' help on the built-ins is the one written source of their signatures: it names
-every built-in of the registry in its order, with the registry's parameter types, outputs and
-result; the language reference gives each built-in a row with the same signature and result, a
-description that begins with the help's summary, and an example; both editor grammars know every
-built-in; and every error code has a row with its exact text.
-Each script of examples/, run as its header says, ends with its exit status and prints a line it
-is known by. The scripts of the language reference (its code blocks and the example column of
-its tables) are completed into whole scripts and checked with -o C; those that act on nothing
-outside a folder of their own then run for real there, on the folder the reference describes,
-and what the reference says they give ("gives 3", "// n is 3", "turns `007` into `7`") is
-compared with the trace. The C examples of embedding.md compile.
-Undeclared names follow the reference's habit: str... and s are Strings, obj... objects of the
-sample server, all others Numbers.
+"""The docs keep up with the code, and every example works: the editor help, the reference and
+the editor grammars against the registry of built-ins and the error texts; the scripts of
+examples/ as their headers say; the reference's scripts checked, and run for real on a folder of
+their own where they act on nothing else, with the results the reference gives; the C examples
+of embedding.md compile. Undeclared names follow the reference: str... and s are Strings, obj...
+objects of the sample server, all others Numbers.
 Arguments: qjintp, the sample server library, the source folder, a C compiler."""
 import os
 import pathlib
@@ -36,8 +28,7 @@ KNOWN = set(re.findall(r'^\s*\{"(\w+)",', registry, re.M)) | {
 CHECK_ONLY = {"ActRun", "ActIDRun", "Dismount", "CloseMeldStart", "Exit"}
 LITERAL = r'"(?:\\.|[^"\\])*"'
 # The scripts of examples/: values, exit status, a line of the output (a regular expression).
-# The backup example is run on real trees by the file library's tests; here on a folder that is
-# not there, which it must refuse.
+# The backup example runs on real trees in the file library's tests; here on a missing folder.
 EXAMPLES = [
     ("hello.scr", [], 0, r'hello.scr \(23\): strLine = "hello.scr"'),
     ("params.scr", ["Ada", "2"], 0, r'params.scr \(19\): strGreeting = "Hello, Ada"'),
@@ -200,9 +191,8 @@ for (name, result, types, marks), (signature, help_result, summary) in zip(rows,
     row = reference.get(name)
     if (row is None or row[0] != signature or row[1] != help_result
             or not row[2].startswith(summary) or f"{name}(" not in row[3]):
-        problems.append(f"{signature} -> {help_result}: the reference has {row and row[0]!r}, "
-                        f"{row and row[1]!r}, a description that does not begin with "
-                        f"'{summary}', or no example")
+        problems.append(f"{signature} -> {help_result}, '{summary}...', an example: the "
+                        f"reference has {row!r}")
 problems += [f"{name} has a row but is no built-in" for name in reference if name not in builtins]
 
 for path in ("editors/qjscript.tmLanguage.json", "editors/vim/syntax/qjscript.vim"):

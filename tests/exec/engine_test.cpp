@@ -38,26 +38,22 @@ private:
     int32_t m_nBreakLine;
 };
 
-TEST(DebugHook, IsToldOfLinesCallsResultsAndTheErrorInRunOrder) {
-    ScriptRunner runner;
-    CRecordingHook hook(runner.Engine(), -1);
-    runner.Engine().m_pDebugHook = &hook;
-    ScriptRun run = runner.Run(SCRIPT);
-    const std::vector<std::string> expected = {
+// A break at a line (5, that of Atoi) ends the run before it, with no error stop.
+TEST(DebugHook, IsToldOfLinesCallsResultsAndTheErrorInRunOrderOrBreaksTheRunAtALine) {
+    const std::vector<std::string> kEvents = {
         "line 4",  "enter Step", "line 9",
         "line 10", "leave",      "line 5",
         "Atoi 5",  "line 6",     "'Nope' - Unknown identifier"};
-    EXPECT_EQ(hook.m_arrEvents, expected);
-    EXPECT_EQ(run.nResult, 0);
-}
-
-TEST(DebugHook, ABreakAtALineEndsTheRunBeforeItWithNoErrorStop) {
-    ScriptRunner runner;
-    CRecordingHook hook(runner.Engine(), 5);  // the line of Atoi
-    runner.Engine().m_pDebugHook = &hook;
-    ScriptRun run = runner.Run(SCRIPT);
-    EXPECT_EQ(hook.m_arrEvents.back(), "line 5");
-    EXPECT_EQ(run.nError, ERR_CANCELLED);
+    for (const int32_t nBreakLine : {-1, 5}) {
+        ScriptRunner runner;
+        CRecordingHook hook(runner.Engine(), nBreakLine);
+        runner.Engine().m_pDebugHook = &hook;
+        ScriptRun run = runner.Run(SCRIPT);
+        const size_t nSeen = nBreakLine == -1 ? kEvents.size() : 6;
+        EXPECT_EQ(hook.m_arrEvents, std::vector(kEvents.begin(), kEvents.begin() + nSeen));
+        EXPECT_EQ(run.nError, nBreakLine == -1 ? ERR_UNKNOWN_IDENT : ERR_CANCELLED);
+        EXPECT_EQ(run.nResult, 0);
+    }
 }
 
 TEST(IdentIndex, FindsEveryNameThroughGrowthAndRemovals) {

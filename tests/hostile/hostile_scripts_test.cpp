@@ -11,22 +11,18 @@
 
 namespace {
 
-// The longest line that a line feed may follow.
-constexpr size_t LONGEST_LINE = MAX_LINE - 1;
-
 std::string Repeat(const std::string& strText, size_t nCount) {
     std::string strAll;
     for (size_t i = 0; i < nCount; ++i) strAll += strText;
     return strAll;
 }
 
-// A line of the longest length: the head, then the filler repeated, then the tail.
+// The longest line that a line feed may follow: the head, the filler repeated, blanks, the tail.
 std::string LongLine(const std::string& strHead, const std::string& strFiller,
                      const std::string& strTail) {
-    const size_t nRoom = LONGEST_LINE - strHead.size() - strTail.size();
-    std::string strLine = strHead + Repeat(strFiller, nRoom / strFiller.size());
-    strLine += std::string(LONGEST_LINE - strLine.size() - strTail.size(), ' ') + strTail;
-    return strLine + "\n";
+    const size_t nRoom = MAX_LINE - 1 - strHead.size() - strTail.size();
+    const std::string strFilled = Repeat(strFiller, nRoom / strFiller.size());
+    return strHead + strFilled + std::string(nRoom - strFilled.size(), ' ') + strTail + "\n";
 }
 
 // Main with the body given, after the declarations of n and s: the body starts on line 6.

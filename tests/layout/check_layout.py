@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""The layout holds in what the compiler read: every header each object of the build was made
-from, as ninja recorded it. A sibling module or a language module reads nothing of the source
-tree beyond its own folder, include/ and common/; the core reads no module's sources; the
-command-line host itself reads none of the core's headers (its editor tools may).
+"""The layout holds in every header ninja recorded for each object: a sibling or language module
+reads no source beyond its own folder, include/ and common/; the core reads no module's; the
+command-line host none of the core's headers (its editor tools may).
 Arguments: the build folder, the source folder."""
 import os
 import re

@@ -1,6 +1,5 @@
-// A fresh engine per test, with helpers that feed it lines and catch the script error they
-// raise, so that the lexer, the structure pass and the declarations can be tested without
-// running a script.
+// A fresh engine per test, with helpers that feed it lines and catch the script errors they
+// raise: the lexer, the structure pass and the declarations tested without running a script.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/engine.h"
@@ -19,7 +19,6 @@ struct Outcome {
     int nCode = 0;
     std::string strMessage;
     int nLine = 0;
-
     bool operator==(const Outcome&) const = default;
 };
 
@@ -28,9 +27,7 @@ inline void PrintTo(const Outcome& o, std::ostream* os) {
     if (!o.bRaised) *os << "passed";
 }
 
-inline Outcome Passed() {
-    return {};
-}
+inline const Outcome PASSED{};
 // The error a step should raise: the code, the offending text and the code's text.
 inline Outcome Failed(int nCode, const std::string& strDetail, const char* pszText, int nLine) {
     return {true, nCode, "'" + strDetail + "' - " + pszText, nLine};
@@ -39,12 +36,6 @@ inline Outcome Failed(int nCode, const std::string& strDetail, const char* pszTe
 class EngineTest : public ::testing::Test {
 protected:
     CScriptEngine m_engine;
-
-    // Loads lines as the loader leaves them: one element per line and an empty one after.
-    void Load(const std::vector<std::string>& lines) {
-        m_engine.m_arrLines = lines;
-        m_engine.m_arrLines.emplace_back();
-    }
 
     // Runs a step and turns the script error it raises, if any, into an outcome.
     template <typename Step>
@@ -58,8 +49,10 @@ protected:
         return {};
     }
 
-    Outcome Scan(const std::vector<std::string>& lines) {
-        Load(lines);
+    // Scans lines as the loader leaves them: one element per line and an empty one after.
+    Outcome Scan(std::vector<std::string> lines) {
+        lines.emplace_back();
+        m_engine.m_arrLines = std::move(lines);
         return Catch([this] { m_engine.ScanStructure(); });
     }
 

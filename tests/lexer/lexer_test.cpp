@@ -105,20 +105,6 @@ TEST_F(LexerTest, CutsTokensAndStopsAtTheLineEnd) {
     }
 }
 
-TEST_F(LexerTest, StartPointerRestartsAndNullContinues) {
-    SetLine("a b c");
-    std::string strText;
-    m_engine.GetToken(m_engine.m_szLine, strText);
-    char* pszSaved = m_engine.m_pszPos;
-    EXPECT_EQ(m_engine.GetToken(nullptr, strText), TK_IDENT);
-    // A caller that looked ahead restores the position and reads the same token again.
-    m_engine.m_pszPos = pszSaved;
-    EXPECT_EQ(m_engine.GetToken(nullptr, strText), TK_IDENT);
-    EXPECT_EQ(strText, "b");
-    EXPECT_EQ(m_engine.GetToken(m_engine.m_szLine, strText), TK_IDENT);
-    EXPECT_EQ(strText, "a");
-}
-
 TEST_F(LexerTest, ShortDigitRunsCarryTheirValueAndOtherNumbersNone) {
     // A lone sign and a number before a comment are numbers the general case cuts.
     SetLine("7 + 987654321 5//c");
@@ -169,17 +155,15 @@ TEST_F(LexerTest, EscapeSequencesGiveTheirBytesInsideLiterals) {
     EXPECT_EQ(LexLine(R"("\"\\\a\b\f\n\r\t\v" x)"),
               (std::vector<Token>{{TK_STRING, "\"\\\a\b\f\n\r\t\v"}, {TK_IDENT, "x"}}));
     EXPECT_EQ(LexLine(R"("a\\"b)"), (std::vector<Token>{{TK_STRING, "a\\"}, {TK_IDENT, "b"}}));
-    EXPECT_EQ(LexError(R"("ab"\x \q)"), Passed());  // outside a literal a backslash is plain
-    m_engine.m_bEscapes = false;
-    EXPECT_EQ(LexLine(R"("a\nb" "a\"b)"),
-              (std::vector<Token>{{TK_STRING, "a\\nb"}, {TK_STRING, "a\\"}, {TK_IDENT, "b"}}));
-}
-
-TEST_F(LexerTest, UnknownEscapeNamesBackslashAndItsCharacter) {
+    EXPECT_EQ(LexError(R"("ab"\x \q)"), PASSED);  // outside a literal a backslash is plain
+    // An unknown one is named by the backslash and its character.
     const char* ESC = "Unknown escape sequence";
     EXPECT_EQ(LexError(R"("a\xb")"), Failed(30, "\\x", ESC, 1));
     EXPECT_EQ(LexError(R"(f("ok", "a\0"))"), Failed(30, "\\0", ESC, 1));
     EXPECT_EQ(LexError(R"("ab\)"), Failed(30, "\\", ESC, 1));  // the line ends after the backslash
+    m_engine.m_bEscapes = false;
+    EXPECT_EQ(LexLine(R"("a\nb" "a\"b)"),
+              (std::vector<Token>{{TK_STRING, "a\\nb"}, {TK_STRING, "a\\"}, {TK_IDENT, "b"}}));
 }
 
 TEST_F(LexerTest, DirectivesSwitchEscapesOrNameWhatIsWrong) {
@@ -188,9 +172,9 @@ TEST_F(LexerTest, DirectivesSwitchEscapesOrNameWhatIsWrong) {
         Outcome expected;
         bool bEscapesAfter;
     } kCases[] = {
-        {"#NoEsc", Passed(), false},
-        {"#\t\"NoEsc\" // off", Passed(), false},
-        {"# Esc", Passed(), true},
+        {"#NoEsc", PASSED, false},
+        {"#\t\"NoEsc\" // off", PASSED, false},
+        {"# Esc", PASSED, true},
         {"#  // Esc", Failed(32, "", "Directive expected", 1), true},
         {"#NoEsc(", Failed(2, "(", "Unexpected", 1), true},
         {"#NOESC", Failed(31, "NOESC", "Unknown directive", 1), true},
@@ -207,7 +191,7 @@ TEST_F(LexerTest, DirectivesSwitchEscapesOrNameWhatIsWrong) {
     }
 }
 
-TEST_F(LexerTest, ABlockEndAloneOnItsLineIsTheTokenTheLexerCuts) {
+TEST_F(LexerTest, ABlockEndAloneOnItsLineOrAnExpectedPunctuationIsTheTokenTheLexerCuts) {
     const std::string kLines[] = {"EndWhile",  "EndWhile ", "EndWhileX", "EndWhil", "Endwhile",
                                   "EndProc",   "EndProc_",  "EndIf",     "EndMain", "EndIf=1",
                                   "EndProc//", "EndWhile(", ""};
@@ -218,9 +202,6 @@ TEST_F(LexerTest, ABlockEndAloneOnItsLineIsTheTokenTheLexerCuts) {
             });
         }
     }
-}
-
-TEST_F(LexerTest, AnExpectedPunctuationCharacterIsTheTokenTheLexerCuts) {
     for (const std::string strLine :
          {"(", " (", "  (", "\t(", " ((", "(=", " )", "x)", " \"(\"", ""}) {
         ExpectAsGetToken(strLine, [&](CTokenText& got) {
@@ -252,7 +233,7 @@ TEST_F(RecordTest, ToNumberReadsDecimalAsStrtolDoes) {
     // clang-format on
     for (const auto& [pszText, nExpected] : kCases) {
         int32_t nValue = -1;
-        EXPECT_EQ(Catch([&] { nValue = m_engine.ToNumber(pszText); }), Passed()) << pszText;
+        EXPECT_EQ(Catch([&] { nValue = m_engine.ToNumber(pszText); }), PASSED) << pszText;
         EXPECT_EQ(nValue, nExpected) << pszText;
     }
     // Out of range or not wholly a number: the error names the whole text.
@@ -312,7 +293,7 @@ TEST_F(RecordTest, ClearRunDataKeepsOnlyBuiltinsAndConstants) {
     EXPECT_EQ(Ident("TRUE")->GetNumber(), 1);
     EXPECT_NE(Ident("Itoa"), nullptr);
     // The names are free again for the next run.
-    EXPECT_EQ(Scan({"Declare", "Number Count = 2", "EndDeclare", "Main", "EndMain"}), Passed());
+    EXPECT_EQ(Scan({"Declare", "Number Count = 2", "EndDeclare", "Main", "EndMain"}), PASSED);
 }
 
 }  // namespace

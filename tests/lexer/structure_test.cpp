@@ -1,5 +1,4 @@
-// Tests of the structure pass: its block and nesting rules, and the records and declarations
-// it leaves behind.
+// The structure pass: its block and nesting rules, and the records and declarations it leaves.
 #include <string>
 #include <vector>
 
@@ -9,6 +8,7 @@ namespace {
 
 constexpr const char* UNEXPECTED = "Unexpected";
 constexpr const char* REDEFINITION = "Redefinition";
+constexpr const char* CONVERT = "Error converting to numeric value";
 
 struct StructureCase {
     std::vector<std::string> lines;
@@ -48,11 +48,11 @@ TEST_F(StructureTest, ReportsCodeDetailAndLineOfEachRule) {
         {{"Object o(\"X\")"}, Failed(2, "Object", UNEXPECTED, 1)},
         {{"", "#esc"}, Failed(31, "esc", "Unknown directive", 2)},
         // a statement line is read only up to its first token here
-        {{"Main", "f(\"\\x\")", "EndMain"}, Passed()},
+        {{"Main", "f(\"\\x\")", "EndMain"}, PASSED},
         {{"Main", "\"\\x\"", "EndMain"}, Failed(30, "\\x", "Unknown escape sequence", 2)},
         // the end of the file: checked in order, reported for the file's last line
-        {{}, Passed()},
-        {{"", "// note", "#NoEsc", ""}, Passed()},
+        {{}, PASSED},
+        {{"", "// note", "#NoEsc", ""}, PASSED},
         {{"Main", "x = 1", ""}, Failed(2, "EOF", UNEXPECTED, 3)},
         {{"Main", "If (a)"}, Failed(2, "EOF", UNEXPECTED, 2)},
         {{"Main", "If (a)", "EndMain", ""}, Failed(14, "If", "Block error", 4)},
@@ -62,8 +62,8 @@ TEST_F(StructureTest, ReportsCodeDetailAndLineOfEachRule) {
         // If and While nest as the depths saved by the latest If and While allow, which is not
         // quite a stack, and the depths run on across blocks
         {{"Main", "If (a)", "While (b)", "EndWhile", "If (c)", "EndIf", "EndIf", "EndMain"},
-         Passed()},
-        {{"Main", "If (a)", "EndMain", "Proc p", "EndIf", "EndProc"}, Passed()},
+         PASSED},
+        {{"Main", "If (a)", "EndMain", "Proc p", "EndIf", "EndProc"}, PASSED},
         {{"Main", "If (a)", "While (b)", "EndIf"}, Failed(2, "EndIf", UNEXPECTED, 4)},
         {{"Main", "While (a)", "If (b)", "EndWhile"}, Failed(2, "EndWhile", UNEXPECTED, 4)},
         {{"Main", "If (a)", "While (b)", "If (c)", "EndIf", "EndWhile", "EndIf"},
@@ -81,7 +81,7 @@ TEST_F(StructureTest, ReportsCodeDetailAndLineOfEachRule) {
 TEST_F(StructureTest, RegistersMainProceduresAndVariablesAtTheirLines) {
     ASSERT_EQ(Scan({"// demo", "Proc first", "EndProc", "Declare", "Number n = 5", "EndDeclare",
                     "Main", "  first", "EndMain", "Proc 12", "Return", "EndProc", ""}),
-              Passed());
+              PASSED);
     EXPECT_EQ(Ident("first")->GetProcLine(), 1);
     EXPECT_EQ(Ident("Main")->GetProcLine(), 6);
     EXPECT_EQ(Ident("12")->GetProcLine(), 9);  // a procedure's name is taken whatever its code
@@ -91,7 +91,7 @@ TEST_F(StructureTest, RegistersMainProceduresAndVariablesAtTheirLines) {
 TEST_F(StructureTest, EscapeModeLastsAcrossLinesAndAfterThePass) {
     ASSERT_EQ(Scan({"Declare", "String a = \"1\\t2\"", "#NoEsc", "String b = \"1\\t2\"", "# Esc",
                     "String c = \"1\\t2\"", "#NoEsc", "EndDeclare"}),
-              Passed());
+              PASSED);
     EXPECT_STREQ(Ident("a")->GetString(), "1\t2");
     EXPECT_STREQ(Ident("b")->GetString(), "1\\t2");
     EXPECT_STREQ(Ident("c")->GetString(), "1\t2");
@@ -114,7 +114,7 @@ TEST_F(DeclareTest, VariablesTakeLiteralsConstantsNullAndEarlierVariables) {
     ASSERT_EQ(Declare({"Number a = 12", "Number b = TRUE", "Number c = a", "Number d = 2147483647",
                        "Number u", "String s = \"two words\"", "String t = s", "String z = Null",
                        "String y = z", "String v"}),
-              Passed());
+              PASSED);
     EXPECT_EQ(Ident("a")->GetNumber(), 12);
     EXPECT_EQ(Ident("b")->GetNumber(), 1);
     EXPECT_EQ(Ident("c")->GetNumber(), 12);
@@ -150,9 +150,7 @@ TEST_F(DeclareTest, FaultyLinesFailAndLeaveNoRecord) {
         {{"Number n = \"5\""}, "n", Failed(11, "=", INIT, 2)},
         {{"Number n = 1 2"}, "n", Failed(2, "2", UNEXPECTED, 2)},
         {{"Number n = -5"}, "n", Failed(2, "5", UNEXPECTED, 2)},
-        {{"Number n = 2147483648"},
-         "n",
-         Failed(19, "2147483648", "Error converting to numeric value", 2)},
+        {{"Number n = 2147483648"}, "n", Failed(19, "2147483648", CONVERT, 2)},
         {{"Number n = n"}, "n", Failed(4, "n", "Unknown identifier", 2)},
         {{"String s = \"x\"", "Number n = s"}, "n", Failed(12, "s", "Type mismatch", 3)},
         {{"Number u", "Number n = u"}, "n", Failed(5, "u", "Variable not initialized", 3)},

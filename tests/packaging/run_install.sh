@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix, moves the tree elsewhere, and from there only
-# runs a script, in German too, and the automation example, builds a C host with pkg-config
-# and another with find_package and runs both, follows the README's links, renders the man page
-# and asks the bash completion; then makes the Debian packages, has lintian check them, reads
-# their dependencies and runs qjintp, in German too, from the unpacked packages.
+# The build installed into a temporary prefix and moved elsewhere, used from there as a user
+# would (scripts, C hosts, README links, man page, completion); then the Debian packages, checked
+# and run from where they unpack.
 # Arguments: the build folder, the C compiler.
 set -u
 build=$1

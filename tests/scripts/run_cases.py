@@ -4,21 +4,19 @@ compares its trace (stdout between the start and the end message), its log (stde
 result (exit status 0 for the result 1, else 1). A case file holds one group of behaviour:
 
   === case-name
-  options: C         run options; by default "NT", or "" when a trace is given
-  result: 0          by default 1 when no log is expected, else 0
-  --- script         the lines of t.scr
-  --- trace          expected trace between the start and the end message (optional)
-  --- log            expected log (optional; none by default)
+  options: C           run options; by default "NT", or "" when a trace is given
+  result: 0            by default 1 when no log is expected, else 0
+  --- script           the lines of t.scr
+  --- trace            expected trace between the start and the end message (optional)
+  --- log              expected log (optional; none by default)
 
-or a table of lines that each fail alone, as the body of Main after the declarations, or of
-whole scripts that each fail:
+or, instead of the script, a table of lines that each fail alone as the body of Main, or of
+whole scripts that each fail (options as above; after and declare only for lines):
 
-  === case-name
-  options: C           as above, for every line
   after: EndIf         a line that follows each statement (optional)
   --- declare          the lines between Declare and EndDeclare (optional)
-  --- failing lines    "STATEMENT => MESSAGE" a line, MESSAGE the error logged on its line
-  --- failing scripts  or "LINE|LINE... => (N): MESSAGE", MESSAGE the error of the script's line N
+  --- failing lines    "STATEMENT => MESSAGE", MESSAGE the error logged on the statement's line
+  --- failing scripts  "LINE|LINE... => (N): MESSAGE", MESSAGE the error of the script's line N
 
 Lines before the first case, "#" lines in a header and "//" lines of a table are comments.
 Trailing empty lines of a section are dropped; <cases> in a trace stands for the file's folder.

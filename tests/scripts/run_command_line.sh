@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The host's command line as a user meets it: each option, and each signal (also while an
-# action waits), with its exit status and its message; and what a careless caller gives it:
-# scripts that are no regular files, trace output nobody can take, a reader that goes away, a
-# run that a cancel cannot reach, a small stack.
+# The host's command line: each option and signal with its exit status and message, and what a
+# careless caller gives it (scripts that are no regular files, lost output, a small stack).
 # Arguments: qjintp, the sample server library.
 set -u
 qjintp=$1

@@ -1,8 +1,6 @@
-// Eight threads call QJIPInterpret on script files of their own while another calls QJIPBreak at
-// random: one run at a time, a call that finds a run in progress returns 0 and leaves no trace,
-// every other run ends (1) or is cancelled (0 with the cancel error), as the trace's start and
-// end messages tell; and each run sees only its own variables, which its neighbours declare
-// with other types and values, or it ends through Exit, which no check accepts.
+// Eight threads run scripts of their own through QJIPInterpret while another calls QJIPBreak at
+// random: one run at a time, each ends, is cancelled or is refused without a trace, and sees only
+// its own variables (else it ends through Exit, which no check accepts).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -25,8 +23,7 @@ namespace {
 
 constexpr int THREADS = 8;
 constexpr int CALLS_PER_THREAD = 150;
-// Upper bounds of the random pauses, so that calls meet runs at every stage.
-constexpr int MAX_CALL_PAUSE_US = 2000;
+constexpr int MAX_CALL_PAUSE_US = 2000;  // so that calls meet runs at every stage
 constexpr int MAX_BREAK_PAUSE_US = 3000;
 
 const char START_TEXT[] = "' start script processing - ";
@@ -52,8 +49,7 @@ std::string PathOf(int t, int i) {
     return (g_dir / ("s" + std::to_string(t) + "_" + std::to_string(i) + ".scr")).string();
 }
 
-// What the trace and the log tell of one call: how often it started and ended, and the one
-// error it logged.
+// What the trace and the log tell of one call.
 struct Outcome {
     int nStarted = 0;
     int nEnded = 0;
@@ -84,10 +80,7 @@ std::map<std::string, Outcome> ReadOutcomes() {
     const std::regex error("Script error: (.+) \\([0-9]+\\): (.*)");
     for (std::string strLine; std::getline(log, strLine);) {
         std::smatch match;
-        if (!std::regex_match(strLine, match, error)) {
-            ADD_FAILURE() << "unexpected log line: " << strLine;
-            continue;
-        }
+        EXPECT_TRUE(std::regex_match(strLine, match, error)) << "unexpected log line: " << strLine;
         std::string& strError = outcomes[match[1]].strError;
         EXPECT_EQ(strError, "") << "a second error: " << strLine;
         strError = match[2];
@@ -145,7 +138,7 @@ TEST(InterpretStress, OneRunAtATimeAndEveryRunSeesOnlyItsOwnVariables) {
             }
         }
     }
-    // The module is idle again, and the first call at least found it idle.
+    // The first call at least found the module idle, and it is idle again.
     EXPECT_GE(nCompleted + nCancelled, 1);
     EXPECT_EQ(QJIPInterpret(PathOf(0, 0).c_str(), "NT", "\"t0\""), 1);
     std::printf("calls: %d completed, %d cancelled, %d refused\n", nCompleted, nCancelled,
