@@ -75,7 +75,8 @@ const std::string& CEntryPaths::Text(const DirPtr& dir, const std::string& strNa
         m_strDirText.pop_back();
         m_dir = dir;
     }
-    m_strText.assign(m_strDirText).append(NameText(strName));
+    m_strText.assign(m_strDirText);
+    AppendNameText(m_strText, strName);
     return m_strText;
 }
 

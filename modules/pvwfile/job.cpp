@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "family/pvtrc32.h"
 #include "platform.h"
@@ -25,7 +26,7 @@ bool Escapes(char c) {
 // Whether the line holds a byte to escape, looked at eight bytes at a time, since every line
 // is: a word may hold one when a byte of it is below 0x20, or is 0x7f or the backslash, and
 // from the first such word on the bytes are looked at one by one.
-bool NeedsEscape(const std::string& strLine) {
+bool NeedsEscape(std::string_view strLine) {
     constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
     auto below = [](std::uint64_t nWord, std::uint64_t nBound) {
         return ((nWord - nBound * kOnes) & ~nWord & kHighs) != 0;
@@ -42,7 +43,7 @@ bool NeedsEscape(const std::string& strLine) {
     return std::any_of(strLine.begin() + static_cast<std::ptrdiff_t>(i), strLine.end(), Escapes);
 }
 
-std::string Escaped(const std::string& strLine) {
+std::string Escaped(std::string_view strLine) {
     std::string strOut;
     strOut.reserve(strLine.size());
     for (const char c : strLine) {
@@ -78,18 +79,28 @@ CJob::CJob(const char* pszOperation, int nFlags)
       m_progress(m_settings.bShowProgress) {}
 
 void CJob::Line(const std::string& strLine) {
-    // Most lines hold nothing to escape, and go out as they are.
-    const std::string strEscaped = NeedsEscape(strLine) ? Escaped(strLine) : std::string();
-    const std::string& strText = strEscaped.empty() ? strLine : strEscaped;
-    if (!m_bGathering) {
-        PVTrace(4, kSource, "%s\n", strText.c_str());
-    } else {
-        if (!m_strGathered.empty() && m_strGathered.size() + strText.size() >= kGatheredBytes) {
-            TraceGathered();
-        }
-        m_strGathered.append(strText).push_back('\n');
+    size_t nStart = m_strGathered.size();
+    m_strGathered.append(strLine);
+    EndLine(nStart);
+}
+
+void CJob::EndLine(size_t nStart) {
+    // Most lines hold nothing to escape, and stay as they are.
+    const std::string_view line = std::string_view(m_strGathered).substr(nStart);
+    if (NeedsEscape(line)) m_strGathered.replace(nStart, std::string::npos, Escaped(line));
+    if (nStart > 0 && m_strGathered.size() >= kGatheredBytes) {
+        // The lines before it go out first, without it.
+        m_strLine.assign(m_strGathered, nStart);
+        m_strGathered.resize(nStart);
+        TraceGathered();
+        m_strGathered.swap(m_strLine);
+        nStart = 0;
     }
-    if (m_settings.nNotifyTarget > 0) NotifyHost(m_settings.nNotifyTarget, strText);
+    if (m_settings.nNotifyTarget > 0) {
+        NotifyHost(m_settings.nNotifyTarget, m_strGathered.substr(nStart));
+    }
+    m_strGathered.push_back('\n');
+    if (!m_bGathering) TraceGathered();
 }
 
 void CJob::TraceGathered() {
@@ -104,11 +115,13 @@ CJob::CGathered::~CGathered() {
 }
 
 void CJob::Note(const char* pszWhat, const std::string& strSource, const std::string* pTarget) {
-    // Made in a buffer kept from line to line, which takes no memory of its own once it has room.
-    m_strLine.assign(m_strOperation).append(": ").append(pszWhat).push_back(' ');
-    m_strLine.append(strSource);
-    if (pTarget != nullptr) m_strLine.append(" -> ").append(*pTarget);
-    Line(m_strLine);
+    // Made where it goes, after the lines gathered before it, in a buffer that takes no memory of
+    // its own once it has room.
+    size_t nStart = m_strGathered.size();
+    m_strGathered.append(m_strOperation).append(": ").append(pszWhat).push_back(' ');
+    m_strGathered.append(strSource);
+    if (pTarget != nullptr) m_strGathered.append(" -> ").append(*pTarget);
+    EndLine(nStart);
 }
 
 void CJob::Note(const char* pszWhat, const Path& source, const Path* pTarget) {

@@ -74,6 +74,9 @@ public:
 private:
     // Every line goes out here, each control character in it escaped.
     void Line(const std::string& strLine);
+    // Ends the line made at the end of the gathered ones from nStart on, and sends it out
+    // unless lines are gathered.
+    void EndLine(size_t nStart);
     void TraceGathered();
 
     std::string m_strOperation;
@@ -84,8 +87,10 @@ private:
     int m_nFailures = 0;
     int m_nStop = 0;
     bool m_bGathering = false;
-    std::string m_strGathered;  // whole lines, each with its line feed
-    std::string m_strLine;      // the line a note is made in
+    // Whole lines, each with its line feed, and the line being made after them; empty between
+    // lines unless lines are gathered.
+    std::string m_strGathered;
+    std::string m_strLine;  // a line that goes out after those before it
 };
 
 }  // namespace pvw

@@ -215,7 +215,7 @@ std::string NameKey(const std::string& strName);
 // The name of an entry, as listings give it, as a path to join to its directory's: on Windows
 // the name is UTF-8, which a path made of it as it is would read in another code page.
 Path NamePath(const std::string& strName);
-// The text of NamePath(strName): what a report shows of the name.
-std::string NameText(const std::string& strName);
+// Appends the text of NamePath(strName), what a report shows of the name, to strText.
+void AppendNameText(std::string& strText, const std::string& strName);
 
 }  // namespace pvw

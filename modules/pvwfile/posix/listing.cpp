@@ -120,8 +120,8 @@ Path NamePath(const std::string& strName) {
     return Path(strName);
 }
 
-std::string NameText(const std::string& strName) {
-    return strName;
+void AppendNameText(std::string& strText, const std::string& strName) {
+    strText.append(strName);
 }
 
 }  // namespace pvw

@@ -48,8 +48,8 @@ Path NamePath(const std::string& strName) {
     return Path(WideName(strName));
 }
 
-std::string NameText(const std::string& strName) {
-    return NamePath(strName).string();
+void AppendNameText(std::string& strText, const std::string& strName) {
+    strText.append(NamePath(strName).string());
 }
 
 std::string NameKey(const std::string& strName) {
