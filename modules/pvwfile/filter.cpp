@@ -37,19 +37,22 @@ CFilter::CFilter(const CSettings& settings, const char* pszPatterns)
     }
 }
 
-bool CFilter::AcceptFile(CDir& dir, CEntry& entry) const {
+bool CFilter::AcceptFile(CDir& dir, const CEntry& entry) const {
     const std::string& strName = entry.strName;
     if (!m_arrPatterns.empty() && !MatchAny(m_arrPatterns, strName)) return false;
     if (!m_arrInclude.empty() && !MatchAny(m_arrInclude, strName)) return false;
     if (MatchAny(m_arrExclude, strName)) return false;
     if (entry.nTime < m_nNewerThan || entry.nTime >= m_nOlderThan) return false;
+    unsigned nAttrib = entry.nAttrib;
     if (((m_nIncludeAttrib | m_nExcludeAttrib) & (ATTR_S | ATTR_A)) != 0) {
         std::error_code ec;
         CDir::CHeld held = dir.Hold(ec);
-        if (held) ReadExtraAttributes(held.Get(), entry.strName, entry);
+        CEntry withExtras = entry;
+        if (held) ReadExtraAttributes(held.Get(), entry.strName, withExtras);
+        nAttrib = withExtras.nAttrib;
     }
-    if (m_nIncludeAttrib != 0 && (entry.nAttrib & m_nIncludeAttrib) == 0) return false;
-    return (entry.nAttrib & m_nExcludeAttrib) == 0;
+    if (m_nIncludeAttrib != 0 && (nAttrib & m_nIncludeAttrib) == 0) return false;
+    return (nAttrib & m_nExcludeAttrib) == 0;
 }
 
 bool CFilter::AcceptDir(const std::string& strName, const std::string& strRelPath) const {

@@ -14,8 +14,9 @@ class CFilter {
 public:
     CFilter(const CSettings& settings, const char* pszPatterns);
 
-    // A file or link named entry.strName in dir; reads S and A only when a filter needs them.
-    bool AcceptFile(CDir& dir, CEntry& entry) const;
+    // A file or link named entry.strName in dir; reads S and A only when a filter needs them,
+    // and keeps them nowhere.
+    bool AcceptFile(CDir& dir, const CEntry& entry) const;
     // A directory at strRelPath (relative to the tree's root, "/" separated).
     bool AcceptDir(const std::string& strName, const std::string& strRelPath) const;
 

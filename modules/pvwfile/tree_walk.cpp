@@ -290,15 +290,14 @@ bool CTreeWalk::Wanted(CPair& half) {
     if (entry.eKind == EKind::Dir) {
         return m_options.bRecurse && m_filter.AcceptDir(entry.strName, half.Rel());
     }
-    CEntry copy = entry;
-    return m_filter.AcceptFile(bSource ? *half.sourceDir : *half.targetDir, copy);
+    return m_filter.AcceptFile(bSource ? *half.sourceDir : *half.targetDir, entry);
 }
 
 void CTreeWalk::VisitOne(CPair& pair, std::unique_ptr<CPair> pThen) {
     if (!IsDir(pair.pSource) && !IsDir(pair.pTarget)) {
         // Filtered by the source's entry when there is one: it decides what the pair becomes.
         bool bSource = pair.pSource != nullptr;
-        CEntry entry = bSource ? *pair.pSource : *pair.pTarget;
+        const CEntry& entry = bSource ? *pair.pSource : *pair.pTarget;
         if (m_filter.AcceptFile(bSource ? *pair.sourceDir : *pair.targetDir, entry)) {
             m_visitor.Entry(pair);
         }
