@@ -133,7 +133,7 @@ bool CFileCopier::Add(CStep&& newStep, const char* pszWhat, bool bRemoveSource) 
     // The previous batch is reported as soon as it is in place.
     if (m_flush.valid() && Ready(m_flush) && !FinishFlush()) return false;
     bool bInPlace = newStep.entry.eKind == EKind::File && newStep.targetDir->WrittenWhole();
-    std::optional<CFirstCopy> linkTo = m_hardLinks.FirstCopy(newStep);
+    std::unique_ptr<CFirstCopy> linkTo = m_hardLinks.FirstCopy(newStep);
     // A file with further names is copied here, so that the names after it find its copy.
     bool bSmall = newStep.entry.nSize < kSmallFile && newStep.entry.nLinks <= 1;
     // A small file of a folder written whole is copied with the rest of its folder, by one

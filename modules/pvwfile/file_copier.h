@@ -20,7 +20,6 @@
 #include <deque>
 #include <future>
 #include <memory>
-#include <optional>
 
 #include "hard_links.h"
 #include "job.h"
@@ -81,7 +80,7 @@ private:
         // Why it was not copied, not renamed, or its source not removed.
         std::error_code ecCopy = {}, ecWrite = {}, ecRemove = {};
         // For a further name: the copy it is linked to.
-        std::optional<CFirstCopy> linkTo = {};
+        std::unique_ptr<CFirstCopy> linkTo = nullptr;
     };
     // Each copy held on its own, so that one the pool writes into keeps its place as others are
     // added, and a batch goes to the flush and back to the reports without being moved.

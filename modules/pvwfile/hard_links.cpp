@@ -11,16 +11,16 @@ bool HasMoreNames(const CStep& step) {
 
 }  // namespace
 
-std::optional<CFirstCopy> CHardLinks::FirstCopy(const CStep& step) {
-    if (!HasMoreNames(step)) return std::nullopt;
+std::unique_ptr<CFirstCopy> CHardLinks::FirstCopy(const CStep& step) {
+    if (!HasMoreNames(step)) return nullptr;
     std::lock_guard<std::mutex> guard(m_lock);
     auto it = m_groups.find({step.entry.id.nDev, step.entry.id.nIno});
     // A link cannot reach another file system: a name copied to one is copied again.
     if (it == m_groups.end() ||
         it->second.first.targetDir->Identity().nDev != step.targetDir->Identity().nDev) {
-        return std::nullopt;
+        return nullptr;
     }
-    CFirstCopy first = it->second.first;
+    auto first = std::make_unique<CFirstCopy>(it->second.first);
     if (--it->second.nLeft == 0) m_groups.erase(it);
     return first;
 }

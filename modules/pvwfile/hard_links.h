@@ -6,8 +6,8 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -26,8 +26,9 @@ struct CFirstCopy {
 class CHardLinks {
 public:
     // The copy a further name of the step's source is to be linked to, when that source has been
-    // copied already onto the file system of the step's target.
-    std::optional<CFirstCopy> FirstCopy(const CStep& step);
+    // copied already onto the file system of the step's target; held on its own, since few
+    // copies have one.
+    std::unique_ptr<CFirstCopy> FirstCopy(const CStep& step);
     // Remembers the step's target as the copy of its source, when the source has more names.
     void Copied(const CStep& step, const CEntry& copied);
 
