@@ -65,17 +65,20 @@ Path EntryPath(const DirPtr& dir, const std::string& strName) {
 
 const std::string& CEntryPaths::Text(const DirPtr& dir, const std::string& strName) {
     if (!dir) {
+        m_dir = nullptr;
         m_strText.clear();
         return m_strText;
     }
     if (dir != m_dir) {
         // Whether a separator comes between the directory and a name depends on the directory
         // alone (a root may end in one): the text of a one-letter name, less that letter.
-        m_strDirText = (dir->GetPath() / NamePath("x")).string();
-        m_strDirText.pop_back();
+        m_strText = (dir->GetPath() / NamePath("x")).string();
+        m_strText.pop_back();
+        m_nDirLength = m_strText.size();
         m_dir = dir;
     }
-    m_strText.assign(m_strDirText);
+    // The directory's part stays from the name before.
+    m_strText.resize(m_nDirLength);
     AppendNameText(m_strText, strName);
     return m_strText;
 }

@@ -136,8 +136,10 @@ public:
 
 private:
     DirPtr m_dir;
-    std::string m_strDirText;  // the directory's path, and the separator a name follows there
+    // The last text: m_dir's path and the separator a name follows there, m_nDirLength bytes,
+    // then the name.
     std::string m_strText;
+    size_t m_nDirLength = 0;
 };
 
 }  // namespace pvw
