@@ -211,6 +211,8 @@ bool StderrIsTerminal();
 // takes for one, whatever their case (not only ASCII: Ä.txt and ä.txt too). Keys compared as
 // byte strings order names consistently with that sameness, as a sorted merge needs.
 std::string NameKey(const std::string& strName);
+// Whether NameKey gives every name itself, so that names serve as their own keys.
+extern const bool kNameIsKey;
 
 // The name of an entry, as listings give it, as a path to join to its directory's: on Windows
 // the name is UTF-8, which a path made of it as it is would read in another code page.

@@ -23,11 +23,20 @@ std::uint64_t KeyPrefix(const std::string& strKey) {
     return nPrefix;
 }
 
-// Each name's key is made once: on Windows making it costs a conversion of the name.
+// The key of the i-th entry of a listing sorted by SortByKey.
+const std::string& KeyOf(const std::vector<CEntry>& arrEntries,
+                         const std::vector<std::string>& arrKeys, size_t i) {
+    return kNameIsKey ? arrEntries[i].strName : arrKeys[i];
+}
+
+// Each name's key is made once, where a name is not its own key: on Windows making it costs a
+// conversion of the name.
 void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKeys) {
     std::vector<std::string> arrUnsorted;
-    arrUnsorted.reserve(arrEntries.size());
-    for (const CEntry& entry : arrEntries) arrUnsorted.push_back(NameKey(entry.strName));
+    if (!kNameIsKey) {
+        arrUnsorted.reserve(arrEntries.size());
+        for (const CEntry& entry : arrEntries) arrUnsorted.push_back(NameKey(entry.strName));
+    }
     // The order is found on indices, so that each entry is moved once, not at every swap, and
     // most pairs are told apart by their keys' first bytes, as one number.
     struct COrder {
@@ -36,19 +45,20 @@ void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKey
     };
     std::vector<COrder> arrOrder;
     arrOrder.reserve(arrEntries.size());
-    for (size_t i = 0; i < arrUnsorted.size(); ++i) {
-        arrOrder.push_back({KeyPrefix(arrUnsorted[i]), i});
+    for (size_t i = 0; i < arrEntries.size(); ++i) {
+        arrOrder.push_back({KeyPrefix(KeyOf(arrEntries, arrUnsorted, i)), i});
     }
     std::sort(arrOrder.begin(), arrOrder.end(), [&](const COrder& a, const COrder& b) {
         return a.nPrefix != b.nPrefix ? a.nPrefix < b.nPrefix
-                                      : arrUnsorted[a.nIndex] < arrUnsorted[b.nIndex];
+                                      : KeyOf(arrEntries, arrUnsorted, a.nIndex) <
+                                            KeyOf(arrEntries, arrUnsorted, b.nIndex);
     });
     std::vector<CEntry> arrSorted;
     arrSorted.reserve(arrEntries.size());
     arrKeys.clear();
     for (const COrder& order : arrOrder) {
         arrSorted.push_back(std::move(arrEntries[order.nIndex]));
-        arrKeys.push_back(std::move(arrUnsorted[order.nIndex]));
+        if (!kNameIsKey) arrKeys.push_back(std::move(arrUnsorted[order.nIndex]));
     }
     arrEntries.swap(arrSorted);
 }
@@ -208,10 +218,16 @@ bool CTreeWalk::NextPair(CFrame& frame, CPair& pair) {
     const auto& arrSource = frame.arrSource;
     const auto& arrTarget = frame.arrTarget;
     if (i >= arrSource.size() && j >= arrTarget.size()) return false;
-    bool bTakeSource = i < arrSource.size() &&
-                       (j >= arrTarget.size() || frame.arrSourceKeys[i] <= frame.arrTargetKeys[j]);
-    bool bTakeTarget = j < arrTarget.size() &&
-                       (i >= arrSource.size() || frame.arrTargetKeys[j] <= frame.arrSourceKeys[i]);
+    auto sourceKey = [&]() -> const std::string& {
+        return KeyOf(arrSource, frame.arrSourceKeys, i);
+    };
+    auto targetKey = [&]() -> const std::string& {
+        return KeyOf(arrTarget, frame.arrTargetKeys, j);
+    };
+    bool bTakeSource =
+        i < arrSource.size() && (j >= arrTarget.size() || sourceKey() <= targetKey());
+    bool bTakeTarget =
+        j < arrTarget.size() && (i >= arrSource.size() || targetKey() <= sourceKey());
     pair.pSource = bTakeSource ? &arrSource[i++] : nullptr;
     pair.pTarget = bTakeTarget ? &arrTarget[j++] : nullptr;
     const std::string& strName =

@@ -82,7 +82,7 @@ private:
     struct CFrame {
         CPair dir;
         std::vector<CEntry> arrSource, arrTarget;
-        std::vector<std::string> arrSourceKeys, arrTargetKeys;
+        std::vector<std::string> arrSourceKeys, arrTargetKeys;  // empty where names are keys
         size_t i = 0, j = 0;
         std::unique_ptr<CPair> pThen;  // visited once this directory is left
     };

@@ -116,6 +116,8 @@ std::string NameKey(const std::string& strName) {
     return strName;
 }
 
+const bool kNameIsKey = true;
+
 Path NamePath(const std::string& strName) {
     return Path(strName);
 }

@@ -52,6 +52,8 @@ void AppendNameText(std::string& strText, const std::string& strName) {
     strText.append(NamePath(strName).string());
 }
 
+const bool kNameIsKey = false;
+
 std::string NameKey(const std::string& strName) {
     static const std::vector<wchar_t> s_upper = MakeUpperTable();
     std::wstring strWide = WideName(strName);
