@@ -31,7 +31,8 @@ const std::string& KeyOf(const std::vector<CEntry>& arrEntries,
 
 // Each name's key is made once, where a name is not its own key: on Windows making it costs a
 // conversion of the name.
-void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKeys) {
+void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKeys,
+               std::vector<CEntry>& arrSorted) {
     std::vector<std::string> arrUnsorted;
     if (!kNameIsKey) {
         arrUnsorted.reserve(arrEntries.size());
@@ -53,7 +54,7 @@ void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKey
                                       : KeyOf(arrEntries, arrUnsorted, a.nIndex) <
                                             KeyOf(arrEntries, arrUnsorted, b.nIndex);
     });
-    std::vector<CEntry> arrSorted;
+    arrSorted.clear();
     arrSorted.reserve(arrEntries.size());
     arrKeys.clear();
     for (const COrder& order : arrOrder) {
@@ -61,7 +62,12 @@ void SortByKey(std::vector<CEntry>& arrEntries, std::vector<std::string>& arrKey
         if (!kNameIsKey) arrKeys.push_back(std::move(arrUnsorted[order.nIndex]));
     }
     arrEntries.swap(arrSorted);
+    arrSorted.clear();
 }
+
+// Listings of folders left kept for those after them: enough for a walk that goes down and up
+// again, each holding no more than the widest folder.
+constexpr size_t kSpareListings = 8;
 
 // The place of root inner below root outer, when a recursive walk of outer would meet it.
 std::string NestedRel(const Path& outer, const Path& inner) {
@@ -189,8 +195,8 @@ bool CTreeWalk::ListSides(CFrame& frame) {
     bool bSweep = m_options.bSweepTemps && !m_job.Simulating();
     LeaveOutTemps(frame.arrSource, dir.sourceSub, bSweep && !m_bHaveTarget);
     LeaveOutTemps(frame.arrTarget, dir.targetSub, bSweep);
-    SortByKey(frame.arrSource, frame.arrSourceKeys);
-    SortByKey(frame.arrTarget, frame.arrTargetKeys);
+    SortByKey(frame.arrSource, frame.arrSourceKeys, m_arrSorted);
+    SortByKey(frame.arrTarget, frame.arrTargetKeys, m_arrSorted);
     return bSourceOk && bTargetOk;
 }
 
@@ -257,6 +263,21 @@ void CTreeWalk::Leave() {
     if (m_arrFrames.empty()) return;  // the roots
     m_visitor.LeaveDir(frame.dir);
     if (frame.pThen) VisitOne(*frame.pThen);
+    KeepListing(frame.arrSource);
+    KeepListing(frame.arrTarget);
+}
+
+std::vector<CEntry> CTreeWalk::TakeListing() {
+    if (m_arrSpareListings.empty()) return {};
+    std::vector<CEntry> arrEntries = std::move(m_arrSpareListings.back());
+    m_arrSpareListings.pop_back();
+    return arrEntries;
+}
+
+void CTreeWalk::KeepListing(std::vector<CEntry>& arrEntries) {
+    if (arrEntries.capacity() == 0 || m_arrSpareListings.size() >= kSpareListings) return;
+    arrEntries.clear();
+    m_arrSpareListings.push_back(std::move(arrEntries));
 }
 
 void CTreeWalk::Visit(CPair& pair) {
@@ -364,6 +385,8 @@ void CTreeWalk::Descend(CPair& pair, std::unique_ptr<CPair> pThen) {
     CFrame frame;
     frame.dir = pair;
     frame.pThen = std::move(pThen);
+    frame.arrSource = TakeListing();
+    frame.arrTarget = TakeListing();
     // A side that cannot be read is reported and walked as empty; a new folder of files only
     // is written whole.
     if (ListSides(frame) && m_options.bWholeNewLeaves && frame.dir.pTarget == nullptr &&

@@ -99,6 +99,10 @@ private:
     void VisitOne(CPair& pair, std::unique_ptr<CPair> pThen = nullptr);
     bool OnOtherFileSystem(const CPair& pair);
     void Descend(CPair& pair, std::unique_ptr<CPair> pThen);
+    // A folder's listing is made in the memory of one of a folder left, where there is one,
+    // rather than in memory of its own that the copies made meanwhile may have taken.
+    std::vector<CEntry> TakeListing();
+    void KeepListing(std::vector<CEntry>& arrEntries);
 
     CJob& m_job;
     const CFilter& m_filter;
@@ -110,6 +114,8 @@ private:
     std::string m_strSkipTargetRel;          // the source root, when it lies inside the target tree
     std::vector<CFrame> m_arrFrames;         // the directories being walked, the root first
     std::unique_ptr<CSideLister> m_pLister;  // made at the first directory both trees have
+    std::vector<std::vector<CEntry>> m_arrSpareListings;  // emptied, of folders left
+    std::vector<CEntry> m_arrSorted;                      // where a listing is sorted into
 };
 
 }  // namespace pvw
