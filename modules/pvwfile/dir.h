@@ -45,6 +45,8 @@ public:
         ~CHeld() { Release(); }
         explicit operator bool() const { return m_pDir != nullptr; }
         DirHandle Get() const;
+        // Whether this holds pDir.
+        bool Holds(const CDir* pDir) const { return m_pDir != nullptr && m_pDir == pDir; }
 
     private:
         friend class CDir;

@@ -54,14 +54,11 @@ bool Ready(const Future& future) {
 // Holds the step's directories in dirs, unless dirs holds them already (for the file before it
 // in the same folder).
 bool HoldDirs(const CStep& step, CCopyDirs& dirs, std::error_code& ec) {
-    if (!dirs.target || dirs.pSource != step.sourceDir.get() ||
-        dirs.pTarget != step.targetDir.get()) {
+    if (!dirs.source.Holds(step.sourceDir.get()) || !dirs.target.Holds(step.targetDir.get())) {
         dirs = CCopyDirs();
         dirs.source = step.sourceDir->Hold(ec);
         if (dirs.source) dirs.target = step.targetDir->Hold(ec);
         if (!dirs.target) return false;
-        dirs.pSource = step.sourceDir.get();
-        dirs.pTarget = step.targetDir.get();
     }
     // Read at the folder's first file, whatever came before it.
     if (step.entry.eKind == EKind::File && !dirs.bMade) {

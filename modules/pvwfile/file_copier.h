@@ -32,8 +32,6 @@ namespace pvw {
 // The two directories of a copy, held while it is made: for one file, or for the files of one
 // folder together, which then take the lock of the open directories once, not at every file.
 struct CCopyDirs {
-    const CDir* pSource = nullptr;
-    const CDir* pTarget = nullptr;
     CDir::CHeld source, target;
     bool bMade = false;   // whether made has been read
     CMadeFileFacts made;  // of the target, for a file

@@ -154,8 +154,9 @@ def point(qjintp, op, case, kill_after):
 def main():
     if not 2 <= len(sys.argv) <= 4:
         sys.exit("usage: kill_consistency.py QJINTP [KILLS [SEED]]")
-    qjintp, kills, seed = sys.argv[1:] + ["50", "1"][len(sys.argv) - 2:]  # the defaults last
-    kills, seed = int(kills), int(seed)
+    qjintp = sys.argv[1]
+    kills = int(sys.argv[2]) if len(sys.argv) > 2 else 50
+    seed = int(sys.argv[3]) if len(sys.argv) > 3 else 1
     # Each operation's time on a tree of this kind, taken once, bounds its kill moments.
     durations = [point(qjintp, op, make_case(random.Random(seed), op), 0)[0] for op in range(3)]
     counts, failed, killed = dict.fromkeys(PROBLEMS, 0), 0, 0
